@@ -1,0 +1,12 @@
+# seiran_add_test(NAME SOURCES ... LIBS ...)
+# One QtTest executable per area; each runs headless.
+function(seiran_add_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SEIRAN_STDFILES=${CMAKE_SOURCE_DIR}/stdfiles;ASAN_OPTIONS=detect_leaks=0"
+        TIMEOUT 600)
+endfunction()

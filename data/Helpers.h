@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <utility>
+
+namespace seiran {
+
+// Formats a value with a numeric pattern ("#" optional digit, "0" forced digit, "." decimal
+// point, other characters literal), puts 13 spaces in front and keeps the rightmost
+// characters, as many as the pattern is long: ("##", 5) -> " 5", ("##", 105) -> "05".
+QString FormatRightAligned(const QString& pattern, double value);
+
+// Rounds to the nearest integer, exact halves to the even neighbour; nullopt when the result
+// does not fit a 16-bit signed integer.
+std::optional<qint16> RoundHalfEven(double value);
+
+// Descending exchange sort of entries 1..m of a key list and an index list: for i = 1..m-1,
+// j = i+1..m, entries i and j of both lists are swapped when key(i) < key(j).
+template <typename Keys, typename Index>
+void ExchangeSortDescending(Keys& keys, Index& index, int m)
+{
+    for (int i = 1; i <= m - 1; ++i) {
+        for (int j = i + 1; j <= m; ++j) {
+            if (keys[i] < keys[j]) {
+                std::swap(keys[i], keys[j]);
+                std::swap(index[i], index[j]);
+            }
+        }
+    }
+}
+
+template <typename T>
+void SwapValues(T& a, T& b)
+{
+    std::swap(a, b);
+}
+
+// Clipboard tokens. Consumes `text` from the left: CR ends the token with separator 1, Tab
+// with separator 0; the text running out gives separator 2. NextNumericToken keeps only
+// "0"-"9" and "-"; NextTextToken keeps every character from the space upwards.
+enum TokenSeparator { SepTab = 0, SepCr = 1, SepEnd = 2 };
+int NextNumericToken(QString& text, QString& token);
+int NextTextToken(QString& text, QString& token);
+
+// Score cell texts: -1 "-", -5 "", <= -10 "-d" (value + 10), others the number.
+QString ScoreToCellText(int value);
+// The stored value of a cell text; nullopt when the text is not a score text or the value
+// does not fit the 16-bit slot.
+std::optional<int> CellTextToScore(const QString& text);
+
+} // namespace seiran

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace seiran {
+
+struct GradeData;
+class INotice;
+
+// Field-sequential reader of the comma-separated list files: a field ends at a comma or a
+// line end; a quoted field may hold commas; blanks around an unquoted field are ignored; a
+// record may be spread over lines.
+class ListReader
+{
+public:
+    explicit ListReader(const QString& text);
+    static ListReader fromCp932(const QByteArray& bytes);
+
+    bool atEnd() const;
+    // The next field as text (quotes removed); nullopt at the end of the text.
+    std::optional<QString> nextString();
+    // The next field as a number; nullopt at the end or when the field is not a number.
+    std::optional<double> nextNumber();
+    std::optional<int> nextInt(); // a number with no fraction
+
+private:
+    std::optional<QString> nextField(bool* quoted);
+    QString mText;
+    qsizetype mPos = 0;
+};
+
+// Writer of the list files in printed style (numbers with blanks around them) or written
+// style (commas, quoted strings); lines end in CR LF; the result is CP932.
+class ListWriter
+{
+public:
+    // Printed style: " 5 " (or "-5 ").
+    ListWriter& printedNumber(double value);
+    // Written style, separated by commas on one line.
+    ListWriter& writtenString(const QString& text);
+    ListWriter& writtenNumber(double value);
+    // Raw text (already formatted).
+    ListWriter& raw(const QString& text);
+    ListWriter& endLine();
+    QString text() const { return mText; }
+    QByteArray toCp932() const;
+
+private:
+    void separate();
+    QString mText;
+    bool mLineHasField = false;
+};
+
+QString FormatListNumber(double value); // "5", "-5", "1.5"
+
+// File names of the per-grade list files.
+QString SubjectListPath(const GradeData& gd);  // kyoka NN .seq
+QString TestListPath(const GradeData& gd);     // test NN .seq
+QString HomeroomPath(const GradeData& gd);     // tannin NN .seq
+
+Result LoadSubjectList(GradeData& gd);
+Result SaveSubjectList(const GradeData& gd);
+// Reads the test list, computes testFirstSlot, then the homeroom file (classCount, teachers).
+Result LoadTestList(GradeData& gd);
+Result SaveTestList(const GradeData& gd);
+// Reads hischool.txt, or converts the data folder's hischool.seq, or the standard list of the
+// program folder (with a notice), and appends "その他".
+Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& notice);
+// Writes hischool.seq and Hischool.txt; when the data folder cannot be written, the standard
+// list in the program folder is updated instead (with a notice).
+Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INotice& notice);
+
+// Whole-file helpers for the list files (written through a temporary file and renamed).
+Result ReadWholeFile(const QString& path, QByteArray& bytes);
+Result WriteWholeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace seiran

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace seiran {
+
+// Conversion between Unicode text and the Windows-31J code page that every data file,
+// list file and fixed-width record field uses.
+namespace Cp932 {
+
+// True when the toolkit can convert CP932; checked once at start-up.
+bool isAvailable();
+
+QByteArray encode(const QString& text);
+QString decode(const QByteArray& bytes);
+QString decode(const char* bytes, int length);
+
+// Encodes text into exactly `width` bytes: cut at a character boundary (never inside a
+// double-byte character) and padded with ASCII spaces.
+QByteArray fit(const QString& text, int width);
+
+// True when the byte starts a double-byte character.
+bool isLeadByte(unsigned char byte);
+
+// Number of bytes the text takes in CP932.
+int byteLength(const QString& text);
+
+} // namespace Cp932
+} // namespace seiran

@@ -1,0 +1,161 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace seiran {
+
+// The editable grid of every grid screen: cells of text addressed by row and column, fixed
+// rows and columns that stay in view, cell-wise scrolling, a current cell with a rectangular
+// selection, and events as signals. It is not a text editor: screens change cell texts in
+// their key handlers. Rows and columns count from 0; fixed rows/columns come first.
+class FlexGrid : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+    ~FlexGrid() override;
+
+    // Size
+    int Rows() const { return mRows; }
+    int Cols() const { return mCols; }
+    void setRows(int rows);
+    void setCols(int cols);
+    int FixedRows() const { return mFixedRows; }
+    int FixedCols() const { return mFixedCols; }
+    void setFixedRows(int n);
+    void setFixedCols(int n);
+
+    // Cells
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+    // Text of the current cell.
+    QString Text() const { return TextMatrix(mRow, mCol); }
+    void setText(const QString& text) { setTextMatrix(mRow, mCol, text); }
+    void clearCells(); // every cell's text becomes empty
+
+    // Column widths (pixels) and alignment; row height is one for all rows.
+    int ColWidth(int col) const;
+    void setColWidth(int col, int width);
+    // Sets every column to the same width.
+    void setAllColWidths(int width);
+    int RowHeight() const { return mRowHeight; }
+    void setRowHeight(int height);
+    Qt::Alignment ColAlignment(int col) const;
+    void setColAlignment(int col, Qt::Alignment alignment);
+
+    // Background colour of one cell; an invalid colour means the default.
+    QColor CellBackColor(int row, int col) const;
+    void setCellBackColor(int row, int col, const QColor& color);
+    // Foreground colour of one cell; an invalid colour means the default.
+    QColor CellForeColor(int row, int col) const;
+    void setCellForeColor(int row, int col, const QColor& color);
+
+    // Current cell and the other corner of the selection. setRow/setCol collapse the
+    // selection to the current cell, as the toolkit grid does.
+    int Row() const { return mRow; }
+    int Col() const { return mCol; }
+    int RowSel() const { return mRowSel; }
+    int ColSel() const { return mColSel; }
+    void setRow(int row);
+    void setCol(int col);
+    void setRowSel(int row);
+    void setColSel(int col);
+    // Normalised selection rectangle.
+    int selTop() const { return qMin(mRow, mRowSel); }
+    int selBottom() const { return qMax(mRow, mRowSel); }
+    int selLeft() const { return qMin(mCol, mColSel); }
+    int selRight() const { return qMax(mCol, mColSel); }
+    // Whether dragging or Shift+arrows extend the selection (default true).
+    void setAllowSelection(bool allow) { mAllowSelection = allow; }
+
+    // Scrolling in whole cells: the first non-fixed row/column in view.
+    int TopRow() const { return mTopRow; }
+    int LeftCol() const { return mLeftCol; }
+    void setTopRow(int row);
+    void setLeftCol(int col);
+    // Number of non-fixed rows/columns that fit wholly in view.
+    int visibleRows() const;
+    int visibleCols() const;
+
+    // Geometry of the current cell, in the coordinates of this widget (for overlay edit
+    // boxes and the Enter-movement checks of the entry screens).
+    int CellLeft() const;
+    int CellTop() const;
+    int CellWidth() const;
+    int CellHeight() const;
+    QRect cellRect(int row, int col) const; // in this widget's coordinates; empty when hidden
+    // Visible height and width of the grid's cell area.
+    int visibleHeight() const;
+    int visibleWidth() const;
+    // The cell at a point of this widget, or (-1, -1).
+    QPoint cellAt(const QPoint& pos) const;
+
+    // Whether the wheel scrolls by itself; screens that take the wheel signal switch this off.
+    void setWheelScrolls(bool scrolls) { mWheelScrolls = scrolls; }
+
+signals:
+    // A typed character: 3 Ctrl+C, 22 Ctrl+V, 8 Backspace, 13 Enter, 32 Space, or the
+    // character's code. The grid itself never changes a cell on a key.
+    void keyPress(int keyAscii);
+    // A key before the grid handles it (Delete, Insert ...), with its modifiers.
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The current cell is about to change (sent before the move).
+    void leaveCell();
+    // The current cell changed (after the move).
+    void rowColChange();
+    // The selection changed.
+    void selChange();
+    void clicked();
+    void doubleClicked();
+    // TopRow or LeftCol changed.
+    void scrolled();
+    // One signal per wheel notch: 1 away from the user, -1 towards the user.
+    void wheel(int direction);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void updateScrollBars();
+    void moveCurrent(int row, int col, bool extend);
+    void ensureVisible(int row, int col);
+    int colX(int col) const;
+    int rowY(int row) const;
+
+    int mRows = 2;
+    int mCols = 2;
+    int mFixedRows = 1;
+    int mFixedCols = 1;
+    int mRow = 1;
+    int mCol = 1;
+    int mRowSel = 1;
+    int mColSel = 1;
+    int mTopRow = 1;
+    int mLeftCol = 1;
+    int mRowHeight = 0;
+    int mWheelDelta = 0;
+    bool mAllowSelection = true;
+    bool mWheelScrolls = true;
+    bool mDragging = false;
+    bool mSyncingScrollBars = false;
+    QList<QString> mText;
+    QList<int> mColWidth;
+    QList<Qt::Alignment> mColAlign;
+    QList<QColor> mBack;
+    QList<QColor> mFore;
+};
+
+} // namespace seiran
