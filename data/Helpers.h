@@ -43,6 +43,10 @@ enum TokenSeparator { SepTab = 0, SepCr = 1, SepEnd = 2 };
 int NextNumericToken(QString& text, QString& token);
 int NextTextToken(QString& text, QString& token);
 
+// The numeric value of a text as the cells and fields read it: leading blanks, an optional sign
+// and the leading digits (with a decimal part); 0 when the text starts with no number.
+double NumericValue(const QString& text);
+
 // Score cell texts: -1 "-", -5 "", <= -10 "-d" (value + 10), others the number.
 QString ScoreToCellText(int value);
 // The stored value of a cell text; nullopt when the text is not a score text or the value

@@ -33,26 +33,23 @@ private:
     qsizetype mPos = 0;
 };
 
-// Writer of the list files in printed style (numbers with blanks around them) or written
-// style (commas, quoted strings); lines end in CR LF; the result is CP932.
+// Writer of the list files. Printed style puts a blank before a number (or its minus sign)
+// and one after it; written style writes bare numbers and quoted strings; the caller places
+// the commas. Lines end in CR LF; the result is CP932.
 class ListWriter
 {
 public:
-    // Printed style: " 5 " (or "-5 ").
-    ListWriter& printedNumber(double value);
-    // Written style, separated by commas on one line.
-    ListWriter& writtenString(const QString& text);
-    ListWriter& writtenNumber(double value);
-    // Raw text (already formatted).
+    ListWriter& printed(double value);      // " 5 " or "-5 "
+    ListWriter& written(double value);      // "5"
+    ListWriter& quoted(const QString& text); // "\"text\""
+    ListWriter& comma();
     ListWriter& raw(const QString& text);
     ListWriter& endLine();
     QString text() const { return mText; }
     QByteArray toCp932() const;
 
 private:
-    void separate();
     QString mText;
-    bool mLineHasField = false;
 };
 
 QString FormatListNumber(double value); // "5", "-5", "1.5"
@@ -67,6 +64,8 @@ Result SaveSubjectList(const GradeData& gd);
 // Reads the test list, computes testFirstSlot, then the homeroom file (classCount, teachers).
 Result LoadTestList(GradeData& gd);
 Result SaveTestList(const GradeData& gd);
+// Writes the homeroom file: the class count, then one quoted teacher name per class.
+Result SaveHomeroomFile(const GradeData& gd);
 // Reads hischool.txt, or converts the data folder's hischool.seq, or the standard list of the
 // program folder (with a notice), and appends "その他".
 Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& notice);
@@ -77,5 +76,9 @@ Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INo
 // Whole-file helpers for the list files (written through a temporary file and renamed).
 Result ReadWholeFile(const QString& path, QByteArray& bytes);
 Result WriteWholeFile(const QString& path, const QByteArray& bytes);
+
+// The path of `name` in `folder`, matching an existing file's name without regard to case (the
+// high-school files were written as "Hischool.Txt" and read as "hischool.txt").
+QString PathIgnoringCase(const QString& folder, const QString& name);
 
 } // namespace seiran

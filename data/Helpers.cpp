@@ -1,0 +1,173 @@
+#include "Helpers.h"
+
+#include <QtGlobal>
+#include <cfenv>
+#include <cmath>
+
+namespace seiran {
+
+namespace {
+
+// Rounds half away from zero at `decimals` places, tolerating the tiny error of binary
+// fractions so that 72.25 gives 72.3 as a teacher expects.
+QString fixedDigits(double magnitude, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = magnitude * scale;
+    const double rounded = std::floor(scaled + 0.5 + 1e-9 * std::max(1.0, scaled));
+    QString digits = QString::number(rounded, 'f', 0);
+    while (digits.size() <= decimals)
+        digits.prepend(QLatin1Char('0'));
+    return digits;
+}
+
+} // namespace
+
+QString FormatRightAligned(const QString& pattern, double value)
+{
+    // Split the pattern: literals before the first placeholder, integer placeholders, the
+    // decimal placeholders, literals after.
+    qsizetype firstPh = -1;
+    qsizetype lastPh = -1;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        if (c == QLatin1Char('#') || c == QLatin1Char('0') || c == QLatin1Char('.')) {
+            if (firstPh < 0)
+                firstPh = i;
+            lastPh = i;
+        }
+    }
+    QString formatted;
+    if (firstPh < 0) {
+        formatted = pattern;
+    } else {
+        const QString prefix = pattern.left(firstPh);
+        const QString core = pattern.mid(firstPh, lastPh - firstPh + 1);
+        const QString suffix = pattern.mid(lastPh + 1);
+        const qsizetype dot = core.indexOf(QLatin1Char('.'));
+        const QString intPart = dot < 0 ? core : core.left(dot);
+        const QString decPart = dot < 0 ? QString() : core.mid(dot + 1);
+        const int decimals = int(decPart.count(QLatin1Char('#')) + decPart.count(QLatin1Char('0')));
+        const int forcedDecimals = int(decPart.count(QLatin1Char('0')));
+        const int forcedInt = int(intPart.count(QLatin1Char('0')));
+
+        const bool negative = value < 0;
+        QString digits = fixedDigits(std::fabs(value), decimals);
+        QString intDigits = digits.left(digits.size() - decimals);
+        QString decDigits = digits.right(decimals);
+        while (decDigits.size() > forcedDecimals && decDigits.endsWith(QLatin1Char('0')))
+            decDigits.chop(1);
+        // Leading zeros are only kept where the pattern forces a digit.
+        while (intDigits.size() > 0 && intDigits.at(0) == QLatin1Char('0'))
+            intDigits.remove(0, 1);
+        while (intDigits.size() < forcedInt)
+            intDigits.prepend(QLatin1Char('0'));
+        const bool isZero = intDigits.isEmpty() && decDigits.count(QLatin1Char('0')) == decDigits.size();
+        QString number = intDigits;
+        if (dot >= 0)
+            number += QLatin1Char('.') + decDigits;
+        formatted = prefix + ((negative && !isZero) ? QStringLiteral("-") : QString()) + number + suffix;
+    }
+    const QString padded = QString(13, QLatin1Char(' ')) + formatted;
+    return padded.right(pattern.size());
+}
+
+std::optional<qint16> RoundHalfEven(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const int oldMode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(value);
+    std::fesetround(oldMode);
+    if (r < -32768.0 || r > 32767.0)
+        return std::nullopt;
+    return qint16(r);
+}
+
+static int nextToken(QString& text, QString& token, bool numeric)
+{
+    token.clear();
+    qsizetype i = 0;
+    int separator = SepEnd;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r')) {
+            separator = SepCr;
+            break;
+        }
+        if (c == QLatin1Char('\t')) {
+            separator = SepTab;
+            break;
+        }
+        if (numeric) {
+            if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-'))
+                token += c;
+        } else if (c.unicode() >= 32) {
+            token += c;
+        }
+    }
+    text.remove(0, separator == SepEnd ? text.size() : i + 1);
+    return separator;
+}
+
+int NextNumericToken(QString& text, QString& token)
+{
+    return nextToken(text, token, true);
+}
+
+int NextTextToken(QString& text, QString& token)
+{
+    return nextToken(text, token, false);
+}
+
+double NumericValue(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
+        ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
+        ++i;
+    while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128)
+        ++i;
+    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
+        ++i;
+        while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128)
+            ++i;
+    }
+    bool ok = false;
+    const double v = text.mid(start, i - start).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+QString ScoreToCellText(int value)
+{
+    if (value == -1)
+        return QStringLiteral("-");
+    if (value == -5)
+        return QString();
+    if (value <= -10)
+        return QString::number(value + 10);
+    return QString::number(value);
+}
+
+std::optional<int> CellTextToScore(const QString& cellText)
+{
+    const QString text = cellText.trimmed();
+    if (text.isEmpty())
+        return -5;
+    if (text == QLatin1String("-"))
+        return -1;
+    const std::optional<qint16> whole = RoundHalfEven(NumericValue(text));
+    if (!whole)
+        return std::nullopt;
+    const int v = *whole;
+    if (v >= 0)
+        return v;
+    if (v - 10 < -32768)
+        return std::nullopt;
+    return v - 10;
+}
+
+} // namespace seiran

@@ -1,0 +1,107 @@
+#include "StudentRecord.h"
+
+#include "Cp932.h"
+
+#include <QtGlobal>
+#include <cstring>
+
+namespace seiran {
+
+namespace {
+constexpr int NameOffset = 2;
+constexpr int FuriganaOffset = 450;
+constexpr int ReservedTextOffset = 476;
+} // namespace
+
+StudentRecord StudentRecord::blank()
+{
+    StudentRecord r;
+    std::memset(r.mBytes.data() + NameOffset, ' ', NameWidth);
+    for (int u = 1; u <= 200; ++u)
+        r.setScoreSlot(u, -5);
+    std::memset(r.mBytes.data() + FuriganaOffset, ' ', FuriganaWidth);
+    std::memset(r.mBytes.data() + ReservedTextOffset, ' ', ReservedTextWidth);
+    return r;
+}
+
+int StudentRecord::int16At(int offset) const
+{
+    if (offset < 0 || offset + 1 >= Size)
+        return 0;
+    const auto lo = mBytes[std::size_t(offset)];
+    const auto hi = mBytes[std::size_t(offset + 1)];
+    return int(qint16(quint16(lo | (hi << 8))));
+}
+
+bool StudentRecord::setInt16At(int offset, int value)
+{
+    if (offset < 0 || offset + 1 >= Size || value < -32768 || value > 32767)
+        return false;
+    const auto u = quint16(qint16(value));
+    mBytes[std::size_t(offset)] = std::uint8_t(u & 0xFF);
+    mBytes[std::size_t(offset + 1)] = std::uint8_t(u >> 8);
+    return true;
+}
+
+QString StudentRecord::textAt(int offset, int width) const
+{
+    return Cp932::decode(reinterpret_cast<const char*>(mBytes.data() + offset), width);
+}
+
+void StudentRecord::setTextAt(int offset, int width, const QString& text)
+{
+    const QByteArray bytes = Cp932::fit(text, width);
+    std::memcpy(mBytes.data() + offset, bytes.constData(), std::size_t(width));
+}
+
+QString StudentRecord::name() const
+{
+    return textAt(NameOffset, NameWidth);
+}
+
+void StudentRecord::setName(const QString& name)
+{
+    setTextAt(NameOffset, NameWidth, name);
+}
+
+QString StudentRecord::furigana() const
+{
+    return textAt(FuriganaOffset, FuriganaWidth);
+}
+
+void StudentRecord::setFurigana(const QString& furigana)
+{
+    setTextAt(FuriganaOffset, FuriganaWidth, furigana);
+}
+
+int StudentRecord::naishinSlot(int k) const
+{
+    return (k >= 1 && k <= 12) ? int16At(16 + 2 * k) : 0;
+}
+
+bool StudentRecord::setNaishinSlot(int k, int value)
+{
+    return k >= 1 && k <= 12 && setInt16At(16 + 2 * k, value);
+}
+
+int StudentRecord::choice(int k) const
+{
+    return (k >= 1 && k <= 4) ? int16At(40 + 2 * k) : 0;
+}
+
+bool StudentRecord::setChoice(int k, int value)
+{
+    return k >= 1 && k <= 4 && setInt16At(40 + 2 * k, value);
+}
+
+int StudentRecord::scoreSlot(int u) const
+{
+    return (u >= 1 && u <= 200) ? int16At(48 + 2 * u) : -5;
+}
+
+bool StudentRecord::setScoreSlot(int u, int value)
+{
+    return u >= 1 && u <= 200 && setInt16At(48 + 2 * u, value);
+}
+
+} // namespace seiran
