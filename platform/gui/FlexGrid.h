@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QPainter;
+
 namespace seiran {
 
 // The editable grid of every grid screen: cells of text addressed by row and column, fixed
@@ -55,7 +57,10 @@ public:
     void setCellForeColor(int row, int col, const QColor& color);
 
     // Current cell and the other corner of the selection. setRow/setCol collapse the
-    // selection to the current cell, as the toolkit grid does.
+    // selection to the current cell, as the toolkit grid does. Code may put the current cell
+    // on a fixed row or column; the keyboard and the mouse only reach the other cells. A change
+    // made by code sends leaveCell/rowColChange/selChange like a user's move but does not
+    // scroll: screens scroll themselves (setTopRow, setLeftCol) where they need to.
     int Row() const { return mRow; }
     int Col() const { return mCol; }
     int RowSel() const { return mRowSel; }
@@ -72,26 +77,31 @@ public:
     // Whether dragging or Shift+arrows extend the selection (default true).
     void setAllowSelection(bool allow) { mAllowSelection = allow; }
 
-    // Scrolling in whole cells: the first non-fixed row/column in view.
+    // Scrolling in whole cells: the first non-fixed row/column in view. TopRow stays between
+    // FixedRows and the first row of the last full page, so the grid never scrolls into blank
+    // space below the last row (near the end a requested top row stops short); LeftCol likewise.
     int TopRow() const { return mTopRow; }
     int LeftCol() const { return mLeftCol; }
     void setTopRow(int row);
     void setLeftCol(int col);
-    // Number of non-fixed rows/columns that fit wholly in view.
+    // Number of non-fixed rows/columns from TopRow/LeftCol on that are wholly in view.
     int visibleRows() const;
     int visibleCols() const;
 
     // Geometry of the current cell, in the coordinates of this widget (for overlay edit
-    // boxes and the Enter-movement checks of the entry screens).
+    // boxes and the Enter-movement checks of the entry screens). A cell scrolled out of view
+    // gets the position it would have if the rows and columns went on beyond the edges.
+    // Width and height include the grid line on the right and bottom edge.
     int CellLeft() const;
     int CellTop() const;
     int CellWidth() const;
     int CellHeight() const;
     QRect cellRect(int row, int col) const; // in this widget's coordinates; empty when hidden
-    // Visible height and width of the grid's cell area.
+    // Bottom and right edge of the cell area in this widget's coordinates, so that
+    // CellTop() + CellHeight() > visibleHeight() says "the current cell is not wholly in view".
     int visibleHeight() const;
     int visibleWidth() const;
-    // The cell at a point of this widget, or (-1, -1).
+    // The cell at a point of this widget as QPoint(column, row), or (-1, -1).
     QPoint cellAt(const QPoint& pos) const;
 
     // Whether the wheel scrolls by itself; screens that take the wheel signal switch this off.
@@ -127,6 +137,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     void updateScrollBars();
@@ -134,6 +150,29 @@ private:
     void ensureVisible(int row, int col);
     int colX(int col) const;
     int rowY(int row) const;
+
+    // Fixed rows/columns in use: the set counts may exceed the grid while it is being built.
+    int fixedRowsInUse() const { return qMin(mFixedRows, mRows); }
+    int fixedColsInUse() const { return qMin(mFixedCols, mCols); }
+    int fixedHeight() const { return fixedRowsInUse() * mRowHeight; }
+    int fixedWidth() const { return mColPos.at(fixedColsInUse()); }
+    int rowCapacity() const;
+    int maxTopRow() const;
+    int maxLeftCol() const;
+    int cellIndex(int row, int col) const { return row * mCols + col; }
+    bool validCell(int row, int col) const { return row >= 0 && row < mRows && col >= 0 && col < mCols; }
+    void resizeStorage(int rows, int cols);
+    void updateColumnPositions();
+    void clampAfterResize();
+    void setCurrentCell(int row, int col, bool scroll);
+    void setSelectionEnd(int row, int col);
+    void navigateKey(int key, Qt::KeyboardModifiers modifiers);
+    QPoint cellAtViewport(const QPoint& pos) const;
+    QRect viewportCellRect(int row, int col) const;
+    QRect viewportRangeRect(int top, int left, int bottom, int right) const;
+    void updateRange(int top, int left, int bottom, int right);
+    void paintCell(QPainter& painter, int row, int col, const QRect& rect, bool focused) const;
+    void emitCharacters(const QString& text);
 
     int mRows = 2;
     int mCols = 2;
@@ -151,6 +190,9 @@ private:
     bool mWheelScrolls = true;
     bool mDragging = false;
     bool mSyncingScrollBars = false;
+    bool mRowHeightSet = false; // false: the height follows the font
+    bool mClickPending = false; // a press on a cell waits for its release
+    QList<int> mColPos;         // left edge of every column from column 0, and the total width
     QList<QString> mText;
     QList<int> mColWidth;
     QList<Qt::Alignment> mColAlign;
