@@ -1,0 +1,170 @@
+#include "NewRoster.h"
+
+#include "ListFiles.h"
+#include "Progress.h"
+#include "RosterFile.h"
+#include "StudentRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
+namespace seiran {
+
+namespace {
+
+QString gradeCode(int grade)
+{
+    return QString::number(grade + 1000).right(2);
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Replaces `target` by `source` in one step, so that the target is always either the old or
+// the new file.
+bool replaceFile(const QString& source, const QString& target, QString& error)
+{
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(source.toStdU16String()),
+                            std::filesystem::path(target.toStdU16String()), ec);
+    if (ec) error = QString::fromLocal8Bit(ec.message());
+    return !ec;
+}
+
+Result readStandardList(const QString& programFolder, const QString& name, const QString& what, QByteArray& bytes)
+{
+    const QString path = QDir(programFolder).filePath(name);
+    if (!QFileInfo::exists(path))
+        return Result::failure(QStringLiteral("標準の%1 %2 がプログラムのフォルダにありません。\r\n"
+                                              "学年のファイルは作成しませんでした。")
+                                   .arg(what, shown(path)));
+    if (Result r = ReadWholeFile(path, bytes); !r)
+        return Result::failure(r.message + QStringLiteral("\r\n学年のファイルは作成しませんでした。"));
+    return Result::success();
+}
+
+} // namespace
+
+GradeFileSet GradeFiles(const QString& dataFolder, int grade)
+{
+    const QString nn = gradeCode(grade);
+    return {dataFolder + RosterFile::fileName(grade),
+            dataFolder + QStringLiteral("tannin") + nn + QStringLiteral(".seq"),
+            dataFolder + QStringLiteral("test") + nn + QStringLiteral(".seq"),
+            dataFolder + QStringLiteral("kyoka") + nn + QStringLiteral(".seq")};
+}
+
+bool RosterHoldsData(const QString& dataFolder, int grade)
+{
+    const QFileInfo info(GradeFiles(dataFolder, grade).roster);
+    return info.exists() && info.size() > 0;
+}
+
+QByteArray CopyLines(const QByteArray& text)
+{
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 16 + 2);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype end = i;
+        while (end < text.size() && text.at(end) != '\r' && text.at(end) != '\n')
+            ++end;
+        out += text.mid(i, end - i);
+        out += "\r\n";
+        if (end < text.size() && text.at(end) == '\r' && end + 1 < text.size() && text.at(end + 1) == '\n')
+            i = end + 2;
+        else
+            i = end + 1;
+    }
+    return out;
+}
+
+Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, const QString& programFolder,
+                        IProgress& progress)
+{
+    if (grade < 1 || grade > 3) return Result::failure(QStringLiteral("学年 %1 は 1〜3 の範囲外です。").arg(grade));
+    if (classCount < 1 || classCount > 9)
+        return Result::failure(QStringLiteral("クラス数 %1 は 1〜9 の範囲外です。").arg(classCount));
+    if (dataFolder.trimmed().isEmpty()) return Result::failure(QStringLiteral("データフォルダが指定されていません。"));
+
+    // Everything is read and composed before anything in the data folder changes.
+    QByteArray testList;
+    QByteArray subjectList;
+    if (Result r =
+            readStandardList(programFolder, QStringLiteral("test.seq"), QStringLiteral("テストファイル"), testList);
+        !r)
+        return r;
+    if (Result r =
+            readStandardList(programFolder, QStringLiteral("kyoka.seq"), QStringLiteral("教科ファイル"), subjectList);
+        !r)
+        return r;
+
+    if (!QDir().mkpath(dataFolder))
+        return Result::failure(QStringLiteral("データフォルダ %1 を作成できません。\r\n"
+                                              "フォルダの場所と書き込みの権限を確かめてください。")
+                                   .arg(shown(dataFolder)));
+
+    const int records = 60 * classCount;
+    progress.setMaximum(records);
+    progress.setValue(0);
+    const StudentRecord blank = StudentRecord::blank();
+    QByteArray roster;
+    roster.reserve(qsizetype(records) * StudentRecord::Size);
+    for (int c = 1; c <= classCount; ++c) {
+        for (int n = 1; n <= 60; ++n) {
+            progress.setValue(RosterFile::recordNumber(c, n) - 1);
+            roster.append(reinterpret_cast<const char*>(blank.bytes().data()), StudentRecord::Size);
+        }
+    }
+
+    ListWriter homeroom;
+    homeroom.printed(classCount).endLine();
+    for (int c = 1; c <= classCount; ++c)
+        homeroom.quoted(QString()).endLine();
+
+    const GradeFileSet files = GradeFiles(dataFolder, grade);
+    const QList<QPair<QString, QByteArray>> contents = {{files.roster, roster},
+                                                        {files.homeroom, homeroom.toCp932()},
+                                                        {files.tests, CopyLines(testList)},
+                                                        {files.subjects, CopyLines(subjectList)}};
+
+    // Whatever the roster holds now is kept beside it before it is replaced.
+    if (RosterHoldsData(dataFolder, grade)) {
+        const QString backup = files.roster + QStringLiteral(".bak");
+        if (QFileInfo::exists(backup) && !QFile::remove(backup))
+            return Result::failure(
+                QStringLiteral("控えのファイル %1 を置き換えられません。\r\n名簿は消去しませんでした。")
+                    .arg(shown(backup)));
+        if (!QFile::copy(files.roster, backup))
+            return Result::failure(
+                QStringLiteral("名簿の控え %1 を作成できません。\r\n名簿は消去しませんでした。").arg(shown(backup)));
+    }
+
+    const QString suffix = QStringLiteral(".new");
+    auto removeTemporaries = [&contents, &suffix] {
+        for (const auto& [path, bytes] : contents)
+            QFile::remove(path + suffix);
+    };
+    for (const auto& [path, bytes] : contents) {
+        if (Result r = WriteWholeFile(path + suffix, bytes); !r) {
+            removeTemporaries();
+            return Result::failure(r.message + QStringLiteral("\r\n学年のファイルは作成しませんでした。"));
+        }
+    }
+    for (const auto& [path, bytes] : contents) {
+        QString error;
+        if (!replaceFile(path + suffix, path, error)) {
+            removeTemporaries();
+            return Result::failure(QStringLiteral("ファイル %1 を置き換えられません（%2）").arg(shown(path), error));
+        }
+    }
+    progress.setValue(0);
+    return Result::success();
+}
+
+} // namespace seiran
