@@ -19,10 +19,7 @@ namespace {
 class SampleRandom
 {
 public:
-    explicit SampleRandom(quint32 seed)
-        : mState(seed * 2654435761u + 0x9E3779B9u)
-    {
-    }
+    explicit SampleRandom(quint32 seed) : mState(seed * 2654435761u + 0x9E3779B9u) {}
     quint32 next()
     {
         mState ^= mState << 13;
@@ -45,22 +42,22 @@ struct NamePart
 };
 
 const NamePart kFamily[] = {
-    {"佐藤", "さとう"}, {"鈴木", "すずき"}, {"高橋", "たかはし"}, {"田中", "たなか"}, {"伊藤", "いとう"},
+    {"佐藤", "さとう"},   {"鈴木", "すずき"},   {"高橋", "たかはし"}, {"田中", "たなか"},   {"伊藤", "いとう"},
     {"渡辺", "わたなべ"}, {"山本", "やまもと"}, {"中村", "なかむら"}, {"小林", "こばやし"}, {"加藤", "かとう"},
-    {"吉田", "よしだ"}, {"山田", "やまだ"}, {"佐々木", "ささき"}, {"山口", "やまぐち"}, {"松本", "まつもと"},
-    {"井上", "いのうえ"}, {"木村", "きむら"}, {"林", "はやし"}, {"斎藤", "さいとう"}, {"清水", "しみず"},
-    {"森", "もり"}, {"池田", "いけだ"}, {"橋本", "はしもと"}, {"阿部", "あべ"}, {"石川", "いしかわ"},
-    {"前田", "まえだ"}, {"藤田", "ふじた"}, {"小川", "おがわ"}, {"岡田", "おかだ"}, {"長谷川", "はせがわ"},
+    {"吉田", "よしだ"},   {"山田", "やまだ"},   {"佐々木", "ささき"}, {"山口", "やまぐち"}, {"松本", "まつもと"},
+    {"井上", "いのうえ"}, {"木村", "きむら"},   {"林", "はやし"},     {"斎藤", "さいとう"}, {"清水", "しみず"},
+    {"森", "もり"},       {"池田", "いけだ"},   {"橋本", "はしもと"}, {"阿部", "あべ"},     {"石川", "いしかわ"},
+    {"前田", "まえだ"},   {"藤田", "ふじた"},   {"小川", "おがわ"},   {"岡田", "おかだ"},   {"長谷川", "はせがわ"},
 };
 const NamePart kBoys[] = {
-    {"翔", "しょう"}, {"大翔", "ひろと"}, {"蓮", "れん"}, {"悠真", "ゆうま"}, {"湊", "みなと"},
-    {"陽太", "ようた"}, {"健太", "けんた"}, {"拓海", "たくみ"}, {"颯", "はやて"}, {"大輝", "だいき"},
-    {"直樹", "なおき"}, {"涼", "りょう"}, {"亮介", "りょうすけ"}, {"誠", "まこと"}, {"航", "わたる"},
+    {"翔", "しょう"},   {"大翔", "ひろと"}, {"蓮", "れん"},         {"悠真", "ゆうま"}, {"湊", "みなと"},
+    {"陽太", "ようた"}, {"健太", "けんた"}, {"拓海", "たくみ"},     {"颯", "はやて"},   {"大輝", "だいき"},
+    {"直樹", "なおき"}, {"涼", "りょう"},   {"亮介", "りょうすけ"}, {"誠", "まこと"},   {"航", "わたる"},
 };
 const NamePart kGirls[] = {
-    {"陽菜", "ひな"}, {"結衣", "ゆい"}, {"葵", "あおい"}, {"さくら", "さくら"}, {"美咲", "みさき"},
-    {"花", "はな"}, {"凛", "りん"}, {"優花", "ゆうか"}, {"彩", "あや"}, {"七海", "ななみ"},
-    {"真由", "まゆ"}, {"千尋", "ちひろ"}, {"遥", "はるか"}, {"杏", "あん"}, {"紗希", "さき"},
+    {"陽菜", "ひな"}, {"結衣", "ゆい"},   {"葵", "あおい"},   {"さくら", "さくら"}, {"美咲", "みさき"},
+    {"花", "はな"},   {"凛", "りん"},     {"優花", "ゆうか"}, {"彩", "あや"},       {"七海", "ななみ"},
+    {"真由", "まゆ"}, {"千尋", "ちひろ"}, {"遥", "はるか"},   {"杏", "あん"},       {"紗希", "さき"},
 };
 
 struct TestEntry
@@ -71,9 +68,9 @@ struct TestEntry
     bool entered; // scores already typed in the sample
 };
 const TestEntry kTests[] = {
-    {"1学期中間", "1中", 5, true},    {"1学期期末", "1期", 9, true},   {"2学期中間", "2中", 5, true},
-    {"2学期期末", "2期", 9, true},    {"学年末", "学末", 9, false},    {"実力テスト1", "実1", 5, true},
-    {"実力テスト2", "実2", 5, true},  {"実力テスト3", "実3", 5, false},
+    {"1学期中間", "1中", 5, true},   {"1学期期末", "1期", 9, true},    {"2学期中間", "2中", 5, true},
+    {"2学期期末", "2期", 9, true},   {"学年末", "学末", 9, false},     {"実力テスト1", "実1", 5, true},
+    {"実力テスト2", "実2", 5, true}, {"実力テスト3", "実3", 5, false},
 };
 const char* const kSubjects[] = {"国語", "社会", "数学", "理科", "英語", "音楽", "美術", "保体", "技家"};
 
@@ -84,13 +81,13 @@ struct School
     const char* course;
 };
 const School kSchools[] = {
-    {"青嵐", "県立青嵐高等学校", "普通科"},       {"青嵐理", "県立青嵐高等学校", "理数科"},
-    {"東山", "県立東山高等学校", "普通科"},       {"東山国", "県立東山高等学校", "国際科"},
-    {"西浜", "県立西浜高等学校", "普通科"},       {"北原", "県立北原高等学校", "普通科"},
-    {"北原体", "県立北原高等学校", "体育科"},     {"南台", "県立南台高等学校", "普通科"},
+    {"青嵐", "県立青嵐高等学校", "普通科"},         {"青嵐理", "県立青嵐高等学校", "理数科"},
+    {"東山", "県立東山高等学校", "普通科"},         {"東山国", "県立東山高等学校", "国際科"},
+    {"西浜", "県立西浜高等学校", "普通科"},         {"北原", "県立北原高等学校", "普通科"},
+    {"北原体", "県立北原高等学校", "体育科"},       {"南台", "県立南台高等学校", "普通科"},
     {"若葉工機", "県立若葉工業高等学校", "機械科"}, {"若葉工電", "県立若葉工業高等学校", "電気科"},
-    {"緑丘商", "県立緑丘商業高等学校", "商業科"}, {"市立中央", "市立中央高等学校", "普通科"},
-    {"星陵", "私立星陵学園高等学校", "普通科"},   {"星陵特", "私立星陵学園高等学校", "特進科"},
+    {"緑丘商", "県立緑丘商業高等学校", "商業科"},   {"市立中央", "市立中央高等学校", "普通科"},
+    {"星陵", "私立星陵学園高等学校", "普通科"},     {"星陵特", "私立星陵学園高等学校", "特進科"},
 };
 
 QString u(const char* text)
@@ -155,16 +152,15 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
                 ++placed;
                 const bool boy = rnd.chance(510);
                 const NamePart& family = kFamily[rnd.below(int(std::size(kFamily)))];
-                const NamePart& given = boy ? kBoys[rnd.below(int(std::size(kBoys)))]
-                                            : kGirls[rnd.below(int(std::size(kGirls)))];
+                const NamePart& given =
+                    boy ? kBoys[rnd.below(int(std::size(kBoys)))] : kGirls[rnd.below(int(std::size(kGirls)))];
                 rec.setFlag(rnd.chance(25) ? StudentRecord::TransferredOut : StudentRecord::InUse);
                 rec.setName(u(family.text) + QStringLiteral("　") + u(given.text));
                 rec.setFurigana(u(family.reading) + QStringLiteral(" ") + u(given.reading));
                 rec.setSex(boy ? 1 : 2);
                 const int ability = rnd.between(35, 92);
                 for (int t = 1; t <= gd->testCount; ++t) {
-                    if (!kTests[t - 1].entered)
-                        continue;
+                    if (!kTests[t - 1].entered) continue;
                     const bool absentWholeTest = rnd.chance(12);
                     for (int j = 1; j <= gd->testSubjectCount[t]; ++j) {
                         int v = clampScore(ability + rnd.between(-18, 18) + (j == 3 ? -5 : 0));
@@ -189,14 +185,10 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
         }
     }
 
-    if (Result r = WriteWholeFile(RosterFile::pathFor(*gd), roster); !r)
-        return r;
-    if (Result r = SaveSubjectList(*gd); !r)
-        return r;
-    if (Result r = SaveTestList(*gd); !r)
-        return r;
-    if (Result r = SaveHomeroomFile(*gd); !r)
-        return r;
+    if (Result r = WriteWholeFile(RosterFile::pathFor(*gd), roster); !r) return r;
+    if (Result r = SaveSubjectList(*gd); !r) return r;
+    if (Result r = SaveTestList(*gd); !r) return r;
+    if (Result r = SaveHomeroomFile(*gd); !r) return r;
 
     // The high-school list is shared by all grades: write it only when the folder has none.
     if (!QFile::exists(PathIgnoringCase(gd->dataFolder, QStringLiteral("hischool.txt")))) {
@@ -210,8 +202,7 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
         for (int j = 1; j <= 9; ++j)
             gd->highSchoolWeights(2, j) = (j == 3 || j == 4) ? 2 : 1;
         SilentNotice notice;
-        if (Result r = SaveHighSchoolList(*gd, folder, notice); !r)
-            return r;
+        if (Result r = SaveHighSchoolList(*gd, folder, notice); !r) return r;
     }
     return Result::success();
 }

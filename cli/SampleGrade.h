@@ -10,7 +10,7 @@ struct SampleOptions
 {
     int grade = 1;
     int classes = 4;
-    int pupils = 35;       // about this many pupils per class
+    int pupils = 35; // about this many pupils per class
     quint32 seed = 1;
 };
 

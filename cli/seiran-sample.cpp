@@ -20,23 +20,18 @@ int main(int argc, char* argv[])
         const QString& a = args.at(i);
         auto number = [&](int& out) {
             bool ok = false;
-            if (i + 1 < args.size())
-                out = args.at(++i).toInt(&ok);
+            if (i + 1 < args.size()) out = args.at(++i).toInt(&ok);
             return ok;
         };
         if (a == QLatin1String("--grade")) {
-            if (!number(options.grade))
-                return usage();
+            if (!number(options.grade)) return usage();
         } else if (a == QLatin1String("--classes")) {
-            if (!number(options.classes))
-                return usage();
+            if (!number(options.classes)) return usage();
         } else if (a == QLatin1String("--pupils")) {
-            if (!number(options.pupils))
-                return usage();
+            if (!number(options.pupils)) return usage();
         } else if (a == QLatin1String("--seed")) {
             int seed = 0;
-            if (!number(seed))
-                return usage();
+            if (!number(seed)) return usage();
             options.seed = quint32(seed);
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             usage();
@@ -47,8 +42,7 @@ int main(int argc, char* argv[])
             folder = a;
         }
     }
-    if (folder.isEmpty())
-        return usage();
+    if (folder.isEmpty()) return usage();
     const seiran::Result r = seiran::WriteSampleGrade(folder, options);
     if (!r) {
         std::fprintf(stderr, "seiran-sample: %s\n", r.message.toUtf8().constData());

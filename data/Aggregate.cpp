@@ -11,8 +11,7 @@ namespace {
 // at pupil `first`, written into score column `rankColumn`.
 void rankTotals(GradeData& gd, int first, int m, int totalColumn, int rankColumn)
 {
-    if (m < 1)
-        return;
+    if (m < 1) return;
     for (int k = 1; k <= m; ++k) {
         gd.sortKeys[k] = gd.scores(totalColumn, first + k - 1);
         gd.sortIndex[k] = k;
@@ -21,8 +20,7 @@ void rankTotals(GradeData& gd, int first, int m, int totalColumn, int rankColumn
     int rank = 1;
     gd.scores(rankColumn, first + gd.sortIndex[1] - 1) = rank;
     for (int l = 2; l <= m; ++l) {
-        if (gd.sortKeys[l] != gd.sortKeys[l - 1])
-            rank = l;
+        if (gd.sortKeys[l] != gd.sortKeys[l - 1]) rank = l;
         gd.scores(rankColumn, first + gd.sortIndex[l] - 1) = rank;
     }
 }
@@ -61,8 +59,7 @@ void AggregateTest(GradeData& gd)
             const bool bySex = sex == 1 || sex == 2;
             for (int j = 1; j <= T; ++j) {
                 const int v = gd.scores(j, s);
-                if (v < 0)
-                    continue;
+                if (v < 0) continue;
                 sum[0][j][0] += v;
                 count[0][j][0] += 1;
                 sum[c][j][0] += v;
@@ -73,8 +70,7 @@ void AggregateTest(GradeData& gd)
                     sum[c][j][sex] += v;
                     count[c][j][sex] += 1;
                 }
-                if (v > gd.gradeMax[j].value_or(0))
-                    gd.gradeMax[j] = v;
+                if (v > gd.gradeMax[j].value_or(0)) gd.gradeMax[j] = v;
             }
         }
     }
@@ -82,8 +78,7 @@ void AggregateTest(GradeData& gd)
     for (int c = 0; c <= gd.classCount; ++c)
         for (int j = 1; j <= T; ++j)
             for (int x = 0; x <= 2; ++x)
-                if (count[c][j][x] > 0)
-                    gd.average(c, j, x) = sum[c][j][x] / count[c][j][x];
+                if (count[c][j][x] > 0) gd.average(c, j, x) = sum[c][j][x] / count[c][j][x];
 
     for (int c = 1; c <= gd.classCount; ++c)
         rankTotals(gd, gd.classStart[c], gd.classSize[c], T, n + 3);

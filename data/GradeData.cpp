@@ -17,15 +17,13 @@ QString GradeData::gradeCode() const
 
 QString GradeData::classLabel(int classNo) const
 {
-    if (classNo < 1 || classNo > classLabels.size())
-        return QString();
+    if (classNo < 1 || classNo > classLabels.size()) return QString();
     return classLabels.mid(classNo - 1, 1);
 }
 
 int GradeData::currentTestSubjectCount() const
 {
-    if (currentTest < 1 || currentTest > testCount)
-        return 0;
+    if (currentTest < 1 || currentTest > testCount) return 0;
     return testSubjectCount[currentTest];
 }
 

@@ -26,8 +26,8 @@ constexpr int ReportItems = 20;
 
 // Score codes shared by the file, memory, grids and reports.
 namespace ScoreCode {
-constexpr int Absent = -1;     // typed "-"
-constexpr int NotEntered = -5; // empty cell; also a five-subject total with a missing subject
+constexpr int Absent = -1;       // typed "-"
+constexpr int NotEntered = -5;   // empty cell; also a five-subject total with a missing subject
 constexpr int BracketBase = -10; // "-d" is stored as -d - 10
 } // namespace ScoreCode
 
@@ -44,8 +44,8 @@ struct GradeData
     int classCount = 0;
     int testCount = 0;
     int subjectCount = 0;
-    QString dataFolder;                                   // ends in the path separator
-    QString classLabels = QStringLiteral("123456789");    // or "ABCDEFGHI"
+    QString dataFolder;                                // ends in the path separator
+    QString classLabels = QStringLiteral("123456789"); // or "ABCDEFGHI"
     QString fontMincho = QStringLiteral("ＭＳ 明朝");
     QString fontGothic = QStringLiteral("ＭＳ ゴシック");
     QString fontPMincho = QStringLiteral("ＭＳ Ｐ明朝");
@@ -57,7 +57,7 @@ struct GradeData
     int selectedItemCount = 0;
     Table<int, 0, Limits::Tests> selectedItems;
     int evalSubject = 0;
-    Table<int, 0, Limits::Classes> classSelected;   // class picker: 1 = print class k
+    Table<int, 0, Limits::Classes> classSelected;     // class picker: 1 = print class k
     Table<bool, 0, Limits::Students> studentSelected; // pupil pickers: print pupil s
 
     // Scratch lists of the exchange sort
@@ -118,7 +118,7 @@ struct GradeData
     Table<int, 0, Limits::ReportItems> itemSelected;
 
     // Derived helpers
-    QString gradeCode() const; // "01", "02", "03"
+    QString gradeCode() const;             // "01", "02", "03"
     QString classLabel(int classNo) const; // the k-th character of classLabels
     // Number of subjects of the current test, 0 when no test is chosen.
     int currentTestSubjectCount() const;

@@ -32,8 +32,7 @@ QString FormatRightAligned(const QString& pattern, double value)
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern.at(i);
         if (c == QLatin1Char('#') || c == QLatin1Char('0') || c == QLatin1Char('.')) {
-            if (firstPh < 0)
-                firstPh = i;
+            if (firstPh < 0) firstPh = i;
             lastPh = i;
         }
     }
@@ -64,8 +63,7 @@ QString FormatRightAligned(const QString& pattern, double value)
             intDigits.prepend(QLatin1Char('0'));
         const bool isZero = intDigits.isEmpty() && decDigits.count(QLatin1Char('0')) == decDigits.size();
         QString number = intDigits;
-        if (dot >= 0)
-            number += QLatin1Char('.') + decDigits;
+        if (dot >= 0) number += QLatin1Char('.') + decDigits;
         formatted = prefix + ((negative && !isZero) ? QStringLiteral("-") : QString()) + number + suffix;
     }
     const QString padded = QString(13, QLatin1Char(' ')) + formatted;
@@ -74,14 +72,12 @@ QString FormatRightAligned(const QString& pattern, double value)
 
 std::optional<qint16> RoundHalfEven(double value)
 {
-    if (!std::isfinite(value))
-        return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
     const int oldMode = std::fegetround();
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(value);
     std::fesetround(oldMode);
-    if (r < -32768.0 || r > 32767.0)
-        return std::nullopt;
+    if (r < -32768.0 || r > 32767.0) return std::nullopt;
     return qint16(r);
 }
 
@@ -101,8 +97,7 @@ static int nextToken(QString& text, QString& token, bool numeric)
             break;
         }
         if (numeric) {
-            if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-'))
-                token += c;
+            if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-')) token += c;
         } else if (c.unicode() >= 32) {
             token += c;
         }
@@ -127,8 +122,7 @@ double NumericValue(const QString& text)
     while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
         ++i;
     const qsizetype start = i;
-    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
-        ++i;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) ++i;
     while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128)
         ++i;
     if (i < text.size() && text.at(i) == QLatin1Char('.')) {
@@ -143,30 +137,22 @@ double NumericValue(const QString& text)
 
 QString ScoreToCellText(int value)
 {
-    if (value == -1)
-        return QStringLiteral("-");
-    if (value == -5)
-        return QString();
-    if (value <= -10)
-        return QString::number(value + 10);
+    if (value == -1) return QStringLiteral("-");
+    if (value == -5) return QString();
+    if (value <= -10) return QString::number(value + 10);
     return QString::number(value);
 }
 
 std::optional<int> CellTextToScore(const QString& cellText)
 {
     const QString text = cellText.trimmed();
-    if (text.isEmpty())
-        return -5;
-    if (text == QLatin1String("-"))
-        return -1;
+    if (text.isEmpty()) return -5;
+    if (text == QLatin1String("-")) return -1;
     const std::optional<qint16> whole = RoundHalfEven(NumericValue(text));
-    if (!whole)
-        return std::nullopt;
+    if (!whole) return std::nullopt;
     const int v = *whole;
-    if (v >= 0)
-        return v;
-    if (v - 10 < -32768)
-        return std::nullopt;
+    if (v >= 0) return v;
+    if (v - 10 < -32768) return std::nullopt;
     return v - 10;
 }
 

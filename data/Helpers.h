@@ -17,8 +17,7 @@ std::optional<qint16> RoundHalfEven(double value);
 
 // Descending exchange sort of entries 1..m of a key list and an index list: for i = 1..m-1,
 // j = i+1..m, entries i and j of both lists are swapped when key(i) < key(j).
-template <typename Keys, typename Index>
-void ExchangeSortDescending(Keys& keys, Index& index, int m)
+template <typename Keys, typename Index> void ExchangeSortDescending(Keys& keys, Index& index, int m)
 {
     for (int i = 1; i <= m - 1; ++i) {
         for (int j = i + 1; j <= m; ++j) {
@@ -30,8 +29,7 @@ void ExchangeSortDescending(Keys& keys, Index& index, int m)
     }
 }
 
-template <typename T>
-void SwapValues(T& a, T& b)
+template <typename T> void SwapValues(T& a, T& b)
 {
     std::swap(a, b);
 }

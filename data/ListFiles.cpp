@@ -14,10 +14,7 @@ namespace seiran {
 
 // ---------------------------------------------------------------- reader
 
-ListReader::ListReader(const QString& text)
-    : mText(text)
-{
-}
+ListReader::ListReader(const QString& text) : mText(text) {}
 
 ListReader ListReader::fromCp932(const QByteArray& bytes)
 {
@@ -48,8 +45,7 @@ std::optional<QString> ListReader::nextField(bool* quoted)
     // Line ends carry no meaning between fields, so a record may be spread over lines.
     while (mPos < mText.size() && (isBlank(mText.at(mPos)) || isLineEnd(mText.at(mPos))))
         ++mPos;
-    if (mPos >= mText.size() || mText.at(mPos) == QChar(0x1A))
-        return std::nullopt;
+    if (mPos >= mText.size() || mText.at(mPos) == QChar(0x1A)) return std::nullopt;
     QString field;
     if (mText.at(mPos) == QLatin1Char('"')) {
         *quoted = true;
@@ -70,8 +66,7 @@ std::optional<QString> ListReader::nextField(bool* quoted)
             ++mPos;
         field = mText.mid(start, mPos - start).trimmed();
     }
-    if (mPos < mText.size() && mText.at(mPos) == QLatin1Char(','))
-        ++mPos;
+    if (mPos < mText.size() && mText.at(mPos) == QLatin1Char(',')) ++mPos;
     return field;
 }
 
@@ -85,23 +80,19 @@ std::optional<double> ListReader::nextNumber()
 {
     bool quoted = false;
     const std::optional<QString> field = nextField(&quoted);
-    if (!field)
-        return std::nullopt;
+    if (!field) return std::nullopt;
     bool ok = false;
     QString text = field->trimmed();
-    if (text.startsWith(QLatin1Char('+')))
-        text.remove(0, 1);
+    if (text.startsWith(QLatin1Char('+'))) text.remove(0, 1);
     const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
+    if (!ok || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
 std::optional<int> ListReader::nextInt()
 {
     const std::optional<double> v = nextNumber();
-    if (!v || *v != std::floor(*v) || *v < -2147483648.0 || *v > 2147483647.0)
-        return std::nullopt;
+    if (!v || *v != std::floor(*v) || *v < -2147483648.0 || *v > 2147483647.0) return std::nullopt;
     return int(*v);
 }
 
@@ -109,8 +100,7 @@ std::optional<int> ListReader::nextInt()
 
 QString FormatListNumber(double value)
 {
-    if (value == std::floor(value) && std::fabs(value) < 1e15)
-        return QString::number(qint64(value));
+    if (value == std::floor(value) && std::fabs(value) < 1e15) return QString::number(qint64(value));
     return QString::number(value, 'g', 15);
 }
 
@@ -186,8 +176,7 @@ static QString native(const QString& path)
 Result ReadWholeFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.exists())
-        return Result::failure(QStringLiteral("ファイル %1 がありません").arg(native(path)));
+    if (!file.exists()) return Result::failure(QStringLiteral("ファイル %1 がありません").arg(native(path)));
     if (!file.open(QIODevice::ReadOnly))
         return Result::failure(QStringLiteral("ファイル %1 を読めません（%2）").arg(native(path), file.errorString()));
     bytes = file.readAll();
@@ -209,12 +198,10 @@ Result WriteWholeFile(const QString& path, const QByteArray& bytes)
 QString PathIgnoringCase(const QString& folder, const QString& name)
 {
     const QDir dir(folder);
-    if (dir.exists(name))
-        return folder + name;
+    if (dir.exists(name)) return folder + name;
     const QStringList entries = dir.entryList(QDir::Files);
     for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder + entry;
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return folder + entry;
     }
     return folder + name;
 }
@@ -225,8 +212,7 @@ namespace {
 Result readList(const QString& path, const QString& what, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.exists())
-        return Result::failure(QStringLiteral("%1 %2 がありません").arg(what, native(path)));
+    if (!file.exists()) return Result::failure(QStringLiteral("%1 %2 がありません").arg(what, native(path)));
     if (!file.open(QIODevice::ReadOnly))
         return Result::failure(QStringLiteral("%1 %2 が読めません（%3）").arg(what, native(path), file.errorString()));
     bytes = file.readAll();
@@ -255,19 +241,16 @@ Result LoadSubjectList(GradeData& gd)
     const QString what = QStringLiteral("教科ファイル");
     const QString path = SubjectListPath(gd);
     QByteArray bytes;
-    if (Result r = readList(path, what, bytes); !r)
-        return r;
+    if (Result r = readList(path, what, bytes); !r) return r;
     ListReader in = ListReader::fromCp932(bytes);
     SubjectTables t;
     std::optional<int> first = in.nextInt();
-    if (!first)
-        return malformed(what, path, QStringLiteral("教科数がありません"));
+    if (!first) return malformed(what, path, QStringLiteral("教科数がありません"));
     bool ordered = *first < 0;
     int n = *first;
     if (ordered) {
         std::optional<int> count = in.nextInt();
-        if (!count)
-            return malformed(what, path, QStringLiteral("教科数がありません"));
+        if (!count) return malformed(what, path, QStringLiteral("教科数がありません"));
         n = *count;
     }
     if (n < 0 || n > Limits::Subjects)
@@ -289,8 +272,7 @@ Result LoadSubjectList(GradeData& gd)
         std::optional<QString> name = in.nextString();
         std::optional<int> kind = in.nextInt();
         std::optional<double> weight = in.nextNumber();
-        if (!name || !kind || !weight)
-            return malformed(what, path, QStringLiteral("%1 番目の教科が読めません").arg(k));
+        if (!name || !kind || !weight) return malformed(what, path, QStringLiteral("%1 番目の教科が読めません").arg(k));
         if (*kind < 0 || *kind > 2)
             return malformed(what, path, QStringLiteral("%1 番目の教科の種別 %2 が不正です").arg(k).arg(*kind));
         t.names[k] = *name;
@@ -298,8 +280,7 @@ Result LoadSubjectList(GradeData& gd)
         t.weights[k] = *weight;
         if (*kind == 2) {
             std::optional<QString> group = in.nextString();
-            if (!group)
-                return malformed(what, path, QStringLiteral("%1 番目の教科のグループ名がありません").arg(k));
+            if (!group) return malformed(what, path, QStringLiteral("%1 番目の教科のグループ名がありません").arg(k));
             t.groups[k] = *group;
         }
     }
@@ -323,8 +304,7 @@ Result SaveSubjectList(const GradeData& gd)
     out.printed(gd.subjectCount).endLine();
     for (int k = 1; k <= gd.subjectCount; ++k) {
         out.quoted(gd.subjectNames[k]).comma().printed(gd.subjectKind[k]).comma().printed(gd.naishinWeight[k]);
-        if (gd.subjectKind[k] == 2)
-            out.comma().quoted(gd.subjectGroup[k]);
+        if (gd.subjectKind[k] == 2) out.comma().quoted(gd.subjectGroup[k]);
         out.endLine();
     }
     return WriteWholeFile(SubjectListPath(gd), out.toCp932());
@@ -335,8 +315,7 @@ Result LoadTestList(GradeData& gd)
     const QString what = QStringLiteral("テストファイル");
     const QString path = TestListPath(gd);
     QByteArray bytes;
-    if (Result r = readList(path, what, bytes); !r)
-        return r;
+    if (Result r = readList(path, what, bytes); !r) return r;
     ListReader in = ListReader::fromCp932(bytes);
     std::optional<int> count = in.nextInt();
     if (!count || *count < 0 || *count > Limits::Tests)
@@ -353,10 +332,9 @@ Result LoadTestList(GradeData& gd)
         if (!name || !shortName || !n)
             return malformed(what, path, QStringLiteral("%1 番目のテストが読めません").arg(t));
         if (*n < 0 || *n > Limits::TestSubjects)
-            return malformed(what, path, QStringLiteral("%1 の科目数 %2 は 0〜%3 の範囲外です")
-                                             .arg(*name)
-                                             .arg(*n)
-                                             .arg(Limits::TestSubjects));
+            return malformed(
+                what, path,
+                QStringLiteral("%1 の科目数 %2 は 0〜%3 の範囲外です").arg(*name).arg(*n).arg(Limits::TestSubjects));
         names[t] = *name;
         shortNames[t] = *shortName;
         subjects[t] = *n;
@@ -364,19 +342,20 @@ Result LoadTestList(GradeData& gd)
         slot += *n;
     }
     if (slot - 1 > Limits::ScoreSlots)
-        return malformed(what, path,
-                         QStringLiteral("全テストの科目数の合計 %1 が %2 を超えています").arg(slot - 1).arg(Limits::ScoreSlots));
+        return malformed(
+            what, path,
+            QStringLiteral("全テストの科目数の合計 %1 が %2 を超えています").arg(slot - 1).arg(Limits::ScoreSlots));
 
     // The homeroom file fixes the class count.
     const QString homeWhat = QStringLiteral("担任ファイル");
     const QString homePath = HomeroomPath(gd);
     QByteArray homeBytes;
-    if (Result r = readList(homePath, homeWhat, homeBytes); !r)
-        return r;
+    if (Result r = readList(homePath, homeWhat, homeBytes); !r) return r;
     ListReader home = ListReader::fromCp932(homeBytes);
     std::optional<int> classes = home.nextInt();
     if (!classes || *classes < 1 || *classes > Limits::Classes)
-        return malformed(homeWhat, homePath, QStringLiteral("クラス数は 1〜%1 でなければなりません").arg(Limits::Classes));
+        return malformed(homeWhat, homePath,
+                         QStringLiteral("クラス数は 1〜%1 でなければなりません").arg(Limits::Classes));
     QString teachers[Limits::Classes + 1];
     for (int c = 1; c <= *classes; ++c)
         teachers[c] = home.nextString().value_or(QString()); // nothing edits the names; missing ones stay empty
@@ -401,7 +380,12 @@ Result SaveTestList(const GradeData& gd)
     ListWriter out;
     out.printed(gd.testCount).endLine();
     for (int t = 1; t <= gd.testCount; ++t)
-        out.quoted(gd.testNames[t]).comma().quoted(gd.testShortNames[t]).comma().printed(gd.testSubjectCount[t]).endLine();
+        out.quoted(gd.testNames[t])
+            .comma()
+            .quoted(gd.testShortNames[t])
+            .comma()
+            .printed(gd.testSubjectCount[t])
+            .endLine();
     return WriteWholeFile(TestListPath(gd), out.toCp932());
 }
 
@@ -443,7 +427,8 @@ Result readSchoolCount(ListReader& in, const QString& what, const QString& path,
 {
     std::optional<int> m = in.nextInt();
     if (!m || *m < 0 || *m > Limits::HighSchoolsInFile)
-        return malformed(what, path, QStringLiteral("高校数は 0〜%1 でなければなりません").arg(Limits::HighSchoolsInFile));
+        return malformed(what, path,
+                         QStringLiteral("高校数は 0〜%1 でなければなりません").arg(Limits::HighSchoolsInFile));
     count = *m;
     return Result::success();
 }
@@ -453,8 +438,7 @@ Result parseSchoolText(const GradeData& gd, const QByteArray& bytes, const QStri
 {
     const QString what = QStringLiteral("高校名ファイル");
     ListReader in = ListReader::fromCp932(bytes);
-    if (Result r = readSchoolCount(in, what, path, t.count); !r)
-        return r;
+    if (Result r = readSchoolCount(in, what, path, t.count); !r) return r;
     for (int i = 1; i <= t.count; ++i) {
         std::optional<QString> shortName = in.nextString();
         std::optional<QString> name = in.nextString();
@@ -473,8 +457,7 @@ Result parseSchoolText(const GradeData& gd, const QByteArray& bytes, const QStri
         } else {
             for (int j = 1; j <= *w; ++j) {
                 std::optional<int> v = in.nextInt();
-                if (!v)
-                    return malformed(what, path, QStringLiteral("%1 番目の高校の倍率が読めません").arg(i));
+                if (!v) return malformed(what, path, QStringLiteral("%1 番目の高校の倍率が読めません").arg(i));
                 t.weights[i][j] = *v;
             }
         }
@@ -488,8 +471,7 @@ Result parseSchoolSeq(const GradeData& gd, const QByteArray& bytes, const QStrin
 {
     const QString what = QStringLiteral("高校名ファイル");
     ListReader in = ListReader::fromCp932(bytes);
-    if (Result r = readSchoolCount(in, what, path, t.count); !r)
-        return r;
+    if (Result r = readSchoolCount(in, what, path, t.count); !r) return r;
     converted.printed(t.count).endLine();
     for (int i = 1; i <= t.count; ++i) {
         std::optional<QString> shortName = in.nextString();
@@ -534,10 +516,8 @@ Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& 
     const QString textPath = PathIgnoringCase(gd.dataFolder, QStringLiteral("hischool.txt"));
     QByteArray bytes;
     if (QFile::exists(textPath)) {
-        if (Result r = ReadWholeFile(textPath, bytes); !r)
-            return r;
-        if (Result r = parseSchoolText(gd, bytes, textPath, t); !r)
-            return r;
+        if (Result r = ReadWholeFile(textPath, bytes); !r) return r;
+        if (Result r = parseSchoolText(gd, bytes, textPath, t); !r) return r;
         storeSchools(gd, t);
         return Result::success();
     }
@@ -549,11 +529,9 @@ Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& 
         if (!QFile::exists(seqPath))
             return Result::failure(QStringLiteral("標準の高校名ファイル %1 がありません").arg(native(seqPath)));
     }
-    if (Result r = ReadWholeFile(seqPath, bytes); !r)
-        return r;
+    if (Result r = ReadWholeFile(seqPath, bytes); !r) return r;
     ListWriter converted;
-    if (Result r = parseSchoolSeq(gd, bytes, seqPath, t, converted); !r)
-        return r;
+    if (Result r = parseSchoolSeq(gd, bytes, seqPath, t, converted); !r) return r;
     storeSchools(gd, t);
     // The converted list is kept in the data folder so that the next load reads it directly.
     if (Result r = WriteWholeFile(gd.dataFolder + QStringLiteral("Hischool.Txt"), converted.toCp932()); !r)
@@ -590,8 +568,7 @@ Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INo
     Result txtResult =
         seqResult ? WriteWholeFile(PathIgnoringCase(gd.dataFolder, QStringLiteral("Hischool.txt")), txt.toCp932())
                   : seqResult;
-    if (seqResult && txtResult)
-        return Result::success();
+    if (seqResult && txtResult) return Result::success();
     notice.notice(QStringLiteral("データフォルダに高校名を書き込めません｡標準高校名を更新します "));
     return WriteWholeFile(QDir(programFolder).filePath(QStringLiteral("hischool.seq")), seq.toCp932());
 }

@@ -39,8 +39,8 @@ private:
 class ListWriter
 {
 public:
-    ListWriter& printed(double value);      // " 5 " or "-5 "
-    ListWriter& written(double value);      // "5"
+    ListWriter& printed(double value);       // " 5 " or "-5 "
+    ListWriter& written(double value);       // "5"
     ListWriter& quoted(const QString& text); // "\"text\""
     ListWriter& comma();
     ListWriter& raw(const QString& text);
@@ -55,9 +55,9 @@ private:
 QString FormatListNumber(double value); // "5", "-5", "1.5"
 
 // File names of the per-grade list files.
-QString SubjectListPath(const GradeData& gd);  // kyoka NN .seq
-QString TestListPath(const GradeData& gd);     // test NN .seq
-QString HomeroomPath(const GradeData& gd);     // tannin NN .seq
+QString SubjectListPath(const GradeData& gd); // kyoka NN .seq
+QString TestListPath(const GradeData& gd);    // test NN .seq
+QString HomeroomPath(const GradeData& gd);    // tannin NN .seq
 
 Result LoadSubjectList(GradeData& gd);
 Result SaveSubjectList(const GradeData& gd);

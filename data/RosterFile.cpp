@@ -20,10 +20,7 @@ QString RosterFile::pathFor(const GradeData& gd)
     return gd.dataFolder + fileName(gd.currentGrade);
 }
 
-RosterFile::RosterFile(const QString& path)
-    : mFile(path)
-{
-}
+RosterFile::RosterFile(const QString& path) : mFile(path) {}
 
 RosterFile::~RosterFile()
 {
@@ -32,31 +29,25 @@ RosterFile::~RosterFile()
 
 Result RosterFile::open()
 {
-    if (mFile.isOpen())
-        return Result::success();
-    if (mFile.open(QIODevice::ReadWrite))
-        return Result::success();
+    if (mFile.isOpen()) return Result::success();
+    if (mFile.open(QIODevice::ReadWrite)) return Result::success();
     // A roster on a read-only medium can still be read.
-    if (QFileInfo::exists(mFile.fileName()) && mFile.open(QIODevice::ReadOnly))
-        return Result::success();
+    if (QFileInfo::exists(mFile.fileName()) && mFile.open(QIODevice::ReadOnly)) return Result::success();
     return Result::failure(QStringLiteral("名簿ファイル %1 を開けません（%2）")
                                .arg(QDir::toNativeSeparators(mFile.fileName()), mFile.errorString()));
 }
 
 Result RosterFile::openReadOnly()
 {
-    if (mFile.isOpen())
-        return Result::success();
-    if (mFile.open(QIODevice::ReadOnly))
-        return Result::success();
+    if (mFile.isOpen()) return Result::success();
+    if (mFile.open(QIODevice::ReadOnly)) return Result::success();
     return Result::failure(QStringLiteral("名簿ファイル %1 を読めません（%2）")
                                .arg(QDir::toNativeSeparators(mFile.fileName()), mFile.errorString()));
 }
 
 void RosterFile::close()
 {
-    if (mFile.isOpen())
-        mFile.close();
+    if (mFile.isOpen()) mFile.close();
 }
 
 int RosterFile::recordCount() const
@@ -67,10 +58,8 @@ int RosterFile::recordCount() const
 Result RosterFile::read(int r, StudentRecord& record)
 {
     record = StudentRecord();
-    if (r < 1)
-        return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r));
-    if (r > recordCount())
-        return Result::success();
+    if (r < 1) return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r));
+    if (r > recordCount()) return Result::success();
     if (!mFile.seek(qint64(r - 1) * StudentRecord::Size) ||
         mFile.read(reinterpret_cast<char*>(record.bytes().data()), StudentRecord::Size) != StudentRecord::Size) {
         record = StudentRecord();
@@ -81,24 +70,31 @@ Result RosterFile::read(int r, StudentRecord& record)
     return Result::success();
 }
 
+Result RosterFile::readAll(QByteArray& bytes)
+{
+    if (!mFile.seek(0)) {
+        bytes.clear();
+        return Result::failure(
+            QStringLiteral("名簿ファイル %1 を読めません").arg(QDir::toNativeSeparators(mFile.fileName())));
+    }
+    bytes = mFile.read(qint64(recordCount()) * StudentRecord::Size);
+    return Result::success();
+}
+
 Result RosterFile::write(int r, const StudentRecord& record)
 {
     const QString name = QDir::toNativeSeparators(mFile.fileName());
-    if (r < 1)
-        return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r));
+    if (r < 1) return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r));
     // A trailing partial record belongs to nobody we know; never overwrite or extend past it.
     if (mFile.size() % StudentRecord::Size != 0 && r > recordCount())
-        return Result::failure(QStringLiteral("名簿ファイル %1 の長さが不正なため、レコード %2 を書き込めません")
-                                   .arg(name)
-                                   .arg(r));
+        return Result::failure(
+            QStringLiteral("名簿ファイル %1 の長さが不正なため、レコード %2 を書き込めません").arg(name).arg(r));
     if (!mFile.isWritable())
         return Result::failure(QStringLiteral("名簿ファイル %1 に書き込めません（読み取り専用です）").arg(name));
     if (!mFile.seek(qint64(r - 1) * StudentRecord::Size) ||
-        mFile.write(reinterpret_cast<const char*>(record.bytes().data()), StudentRecord::Size) !=
-            StudentRecord::Size ||
+        mFile.write(reinterpret_cast<const char*>(record.bytes().data()), StudentRecord::Size) != StudentRecord::Size ||
         !mFile.flush()) {
-        return Result::failure(
-            QStringLiteral("名簿ファイル %1 に書き込めません（%2）").arg(name, mFile.errorString()));
+        return Result::failure(QStringLiteral("名簿ファイル %1 に書き込めません（%2）").arg(name, mFile.errorString()));
     }
     return Result::success();
 }
@@ -116,8 +112,7 @@ Result checkClassCount(const GradeData& gd)
 class ProgressScope
 {
 public:
-    ProgressScope(IProgress& progress, const QString& text, int maximum)
-        : mProgress(progress)
+    ProgressScope(IProgress& progress, const QString& text, int maximum) : mProgress(progress)
     {
         mProgress.setStatusText(text);
         mProgress.setValue(0);
@@ -140,14 +135,15 @@ using LoadFields = std::function<void(GradeData&, int student, const StudentReco
 // order and then attendance-number order.
 Result loadRoster(GradeData& gd, IProgress& progress, const LoadFields& fields)
 {
-    if (Result r = checkClassCount(gd); !r)
-        return r;
+    if (Result r = checkClassCount(gd); !r) return r;
     ProgressScope scope(progress, QStringLiteral("データ読込中"), 60 * gd.classCount);
     RosterFile file(RosterFile::pathFor(gd));
-    if (Result r = file.open(); !r)
-        return r;
-    // The whole file is at most 540 records; one read is faster than one per record.
-    const int available = file.recordCount();
+    if (Result r = file.open(); !r) return r;
+    // The class blocks are at most 540 records; one read is faster than one per record.
+    QByteArray bytes;
+    if (Result r = file.readAll(bytes); !r) return r;
+    file.close();
+    const int available = int(bytes.size() / StudentRecord::Size);
     StudentRecord record;
     gd.studentCount = 0;
     for (int k = 0; k <= Limits::Classes; ++k)
@@ -156,12 +152,14 @@ Result loadRoster(GradeData& gd, IProgress& progress, const LoadFields& fields)
         for (int n = 1; n <= 60; ++n) {
             progress.setValue((k - 1) * 60 + n);
             const int rec = RosterFile::recordNumber(k, n);
-            if (rec > available)
-                continue; // beyond the end: a free record
-            if (Result r = file.read(rec, record); !r)
-                return r;
-            if (record.flag() != StudentRecord::InUse)
-                continue;
+            if (rec > available) continue; // beyond the end: a free record
+            const char* raw = bytes.constData() + qsizetype(rec - 1) * StudentRecord::Size;
+            // Skip free and transferred records without copying them.
+            const int flag = static_cast<qint16>(
+                static_cast<quint16>(static_cast<quint8>(raw[0]) | (static_cast<quint8>(raw[1]) << 8)));
+            if (flag != StudentRecord::InUse) continue;
+            std::memcpy(record.bytes().data(), raw, StudentRecord::Size);
+            if (record.flag() != StudentRecord::InUse) continue;
             if (gd.studentCount >= Limits::Students) {
                 gd.studentCount = 0;
                 for (int c = 0; c <= Limits::Classes; ++c)
@@ -176,8 +174,7 @@ Result loadRoster(GradeData& gd, IProgress& progress, const LoadFields& fields)
             gd.studentNumber[s] = n;
             gd.studentName[s] = record.name().trimmed();
             gd.studentSex[s] = record.sex();
-            if (fields)
-                fields(gd, s, record);
+            if (fields) fields(gd, s, record);
         }
     }
     gd.classStart[1] = 1;
@@ -191,26 +188,21 @@ using SaveFields = std::function<Result(const GradeData&, int student, StudentRe
 
 Result saveRoster(GradeData& gd, IProgress& progress, const SaveFields& fields)
 {
-    if (Result r = checkClassCount(gd); !r)
-        return r;
+    if (Result r = checkClassCount(gd); !r) return r;
     ProgressScope scope(progress, QStringLiteral("データ書込中"), 60 * gd.classCount);
     RosterFile file(RosterFile::pathFor(gd));
-    if (Result r = file.open(); !r)
-        return r;
+    if (Result r = file.open(); !r) return r;
     StudentRecord record;
     for (int k = 1; k <= gd.classCount; ++k) {
         for (int m = 1; m <= gd.classSize[k]; ++m) {
             const int s = gd.classStart[k] + m - 1;
             progress.setValue((k - 1) * 60 + m);
             const int rec = RosterFile::recordNumber(k, gd.studentNumber[s]);
-            if (Result r = file.read(rec, record); !r)
-                return r;
+            if (Result r = file.read(rec, record); !r) return r;
             bool changed = false;
-            if (Result r = fields(gd, s, record, changed); !r)
-                return r;
+            if (Result r = fields(gd, s, record, changed); !r) return r;
             if (changed) {
-                if (Result r = file.write(rec, record); !r)
-                    return r;
+                if (Result r = file.write(rec, record); !r) return r;
             }
         }
     }
@@ -228,9 +220,8 @@ Result valueTooLarge(const GradeData& gd, int s, int value)
 
 bool currentTestValid(const GradeData& gd)
 {
-    return gd.currentTest >= 1 && gd.currentTest <= gd.testCount &&
-           gd.testSubjectCount[gd.currentTest] >= 0 && gd.testSubjectCount[gd.currentTest] <= Limits::TestSubjects &&
-           gd.testFirstSlot[gd.currentTest] >= 1 &&
+    return gd.currentTest >= 1 && gd.currentTest <= gd.testCount && gd.testSubjectCount[gd.currentTest] >= 0 &&
+           gd.testSubjectCount[gd.currentTest] <= Limits::TestSubjects && gd.testFirstSlot[gd.currentTest] >= 1 &&
            gd.testFirstSlot[gd.currentTest] + gd.testSubjectCount[gd.currentTest] - 1 <= Limits::ScoreSlots;
 }
 
@@ -248,8 +239,7 @@ Result LoadRoster(GradeData& gd, IProgress& progress)
 
 Result LoadTestScores(GradeData& gd, IProgress& progress)
 {
-    if (!currentTestValid(gd))
-        return noTest(gd);
+    if (!currentTestValid(gd)) return noTest(gd);
     const int n = gd.testSubjectCount[gd.currentTest];
     const int first = gd.testFirstSlot[gd.currentTest];
     return loadRoster(gd, progress, [n, first](GradeData& g, int s, const StudentRecord& rec) {
@@ -285,16 +275,13 @@ Result LoadCareerChoices(GradeData& gd, IProgress& progress)
 
 Result SaveTestScores(GradeData& gd, IProgress& progress)
 {
-    if (!currentTestValid(gd))
-        return noTest(gd);
+    if (!currentTestValid(gd)) return noTest(gd);
     const int n = gd.testSubjectCount[gd.currentTest];
     const int first = gd.testFirstSlot[gd.currentTest];
     return saveRoster(gd, progress, [n, first](const GradeData& g, int s, StudentRecord& rec, bool& changed) {
         for (int j = 1; j <= n; ++j) {
-            if (g.scores(j, s) == g.scoresAsLoaded(j, s))
-                continue;
-            if (!rec.setScoreSlot(first + j - 1, g.scores(j, s)))
-                return valueTooLarge(g, s, g.scores(j, s));
+            if (g.scores(j, s) == g.scoresAsLoaded(j, s)) continue;
+            if (!rec.setScoreSlot(first + j - 1, g.scores(j, s))) return valueTooLarge(g, s, g.scores(j, s));
             changed = true;
         }
         return Result::success();
@@ -305,12 +292,10 @@ Result SaveNaishin(GradeData& gd, IProgress& progress)
 {
     return saveRoster(gd, progress, [](const GradeData& g, int s, StudentRecord& rec, bool& changed) {
         for (int j = 1; j <= Limits::NaishinPositions; ++j) {
-            if (g.naishin(j, s) == g.naishinAsLoaded(j, s))
-                continue;
+            if (g.naishin(j, s) == g.naishinAsLoaded(j, s)) continue;
             if (g.naishinSlot[j] < 1 || g.naishinSlot[j] > Limits::NaishinSlots)
                 return Result::failure(QStringLiteral("内申の教科順 %1 が不正です").arg(g.naishinSlot[j]));
-            if (!rec.setNaishinSlot(g.naishinSlot[j], g.naishin(j, s)))
-                return valueTooLarge(g, s, g.naishin(j, s));
+            if (!rec.setNaishinSlot(g.naishinSlot[j], g.naishin(j, s))) return valueTooLarge(g, s, g.naishin(j, s));
             changed = true;
         }
         return Result::success();
@@ -321,10 +306,8 @@ Result SaveCareerChoices(GradeData& gd, IProgress& progress)
 {
     return saveRoster(gd, progress, [](const GradeData& g, int s, StudentRecord& rec, bool& changed) {
         for (int k = 1; k <= Limits::Choices; ++k) {
-            if (g.careerChoice(k, s) == g.careerChoiceAsLoaded(k, s))
-                continue;
-            if (!rec.setChoice(k, g.careerChoice(k, s)))
-                return valueTooLarge(g, s, g.careerChoice(k, s));
+            if (g.careerChoice(k, s) == g.careerChoiceAsLoaded(k, s)) continue;
+            if (!rec.setChoice(k, g.careerChoice(k, s))) return valueTooLarge(g, s, g.careerChoice(k, s));
             changed = true;
         }
         return Result::success();

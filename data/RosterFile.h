@@ -3,6 +3,7 @@
 #include "Result.h"
 #include "StudentRecord.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -39,6 +40,8 @@ public:
 
     // Record r (from 1). A record beyond the whole records reads as a free record (all zero).
     Result read(int r, StudentRecord& record);
+    // Reads every whole record at once (loads of the whole grade).
+    Result readAll(QByteArray& bytes);
     // Writes record r in place. A record beyond the end extends the file; a trailing partial
     // record is never overwritten (the write is refused).
     Result write(int r, const StudentRecord& record);

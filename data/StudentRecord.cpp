@@ -26,8 +26,7 @@ StudentRecord StudentRecord::blank()
 
 int StudentRecord::int16At(int offset) const
 {
-    if (offset < 0 || offset + 1 >= Size)
-        return 0;
+    if (offset < 0 || offset + 1 >= Size) return 0;
     const auto lo = mBytes[std::size_t(offset)];
     const auto hi = mBytes[std::size_t(offset + 1)];
     return int(qint16(quint16(lo | (hi << 8))));
@@ -35,8 +34,7 @@ int StudentRecord::int16At(int offset) const
 
 bool StudentRecord::setInt16At(int offset, int value)
 {
-    if (offset < 0 || offset + 1 >= Size || value < -32768 || value > 32767)
-        return false;
+    if (offset < 0 || offset + 1 >= Size || value < -32768 || value > 32767) return false;
     const auto u = quint16(qint16(value));
     mBytes[std::size_t(offset)] = std::uint8_t(u & 0xFF);
     mBytes[std::size_t(offset + 1)] = std::uint8_t(u >> 8);

@@ -11,8 +11,7 @@ namespace seiran {
 // release build, reads a default value and drops the write instead of touching memory.
 void ReportTableIndexError(const char* table, int index);
 
-template <typename T, int Lo, int Hi>
-class Table
+template <typename T, int Lo, int Hi> class Table
 {
 public:
     static constexpr int lo = Lo;
@@ -45,8 +44,7 @@ private:
 };
 
 // Two indices, (r, c) with r in R0..R1 and c in C0..C1.
-template <typename T, int R0, int R1, int C0, int C1>
-class Table2
+template <typename T, int R0, int R1, int C0, int C1> class Table2
 {
 public:
     static constexpr bool inRange(int r, int c) { return r >= R0 && r <= R1 && c >= C0 && c <= C1; }
@@ -71,15 +69,17 @@ public:
     void fill(const T& value) { mItems.fill(value); }
 
 private:
-    static constexpr std::size_t offset(int r, int c) { return std::size_t(r - R0) * (C1 - C0 + 1) + std::size_t(c - C0); }
+    static constexpr std::size_t offset(int r, int c)
+    {
+        return std::size_t(r - R0) * (C1 - C0 + 1) + std::size_t(c - C0);
+    }
     std::array<T, std::size_t(R1 - R0 + 1) * std::size_t(C1 - C0 + 1)> mItems{};
     T mSink{};
     static inline const T mEmpty{};
 };
 
 // Three indices, (a, b, c).
-template <typename T, int A0, int A1, int B0, int B1, int C0, int C1>
-class Table3
+template <typename T, int A0, int A1, int B0, int B1, int C0, int C1> class Table3
 {
 public:
     static constexpr bool inRange(int a, int b, int c)

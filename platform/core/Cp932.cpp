@@ -14,13 +14,26 @@ QString toWindowsForms(const QString& text)
     QString out = text;
     for (QChar& ch : out) {
         switch (ch.unicode()) {
-        case 0x301C: ch = QChar(0xFF5E); break; // WAVE DASH -> FULLWIDTH TILDE
-        case 0x2016: ch = QChar(0x2225); break; // DOUBLE VERTICAL LINE -> PARALLEL TO
-        case 0x2212: ch = QChar(0xFF0D); break; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
-        case 0x00A2: ch = QChar(0xFFE0); break;
-        case 0x00A3: ch = QChar(0xFFE1); break;
-        case 0x00AC: ch = QChar(0xFFE2); break;
-        default: break;
+        case 0x301C:
+            ch = QChar(0xFF5E);
+            break; // WAVE DASH -> FULLWIDTH TILDE
+        case 0x2016:
+            ch = QChar(0x2225);
+            break; // DOUBLE VERTICAL LINE -> PARALLEL TO
+        case 0x2212:
+            ch = QChar(0xFF0D);
+            break; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+        case 0x00A2:
+            ch = QChar(0xFFE0);
+            break;
+        case 0x00A3:
+            ch = QChar(0xFFE1);
+            break;
+        case 0x00AC:
+            ch = QChar(0xFFE2);
+            break;
+        default:
+            break;
         }
     }
     return out;
@@ -83,8 +96,7 @@ QByteArray fit(const QString& text, int width)
     int cut = 0;
     while (cut < bytes.size()) {
         int step = isLeadByte(static_cast<unsigned char>(bytes.at(cut))) ? 2 : 1;
-        if (cut + step > width)
-            break;
+        if (cut + step > width) break;
         cut += step;
     }
     bytes.truncate(cut);

@@ -31,8 +31,7 @@ QString SettingsStore::existingKey(const QString& key) const
     const QStringList keys = mSettings->childKeys();
     mSettings->endGroup();
     for (const QString& k : keys) {
-        if (k.compare(key, Qt::CaseInsensitive) == 0)
-            return k;
+        if (k.compare(key, Qt::CaseInsensitive) == 0) return k;
     }
     return QString();
 }
@@ -40,16 +39,14 @@ QString SettingsStore::existingKey(const QString& key) const
 QString SettingsStore::value(const QString& key, const QString& defaultValue) const
 {
     const QString k = existingKey(key);
-    if (k.isEmpty())
-        return defaultValue;
+    if (k.isEmpty()) return defaultValue;
     return mSettings->value(kGroup + QLatin1Char('/') + k).toString();
 }
 
 int SettingsStore::intValue(const QString& key, int defaultValue) const
 {
     const QString k = existingKey(key);
-    if (k.isEmpty())
-        return defaultValue;
+    if (k.isEmpty()) return defaultValue;
     bool ok = false;
     const int v = mSettings->value(kGroup + QLatin1Char('/') + k).toString().trimmed().toInt(&ok);
     return ok ? v : 0;
@@ -58,8 +55,7 @@ int SettingsStore::intValue(const QString& key, int defaultValue) const
 void SettingsStore::setValue(const QString& key, const QString& value)
 {
     const QString old = existingKey(key);
-    if (!old.isEmpty() && old != key)
-        mSettings->remove(kGroup + QLatin1Char('/') + old);
+    if (!old.isEmpty() && old != key) mSettings->remove(kGroup + QLatin1Char('/') + old);
     mSettings->setValue(kGroup + QLatin1Char('/') + key, value);
 }
 
@@ -75,8 +71,7 @@ void SettingsStore::redirectToFile(const QString& iniFilePath)
 
 std::unique_ptr<SettingsStore> SettingsStore::openDefault()
 {
-    if (!redirectedPath().isEmpty())
-        return std::make_unique<SettingsStore>(redirectedPath());
+    if (!redirectedPath().isEmpty()) return std::make_unique<SettingsStore>(redirectedPath());
     return std::make_unique<SettingsStore>();
 }
 

@@ -49,15 +49,13 @@ ScriptedMessages::ScriptedMessages()
 
 ScriptedMessages::~ScriptedMessages()
 {
-    if (responder() == this)
-        responder() = nullptr;
+    if (responder() == this) responder() = nullptr;
 }
 
 MsgAnswer ScriptedMessages::answer(const MessageQuestion& question)
 {
     mAsked.append(question);
-    if (mAnswers.isEmpty())
-        return defaultAnswer(question);
+    if (mAnswers.isEmpty()) return defaultAnswer(question);
     return mAnswers.takeFirst();
 }
 
@@ -65,18 +63,27 @@ MsgAnswer ShowMessage(const QString& text, MsgButtons buttons, MsgIcon icon, int
                       QWidget* parent)
 {
     MessageQuestion q{text, title.isEmpty() ? MessageTitle() : title, buttons, icon, defaultButton};
-    if (responder())
-        return responder()->answer(q);
+    if (responder()) return responder()->answer(q);
 
     QMessageBox box(parent ? parent : QApplication::activeWindow());
     box.setWindowTitle(q.title);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     QList<QPair<QPushButton*, MsgAnswer>> list;
     auto add = [&](const QString& caption, QMessageBox::ButtonRole role, MsgAnswer a) {
@@ -102,8 +109,7 @@ MsgAnswer ShowMessage(const QString& text, MsgButtons buttons, MsgIcon icon, int
     box.setEscapeButton(list.last().first);
     box.exec();
     for (const auto& [button, answer] : list) {
-        if (box.clickedButton() == button)
-            return answer;
+        if (box.clickedButton() == button) return answer;
     }
     return list.last().second;
 }

@@ -57,10 +57,11 @@ private slots:
 void AggregateTest_::totalsAndCompetitionRanks()
 {
     // Totals 480, 470, 470, 455 over two classes.
-    auto gd = makeGrade(5, {{1, 1, {96, 96, 96, 96, 96}},
-                            {1, 2, {94, 94, 94, 94, 94}},
-                            {2, 1, {94, 94, 94, 94, 94}},
-                            {2, 2, {91, 91, 91, 91, 91}}},
+    auto gd = makeGrade(5,
+                        {{1, 1, {96, 96, 96, 96, 96}},
+                         {1, 2, {94, 94, 94, 94, 94}},
+                         {2, 1, {94, 94, 94, 94, 94}},
+                         {2, 2, {91, 91, 91, 91, 91}}},
                         2);
     AggregateTest(*gd);
     const int T = 6;
@@ -83,10 +84,11 @@ void AggregateTest_::totalsAndCompetitionRanks()
 
 void AggregateTest_::missingMainSubjectRanksLast()
 {
-    auto gd = makeGrade(5, {{1, 1, {50, 50, -1, 50, 50}},
-                            {1, 1, {10, 10, 10, 10, 10}},
-                            {1, 2, {10, 10, -5, 10, 10}},
-                            {1, 2, {20, 20, -12, 20, 20}}},
+    auto gd = makeGrade(5,
+                        {{1, 1, {50, 50, -1, 50, 50}},
+                         {1, 1, {10, 10, 10, 10, 10}},
+                         {1, 2, {10, 10, -5, 10, 10}},
+                         {1, 2, {20, 20, -12, 20, 20}}},
                         1);
     AggregateTest(*gd);
     QCOMPARE(gd->scores(6, 1), -5);
@@ -105,9 +107,10 @@ void AggregateTest_::missingMainSubjectRanksLast()
 
 void AggregateTest_::nineSubjectsAndSexAverages()
 {
-    auto gd = makeGrade(9, {{1, 1, {80, 80, 80, 80, 80, 10, 20, 30, 40}},
-                            {1, 2, {60, 60, 60, 60, 60, 50, 60, 70, 81}},
-                            {2, 1, {70, 70, 70, 70, 70, -1, 0, 0, 0}}},
+    auto gd = makeGrade(9,
+                        {{1, 1, {80, 80, 80, 80, 80, 10, 20, 30, 40}},
+                         {1, 2, {60, 60, 60, 60, 60, 50, 60, 70, 81}},
+                         {2, 1, {70, 70, 70, 70, 70, -1, 0, 0, 0}}},
                         2);
     AggregateTest(*gd);
     QCOMPARE(gd->scores(10, 1), 400); // total covers subjects 1..5 only

@@ -112,8 +112,9 @@ void ListsTest::testListSlotsAndHomeroom()
 {
     GradeFixture fx(3, 4);
     fx.writeTests({{QStringLiteral("1学期中間"), 5}, {QStringLiteral("1学期期末"), 9}, {QStringLiteral("学年末"), 5}});
-    QCOMPARE(ReadFileBytes(fx.folder() + QStringLiteral("test03.seq")),
-             sjis(QStringLiteral(" 3 \r\n\"1学期中間\",\"1\", 5 \r\n\"1学期期末\",\"1\", 9 \r\n\"学年末\",\"学\", 5 \r\n")));
+    QCOMPARE(
+        ReadFileBytes(fx.folder() + QStringLiteral("test03.seq")),
+        sjis(QStringLiteral(" 3 \r\n\"1学期中間\",\"1\", 5 \r\n\"1学期期末\",\"1\", 9 \r\n\"学年末\",\"学\", 5 \r\n")));
     fx.writeHomeroom();
     QCOMPARE(ReadFileBytes(fx.folder() + QStringLiteral("tannin03.seq")),
              QByteArray(" 4 \r\n\"\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n"));
@@ -145,10 +146,10 @@ void ListsTest::malformedListsAreRefusedWithTheirName()
         QString text;
     };
     const Case cases[] = {
-        {"kyoka01.seq", QStringLiteral(" 11 \r\n")},                      // more subjects than the table holds
-        {"kyoka01.seq", QStringLiteral(" 2 \r\n\"国語\", 0 , 1 \r\n")},   // truncated
-        {"kyoka01.seq", QStringLiteral(" 1 \r\n\"国語\", 7 , 1 \r\n")},   // unknown kind
-        {"kyoka01.seq", QStringLiteral("-1\r\n 2 \r\n 1 \r\n 13 \r\n")},  // naishin slot beyond 12
+        {"kyoka01.seq", QStringLiteral(" 11 \r\n")},                     // more subjects than the table holds
+        {"kyoka01.seq", QStringLiteral(" 2 \r\n\"国語\", 0 , 1 \r\n")},  // truncated
+        {"kyoka01.seq", QStringLiteral(" 1 \r\n\"国語\", 7 , 1 \r\n")},  // unknown kind
+        {"kyoka01.seq", QStringLiteral("-1\r\n 2 \r\n 1 \r\n 13 \r\n")}, // naishin slot beyond 12
         {"test01.seq", QStringLiteral(" 31 \r\n")},
         {"test01.seq", QStringLiteral(" 1 \r\n\"a\",\"b\", 11 \r\n")},
     };
@@ -188,9 +189,10 @@ void ListsTest::highSchoolListFromTextFile()
     gd.subjectCount = 9;
     for (int j = 1; j <= 9; ++j)
         gd.naishinWeight[j] = j == 3 ? 2.5 : 1; // 2.5 rounds to 2 (halves to even)
-    WriteFileBytes(fx.folder() + QStringLiteral("hischool.txt"),
-                   sjis(QStringLiteral(" 2 \r\n\"青嵐\",\"県立青嵐高等学校\",\"普通科\", 0 \r\n"
-                                       "\"東山\",\"県立東山高等学校\",\"理数科\", 9 , 1 , 1 , 3 , 3 , 1 , 1 , 1 , 1 , 1 \r\n")));
+    WriteFileBytes(
+        fx.folder() + QStringLiteral("hischool.txt"),
+        sjis(QStringLiteral(" 2 \r\n\"青嵐\",\"県立青嵐高等学校\",\"普通科\", 0 \r\n"
+                            "\"東山\",\"県立東山高等学校\",\"理数科\", 9 , 1 , 1 , 3 , 3 , 1 , 1 , 1 , 1 , 1 \r\n")));
     RecordingNotice notice;
     QVERIFY(LoadHighSchoolList(gd, StdFilesFolder(), notice).ok);
     QVERIFY(notice.texts.isEmpty());
@@ -260,15 +262,17 @@ void ListsTest::highSchoolSaveLayoutAndFallBack()
     QCOMPARE(ReadFileBytes(fx.folder() + QStringLiteral("hischool.seq")),
              sjis(QStringLiteral(" 2 \r\n\"青嵐\",\"県立青嵐高等学校\",\"普通科\",0\r\n"
                                  "\"東山\",\"県立東山高等学校\",\"理数科\",0\r\n")));
-    QCOMPARE(ReadFileBytes(fx.folder() + QStringLiteral("Hischool.txt")),
-             sjis(QStringLiteral(" 2 \r\n\"青嵐\",\"県立青嵐高等学校\",\"普通科\", 0 \r\n"
-                                 "\"東山\",\"県立東山高等学校\",\"理数科\", 9 , 1 , 1 , 2 , 1 , 1 , 1 , 1 , 1 , 1 \r\n")));
+    QCOMPARE(
+        ReadFileBytes(fx.folder() + QStringLiteral("Hischool.txt")),
+        sjis(QStringLiteral(" 2 \r\n\"青嵐\",\"県立青嵐高等学校\",\"普通科\", 0 \r\n"
+                            "\"東山\",\"県立東山高等学校\",\"理数科\", 9 , 1 , 1 , 2 , 1 , 1 , 1 , 1 , 1 , 1 \r\n")));
 
     // A data folder that cannot be written: the standard list of the program folder is updated.
     QTemporaryDir program;
     gd.dataFolder = fx.folder() + QStringLiteral("missing/folder/");
     QVERIFY(SaveHighSchoolList(gd, program.path(), notice).ok);
-    QCOMPARE(notice.texts, QStringList{QStringLiteral("データフォルダに高校名を書き込めません｡標準高校名を更新します ")});
+    QCOMPARE(notice.texts,
+             QStringList{QStringLiteral("データフォルダに高校名を書き込めません｡標準高校名を更新します ")});
     QVERIFY(QFile::exists(program.path() + QStringLiteral("/hischool.seq")));
 }
 

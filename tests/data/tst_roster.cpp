@@ -43,11 +43,11 @@ void RosterTest::recordLayout()
     auto at = [&](int off) { return int(qint16(quint16(b[off] | (b[off + 1] << 8)))); };
     QCOMPARE(at(0), 1);
     QCOMPARE(at(16), 2);
-    QCOMPARE(at(18), 5);  // naishin slot 1
-    QCOMPARE(at(40), 4);  // naishin slot 12
-    QCOMPARE(at(42), 7);  // choice 1
-    QCOMPARE(at(48), 100); // choice 4
-    QCOMPARE(at(50), 87);  // score slot 1
+    QCOMPARE(at(18), 5);    // naishin slot 1
+    QCOMPARE(at(40), 4);    // naishin slot 12
+    QCOMPARE(at(42), 7);    // choice 1
+    QCOMPARE(at(48), 100);  // choice 4
+    QCOMPARE(at(50), 87);   // score slot 1
     QCOMPARE(at(448), -55); // score slot 200
     QCOMPARE(at(470), 3);
     QCOMPARE(at(472), 12);
@@ -151,8 +151,7 @@ void RosterTest::saveWritesOnlyChangedRecords()
     QCOMPARE(after.size(), before.size());
     QList<int> differing;
     for (int i = 0; i < after.size(); ++i)
-        if (after.at(i) != before.at(i))
-            differing.append(i);
+        if (after.at(i) != before.at(i)) differing.append(i);
     const int rec = RosterFile::recordNumber(2, 7);
     const int off = (rec - 1) * 512 + 48 + 2 * (15 + 2 - 1);
     QVERIFY(!differing.isEmpty());

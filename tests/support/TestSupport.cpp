@@ -8,8 +8,7 @@
 
 namespace seiran::test {
 
-GradeFixture::GradeFixture(int grade, int classes)
-    : mGd(std::make_unique<GradeData>())
+GradeFixture::GradeFixture(int grade, int classes) : mGd(std::make_unique<GradeData>())
 {
     mFolder = mDir.path() + QLatin1Char('/');
     mGd->dataFolder = mFolder;
@@ -94,8 +93,7 @@ StudentRecord GradeFixture::readRecord(int r) const
 {
     RosterFile file(rosterPath());
     StudentRecord rec;
-    if (file.openReadOnly())
-        file.read(r, rec);
+    if (file.openReadOnly()) file.read(r, rec);
     return rec;
 }
 
@@ -119,8 +117,7 @@ QString GradeFixture::rosterPath() const
 QByteArray ReadFileBytes(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
     return f.readAll();
 }
 

@@ -1,0 +1,127 @@
+// Loading and aggregating one test of a full grade (9 classes, 400 pupils, 9 subjects), against
+// the floor of reading the same roster bytes into memory and decoding its 540 records.
+#include "Aggregate.h"
+#include "Cp932.h"
+#include "GradeData.h"
+#include "ListFiles.h"
+#include "Progress.h"
+#include "RosterFile.h"
+#include "SampleGrade.h"
+#include "StudentRecord.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+using namespace seiran;
+
+namespace {
+
+struct FullGrade
+{
+    QTemporaryDir dir;
+    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
+
+    FullGrade()
+    {
+        SampleOptions options;
+        options.grade = 3;
+        options.classes = 9;
+        options.pupils = 45; // about 400 in-use pupils after transfers and gaps
+        options.seed = 7;
+        const Result r = WriteSampleGrade(dir.path(), options);
+        if (!r) std::fprintf(stderr, "sample: %s\n", qPrintable(r.message));
+        gd->dataFolder = dir.path() + QLatin1Char('/');
+        gd->currentGrade = 3;
+        LoadTestList(*gd);
+        LoadSubjectList(*gd);
+        gd->currentTest = 2; // 9 subjects
+    }
+};
+
+FullGrade& grade()
+{
+    static FullGrade g;
+    return g;
+}
+
+double gFloorNs = 0;
+double gLoadNs = 0;
+
+void BM_ReadAndDecodeFloor(benchmark::State& state)
+{
+    FullGrade& g = grade();
+    const QString path = RosterFile::pathFor(*g.gd);
+    const int first = g.gd->testFirstSlot[2];
+    long checksum = 0;
+    for (auto _ : state) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray bytes = f.readAll();
+        const int records = int(bytes.size() / StudentRecord::Size);
+        StudentRecord rec;
+        for (int r = 0; r < records; ++r) {
+            std::memcpy(rec.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size,
+                        StudentRecord::Size);
+            if (rec.flag() != 1) continue;
+            const QString name = rec.name().trimmed();
+            checksum += name.size() + rec.sex();
+            for (int j = 0; j < 9; ++j)
+                checksum += rec.scoreSlot(first + j);
+        }
+        benchmark::DoNotOptimize(checksum);
+    }
+}
+
+void BM_LoadTestScoresAndAggregate(benchmark::State& state)
+{
+    FullGrade& g = grade();
+    for (auto _ : state) {
+        LoadTestScores(*g.gd, NullProgress::instance());
+        AggregateTest(*g.gd);
+        benchmark::DoNotOptimize(g.gd->scores(10, 1));
+    }
+    state.counters["pupils"] = g.gd->studentCount;
+}
+
+// Reports the ratio of the two measurements above once both have run.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const double ns = run.GetAdjustedRealTime();
+            if (run.benchmark_name().find("Floor") != std::string::npos)
+                gFloorNs = ns;
+            else
+                gLoadNs = ns;
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        if (gFloorNs > 0 && gLoadNs > 0)
+            std::printf("\nload + aggregate / read-and-decode floor = %.2f\n", gLoadNs / gFloorNs);
+    }
+};
+
+} // namespace
+
+BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadTestScoresAndAggregate)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,122 @@
+#include "Aggregate.h"
+#include "GradeData.h"
+#include "ListFiles.h"
+#include "Notice.h"
+#include "Progress.h"
+#include "RosterFile.h"
+#include "SampleGrade.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace seiran;
+using namespace seiran::test;
+
+class SampleTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sameSeedSameBytes();
+    void sampleReloadsAsAPlausibleGrade();
+    void badOptionsAreRefused();
+};
+
+void SampleTest::sameSeedSameBytes()
+{
+    QTemporaryDir a, b, c;
+    SampleOptions o;
+    o.grade = 2;
+    o.classes = 3;
+    o.seed = 42;
+    QVERIFY(WriteSampleGrade(a.path(), o).ok);
+    QVERIFY(WriteSampleGrade(b.path(), o).ok);
+    o.seed = 43;
+    QVERIFY(WriteSampleGrade(c.path(), o).ok);
+    const QStringList files = QDir(a.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files, QDir(b.path()).entryList(QDir::Files, QDir::Name));
+    QVERIFY(files.contains(QStringLiteral("dtfile02.rnd")));
+    QVERIFY(files.contains(QStringLiteral("tannin02.seq")));
+    for (const QString& f : files)
+        QCOMPARE(ReadFileBytes(a.path() + QLatin1Char('/') + f), ReadFileBytes(b.path() + QLatin1Char('/') + f));
+    QVERIFY(ReadFileBytes(a.path() + QStringLiteral("/dtfile02.rnd")) !=
+            ReadFileBytes(c.path() + QStringLiteral("/dtfile02.rnd")));
+}
+
+void SampleTest::sampleReloadsAsAPlausibleGrade()
+{
+    QTemporaryDir dir;
+    SampleOptions o;
+    o.grade = 3;
+    o.classes = 4;
+    o.pupils = 30;
+    QVERIFY(WriteSampleGrade(dir.path(), o).ok);
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = dir.path() + QLatin1Char('/');
+    gd->currentGrade = 3;
+    QVERIFY(LoadTestList(*gd).ok);
+    QVERIFY(LoadSubjectList(*gd).ok);
+    QCOMPARE(gd->classCount, 4);
+    QCOMPARE(gd->subjectCount, 9);
+    QCOMPARE(QFile(RosterFile::pathFor(*gd)).size(), qint64(4 * 60 * 512));
+    gd->currentTest = 2;
+    QVERIFY(LoadTestScores(*gd, NullProgress::instance()).ok);
+    AggregateTest(*gd);
+    QVERIFY(gd->studentCount > 4 * 24 && gd->studentCount <= 4 * 32);
+    int boys = 0, absent = 0, bracketed = 0, gaps = 0;
+    for (int s = 1; s <= gd->studentCount; ++s) {
+        QVERIFY(!gd->studentName[s].isEmpty());
+        boys += gd->studentSex[s] == 1;
+        if (s > 1 && gd->studentClass[s] == gd->studentClass[s - 1] &&
+            gd->studentNumber[s] != gd->studentNumber[s - 1] + 1)
+            ++gaps;
+        for (int j = 1; j <= 9; ++j) {
+            const int v = gd->scores(j, s);
+            QVERIFY(v == -1 || (v >= 0 && v <= 100) || (v <= -10 && v >= -110));
+            absent += v == -1;
+            bracketed += v <= -10;
+        }
+    }
+    QVERIFY(boys > 0 && boys < gd->studentCount);
+    QVERIFY(absent > 0);
+    QVERIFY(bracketed > 0);
+    QVERIFY(gaps > 0);
+    QVERIFY(gd->average(0, 10, 0).has_value());
+
+    // Transferred pupils are kept in the file but not loaded.
+    RosterFile file(RosterFile::pathFor(*gd));
+    QVERIFY(file.openReadOnly().ok);
+    int transferred = 0;
+    for (int r = 1; r <= 240; ++r) {
+        StudentRecord rec;
+        QVERIFY(file.read(r, rec).ok);
+        transferred += rec.flag() == StudentRecord::TransferredOut;
+    }
+    QVERIFY(transferred > 0);
+
+    // Naishin points and choices are there for the career screens.
+    QVERIFY(LoadNaishin(*gd, NullProgress::instance()).ok);
+    QVERIFY(gd->naishin(1, 1) >= 1 && gd->naishin(1, 1) <= 5);
+    QVERIFY(LoadCareerChoices(*gd, NullProgress::instance()).ok);
+    QVERIFY(gd->careerChoice(1, 1) >= 1);
+    RecordingNotice notice;
+    QVERIFY(LoadHighSchoolList(*gd, dir.path(), notice).ok);
+    QVERIFY(notice.texts.isEmpty());
+    QVERIFY(gd->highSchoolCount > 10);
+}
+
+void SampleTest::badOptionsAreRefused()
+{
+    QTemporaryDir dir;
+    SampleOptions o;
+    o.classes = 10;
+    QVERIFY(!WriteSampleGrade(dir.path(), o).ok);
+    o.classes = 3;
+    o.grade = 4;
+    QVERIFY(!WriteSampleGrade(dir.path(), o).ok);
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(SampleTest)
+#include "tst_sample.moc"
