@@ -107,6 +107,9 @@ public:
     // Whether the wheel scrolls by itself; screens that take the wheel signal switch this off.
     void setWheelScrolls(bool scrolls) { mWheelScrolls = scrolls; }
 
+    // Places an input method's candidate window at the current cell.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     // A typed character: 3 Ctrl+C, 22 Ctrl+V, 8 Backspace, 13 Enter, 32 Space, or the
     // character's code. The grid itself never changes a cell on a key.
@@ -142,7 +145,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     void updateScrollBars();
