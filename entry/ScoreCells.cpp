@@ -1,0 +1,182 @@
+#include "ScoreCells.h"
+
+#include "GradeData.h"
+#include "Helpers.h"
+
+namespace seiran {
+
+qint64 LeadingNumber(const QString& text)
+{
+    // Beyond this the value is far outside any slot; stop growing so nothing can wrap.
+    constexpr qint64 Saturation = 1'000'000'000'000LL;
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == u' ' || text.at(i) == u'\t' || text.at(i) == QChar(0x3000)))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch < u'0' || ch > u'9') break;
+        if (value < Saturation) value = value * 10 + (ch.unicode() - u'0');
+    }
+    return negative ? -value : value;
+}
+
+std::optional<int> ScoreCellValue(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return ScoreCode::NotEntered;
+    if (t == QStringLiteral("-")) return ScoreCode::Absent;
+    const qint64 v = LeadingNumber(t);
+    const qint64 stored = v >= 0 ? v : v + ScoreCode::BracketBase;
+    if (stored > SlotMax || stored < SlotMin) return std::nullopt;
+    return int(stored);
+}
+
+CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii)
+{
+    CellKeyOutcome out{CellKey::Ignored, text, untouched};
+    if (keyAscii >= '0' && keyAscii <= '9') {
+        const QString base = untouched ? QString() : text.trimmed();
+        const QString candidate = base + QChar(keyAscii);
+        if (!ScoreCellValue(candidate)) {
+            out.action = CellKey::Refused;
+            return out;
+        }
+        out = {CellKey::Changed, candidate, false};
+        return out;
+    }
+    switch (keyAscii) {
+    case '-':
+        out = {CellKey::Changed, QStringLiteral("-"), false};
+        break;
+    case 8:
+        out.action = CellKey::Changed;
+        if (!text.isEmpty()) out.text.chop(1);
+        out.untouched = false;
+        break;
+    case 32:
+        out.action = CellKey::Changed;
+        out.text.clear();
+        break;
+    case 13:
+        out.action = CellKey::Enter;
+        break;
+    case 3:
+        out.action = CellKey::Copy;
+        break;
+    case 22:
+        out.action = CellKey::Paste;
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+bool ExceedsWarningLimit(const QString& text, int beepMode)
+{
+    const qint64 v = LeadingNumber(text.trimmed());
+    switch (beepMode) {
+    case 1:
+        return v > 50;
+    case 2:
+        return v > 100;
+    default:
+        return false;
+    }
+}
+
+CellRange NormalisedRange(int row, int col, int rowSel, int colSel)
+{
+    return {qMin(row, rowSel), qMin(col, colSel), qMax(row, rowSel), qMax(col, colSel)};
+}
+
+QString BuildCopyText(const CellTextFn& cell, const CellRange& range)
+{
+    QString out;
+    for (int r = range.top; r <= range.bottom; ++r) {
+        for (int c = range.left; c <= range.right; ++c) {
+            if (c > range.left) out += u'\t';
+            out += cell(r, c);
+        }
+        out += QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+QString StudentIdentifier(int grade, const QString& classText, const QString& numberText)
+{
+    const double classPart = double(grade) * 10 + double(LeadingNumber(classText));
+    const double numberPart = double(LeadingNumber(numberText)) + 100;
+    return FormatRightAligned(QStringLiteral("##"), classPart) + FormatRightAligned(QStringLiteral("##"), numberPart);
+}
+
+QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, int grade)
+{
+    QString out;
+    for (int r = range.top; r <= range.bottom; ++r) {
+        out += StudentIdentifier(grade, cell(r, 0), cell(r, 1));
+        out += u'\t';
+        out += cell(r, 2);
+        for (int c = range.left; c <= range.right; ++c) {
+            out += u'\t';
+            out += cell(r, c);
+        }
+        out += QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+QList<PastedCell> DistributeNumericPaste(QString clip, const CellRange& range)
+{
+    QList<PastedCell> cells;
+    int r = range.top;
+    int c = range.left;
+    QString token;
+    while (r <= range.bottom) {
+        const int sep = NextNumericToken(clip, token);
+        if (sep == SepEnd) break;
+        if (range.contains(r, c)) cells.append({r, c, token});
+        if (sep == SepTab) {
+            ++c;
+        } else {
+            ++r;
+            c = range.left;
+        }
+    }
+    return cells;
+}
+
+QList<PastedCell> DistributeTextPaste(QString clip, int top, int left, int lastRow)
+{
+    QList<PastedCell> cells;
+    int r = top;
+    int c = left;
+    QString token;
+    while (r <= lastRow) {
+        const int sep = NextTextToken(clip, token);
+        if (sep == SepEnd) break;
+        cells.append({r, c, token.trimmed()});
+        if (sep == SepTab) {
+            ++c;
+        } else {
+            ++r;
+            c = left;
+        }
+    }
+    return cells;
+}
+
+EnterMove EnterTarget(int row, int col, int lastRow, int wrapCol, bool moveRight)
+{
+    if (!moveRight) return {row < lastRow ? row + 1 : row, col, false};
+    if (col >= wrapCol) return {row < lastRow ? row + 1 : row, FirstDataCol, true};
+    return {row, col + 1, false};
+}
+
+} // namespace seiran

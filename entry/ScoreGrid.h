@@ -1,0 +1,139 @@
+#pragma once
+
+#include "Result.h"
+#include "ScoreCells.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+
+namespace seiran {
+
+class FlexGrid;
+struct GradeData;
+struct Session;
+
+// The frame every entry screen is built on: one grid listing the whole grade (class, number,
+// name, sex, then the columns being entered), the class selector with "次"/"前", the finish,
+// copy, paste and copy-with-names buttons, "右移動", the wheel step, the resize rule and the
+// two ways of closing. A screen derives from it, builds its data columns and overrides the
+// hooks below where it differs from the score cells.
+class ScoreGridWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit ScoreGridWindow(Session& session, QWidget* parent = nullptr);
+    ~ScoreGridWindow() override;
+
+    // Controls
+    FlexGrid* Grid1 = nullptr;
+    QComboBox* Combo_class = nullptr;
+    QPushButton* Command1 = nullptr; // 次
+    QPushButton* Command2 = nullptr; // 前
+    QPushButton* Command3 = nullptr; // 入力終了
+    QPushButton* Command4 = nullptr; // ｺﾋﾟｰ
+    QPushButton* Command5 = nullptr; // 張付
+    QPushButton* Command6 = nullptr; // 名付ｺﾋﾟｰ
+    QCheckBox* Check1 = nullptr;     // 右移動
+    QLabel* labMinsize = nullptr;    // hidden; its position is the window's minimum size
+
+    // Per-window state
+    bool askOnClose() const { return mAskOnClose; }
+    bool cellUntouched() const { return mCellUntouched; }
+    int currentClass() const { return mCurrentClass; }
+
+    // Handlers
+    void Grid1_KeyPress(int keyAscii);
+    void Grid1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void Grid1_LeaveCell();
+    void Grid1_RowColChange();
+    void Grid1_Wheel(int direction);
+    void Combo_class_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Check1_Click();
+
+    // The Enter movement, also used by screens that move on by themselves.
+    void enterMovement();
+
+protected:
+    Session& session() { return mSession; }
+    GradeData& gd();
+    const GradeData& gd() const;
+
+    // Building (called by the screens while loading, in this order).
+    // Minimum window size in twips (15 twips per pixel).
+    void setMinimumSizeTwips(int width, int height);
+    // Puts a widget at the left of the row above the buttons (a heading frame).
+    void addHeading(QWidget* widget);
+    // Adds a screen-specific check box after "右移動"; clicking it gives the grid the focus.
+    void addCheckBox(QCheckBox* box);
+    void fillClassCombo();
+    // Columns 0..3 as every entry screen has them, then the data columns with their headers,
+    // each of the width of `dataWidthText`.
+    void setupColumns(const QStringList& dataHeaders, const QString& dataWidthText, bool centreData = true);
+    // Rows 1..studentCount: class label, number, name, sex.
+    void fillFixedColumns();
+    // Selects the first class, makes row 1, column 4 current and ends loading.
+    void finishLoading();
+    void setAskOnClose(bool ask) { mAskOnClose = ask; }
+    void setCellUntouched(bool untouched) { mCellUntouched = untouched; }
+
+    // Hooks
+    // A typed character in a data cell that is not Enter, Ctrl+C or Ctrl+V. Default: the
+    // score cell rules.
+    virtual void cellKeyPress(int keyAscii);
+    // Whether Ctrl+V and "張付" paste on this screen.
+    virtual bool pasteEnabled() const { return true; }
+    // Whether a pasted token may go into a cell (default: it fits a score slot).
+    virtual bool acceptsPastedToken(const QString& token) const;
+    // Leaving a cell that was typed in. Default: the warning beep of the main window's setting.
+    virtual void leavingCell();
+    // The Delete key. Default: every cell of the selection is emptied.
+    virtual void deleteSelection();
+    // The column after which "右移動" wraps to the next row (default the last column).
+    virtual int wrapColumn() const;
+    // Class of the pupil shown in a row (for "次"/"前").
+    virtual int classOfRow(int row) const;
+    // Text of the number column.
+    virtual QString numberText(int number) const;
+    // Converts the cells back and writes them; a failure keeps the window open.
+    virtual Result saveEdits() = 0;
+    // Places the controls after a resize.
+    virtual void layoutControls();
+
+    bool hasCurrentDataCell() const;
+    bool isDataCell(int row, int col) const;
+    // Moves the current cell as a key would: the old cell is left, the new one entered.
+    void moveCurrentCell(int row, int col);
+    // The class selector's item for a class, selected as if clicked.
+    void selectClass(int classNo);
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void reject() override;
+
+    QWidget* mTopPanel = nullptr;
+
+private:
+    void copySelection(bool withNames);
+    void pasteClipboard();
+
+    Session& mSession;
+    QHBoxLayout* mHeadingRow = nullptr;
+    QHBoxLayout* mCheckRow = nullptr;
+    bool mAskOnClose = false;
+    bool mCellUntouched = true;
+    int mCurrentClass = 1;
+    bool mMoving = false; // the grid's own move signals are ignored while we move the cell
+};
+
+} // namespace seiran

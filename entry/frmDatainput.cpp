@@ -1,0 +1,113 @@
+#include "frmDatainput.h"
+
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "Helpers.h"
+#include "RosterFile.h"
+#include "Session.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace seiran {
+
+namespace {
+// The fifth data column: with "5科折返" Enter goes back to the first subject after it.
+constexpr int FiveSubjectWrapCol = FirstDataCol + 4;
+} // namespace
+
+frmDatainput::frmDatainput(Session& session, QWidget* parent) : ScoreGridWindow(session, parent)
+{
+    setAskOnClose(false);
+    setWindowTitle(QStringLiteral("点数の入力（テスト別）"));
+    setMinimumSizeTwips(7680, 5280);
+
+    Frame1 = new QFrame;
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    Frame1->setFrameShadow(QFrame::Sunken);
+    auto* frameLayout = new QHBoxLayout(Frame1);
+    frameLayout->setContentsMargins(8, 3, 8, 3);
+    Label1 = new QLabel(Frame1);
+    Label1->setMinimumWidth(0);
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    frameLayout->addWidget(Label1);
+    addHeading(Frame1);
+
+    Check2 = new QCheckBox(QStringLiteral("5科折返"));
+    Check2->setChecked(false);
+    addCheckBox(Check2);
+
+    GradeData& g = gd();
+    mSubjectCount = qBound(0, g.currentTestSubjectCount(), Limits::TestSubjects);
+    const QString testName =
+        g.currentTest >= 1 && g.currentTest <= Limits::Tests ? g.testNames[g.currentTest] : QString();
+    Label1->setText(QStringLiteral("点数の入力（テスト別）　") + QString::number(g.currentGrade) +
+                    QStringLiteral("年 ") + testName);
+
+    fillClassCombo();
+    QStringList headers;
+    for (int j = 1; j <= mSubjectCount; ++j)
+        headers << g.subjectNames[j];
+    setupColumns(headers, QStringLiteral("123456"));
+    display();
+    finishLoading();
+
+    const int gridWidth = [this] {
+        int w = 0;
+        for (int c = 0; c < Grid1->Cols(); ++c)
+            w += Grid1->ColWidth(c);
+        return w;
+    }();
+    resize(qMax(minimumWidth(), qMin(gridWidth + 48, 1000)), 620);
+}
+
+void frmDatainput::display()
+{
+    const GradeData& g = gd();
+    fillFixedColumns();
+    for (int i = 1; i <= g.studentCount; ++i) {
+        for (int j = 1; j <= mSubjectCount; ++j)
+            Grid1->setTextMatrix(i, FirstDataCol + j - 1, ScoreToCellText(g.scores(j, i)));
+    }
+    Grid1->viewport()->update();
+}
+
+int frmDatainput::wrapColumn() const
+{
+    const int last = Grid1->Cols() - 1;
+    return Check2->isChecked() ? qMin(FiveSubjectWrapCol, last) : last;
+}
+
+Result ConvertCellsToScores(GradeData& gd, int subjectCount, const ScoreCellFn& cell)
+{
+    // Check every cell first so that a refused value leaves the scores as they were.
+    for (int i = 1; i <= gd.studentCount; ++i) {
+        for (int j = 1; j <= subjectCount; ++j) {
+            if (!ScoreCellValue(cell(i, j))) {
+                return Result::failure(QStringLiteral("%1組 %2番 %3 の「%4」は点数として大きすぎます。\n"
+                                                      "直してから入力終了してください。")
+                                           .arg(gd.classLabel(gd.studentClass[i]))
+                                           .arg(gd.studentNumber[i])
+                                           .arg(gd.subjectNames[j], cell(i, j).trimmed()));
+            }
+        }
+    }
+    for (int i = 1; i <= gd.studentCount; ++i) {
+        for (int j = 1; j <= subjectCount; ++j)
+            gd.scores(j, i) = *ScoreCellValue(cell(i, j));
+    }
+    return Result::success();
+}
+
+Result frmDatainput::saveEdits()
+{
+    GradeData& g = gd();
+    const Result converted = ConvertCellsToScores(
+        g, mSubjectCount, [this](int i, int j) { return Grid1->TextMatrix(i, FirstDataCol + j - 1); });
+    if (!converted) return converted;
+    return SaveTestScores(g, session().progress);
+}
+
+} // namespace seiran
