@@ -251,6 +251,7 @@ void FlexGrid::setColSel(int col)
 
 void FlexGrid::setCurrentCell(int row, int col, bool scroll)
 {
+    if (!validCell(row, col)) return;
     QPointer<FlexGrid> self(this);
     const bool moved = row != mRow || col != mCol;
     if (moved) {
@@ -441,11 +442,11 @@ QRect FlexGrid::viewportCellRect(int row, int col) const
 // The area of a block of cells in viewport coordinates, cut to the viewport.
 QRect FlexGrid::viewportRangeRect(int top, int left, int bottom, int right) const
 {
+    if (mRows == 0 || mCols == 0) return QRect();
     top = qBound(0, top, mRows - 1);
     bottom = qBound(0, bottom, mRows - 1);
     left = qBound(0, left, mCols - 1);
     right = qBound(0, right, mCols - 1);
-    if (mRows == 0 || mCols == 0) return QRect();
     const QRect rect(QPoint(colX(left), rowY(top)), QPoint(colX(right + 1) - 1, rowY(bottom) + mRowHeight - 1));
     return rect.intersected(viewport()->rect());
 }
