@@ -1,0 +1,81 @@
+#include "AverageReport.h"
+
+#include "GradeData.h"
+#include "PageCanvas.h"
+#include "ReportCommon.h"
+
+#include <algorithm>
+
+namespace seiran {
+
+namespace {
+void printAverage(PageCanvas& canvas, const std::optional<double>& value, double x, double y, int width)
+{
+    // A group without any score has no average; its cell stays blank.
+    if (value) PrintRightAligned(canvas, x, y, width, QStringLiteral("##0.0"), *value);
+}
+
+// Rows y, y + 1, y + 2: the sex labels and the averages of class `group` (0 = the grade).
+void printGroup(PageCanvas& canvas, const GradeData& gd, int group, int y, int n)
+{
+    static const QString sexLabels[3] = {QStringLiteral("全体"), QStringLiteral("男子"), QStringLiteral("女子")};
+    for (int x = 0; x <= 2; ++x) {
+        canvas.PrintAt(sexLabels[x], 5, y + x);
+        for (int i = 1; i <= n; ++i)
+            printAverage(canvas, gd.average(group, i, x), 5 + 5 * i, y + x, 4);
+        printAverage(canvas, gd.average(group, n + 1, x), 10 + 5 * n, y + x, 5);
+    }
+}
+} // namespace
+
+void DrawAveragePage(PageCanvas& canvas, const GradeData& gd)
+{
+    const int n = std::clamp(gd.currentTestSubjectCount(), 0, Limits::TestSubjects);
+    const int classes = std::clamp(gd.classCount, 0, Limits::Classes);
+    const int test = gd.currentTest;
+    const QString testName = test >= 1 && test <= Limits::Tests ? gd.testNames[test] : QString();
+
+    // The grade is printed with a sign position: " 1".
+    canvas.PrintAt(QStringLiteral("平均点・最高点一覧表    ") + u' ' + QString::number(gd.currentGrade) +
+                       QStringLiteral("年　") + testName,
+                   0, 0);
+    for (int i = 1; i <= n; ++i)
+        canvas.PrintAt(gd.subjectNames[i], 5 + 5 * i, 1);
+    canvas.PrintAt(QStringLiteral("5教科"), 10 + 5 * n, 1);
+
+    for (int c = 1; c <= classes; ++c) {
+        canvas.PrintAt(u' ' + gd.classLabel(c) + QStringLiteral("組"), 0, 3 * c - 1);
+        printGroup(canvas, gd, c, 3 * c - 1, n);
+    }
+    const int C = classes;
+    canvas.PrintAt(QStringLiteral("学年"), 0, 3 * C + 2);
+    printGroup(canvas, gd, 0, 3 * C + 2, n);
+
+    // A maximum stands one column left of the averages above it, so that its last digit lies
+    // under their units digit.
+    canvas.PrintAt(QStringLiteral("最高点"), 0, 3 * C + 5);
+    for (int i = 1; i <= n; ++i)
+        if (gd.gradeMax[i])
+            PrintRightAligned(canvas, 4 + 5 * i, 3 * C + 5, 4, QStringLiteral("####0"), *gd.gradeMax[i]);
+    if (gd.gradeMax[n + 1])
+        PrintRightAligned(canvas, 9 + 5 * n, 3 * C + 5, 5, QStringLiteral("####0"), *gd.gradeMax[n + 1]);
+
+    canvas.PrintAt(PrintStampText(StampWording::Plain, ReportClockNow()), 1, 3 * C + 7);
+
+    const double end = 5 * n + 15;
+    canvas.Line(0, 0.9, end, 0.9);
+    for (int k = 0; k <= C + 1; ++k)
+        canvas.Line(0, 3 * k + 1.9, end, 3 * k + 1.9);
+    canvas.Line(0, 3 * C + 5.9, end, 3 * C + 5.9);
+}
+
+int PrintAverage(PageCanvas& printer, const GradeData& gd)
+{
+    PrintRun run(printer, gd);
+    run.startSheet();
+    DrawAveragePage(printer, gd);
+    run.finish();
+    return run.sheets();
+}
+
+} // namespace seiran

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "PageCanvas.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QScrollBar;
+
+namespace seiran {
+
+class PainterCanvas;
+
+// One preview canvas (picScreen): a bordered picture whose inside is the PageCanvas of the
+// preview.
+class PreviewCanvasWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    // `outer` is the size with the border; the picture is the inside.
+    PreviewCanvasWidget(QWidget* parent, const QSize& outer, int border, int dpi, const CanvasFont& font);
+    ~PreviewCanvasWidget() override;
+
+    PainterCanvas& canvas() { return *mCanvas; }
+    // The picture as drawn so far (closes the canvas's painter first).
+    const QImage& picture();
+    int border() const { return mBorder; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage mImage;
+    std::unique_ptr<PainterCanvas> mCanvas;
+    int mBorder;
+};
+
+// The viewport, canvases and scroll bars every report window shows its page in. The window
+// places the viewport and tells the pane when it was resized; the pane keeps the scroll bars
+// beside the viewport, their ranges in step with the canvas, and moves every canvas when a bar
+// moves.
+class PreviewPane : public QObject
+{
+    Q_OBJECT
+public:
+    // Builds the controls on `window`: the viewport at `viewport` (outer geometry), `canvasCount`
+    // canvases of columns x rows character cells on the same spot, and the invisible labMinsize
+    // at `minimumSize` (the window's smallest width and height).
+    PreviewPane(QWidget* window, const QRect& viewport, int canvasCount, int columns, int rows,
+                const CanvasFont& canvasFont, const QPoint& minimumSize);
+
+    QFrame* picWindow = nullptr;
+    QList<PreviewCanvasWidget*> picScreen;
+    QScrollBar* VScroll1 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QLabel* labMinsize = nullptr;
+
+    PainterCanvas& canvas(int index = 0);
+    // Half the difference between the viewport's outer and inner width (height).
+    int borderX() const { return mBorderX; }
+    int borderY() const { return mBorderY; }
+    // The part of the viewport the canvases are seen through.
+    QWidget* viewportInside() const { return mInside; }
+
+    // The window was resized: keep it no smaller than labMinsize, fit the viewport and the bars
+    // to it, recompute the ranges.
+    void Form_Resize();
+    void UpdateScrollRanges();
+    void ResetScroll();
+    void BringToFront(int index);
+    // Shows what was drawn on the canvases.
+    void Refresh();
+
+    void VScroll1_Change(int value);
+    void HScroll1_Change(int value);
+
+private:
+    void placeInside();
+
+    QWidget* mWindow;
+    QWidget* mInside = nullptr;
+    int mBorderX = 0;
+    int mBorderY = 0;
+};
+
+} // namespace seiran

@@ -1,0 +1,78 @@
+#include "PrintTarget.h"
+
+#include "MessageBox.h"
+#include "PainterCanvas.h"
+#include "ReportCommon.h"
+
+#include <QDir>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+namespace seiran {
+
+namespace {
+PrinterChooser& chooserForTests()
+{
+    static PrinterChooser chooser;
+    return chooser;
+}
+} // namespace
+
+std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(fileName);
+    printer->setPageLayout(StandardPaperLayout());
+    printer->setFullPage(false);
+    return printer;
+}
+
+std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName)
+{
+    if (chooserForTests()) return chooserForTests()(documentName);
+
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setDocName(documentName);
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        // No printer here: offer a PDF file in the user's documents folder.
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty()) folder = QDir::homePath();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setPageLayout(StandardPaperLayout());
+        printer->setOutputFileName(QDir(folder).filePath(documentName + QStringLiteral(".pdf")));
+    }
+    QPrintDialog dialog(printer.get(), parent);
+    dialog.setWindowTitle(QStringLiteral("印刷"));
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    return printer;
+}
+
+ScopedPrinterChooser::ScopedPrinterChooser(PrinterChooser chooser) : mPrevious(chooserForTests())
+{
+    chooserForTests() = std::move(chooser);
+}
+
+ScopedPrinterChooser::~ScopedPrinterChooser()
+{
+    chooserForTests() = mPrevious;
+}
+
+PrintOutcome RunPrintJob(QPrinter& printer, const GradeData& gd, const std::function<int(PageCanvas&)>& draw,
+                         QWidget* parent)
+{
+    PainterCanvas canvas(&printer, PrinterStartFont(gd));
+    const int sheets = draw(canvas);
+    if (canvas.failed()) {
+        ShowMessage(canvas.errorText() + QStringLiteral("\n印刷できませんでした。"), MsgButtons::Ok, MsgIcon::Critical,
+                    1, QString(), parent);
+        return PrintOutcome::Failed;
+    }
+    if (sheets == 0) return PrintOutcome::NothingPrinted;
+    ShowMessage(QString::fromUtf16(PrintCompletedText), MsgButtons::Ok, MsgIcon::None, 1, QString(), parent);
+    return PrintOutcome::Completed;
+}
+
+} // namespace seiran

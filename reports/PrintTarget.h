@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+namespace seiran {
+
+class PageCanvas;
+struct GradeData;
+
+// A printer that writes a PDF file on A4 portrait sheets (the geometry of StandardPaperLayout).
+std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName);
+
+// The print dialog: a printer and the number of copies, or a PDF file. With no printer on the
+// system the dialog still offers the PDF file. nullptr when the user cancels.
+std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName);
+
+// Tests: while one lives, ChoosePrinter asks this function instead of showing the dialog.
+using PrinterChooser = std::function<std::unique_ptr<QPrinter>(const QString& documentName)>;
+class ScopedPrinterChooser
+{
+public:
+    explicit ScopedPrinterChooser(PrinterChooser chooser);
+    ~ScopedPrinterChooser();
+    ScopedPrinterChooser(const ScopedPrinterChooser&) = delete;
+    ScopedPrinterChooser& operator=(const ScopedPrinterChooser&) = delete;
+
+private:
+    PrinterChooser mPrevious;
+};
+
+enum class PrintOutcome { NothingPrinted, Failed, Completed };
+
+// Runs one print job on `printer`: `draw` draws the sheets on a canvas that starts in the
+// printer font of start-up and ends the job itself (returning the number of sheets). A job
+// that fails shows what went wrong; a finished job shows "印刷が終了しました".
+PrintOutcome RunPrintJob(QPrinter& printer, const GradeData& gd, const std::function<int(PageCanvas&)>& draw,
+                         QWidget* parent);
+
+} // namespace seiran

@@ -1,0 +1,98 @@
+#include "ReportCommon.h"
+
+#include "GradeData.h"
+#include "Helpers.h"
+
+#include <QPageSize>
+
+namespace seiran {
+
+namespace {
+std::optional<QDateTime>& fixedClock()
+{
+    static std::optional<QDateTime> fixed;
+    return fixed;
+}
+} // namespace
+
+CanvasFont PrinterStartFont(const GradeData& gd)
+{
+    return CanvasFont{gd.fontMincho, 10.0, false};
+}
+
+CanvasFont PreviewFont(const GradeData& gd, double pointSize)
+{
+    return CanvasFont{gd.fontGothic, pointSize, false};
+}
+
+QPageLayout StandardPaperLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+QDateTime ReportClockNow()
+{
+    if (fixedClock()) return *fixedClock();
+    return QDateTime::currentDateTime();
+}
+
+ScopedReportClock::ScopedReportClock(const QDateTime& fixed) : mPrevious(fixedClock())
+{
+    fixedClock() = fixed;
+}
+
+ScopedReportClock::~ScopedReportClock()
+{
+    fixedClock() = mPrevious;
+}
+
+QString PrintStampText(StampWording wording, const QDateTime& when)
+{
+    const QString stamp =
+        when.date().toString(QStringLiteral("MM-dd-yyyy")) + u' ' + when.time().toString(QStringLiteral("HH:mm:ss"));
+    if (wording == StampWording::Plain) return QStringLiteral("印刷日時　") + stamp;
+    return QStringLiteral("　　（印刷日時") + stamp + u')';
+}
+
+QString RightAlignedNumber(const QString& pattern, double value, int width)
+{
+    // Widening the pattern by optional digits changes nothing for a number that fits, and
+    // keeps the leading digits of one that does not.
+    const QString wide = FormatRightAligned(QStringLiteral("######") + pattern, value);
+    qsizetype start = 0;
+    while (start < wide.size() && wide.at(start) == u' ')
+        ++start;
+    const QString digits = wide.mid(start);
+    if (digits.size() >= width) return digits;
+    return QString(width - digits.size(), u' ') + digits;
+}
+
+void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const QString& pattern, double value)
+{
+    const QString text = RightAlignedNumber(pattern, value, width);
+    canvas.PrintAt(text, x - (text.size() - width), y);
+}
+
+PrintRun::PrintRun(PageCanvas& printer, const GradeData& gd) : mPrinter(printer), mGd(gd) {}
+
+void PrintRun::startSheet()
+{
+    if (mSheets > 0) mPrinter.NewPage();
+    ++mSheets;
+    mPrinter.SetCharacterCells();
+    SetPaperOrigin(mPrinter, mGd);
+}
+
+bool PrintRun::finish()
+{
+    if (mSheets > 0) mPrinter.EndDoc();
+    return !mPrinter.failed();
+}
+
+void SetPaperOrigin(PageCanvas& printer, const GradeData& gd)
+{
+    printer.SetScaleLeft(-gd.printMarginLeft);
+    printer.SetScaleTop(-gd.printMarginTop);
+}
+
+} // namespace seiran

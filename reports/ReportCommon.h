@@ -1,0 +1,77 @@
+#pragma once
+
+#include "PageCanvas.h"
+
+#include <QDateTime>
+#include <QPageLayout>
+#include <QString>
+#include <optional>
+
+namespace seiran {
+
+struct GradeData;
+
+// Message shown after a print job has been handed to the printer.
+inline constexpr char16_t PrintCompletedText[] = u"印刷が終了しました";
+
+// The fonts a canvas starts with. A print job starts in the printer font of start-up (the
+// Mincho font at 10 points), whatever an earlier job left; previews start in the font of
+// their window.
+CanvasFont PrinterStartFont(const GradeData& gd);
+CanvasFont PreviewFont(const GradeData& gd, double pointSize); // the Gothic font
+
+// The sheet the command-line reports and PDF files are drawn on: A4 portrait, the whole sheet
+// usable (the report's own margins of 5 columns and 3 rows keep it off the edges).
+QPageLayout StandardPaperLayout();
+
+// The moment printed in the PrintStamp. Tests fix it with ScopedReportClock.
+QDateTime ReportClockNow();
+class ScopedReportClock
+{
+public:
+    explicit ScopedReportClock(const QDateTime& fixed);
+    ~ScopedReportClock();
+    ScopedReportClock(const ScopedReportClock&) = delete;
+    ScopedReportClock& operator=(const ScopedReportClock&) = delete;
+
+private:
+    std::optional<QDateTime> mPrevious;
+};
+
+// The line that records the moment of printing, date mm-dd-yyyy and time hh:mm:ss.
+enum class StampWording {
+    Bracketed, // raw score table, rank table: "　　（印刷日時" date time ")"
+    Plain,     // averages table: "印刷日時　" date time
+};
+QString PrintStampText(StampWording wording, const QDateTime& when);
+
+// A number formatted with a pattern of FormatRightAligned and right-aligned in `width`
+// columns. A number that needs more room than the column keeps all its digits (the text is
+// then longer than the width) instead of losing its leftmost ones.
+QString RightAlignedNumber(const QString& pattern, double value, int width);
+// Prints RightAlignedNumber at (x, y); an over-long text starts further left so that its
+// right edge stays where the column ends.
+void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const QString& pattern, double value);
+
+// The standard print run: every sheet but the first begins with NewPage; every sheet gets
+// character cells and the paper margins before the report draws it.
+class PrintRun
+{
+public:
+    PrintRun(PageCanvas& printer, const GradeData& gd);
+    void startSheet();
+    int sheets() const { return mSheets; }
+    // Ends the job when a sheet was drawn. False when the device failed.
+    bool finish();
+
+private:
+    PageCanvas& mPrinter;
+    const GradeData& mGd;
+    int mSheets = 0;
+};
+
+// Puts the origin of a printed sheet inside its margins: ScaleLeft = -printMarginLeft,
+// ScaleTop = -printMarginTop, in character cells.
+void SetPaperOrigin(PageCanvas& printer, const GradeData& gd);
+
+} // namespace seiran

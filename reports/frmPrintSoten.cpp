@@ -1,0 +1,120 @@
+#include "frmPrintSoten.h"
+
+#include "GradeData.h"
+#include "PainterCanvas.h"
+#include "PreviewPane.h"
+#include "PrintTarget.h"
+#include "ReportCommon.h"
+#include "Session.h"
+#include "SotenReport.h"
+#include "frmSelectClass.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+
+namespace seiran {
+
+frmPrintSoten::frmPrintSoten(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+{
+    GradeData& gd = mSession.gd;
+    setWindowTitle(QStringLiteral("素点表"));
+    resize(1000, 760);
+
+    Label1 = new QLabel(QStringLiteral("素点一覧表"), this);
+    QFont heading = Label1->font();
+    heading.setPointSizeF(heading.pointSizeF() * 1.4);
+    heading.setBold(true);
+    Label1->setFont(heading);
+    Label1->setGeometry(12, 8, 180, 32);
+    Combo_class = new QComboBox(this);
+    Combo_class->setGeometry(200, 11, 90, 28);
+    Command2 = new QPushButton(QStringLiteral("前組"), this);
+    Command2->setGeometry(300, 9, 72, 32);
+    Command1 = new QPushButton(QStringLiteral("次組"), this);
+    Command1->setGeometry(376, 9, 72, 32);
+    Command3 = new QPushButton(QStringLiteral("印刷"), this);
+    Command3->setGeometry(480, 9, 72, 32);
+    Command4 = new QPushButton(QStringLiteral("終了"), this);
+    Command4->setGeometry(556, 9, 72, 32);
+
+    mCurrentClass = 1;
+    for (int c = 1; c <= qBound(0, gd.classCount, int(Limits::Classes)); ++c)
+        Combo_class->addItem(gd.classLabel(c) + QStringLiteral("組"));
+    Combo_class->setCurrentIndex(mCurrentClass - 1);
+
+    pane = new PreviewPane(this, QRect(12, 50, 900, 600), 1, 120, 60, PreviewFont(gd, 9.0), QPoint(640, 300));
+
+    selectClasses = [this] {
+        frmSelectClass picker(mSession, this);
+        picker.exec();
+    };
+
+    connect(Combo_class, &QComboBox::currentIndexChanged, this, &frmPrintSoten::Combo_class_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmPrintSoten::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmPrintSoten::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmPrintSoten::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmPrintSoten::Command4_Click);
+
+    pane->Form_Resize();
+    display();
+}
+
+frmPrintSoten::~frmPrintSoten() = default;
+
+void frmPrintSoten::display()
+{
+    PainterCanvas& canvas = pane->canvas(0);
+    canvas.Cls();
+    canvas.SetCharacterCells();
+    DrawSotenPage(canvas, mSession.gd, mCurrentClass);
+    pane->Refresh();
+}
+
+void frmPrintSoten::Combo_class_Click()
+{
+    if (Combo_class->currentIndex() < 0) return;
+    mCurrentClass = Combo_class->currentIndex() + 1;
+    display();
+}
+
+void frmPrintSoten::Command1_Click()
+{
+    if (mCurrentClass < mSession.gd.classCount)
+        Combo_class->setCurrentIndex(mCurrentClass); // the combo's handler redraws
+}
+
+void frmPrintSoten::Command2_Click()
+{
+    if (mCurrentClass > 1) Combo_class->setCurrentIndex(mCurrentClass - 2);
+}
+
+void frmPrintSoten::Command3_Click()
+{
+    GradeData& gd = mSession.gd;
+    std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("素点一覧表"));
+    if (!printer) return;
+    selectClasses();
+    QList<int> classes;
+    for (int c = 1; c <= qBound(0, gd.classCount, int(Limits::Classes)); ++c)
+        if (gd.classSelected[c] == 1) classes.append(c);
+    // Nothing chosen: no job, no message, the window stays.
+    if (classes.isEmpty()) return;
+    const PrintOutcome outcome = RunPrintJob(
+        *printer, gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, gd, classes); }, this);
+    if (outcome == PrintOutcome::Completed) accept();
+}
+
+void frmPrintSoten::Command4_Click()
+{
+    reject();
+}
+
+void frmPrintSoten::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (pane) pane->Form_Resize();
+}
+
+} // namespace seiran
