@@ -1,0 +1,86 @@
+#include "Startup.h"
+
+#include "IniReader.h"
+#include "SettingsStore.h"
+
+#include <QDir>
+
+namespace seiran {
+
+namespace {
+const QString kStar = QStringLiteral("*");
+}
+
+QString DefaultDataFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\DATA\\");
+#else
+    return QDir::homePath() + QStringLiteral("/DATA/");
+#endif
+}
+
+StartupSettings ReadStartupSettings(const SettingsStore& store)
+{
+    StartupSettings s;
+    s.dataFolder = store.value(QStringLiteral("data_dir"), DefaultDataFolder());
+    s.classMode = store.intValue(QStringLiteral("Class_mode"), 0);
+    s.graphMode = store.intValue(QStringLiteral("Graph_mode"), 0);
+    s.beepMode = store.intValue(QStringLiteral("Beep_mode"), 0);
+    return s;
+}
+
+void WriteStartupSettings(SettingsStore& store, const StartupSettings& settings)
+{
+    store.setValue(QStringLiteral("Data_dir"), settings.dataFolder);
+    store.setValue(QStringLiteral("Class_mode"), QString::number(settings.classMode));
+    store.setValue(QStringLiteral("Graph_mode"), QString::number(settings.graphMode));
+    store.setValue(QStringLiteral("Beep_mode"), QString::number(settings.beepMode));
+    store.sync();
+}
+
+int ClampListIndex(int value, int highest)
+{
+    return value > highest || value < 0 ? 0 : value;
+}
+
+QString WithFinalSeparator(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.endsWith(QLatin1Char('/')) || t.endsWith(QLatin1Char('\\'))) return t;
+    return t + QDir::separator();
+}
+
+int IniInteger(const QString& text)
+{
+    const QString t = text.trimmed();
+    qsizetype end = 0;
+    if (end < t.size() && (t.at(end) == QLatin1Char('-') || t.at(end) == QLatin1Char('+'))) ++end;
+    while (end < t.size() && t.at(end) >= QLatin1Char('0') && t.at(end) <= QLatin1Char('9'))
+        ++end;
+    bool ok = false;
+    const int value = t.left(end).toInt(&ok);
+    return ok ? value : 0;
+}
+
+bool IniProposal::differsFrom(const StartupSettings& settings) const
+{
+    return (dataDir != kStar && dataDir != settings.dataFolder) ||
+           (classMode != kStar && IniInteger(classMode) != settings.classMode);
+}
+
+void IniProposal::applyTo(StartupSettings& settings) const
+{
+    if (dataDir != kStar) settings.dataFolder = dataDir;
+    if (classMode != kStar) settings.classMode = IniInteger(classMode);
+}
+
+IniProposal ReadIniProposal(const QString& iniPath)
+{
+    IniProposal p;
+    p.dataDir = ReadIniString(iniPath, QStringLiteral("Startup"), QStringLiteral("data_dir"), kStar);
+    p.classMode = ReadIniString(iniPath, QStringLiteral("Startup"), QStringLiteral("Class_mode"), kStar);
+    return p;
+}
+
+} // namespace seiran

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+namespace seiran {
+
+class SettingsStore;
+
+// The four Settings of the "Startup" section as the main window uses them.
+struct StartupSettings
+{
+    QString dataFolder;
+    int classMode = 0; // 0 "1,2,3型", 1 "A,B,C型"
+    int graphMode = 0; // 0 "横型"
+    int beepMode = 0;  // 0 なし, 1 50点超過, 2 100点超過
+};
+
+// "C:\DATA\" on Windows, the home folder's "DATA/" elsewhere.
+QString DefaultDataFolder();
+
+// The Settings as stored; missing keys take their defaults, text that is not a number reads as 0.
+StartupSettings ReadStartupSettings(const SettingsStore& store);
+// Writes "Data_dir", "Class_mode", "Graph_mode" and "Beep_mode".
+void WriteStartupSettings(SettingsStore& store, const StartupSettings& settings);
+
+// A stored list index outside the list (above `highest`, or negative) is taken as 0.
+int ClampListIndex(int value, int highest);
+
+// The data folder as typed into the data-folder field: blanks around it removed and a final
+// path separator added unless it already ends in "/" or "\". Empty text stays empty.
+QString WithFinalSeparator(const QString& text);
+
+// The integer at the start of an INI value ("1", " 2 ", "1x"); 0 when there is none.
+int IniInteger(const QString& text);
+
+// What the standard settings file "seiran.ini" beside the program proposes: each value is "*"
+// when the file, the section or the key is missing.
+struct IniProposal
+{
+    QString dataDir = QStringLiteral("*");
+    QString classMode = QStringLiteral("*");
+
+    // Whether the file proposes something other than the stored Settings.
+    bool differsFrom(const StartupSettings& settings) const;
+    // Takes the proposed values into the Settings.
+    void applyTo(StartupSettings& settings) const;
+};
+IniProposal ReadIniProposal(const QString& iniPath);
+
+} // namespace seiran

@@ -1,0 +1,35 @@
+// せいらん: the grade-processing program. Builds the application and the main window; the
+// window does the rest.
+#include "Cp932.h"
+#include "MessageBox.h"
+#include "ReportFonts.h"
+#include "SettingsStore.h"
+#include "frmMaster.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Seiran"));
+    QApplication::setOrganizationName(QStringLiteral("Seiran"));
+
+    if (!seiran::Cp932::isAvailable()) {
+        seiran::ShowMessage(QStringLiteral("文字コード CP932（シフトJIS）の変換が使えないため、起動できません。"),
+                            seiran::MsgButtons::Ok, seiran::MsgIcon::Critical);
+        return 1;
+    }
+    seiran::MapReportFonts();
+
+    // Developer option: keep the Settings in a file of one's own (the sample mode of run.sh).
+    const QStringList args = QApplication::arguments();
+    const qsizetype settingsArg = args.indexOf(QStringLiteral("--settings"));
+    if (settingsArg > 0 && settingsArg + 1 < args.size())
+        seiran::SettingsStore::redirectToFile(args.at(settingsArg + 1));
+
+    std::unique_ptr<seiran::SettingsStore> settings = seiran::SettingsStore::openDefault();
+    seiran::frmMaster window(QApplication::applicationDirPath(), *settings);
+    if (!window.checkSingleInstance()) return 0;
+    return app.exec();
+}
