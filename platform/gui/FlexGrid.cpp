@@ -1,6 +1,7 @@
 #include "FlexGrid.h"
 
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -307,9 +308,16 @@ void FlexGrid::setTopRow(int row)
 {
     row = qBound(fixedRowsInUse(), row, maxTopRow());
     if (row == mTopRow) return;
+    const int dy = (mTopRow - row) * mRowHeight;
     mTopRow = row;
     updateScrollBars();
-    viewport()->update();
+    // Moving the pixels that stay in view leaves only the uncovered rows to paint: the Enter key
+    // of the entry screens scrolls one row at a time through 400 pupils.
+    const QRect area(0, fixedHeight(), viewport()->width(), viewport()->height() - fixedHeight());
+    if (qAbs(dy) < area.height())
+        viewport()->scroll(0, dy, area);
+    else
+        viewport()->update();
     emit scrolled();
 }
 
@@ -317,9 +325,14 @@ void FlexGrid::setLeftCol(int col)
 {
     col = qBound(fixedColsInUse(), col, maxLeftCol());
     if (col == mLeftCol) return;
+    const int dx = mColPos.at(mLeftCol) - mColPos.at(col);
     mLeftCol = col;
     updateScrollBars();
-    viewport()->update();
+    const QRect area(fixedWidth(), 0, viewport()->width() - fixedWidth(), viewport()->height());
+    if (qAbs(dx) < area.width())
+        viewport()->scroll(dx, 0, area);
+    else
+        viewport()->update();
     emit scrolled();
 }
 
@@ -592,9 +605,30 @@ void FlexGrid::paintCell(QPainter& painter, int row, int col, const QRect& rect,
 
     const QString& text = mText.at(cellIndex(row, col));
     if (!text.isEmpty()) {
+        // Placed by hand rather than through the rectangle form of drawText, which lays the text
+        // out anew for every cell and made scrolling a full grid slow.
         painter.setPen(fore);
-        painter.drawText(inner.adjusted(kTextMargin, 0, -kTextMargin, 0), int(mColAlign.at(col)) | Qt::TextSingleLine,
-                         text);
+        const QFontMetrics metrics = painter.fontMetrics();
+        const QRect box = inner.adjusted(kTextMargin, 0, -kTextMargin, 0);
+        const int textWidth = metrics.horizontalAdvance(text);
+        const Qt::Alignment align = mColAlign.at(col);
+        int x = box.left();
+        if (align & Qt::AlignRight)
+            x = box.right() + 1 - textWidth;
+        else if (align & Qt::AlignHCenter)
+            x = box.left() + (box.width() - textWidth) / 2;
+        int y = box.top() + (box.height() - metrics.height()) / 2;
+        if (align & Qt::AlignTop)
+            y = box.top();
+        else if (align & Qt::AlignBottom)
+            y = box.bottom() + 1 - metrics.height();
+        const bool overflows = x < box.left() || textWidth > box.width() || metrics.height() > box.height();
+        if (overflows) {
+            painter.save();
+            painter.setClipRect(box, Qt::IntersectClip);
+        }
+        painter.drawText(x, y + metrics.ascent(), text);
+        if (overflows) painter.restore();
     }
 
     if (current && !fixed) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -113,6 +114,7 @@ private slots:
     void outOfRangeAccessIsHarmless();
     void settingTextRepaintsOnlyThatCell();
     void paintingShowsHeaderSelectionAndCellColours();
+    void screenMatchesAFreshPaintAfterScrolling();
 };
 
 void TestFlexGrid::arrowKeysStayInsideTheMovableCells()
@@ -740,6 +742,42 @@ void TestFlexGrid::paintingShowsHeaderSelectionAndCellColours()
             dark += image.pixelColor(x, y).lightness() < 100;
     }
     QVERIFY(dark > 20);
+}
+
+// Scrolling moves the pixels already on screen and paints only what is uncovered; what the
+// window shows must still be exactly what a full paint draws.
+void TestFlexGrid::screenMatchesAFreshPaintAfterScrolling()
+{
+    auto grid = makeGrid(400, 14, 1, 4, QSize(500, 300));
+    auto onScreen = [&] {
+        QApplication::processEvents();
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(grid->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    auto fresh = [&] { return grid->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    grid->setRow(1);
+    grid->setCol(4);
+    QCOMPARE(onScreen(), fresh());
+    // The entry screens' Enter: type, move down, scroll one row when the cell falls out of view.
+    for (int i = 0; i < 40; ++i) {
+        grid->setText(QString::number(i));
+        grid->setRow(grid->Row() + 1);
+        if (grid->CellTop() + grid->CellHeight() > grid->visibleHeight()) grid->setTopRow(grid->TopRow() + 1);
+    }
+    QVERIFY(grid->TopRow() > 1);
+    QCOMPARE(onScreen(), fresh());
+    QTest::keyClick(grid.get(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ShiftModifier);
+    sendWheel(*grid, -120);
+    grid->setLeftCol(6);
+    grid->setTextMatrix(grid->TopRow(), 7, QStringLiteral("欠"));
+    QCOMPARE(onScreen(), fresh());
+    grid->setTopRow(grid->TopRow() - 2);
+    grid->setLeftCol(5);
+    QTest::keyClick(grid.get(), Qt::Key_PageDown);
+    QCOMPARE(onScreen(), fresh());
 }
 
 QTEST_MAIN(TestFlexGrid)
