@@ -196,30 +196,46 @@ void EditMeiboRoster::toggleTransfer(int classNo, int number)
 
 int EditMeiboRoster::paste(int classNo, int top, int left, const QString& clip)
 {
+    const auto isSexWord = [](const QString& t) {
+        return t == QStringLiteral("1") || t == QStringLiteral("2") || t == kMale || t == kFemale;
+    };
     int skipped = 0;
+    int row = -1;
+    int shift = 0;
     for (const PastedCell& cell : DistributeTextPaste(clip, top, left, Seats)) {
         const QString& token = cell.text;
-        switch (cell.col) {
+        if (cell.row != row) {
+            row = cell.row;
+            shift = 0;
+        }
+        int col = cell.col + shift;
+        // Name and reading lists from elsewhere have no sex column: text that is not a sex
+        // arriving there is the reading, and the rest of the line moves along with it.
+        if (col == ColSex && !token.isEmpty() && !isSexWord(token)) {
+            ++shift;
+            ++col;
+        }
+        switch (col) {
         case ColName:
             if (!UnstorableCharacters(token).isEmpty()) {
                 ++skipped;
                 break;
             }
-            setName(classNo, cell.row, token);
+            setName(classNo, row, token);
             break;
         case ColSex:
             if (token == QStringLiteral("2") || token == kFemale)
-                setSex(classNo, cell.row, 2);
+                setSex(classNo, row, 2);
             else if (token == QStringLiteral("1") || token == kMale)
-                setSex(classNo, cell.row, 1);
+                setSex(classNo, row, 1);
             break;
         case ColFurigana:
-            if (seat(classNo, cell.row).flag <= 0) break;
+            if (seat(classNo, row).flag <= 0) break;
             if (!UnstorableCharacters(token).isEmpty()) {
                 ++skipped;
                 break;
             }
-            setFurigana(classNo, cell.row, token);
+            setFurigana(classNo, row, token);
             break;
         default:
             break; // the number and remark columns are never written
@@ -242,9 +258,13 @@ Result EditMeiboRoster::save(const QString& path, IProgress& progress)
             progress.setValue(Seats * (k - 1) + r);
             if (!changed(k, r)) continue;
             const int recordNo = RosterFile::recordNumber(k, r);
-            StudentRecord record;
-            result = file.read(recordNo, record);
-            if (!result) break;
+            // A seat beyond the end of the file starts as a new roster's record does, with
+            // every score slot "not entered" rather than a score of 0.
+            StudentRecord record = StudentRecord::blank();
+            if (recordNo <= file.recordCount()) {
+                result = file.read(recordNo, record);
+                if (!result) break;
+            }
             MeiboSeat& s = at(k, r);
             record.setName(s.name.trimmed());
             record.setSex(s.sex);

@@ -62,8 +62,9 @@ public:
 
     // Pastes tab/CR separated text from (top, left): names (with the enrol/remove rule),
     // sexes ("1"/"男", "2"/"女"), readings (only on registered seats); the number and remark
-    // columns and rows beyond 60 are never written. Tokens with characters the file cannot
-    // hold are skipped; returns how many were skipped.
+    // columns and rows beyond 60 are never written. A line of name and reading without a sex
+    // between them fills name and reading. Tokens with characters the file cannot hold are
+    // skipped; returns how many were skipped.
     int paste(int classNo, int top, int left, const QString& clip);
 
     // Writes the changed seats' records: each record is read afresh and only name, sex, flag
