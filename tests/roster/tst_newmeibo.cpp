@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
 
 using namespace seiran;
 
@@ -88,7 +89,7 @@ void TestNewMeibo::createsGradeInFolderThatDoesNotExist()
     QCOMPARE(roster.size(), 240 * 512);
     const StudentRecord blank = StudentRecord::blank();
     for (int r = 0; r < 240; ++r)
-        QVERIFY(std::equal(blank.bytes().begin(), blank.bytes().end(), roster.constData() + r * 512));
+        QVERIFY(memcmp(blank.bytes().data(), roster.constData() + r * 512, 512) == 0);
     QCOMPARE(blank.scoreSlot(1), -5);
     QCOMPARE(blank.scoreSlot(200), -5);
     QCOMPARE(blank.flag(), 0);
