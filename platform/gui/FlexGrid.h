@@ -122,11 +122,14 @@ signals:
     void rowColChange();
     // The selection changed.
     void selChange();
+    // A click or double click on a non-fixed cell, sent once that cell is current. Clicks on
+    // the fixed cells or beside the cells only take the focus and send nothing.
     void clicked();
     void doubleClicked();
     // TopRow or LeftCol changed.
     void scrolled();
-    // One signal per wheel notch: 1 away from the user, -1 towards the user.
+    // One signal per wheel notch (120 units, partial turns add up): 1 away from the user, -1
+    // towards the user. With setWheelScrolls(true) the grid has already moved 3 rows.
     void wheel(int direction);
 
 protected:
