@@ -34,13 +34,13 @@ double PainterCanvas::rowPixels() const
 
 double PainterCanvas::ScaleWidth() const
 {
-    if (mPrinter) return mPrinter->pageLayout().paintRect(QPageLayout::Inch).width() * ColumnsPerInch;
+    if (mPrinter) return mPrinter->pageLayout().paintRect(QPageLayout::Millimeter).width() / 25.4 * ColumnsPerInch;
     return mImage->width() / columnPixels();
 }
 
 double PainterCanvas::ScaleHeight() const
 {
-    if (mPrinter) return mPrinter->pageLayout().paintRect(QPageLayout::Inch).height() * RowsPerInch;
+    if (mPrinter) return mPrinter->pageLayout().paintRect(QPageLayout::Millimeter).height() / 25.4 * RowsPerInch;
     return mImage->height() / rowPixels();
 }
 

@@ -34,13 +34,13 @@ RecordingCanvas::RecordingCanvas(const QPageLayout& paper, const CanvasFont& fon
 
 double RecordingCanvas::ScaleWidth() const
 {
-    if (mHasPaper) return mPaper.paintRect(QPageLayout::Inch).width() * ColumnsPerInch;
+    if (mHasPaper) return mPaper.paintRect(QPageLayout::Millimeter).width() / 25.4 * ColumnsPerInch;
     return mWidth;
 }
 
 double RecordingCanvas::ScaleHeight() const
 {
-    if (mHasPaper) return mPaper.paintRect(QPageLayout::Inch).height() * RowsPerInch;
+    if (mHasPaper) return mPaper.paintRect(QPageLayout::Millimeter).height() / 25.4 * RowsPerInch;
     return mHeight;
 }
 
