@@ -154,10 +154,11 @@ void DrawRankPage(PageCanvas& canvas, const GradeData& gd, int item, const RankL
     canvas.SetCurrentY(0);
     canvas.PrintLine(QStringLiteral("教科別順位表     ") + testName + QStringLiteral("   ") + gd.itemCaption[item]);
 
-    // Headings only over list columns that hold entries (a page past the end of a short list
-    // keeps the first one).
+    // Headings only over list columns that hold entries: none on a page past the end of a
+    // short list.
     canvas.SetFontName(gd.fontMincho);
-    for (int k = 0; k <= (last - first) / rows; ++k) {
+    const int headingColumns = last >= first ? (last - first) / rows + 1 : 0;
+    for (int k = 0; k < headingColumns; ++k) {
         canvas.PrintAt(QStringLiteral("順位 組 番 氏名"), RankColumnWidth * k, 1);
         canvas.PrintAt(QStringLiteral("得点"), RankColumnWidth * k + 19, 1);
     }
