@@ -125,7 +125,7 @@ QWidget* frmMaster::buildPage(const QString& title, const QList<QPushButton*>& b
     const int commands = int(buttons.size()) - 1;
     for (int i = 0; i < commands; ++i)
         grid->addWidget(buttons.at(i), i / 2, i % 2);
-    grid->addWidget(buttons.last(), (commands + 1) / 2, 1);
+    grid->addWidget(buttons.last(), commands / 2 + (commands % 2 == 0 ? 1 : 0), 1);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(24, 12, 24, 16);
@@ -275,7 +275,7 @@ void frmMaster::buildWindow()
     for (QLabel* title : std::as_const(pageTitles))
         title->setFont(titleFont);
 
-    resize(860, 660);
+    resize(860, 610);
 }
 
 void frmMaster::wireButtons()

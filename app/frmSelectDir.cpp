@@ -92,6 +92,10 @@ frmSelectDir::frmSelectDir(QLineEdit* Text_data_dir, QWidget* parent) : QDialog(
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmSelectDir::Drive1_Change);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this, &frmSelectDir::Dir1_Change);
+    // The tree is read in the background; keep the chosen folder in view as its branches arrive.
+    connect(mDirModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (Dir1->currentIndex().isValid()) Dir1->scrollTo(Dir1->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     connect(Command1, &QPushButton::clicked, this, &frmSelectDir::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmSelectDir::Command2_Click);
 

@@ -83,7 +83,8 @@ frmNewMeibo::frmNewMeibo(Session& session, QWidget* parent) : QDialog(parent), m
     layout->addWidget(Frame1);
     layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
-    resize(420, 260);
+    Frame1->setFixedWidth(380);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     mProgress = std::make_unique<BarProgress>(ProgressBar1);
 

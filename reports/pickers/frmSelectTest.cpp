@@ -4,15 +4,55 @@
 #include "GradeData.h"
 #include "Session.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace seiran {
+
+namespace {
+
+// Draws a test row as two columns, the name and "(n科目)", so that the counts line up in a
+// proportional font; the row's text stays as it is.
+class TestRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        const qsizetype split = text.lastIndexOf(QLatin1Char('('));
+        if (split < 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        opt.text.clear();
+        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        const QRect r = opt.rect.adjusted(4, 0, -4, 0);
+        const int countLeft = r.left() + opt.fontMetrics.horizontalAdvance(QString(14, QChar(0x3000)));
+        painter->save();
+        painter->setPen(opt.palette.color(
+            QPalette::Normal, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(QRect(r.left(), r.top(), countLeft - r.left(), r.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                          opt.fontMetrics.elidedText(text.left(split).trimmed(), Qt::ElideRight, countLeft - r.left()));
+        painter->drawText(QRect(countLeft, r.top(), r.right() - countLeft, r.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, text.mid(split));
+        painter->restore();
+    }
+};
+
+} // namespace
 
 QString TestPickerName(const QString& name)
 {
@@ -36,6 +76,7 @@ frmSelectTest::frmSelectTest(Session& session, QComboBox* comTest, QWidget* pare
     Label1->setMinimumHeight(32);
     List_test_name = new QListWidget(this);
     List_test_name->setSelectionMode(QAbstractItemView::SingleSelection);
+    List_test_name->setItemDelegate(new TestRowDelegate(List_test_name));
     Command2 = new QPushButton(QStringLiteral("ＯＫ"), this);
     Command1 = new QPushButton(QStringLiteral("中止"), this);
     Command2->setDefault(true);
