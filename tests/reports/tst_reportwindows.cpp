@@ -1,0 +1,335 @@
+// The report windows: the preview pane, class and item stepping, and printing to PDF through
+// the print seam, with cancelled, empty and failing jobs.
+#include "MessageBox.h"
+#include "Notice.h"
+#include "PainterCanvas.h"
+#include "PreviewPane.h"
+#include "PrintTarget.h"
+#include "Progress.h"
+#include "ReportCommon.h"
+#include "ReportTestData.h"
+#include "Session.h"
+#include "SpinButton.h"
+#include "frmPrintAverage.h"
+#include "frmPrintJun.h"
+#include "frmPrintSoten.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace seiran;
+using seiran::test::ReportPupil;
+
+namespace {
+bool hasInk(const QImage& image, const QRect& area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) return true;
+    return false;
+}
+
+QList<ReportPupil> namedPupils(int classes, int perClass)
+{
+    QList<ReportPupil> pupils;
+    for (int c = 1; c <= classes; ++c)
+        for (int k = 1; k <= perClass; ++k)
+            pupils.append(
+                {c, k, QStringLiteral("組%1番%2").arg(c).arg(k), k % 2 + 1, {40 + k, 50 + c, 60, 70 - k, 80, 55, 65}});
+    return pupils;
+}
+
+// Answers the print dialog with a PDF file (or with cancel when the name is empty).
+class PdfChooser
+{
+public:
+    explicit PdfChooser(const QString& file)
+        : mScope([file](const QString&) -> std::unique_ptr<QPrinter> {
+              if (file.isEmpty()) return nullptr;
+              return MakePdfPrinter(file);
+          })
+    {
+    }
+
+private:
+    ScopedPrinterChooser mScope;
+};
+} // namespace
+
+class ReportWindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { MapReportFonts(); }
+    void init()
+    {
+        mClock = std::make_unique<ScopedReportClock>(test::FixedStampTime());
+        QVERIFY(mDir.isValid());
+    }
+    void cleanup() { mClock.reset(); }
+
+    void previewPaneFollowsTheWindow()
+    {
+        QWidget window;
+        window.resize(800, 600);
+        PreviewPane pane(&window, QRect(12, 50, 300, 200), 4, 120, 54, CanvasFont{QStringLiteral("ＭＳ ゴシック"), 9},
+                         QPoint(500, 300));
+        QCOMPARE(window.minimumSize(), QSize(500, 300));
+        QVERIFY(!pane.labMinsize->isVisibleTo(&window));
+        QCOMPARE(pane.labMinsize->text(), QStringLiteral("MinSize"));
+        QCOMPARE(pane.borderX(), 2);
+        QCOMPARE(pane.borderY(), 2);
+
+        // The viewport keeps its corner and fills the window beside the bars.
+        const int barW = pane.VScroll1->width();
+        const int barH = pane.HScroll1->height();
+        QCOMPARE(pane.picWindow->geometry(), QRect(12, 50, 800 - 24 - barW, 600 - 50 - 12 - barH));
+        QCOMPARE(pane.VScroll1->geometry(), QRect(12 + pane.picWindow->width(), 50, barW, pane.picWindow->height()));
+        QCOMPARE(pane.HScroll1->geometry(), QRect(12, 50 + pane.picWindow->height(), pane.picWindow->width(), barH));
+
+        // Canvases of 120 x 54 cells, 960 x 864 pixels; ranges are what the viewport cannot show.
+        QCOMPARE(pane.picScreen.at(0)->size(), QSize(960, 864));
+        QCOMPARE(pane.canvas(0).ScaleWidth(), 119.5);
+        QCOMPARE(pane.canvas(0).ScaleHeight(), 53.75);
+        const QRect inside = pane.picWindow->contentsRect();
+        QCOMPARE(pane.VScroll1->maximum(), 864 - inside.height());
+        QCOMPARE(pane.HScroll1->maximum(), 960 - inside.width());
+        const QFontMetrics fm(pane.picWindow->font());
+        QCOMPARE(pane.VScroll1->singleStep(), fm.height());
+        QCOMPARE(pane.VScroll1->pageStep(), 5 * fm.height());
+        QCOMPARE(pane.HScroll1->singleStep(), fm.horizontalAdvance(u'A'));
+
+        // All four canvases move together, their own border under the viewport's.
+        QCOMPARE(pane.picScreen.at(3)->pos(), QPoint(-2, -2));
+        pane.VScroll1->setValue(100);
+        pane.HScroll1->setValue(30);
+        for (PreviewCanvasWidget* canvas : pane.picScreen)
+            QCOMPARE(canvas->pos(), QPoint(-30 - 2, -100 - 2));
+        pane.ResetScroll();
+        QCOMPARE(pane.picScreen.at(1)->pos(), QPoint(-2, -2));
+
+        // A viewport larger than the canvas: nothing to scroll.
+        window.resize(1400, 1200);
+        pane.Form_Resize();
+        QCOMPARE(pane.VScroll1->maximum(), 0);
+        QCOMPARE(pane.HScroll1->maximum(), 0);
+
+        // Smaller than labMinsize is set back.
+        window.setMinimumSize(0, 0);
+        window.resize(200, 100);
+        pane.Form_Resize();
+        QCOMPARE(window.size(), QSize(500, 300));
+
+        pane.BringToFront(2);
+        QCOMPARE(pane.viewportInside()->children().last(), pane.picScreen.at(2));
+    }
+
+    void rawScoreWindow()
+    {
+        auto gd = test::MakeReportGrade(3, 7, namedPupils(3, 6));
+        Session session{*gd, NullProgress::instance(), mNotice, QString()};
+        frmPrintSoten w(session);
+        w.show();
+        QCOMPARE(w.windowTitle(), QStringLiteral("素点表"));
+        QCOMPARE(w.Combo_class->count(), 3);
+        QCOMPARE(w.Combo_class->itemText(2), QStringLiteral("3組"));
+        QCOMPARE(w.currentClass(), 1);
+        QVERIFY(hasInk(w.pane->picScreen.at(0)->picture(), QRect(0, 0, 400, 16)));
+
+        w.Command2_Click(); // 前組 on class 1
+        QCOMPARE(w.currentClass(), 1);
+        QTest::mouseClick(w.Command1, Qt::LeftButton); // 次組
+        QCOMPARE(w.currentClass(), 2);
+        w.Command1_Click();
+        w.Command1_Click(); // on the last class: nothing
+        QCOMPARE(w.currentClass(), 3);
+        QCOMPARE(w.Combo_class->currentIndex(), 2);
+        w.Combo_class->setCurrentIndex(0);
+        QCOMPARE(w.currentClass(), 1);
+
+        // The dialog cancelled: nothing printed, the window stays.
+        ScriptedMessages messages;
+        bool pickerShown = false;
+        w.selectClasses = [&] { pickerShown = true; };
+        {
+            PdfChooser cancel{QString()};
+            w.Command3_Click();
+        }
+        QVERIFY(!pickerShown);
+        QVERIFY(w.isVisible());
+        QVERIFY(messages.asked().isEmpty());
+
+        // No class chosen: no job, no message.
+        const QString none = mDir.filePath(QStringLiteral("none.pdf"));
+        {
+            PdfChooser chooser{none};
+            w.Command3_Click();
+        }
+        QVERIFY(pickerShown);
+        QVERIFY(!QFileInfo::exists(none));
+        QVERIFY(w.isVisible());
+        QVERIFY(messages.asked().isEmpty());
+
+        // A file that cannot be written: a message, the window stays.
+        w.selectClasses = [&] { gd->classSelected[1] = 1; };
+        {
+            PdfChooser chooser{QStringLiteral("/nonexistent-folder/soten.pdf")};
+            w.Command3_Click();
+        }
+        QCOMPARE(messages.asked().size(), 1);
+        QCOMPARE(messages.asked().first().icon, MsgIcon::Critical);
+        QVERIFY(w.isVisible());
+
+        // Classes 1 and 3: two sheets, the completion message, the window closes.
+        messages.clear();
+        const QString pdf = mDir.filePath(QStringLiteral("soten.pdf"));
+        w.selectClasses = [&] {
+            gd->classSelected.fill(0);
+            gd->classSelected[1] = 1;
+            gd->classSelected[3] = 1;
+        };
+        {
+            PdfChooser chooser{pdf};
+            w.Command3_Click();
+        }
+        QCOMPARE(messages.asked().size(), 1);
+        QCOMPARE(messages.asked().first().text, QStringLiteral("印刷が終了しました"));
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(!w.isVisible());
+        if (test::PdfPages(pdf) >= 0) QCOMPARE(test::PdfPages(pdf), 2);
+        if (!test::HavePdfText()) QSKIP("pdftotext is not installed");
+        const QString text = test::PdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("素点一覧表")), qPrintable(text.left(400)));
+        QVERIFY(text.contains(QStringLiteral("組1番1")));
+        QVERIFY(text.contains(QStringLiteral("組3番6")));
+        QVERIFY(!text.contains(QStringLiteral("組2番1")));
+        QVERIFY(text.contains(QStringLiteral("クラス平均点")));
+        QVERIFY(text.contains(QStringLiteral("04-01-2005 13:05:09")));
+    }
+
+    void averagesWindow()
+    {
+        auto gd = test::MakeReportGrade(2, 5, namedPupils(2, 4));
+        Session session{*gd, NullProgress::instance(), mNotice, QString()};
+        frmPrintAverage w(session);
+        w.show();
+        QCOMPARE(w.windowTitle(), QStringLiteral("平均点・最高点一覧表"));
+        QVERIFY(hasInk(w.pane->picScreen.at(0)->picture(), QRect(0, 0, 400, 16)));
+        ScriptedMessages messages;
+        const QString pdf = mDir.filePath(QStringLiteral("average.pdf"));
+        {
+            PdfChooser chooser{pdf};
+            QTest::mouseClick(w.Command2, Qt::LeftButton);
+        }
+        QCOMPARE(messages.asked().size(), 1);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        if (!test::HavePdfText()) QSKIP("pdftotext is not installed");
+        const QString text = test::PdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("平均点・最高点一覧表")), qPrintable(text.left(400)));
+        QVERIFY(text.contains(QStringLiteral("最高点")));
+        QVERIFY(text.contains(QStringLiteral("印刷日時")) && text.contains(QStringLiteral("04-01-2005 13:05:09")));
+    }
+
+    void rankWindow()
+    {
+        // 201 pupils: one more than a preview page holds.
+        auto gd = test::MakeReportGrade(4, 5, test::EvenPupils(4, 201, 5, 60));
+        gd->subjectKind[2] = 1;
+        Session session{*gd, NullProgress::instance(), mNotice, QString()};
+        frmPrintJun w(session);
+        w.show();
+        QCOMPARE(w.Combo_Kyoka->count(), 7);
+        QCOMPARE(w.Combo_Kyoka->itemText(2), QStringLiteral("社会(男子)"));
+        QCOMPARE(w.currentItem(), 1);
+        QCOMPARE(w.geometry().perPage(), 200);
+        QCOMPARE(w.labPage->text(), QStringLiteral("1/2"));
+        QVERIFY(hasInk(w.pane->picScreen.at(1)->picture(), QRect(0, 0, 400, 16)));
+
+        QTest::mouseClick(w.SpinButton1->downButton(), Qt::LeftButton); // next page
+        QCOMPARE(w.currentPage(), 1);
+        QCOMPARE(w.labPage->text(), QStringLiteral("2/2"));
+        QCOMPARE(w.pane->viewportInside()->children().last(), w.pane->picScreen.at(1));
+        w.SpinButton1_SpinDown(); // already the last page
+        QCOMPARE(w.labPage->text(), QStringLiteral("2/2"));
+        w.SpinButton1_SpinUp();
+        QCOMPARE(w.labPage->text(), QStringLiteral("1/2"));
+        w.SpinButton1_SpinUp();
+        QCOMPARE(w.currentPage(), 0);
+
+        w.SpinButton2_SpinDown(); // no item before the first
+        QCOMPARE(w.currentItem(), 1);
+        w.pane->VScroll1->setValue(40);
+        QTest::mouseClick(w.SpinButton2->upButton(), Qt::LeftButton); // next item
+        QCOMPARE(w.currentItem(), 2);
+        QCOMPARE(w.Combo_Kyoka->currentIndex(), 1);
+        QCOMPARE(w.pane->VScroll1->value(), 0); // a new item starts at the top
+        for (int i = 0; i < 10; ++i)
+            w.SpinButton2_SpinUp();
+        QCOMPARE(w.currentItem(), 7);
+
+        // Items 1 and 3 printed: two A4 sheets each (192 entries a sheet).
+        ScriptedMessages messages;
+        const QString pdf = mDir.filePath(QStringLiteral("jun.pdf"));
+        w.selectItems = [&] {
+            gd->itemSelected.fill(0);
+            gd->itemSelected[1] = 1;
+            gd->itemSelected[3] = 1;
+        };
+        {
+            PdfChooser chooser{pdf};
+            w.Command3_Click();
+        }
+        QCOMPARE(messages.asked().size(), 1);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        if (test::PdfPages(pdf) >= 0) QCOMPARE(test::PdfPages(pdf), 4);
+        if (!test::HavePdfText()) QSKIP("pdftotext is not installed");
+        const QString text = test::PdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("教科別順位表")), qPrintable(text.left(400)));
+        QVERIFY(text.contains(QStringLiteral("５教科合計")));
+        QVERIFY(text.contains(QStringLiteral("社会(男子)")));
+        QVERIFY(!text.contains(QStringLiteral("社会(女子)")));
+    }
+
+    void rankWindowWithNothingChosenStaysOpen()
+    {
+        auto gd = test::MakeReportGrade(2, 10, test::EvenPupils(2, 10, 10));
+        for (int i = 1; i <= 10; ++i)
+            gd->subjectKind[i] = 1;
+        Session session{*gd, NullProgress::instance(), mNotice, QString()};
+        ScriptedMessages messages;
+        frmPrintJun w(session);
+        w.show();
+        // Twenty-one items would be needed: told, and the first twenty offered.
+        QCOMPARE(messages.asked().size(), 1);
+        QCOMPARE(messages.asked().first().icon, MsgIcon::Warning);
+        QCOMPARE(w.Combo_Kyoka->count(), 20);
+        messages.clear();
+        w.selectItems = [&] { gd->itemSelected.fill(0); };
+        const QString pdf = mDir.filePath(QStringLiteral("nothing.pdf"));
+        {
+            PdfChooser chooser{pdf};
+            w.Command3_Click();
+        }
+        QVERIFY(messages.asked().isEmpty());
+        QVERIFY(w.isVisible());
+        QVERIFY(!QFileInfo::exists(pdf));
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+    }
+
+private:
+    QTemporaryDir mDir;
+    SilentNotice mNotice;
+    std::unique_ptr<ScopedReportClock> mClock;
+};
+
+QTEST_MAIN(ReportWindowsTest)
+#include "tst_reportwindows.moc"
