@@ -432,8 +432,7 @@ bool frmMaster::checkSingleInstance(const QString& lockPath)
     const bool heldByOther = mLock->error() == QLockFile::LockFailedError;
     mLock.reset();
     if (!heldByOther) return true; // the lock cannot be made here at all; run rather than refuse to start
-    ShowMessage(QStringLiteral("成績処理せいらんはすでに起動しています。"), MsgButtons::Ok, MsgIcon::Information, 1,
-                QString(), this);
+    // The instance already running is the one the user works in; this one goes at once.
     close();
     return false;
 }
