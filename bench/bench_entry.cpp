@@ -41,7 +41,7 @@ struct FullGrade
         SampleOptions options;
         options.grade = 3;
         options.classes = 9;
-        options.pupils = 44;
+        options.pupils = 46;
         options.seed = 7;
         const Result r = WriteSampleGrade(dir.path(), options);
         if (!r) std::fprintf(stderr, "sample: %s\n", qPrintable(r.message));
