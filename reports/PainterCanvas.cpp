@@ -7,9 +7,15 @@
 
 namespace seiran {
 
-PainterCanvas::PainterCanvas(QImage* image, const CanvasFont& font) : PageCanvas(false, font), mImage(image) {}
+PainterCanvas::PainterCanvas(QImage* image, const CanvasFont& font)
+    : PageCanvas(false, font), mImage(image), mDpiX(image->logicalDpiX()), mDpiY(image->logicalDpiY())
+{
+}
 
-PainterCanvas::PainterCanvas(QPrinter* printer, const CanvasFont& font) : PageCanvas(true, font), mPrinter(printer) {}
+PainterCanvas::PainterCanvas(QPrinter* printer, const CanvasFont& font)
+    : PageCanvas(true, font), mPrinter(printer), mDpiX(printer->logicalDpiX()), mDpiY(printer->logicalDpiY())
+{
+}
 
 PainterCanvas::~PainterCanvas()
 {
@@ -24,12 +30,12 @@ QPaintDevice* PainterCanvas::device() const
 
 double PainterCanvas::columnPixels() const
 {
-    return device()->logicalDpiX() / ColumnsPerInch;
+    return mDpiX / ColumnsPerInch;
 }
 
 double PainterCanvas::rowPixels() const
 {
-    return device()->logicalDpiY() / RowsPerInch;
+    return mDpiY / RowsPerInch;
 }
 
 double PainterCanvas::ScaleWidth() const
@@ -104,7 +110,7 @@ const QFontMetricsF& PainterCanvas::metrics() const
 QPen PainterCanvas::pen(const QColor& color) const
 {
     // One unit of DrawWidth is a screen pixel on the preview and half a point on paper.
-    const double unit = std::max(1.0, device()->logicalDpiX() / 144.0);
+    const double unit = std::max(1.0, mDpiX / 144.0);
     QPen p(color, DrawWidth() * unit);
     switch (DrawStyle()) {
     case LinePattern::Dash:
@@ -160,7 +166,7 @@ QBrush PainterCanvas::fillBrush() const
     }
     QBrush brush(FillColor(), style);
     // Hatching keeps the spacing it has on screen whatever the device's resolution.
-    const double scale = device()->logicalDpiX() / 96.0;
+    const double scale = mDpiX / 96.0;
     if (scale > 1.0 && style != Qt::SolidPattern && style != Qt::NoBrush)
         brush.setTransform(QTransform::fromScale(scale, scale));
     return brush;
@@ -170,7 +176,12 @@ void PainterCanvas::drawText(double x, double y, const QString& text)
 {
     if (!ensurePainter()) return;
     const QFontMetricsF& fm = metrics();
-    mPainter.setFont(qfont());
+    // Resolving a font is the dearest part of a text; tables change it seldom.
+    if (!mPainterFontSet || !(mPainterFont == Font())) {
+        mPainter.setFont(qfont());
+        mPainterFont = Font();
+        mPainterFontSet = true;
+    }
     mPainter.setPen(QPen(Qt::black));
     // The text hangs from its top: the glyphs of row y stay inside the band [y, y + 1).
     const QPointF top = toDevice(x, y);

@@ -59,6 +59,10 @@ private:
     QImage* mImage = nullptr;
     QPrinter* mPrinter = nullptr;
     QPainter mPainter;
+    double mDpiX;
+    double mDpiY;
+    CanvasFont mPainterFont;
+    bool mPainterFontSet = false;
     bool mJobStarted = false;
     bool mJobEnded = false;
     // Font measurements are cached for the font last used.

@@ -1,0 +1,181 @@
+// Costs of the reports against the cost of the pages themselves: the preview redraw of one
+// rank-table item for a grade of about 400 pupils, and the PDF of every class's raw score
+// table, each as a ratio to drawing the same number of empty pages the same way.
+#include "Aggregate.h"
+#include "GradeData.h"
+#include "ListFiles.h"
+#include "PainterCanvas.h"
+#include "PrintTarget.h"
+#include "Progress.h"
+#include "RankReport.h"
+#include "ReportCommon.h"
+#include "ReportFonts.h"
+#include "RosterFile.h"
+#include "SampleGrade.h"
+#include "SotenReport.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+using namespace seiran;
+
+namespace {
+std::unique_ptr<QTemporaryDir> gFolder;
+std::unique_ptr<GradeData> gGrade;
+
+bool loadSampleGrade()
+{
+    gFolder = std::make_unique<QTemporaryDir>();
+    SampleOptions options;
+    options.classes = 9;
+    options.pupils = 44;
+    if (!WriteSampleGrade(gFolder->path(), options)) {
+        std::fprintf(stderr, "could not write the sample grade\n");
+        return false;
+    }
+    gGrade = std::make_unique<GradeData>();
+    GradeData& gd = *gGrade;
+    gd.dataFolder = gFolder->path() + u'/';
+    gd.currentGrade = options.grade;
+    if (!LoadTestList(gd) || !LoadSubjectList(gd)) return false;
+    gd.currentTest = 2; // nine subjects
+    if (!LoadTestScores(gd, NullProgress::instance())) return false;
+    AggregateTest(gd);
+    BuildReportItemList(gd);
+    return gd.studentCount > 350;
+}
+
+// The preview's canvases: 120 x 54 cells at 96 dpi less the border, as in the rank window.
+struct PreviewPages
+{
+    QImage images[2];
+    std::unique_ptr<PainterCanvas> canvases[2];
+    PreviewPages()
+    {
+        for (int p = 0; p < 2; ++p) {
+            images[p] = QImage(956, 860, QImage::Format_RGB32);
+            images[p].setDotsPerMeterX(3780);
+            images[p].setDotsPerMeterY(3780);
+            canvases[p] = std::make_unique<PainterCanvas>(&images[p], PreviewFont(*gGrade, 9.0));
+        }
+    }
+};
+
+void BM_RankItemPreview(benchmark::State& state)
+{
+    PreviewPages pages;
+    const GradeData& gd = *gGrade;
+    int drawn = 0;
+    for (auto _ : state) {
+        const RankGeometry g = PreviewRankGeometry(*pages.canvases[0]);
+        const RankList list = RankItem(gd, 1);
+        RankState rank = StartRanking(list);
+        const int count = RankPageCount(gd, g);
+        for (int p = 0; p < count && p < 2; ++p) {
+            PainterCanvas& canvas = *pages.canvases[p];
+            canvas.SetCharacterCells();
+            canvas.Cls();
+            DrawRankPage(canvas, gd, 1, list, p, g, rank);
+            canvas.finish();
+        }
+        drawn = count;
+    }
+    state.counters["pages"] = drawn;
+}
+
+void BM_EmptyPreviewPages(benchmark::State& state)
+{
+    PreviewPages pages;
+    const int count = RankPageCount(*gGrade, PreviewRankGeometry(*pages.canvases[0]));
+    for (auto _ : state) {
+        for (int p = 0; p < count && p < 2; ++p) {
+            PainterCanvas& canvas = *pages.canvases[p];
+            canvas.SetCharacterCells();
+            canvas.Cls();
+            canvas.PSet(0, 0, Qt::white); // the painter opens as for a page
+            canvas.finish();
+        }
+    }
+    state.counters["pages"] = count;
+}
+
+void BM_RawScorePdf(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    QList<int> classes;
+    for (int c = 1; c <= gd.classCount; ++c)
+        classes.append(c);
+    const QString file = gFolder->filePath(QStringLiteral("soten.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        PrintSotenClasses(canvas, gd, classes);
+    }
+    state.counters["pages"] = gd.classCount;
+    state.counters["bytes"] = double(QFileInfo(file).size());
+}
+
+void BM_EmptyPdfPages(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        PrintRun run(canvas, gd);
+        for (int c = 1; c <= gd.classCount; ++c) {
+            run.startSheet();
+            canvas.PSet(0, 0, Qt::white);
+        }
+        run.finish();
+    }
+    state.counters["pages"] = gd.classCount;
+}
+
+BENCHMARK(BM_RankItemPreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyPreviewPages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawScorePdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
+
+// Remembers the time per iteration of every benchmark for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    MapReportFonts();
+    benchmark::Initialize(&argc, argv);
+    if (!loadSampleGrade()) return 1;
+    std::printf("sample grade: %d pupils in %d classes\n", gGrade->studentCount, gGrade->classCount);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* work, const char* empty) {
+        const auto w = reporter.times.find(work);
+        const auto e = reporter.times.find(empty);
+        if (w == reporter.times.end() || e == reporter.times.end() || e->second <= 0) return;
+        std::printf("%s / %s = %.1f\n", work, empty, w->second / e->second);
+    };
+    ratio("BM_RankItemPreview", "BM_EmptyPreviewPages");
+    ratio("BM_RawScorePdf", "BM_EmptyPdfPages");
+    benchmark::Shutdown();
+    return 0;
+}
