@@ -200,6 +200,7 @@ void ScoreGridWindow::finishLoading()
     mCellUntouched = true;
     mAskOnClose = true;
     layoutControls();
+    Grid1->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------

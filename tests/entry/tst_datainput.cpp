@@ -114,6 +114,7 @@ private slots:
     void finishSavesOnlyChangedRecords();
     void failedSaveKeepsTheWindowOpen();
     void resizeKeepsTheMinimumAndFillsBelowTheButtons();
+    void conversionRefusesValuesOutsideTheSlot();
 };
 
 void TestDatainput::showsTheTestOfTheWholeGrade()
@@ -602,6 +603,28 @@ void TestDatainput::resizeKeepsTheMinimumAndFillsBelowTheButtons()
     ScriptedMessages quiet;
     quiet.queue(MsgAnswer::Yes);
     w->close();
+}
+
+void TestDatainput::conversionRefusesValuesOutsideTheSlot()
+{
+    Env env(2);
+    GradeData& gd = env.fx.gd();
+    QStringList cells(gd.studentCount * 9, QStringLiteral("7"));
+    const auto cell = [&cells](int i, int j) { return cells.at((i - 1) * 9 + (j - 1)); };
+
+    cells[(5 - 1) * 9 + 2] = QStringLiteral("40000"); // pupil 5 (number 6), 数学
+    Result r = ConvertCellsToScores(gd, 9, cell);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.message.contains(QStringLiteral("1組 6番 数学")), qPrintable(r.message));
+    QCOMPARE(gd.scores(1, 1), 87); // nothing converted
+
+    cells[(5 - 1) * 9 + 2] = QStringLiteral("-32759");
+    QVERIFY(!ConvertCellsToScores(gd, 9, cell).ok);
+    cells[(5 - 1) * 9 + 2] = QStringLiteral("-32758");
+    r = ConvertCellsToScores(gd, 9, cell);
+    QVERIFY(r.ok);
+    QCOMPARE(gd.scores(3, 5), -32768);
+    QCOMPARE(gd.scores(1, 1), 7);
 }
 
 QTEST_MAIN(TestDatainput)
