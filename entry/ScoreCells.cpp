@@ -37,9 +37,17 @@ std::optional<int> ScoreCellValue(const QString& text)
     return int(stored);
 }
 
+int NarrowKey(int keyAscii)
+{
+    if (keyAscii >= 0xFF10 && keyAscii <= 0xFF19) return '0' + (keyAscii - 0xFF10);
+    if (keyAscii == 0xFF0D || keyAscii == 0x2212) return '-';
+    return keyAscii;
+}
+
 CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii)
 {
     CellKeyOutcome out{CellKey::Ignored, text, untouched};
+    keyAscii = NarrowKey(keyAscii);
     if (keyAscii >= '0' && keyAscii <= '9') {
         const QString base = untouched ? QString() : text.trimmed();
         const QString candidate = base + QChar(keyAscii);
@@ -132,8 +140,23 @@ QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, i
     return out;
 }
 
+namespace {
+// Cuts the text after its n-th CR: nothing beyond it can land anywhere, and a huge clipboard
+// would otherwise be consumed token by token.
+void keepLines(QString& text, int lines)
+{
+    qsizetype pos = -1;
+    for (int n = 0; n < lines; ++n) {
+        pos = text.indexOf(u'\r', pos + 1);
+        if (pos < 0) return;
+    }
+    text.truncate(pos + 1);
+}
+} // namespace
+
 QList<PastedCell> DistributeNumericPaste(QString clip, const CellRange& range)
 {
+    keepLines(clip, range.rowCount());
     QList<PastedCell> cells;
     int r = range.top;
     int c = range.left;
@@ -154,6 +177,7 @@ QList<PastedCell> DistributeNumericPaste(QString clip, const CellRange& range)
 
 QList<PastedCell> DistributeTextPaste(QString clip, int top, int left, int lastRow)
 {
+    keepLines(clip, qMax(0, lastRow - top + 1));
     QList<PastedCell> cells;
     int r = top;
     int c = left;

@@ -44,6 +44,9 @@ struct CellKeyOutcome
     bool untouched = false; // cellUntouched afterwards
 };
 
+// Full-width digits and minus signs (typed with the input method on) as their ASCII keys.
+int NarrowKey(int keyAscii);
+
 // Applies one typed character (its code: digits, '-', 8 Backspace, 32 Space, 13 Enter,
 // 3 Ctrl+C, 22 Ctrl+V) to a score cell holding `text`.
 CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii);

@@ -201,6 +201,7 @@ void frmEditMeibo::Grid1_KeyPress(int keyAscii)
         Command5_Click();
         return;
     }
+    keyAscii = NarrowKey(keyAscii);
     const int classNo = frontClassNo();
     const int row = grid->Row();
     const int col = grid->Col();

@@ -242,6 +242,8 @@ void TestScoreCells::numericPaste_data()
     QTest::newRow("letters, points and blanks vanish") << " 45.5\tab-\t7 0\r\n"
                                                        << block << QStringList{"5,4=455", "5,5=-", "5,6=70"};
     QTest::newRow("final piece dropped") << "1\t2\r\n3\t4" << block << QStringList{"5,4=1", "5,5=2", "6,4=3"};
+    QTest::newRow("lines beyond the selection")
+        << QString("1\r\n2\r\n").repeated(50000) << QList<int>{1, 4, 3, 4} << QStringList{"1,4=1", "2,4=2", "3,4=1"};
     QTest::newRow("empty clipboard") << "" << block << QStringList{};
 }
 
