@@ -37,9 +37,9 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setDocName(documentName);
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        // No printer here: offer a PDF file in the user's documents folder.
+        // No printer here: offer a PDF file in the documents folder (or the home folder).
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (folder.isEmpty()) folder = QDir::homePath();
+        if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setPageLayout(StandardPaperLayout());
         printer->setOutputFileName(QDir(folder).filePath(documentName + QStringLiteral(".pdf")));
