@@ -40,7 +40,7 @@ std::optional<int> ScoreCellValue(const QString& text)
 int NarrowKey(int keyAscii)
 {
     if (keyAscii >= 0xFF10 && keyAscii <= 0xFF19) return '0' + (keyAscii - 0xFF10);
-    if (keyAscii == 0xFF0D || keyAscii == 0x2212) return '-';
+    if (keyAscii == 0xFF0D || keyAscii == 0x2212 || keyAscii == 0x30FC) return '-';
     return keyAscii;
 }
 
@@ -196,10 +196,10 @@ QList<PastedCell> DistributeTextPaste(QString clip, int top, int left, int lastR
     return cells;
 }
 
-EnterMove EnterTarget(int row, int col, int lastRow, int wrapCol, bool moveRight)
+EnterMove EnterTarget(int row, int col, int lastRow, int lastCol, int wrapCol, bool moveRight)
 {
     if (!moveRight) return {row < lastRow ? row + 1 : row, col, false};
-    if (col >= wrapCol) return {row < lastRow ? row + 1 : row, FirstDataCol, true};
+    if (col == wrapCol || col >= lastCol) return {row < lastRow ? row + 1 : row, FirstDataCol, true};
     return {row, col + 1, false};
 }
 

@@ -44,7 +44,8 @@ struct CellKeyOutcome
     bool untouched = false; // cellUntouched afterwards
 };
 
-// Full-width digits and minus signs (typed with the input method on) as their ASCII keys.
+// Full-width digits, minus signs and the long-vowel mark that the input method gives for "-"
+// (typed with the input method on) as their ASCII keys.
 int NarrowKey(int keyAscii);
 
 // Applies one typed character (its code: digits, '-', 8 Backspace, 32 Space, 13 Enter,
@@ -101,14 +102,15 @@ QList<PastedCell> DistributeNumericPaste(QString clip, const CellRange& range);
 QList<PastedCell> DistributeTextPaste(QString clip, int top, int left, int lastRow);
 
 // Where Enter moves the current cell. With moveRight the cell moves one column right, and
-// from wrapCol (the last column, or an earlier wrap column) back to the first data column of
-// the next row (the same row when it is the last). Without moveRight it moves down one row.
+// from the last column or from wrapCol (an earlier wrap column, "5科折返") back to the first
+// data column of the next row (the same row when it is the last); a cell beyond wrapCol moves
+// right. Without moveRight it moves down one row.
 struct EnterMove
 {
     int row = 0;
     int col = 0;
     bool wrapped = false; // moved back to the first data column
 };
-EnterMove EnterTarget(int row, int col, int lastRow, int wrapCol, bool moveRight);
+EnterMove EnterTarget(int row, int col, int lastRow, int lastCol, int wrapCol, bool moveRight);
 
 } // namespace seiran

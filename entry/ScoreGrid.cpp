@@ -12,31 +12,17 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace seiran {
 
-namespace {
-constexpr int TwipsPerPixel = 15;
-// Cell text is drawn with a small inset; measured widths leave room for it.
-constexpr int CellPadding = 8;
-
-QPushButton* makeButton(const QString& caption, QWidget* parent)
+ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
+    : GridWindow(
+          {QStringLiteral("入力終了"), QStringLiteral("ｺﾋﾟｰ"), QStringLiteral("張付"), QStringLiteral("名付ｺﾋﾟｰ")},
+          parent),
+      mSession(session)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-} // namespace
-
-ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
-{
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-
     mTopPanel = new QWidget(this);
     auto* rows = new QVBoxLayout(mTopPanel);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -51,26 +37,13 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent) : QDialog(pa
     firstRow->addLayout(mHeadingRow, 1);
     firstRow->addLayout(mCheckRow);
     rows->addLayout(firstRow);
-
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->setSpacing(4);
-    Command1 = makeButton(QStringLiteral("次"), mTopPanel);
-    Command2 = makeButton(QStringLiteral("前"), mTopPanel);
-    Combo_class = new QComboBox(mTopPanel);
-    Combo_class->setFocusPolicy(Qt::NoFocus);
-    Command4 = makeButton(QStringLiteral("ｺﾋﾟｰ"), mTopPanel);
-    Command5 = makeButton(QStringLiteral("張付"), mTopPanel);
-    Command6 = makeButton(QStringLiteral("名付ｺﾋﾟｰ"), mTopPanel);
-    Command3 = makeButton(QStringLiteral("入力終了"), mTopPanel);
     Check1 = new QCheckBox(QStringLiteral("右移動"), mTopPanel);
     Check1->setChecked(true);
     Check1->setFocusPolicy(Qt::NoFocus);
     mCheckRow->addWidget(Check1);
 
-    const int narrow = fontMetrics().horizontalAdvance(QStringLiteral("次次")) + 24;
-    Command1->setFixedWidth(narrow);
-    Command2->setFixedWidth(narrow);
-    Combo_class->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("9組")) + 40);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(4);
     buttonRow->addWidget(Command1);
     buttonRow->addWidget(Command2);
     buttonRow->addWidget(Combo_class);
@@ -85,9 +58,6 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent) : QDialog(pa
     Grid1 = new FlexGrid(this);
     Grid1->setWheelScrolls(false); // the window scrolls two rows per notch itself
 
-    labMinsize = new QLabel(QStringLiteral("MinSize"), this);
-    labMinsize->hide();
-
     connect(Grid1, &FlexGrid::keyPress, this, &ScoreGridWindow::Grid1_KeyPress);
     connect(Grid1, &FlexGrid::keyDown, this, &ScoreGridWindow::Grid1_KeyDown);
     connect(Grid1, &FlexGrid::leaveCell, this, [this] {
@@ -97,13 +67,6 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent) : QDialog(pa
         if (!mMoving) Grid1_RowColChange();
     });
     connect(Grid1, &FlexGrid::wheel, this, &ScoreGridWindow::Grid1_Wheel);
-    connect(Combo_class, &QComboBox::currentIndexChanged, this, &ScoreGridWindow::Combo_class_Click);
-    connect(Command1, &QPushButton::clicked, this, &ScoreGridWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &ScoreGridWindow::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &ScoreGridWindow::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &ScoreGridWindow::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &ScoreGridWindow::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &ScoreGridWindow::Command6_Click);
     connect(Check1, &QCheckBox::clicked, this, &ScoreGridWindow::Check1_Click);
 }
 
@@ -121,12 +84,6 @@ const GradeData& ScoreGridWindow::gd() const
 
 // ---------------------------------------------------------------------------------------------
 // Building
-
-void ScoreGridWindow::setMinimumSizeTwips(int width, int height)
-{
-    labMinsize->move(width / TwipsPerPixel, height / TwipsPerPixel);
-    setMinimumSize(labMinsize->x(), labMinsize->y());
-}
 
 void ScoreGridWindow::addHeading(QWidget* widget)
 {
@@ -153,17 +110,14 @@ void ScoreGridWindow::fillClassCombo()
 
 void ScoreGridWindow::setupColumns(const QStringList& dataHeaders, const QString& dataWidthText, bool centreData)
 {
-    const QFontMetrics fm = Grid1->fontMetrics();
-    auto width = [&](const char* text) { return fm.horizontalAdvance(QString::fromUtf8(text)) + CellPadding; };
-
     Grid1->setCols(FirstDataCol + int(dataHeaders.size()));
     Grid1->setFixedRows(1);
     Grid1->setFixedCols(FirstDataCol);
-    Grid1->setAllColWidths(fm.horizontalAdvance(dataWidthText) + CellPadding);
-    Grid1->setColWidth(0, width("1234"));
-    Grid1->setColWidth(1, width("1234"));
-    Grid1->setColWidth(2, width("12345678901234567"));
-    Grid1->setColWidth(3, width("123"));
+    Grid1->setAllColWidths(MeasuredColWidth(Grid1, dataWidthText));
+    Grid1->setColWidth(0, MeasuredColWidth(Grid1, QStringLiteral("1234")));
+    Grid1->setColWidth(1, MeasuredColWidth(Grid1, QStringLiteral("1234")));
+    Grid1->setColWidth(2, MeasuredColWidth(Grid1, QStringLiteral("12345678901234567")));
+    Grid1->setColWidth(3, MeasuredColWidth(Grid1, QStringLiteral("123")));
 
     Grid1->setTextMatrix(0, 0, QStringLiteral("組"));
     Grid1->setTextMatrix(0, 1, QStringLiteral("番"));
@@ -304,7 +258,7 @@ void ScoreGridWindow::enterMovement()
     const int lastRow = Grid1->Rows() - 1;
     const int row = Grid1->Row();
     const bool moveRight = Check1->isChecked();
-    const EnterMove move = EnterTarget(row, Grid1->Col(), lastRow, qMin(wrapColumn(), Grid1->Cols() - 1), moveRight);
+    const EnterMove move = EnterTarget(row, Grid1->Col(), lastRow, Grid1->Cols() - 1, wrapColumn(), moveRight);
 
     if (!moveRight && move.row == row) return; // the last row: Enter does nothing
     moveCurrentCell(move.row, move.col);
@@ -376,15 +330,11 @@ void ScoreGridWindow::Command2_Click()
 // ---------------------------------------------------------------------------------------------
 // Clipboard
 
-void ScoreGridWindow::copySelection(bool withNames)
+void ScoreGridWindow::copyWithNames()
 {
     const CellRange range = NormalisedRange(Grid1->Row(), Grid1->Col(), Grid1->RowSel(), Grid1->ColSel());
     const auto cell = [this](int r, int c) { return Grid1->TextMatrix(r, c); };
-    const QString text =
-        withNames ? BuildCopyTextWithNames(cell, range, gd().currentGrade) : BuildCopyText(cell, range);
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
+    PutOnClipboard(BuildCopyTextWithNames(cell, range, gd().currentGrade));
     Grid1->setFocus();
 }
 
@@ -409,11 +359,6 @@ void ScoreGridWindow::pasteClipboard()
     Grid1->setFocus();
 }
 
-void ScoreGridWindow::Command4_Click()
-{
-    copySelection(false);
-}
-
 void ScoreGridWindow::Command5_Click()
 {
     if (pasteEnabled()) pasteClipboard();
@@ -421,7 +366,7 @@ void ScoreGridWindow::Command5_Click()
 
 void ScoreGridWindow::Command6_Click()
 {
-    copySelection(true);
+    copyWithNames();
 }
 
 void ScoreGridWindow::Check1_Click()
@@ -435,12 +380,6 @@ void ScoreGridWindow::Check1_Click()
 void ScoreGridWindow::Command3_Click()
 {
     mAskOnClose = false;
-    close();
-}
-
-void ScoreGridWindow::reject()
-{
-    // Escape closes like the close box, through the question.
     close();
 }
 
@@ -471,18 +410,6 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------------------------------------------
 // Resize
-
-void ScoreGridWindow::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    const int minW = labMinsize->x();
-    const int minH = labMinsize->y();
-    if (width() < minW || height() < minH) {
-        resize(qMax(width(), minW), qMax(height(), minH));
-        return;
-    }
-    layoutControls();
-}
 
 void ScoreGridWindow::layoutControls()
 {

@@ -1,15 +1,11 @@
 #pragma once
 
+#include "GridWindow.h"
 #include "Result.h"
 #include "ScoreCells.h"
 
-#include <QDialog>
-
 class QCheckBox;
-class QComboBox;
 class QHBoxLayout;
-class QLabel;
-class QPushButton;
 
 namespace seiran {
 
@@ -22,24 +18,17 @@ struct Session;
 // copy, paste and copy-with-names buttons, "右移動", the wheel step, the resize rule and the
 // two ways of closing. A screen derives from it, builds its data columns and overrides the
 // hooks below where it differs from the score cells.
-class ScoreGridWindow : public QDialog
+class ScoreGridWindow : public GridWindow
 {
     Q_OBJECT
 public:
     explicit ScoreGridWindow(Session& session, QWidget* parent = nullptr);
     ~ScoreGridWindow() override;
 
-    // Controls
+    // Controls (the class selector and Command1..6 are GridWindow's: 次, 前, finish, ｺﾋﾟｰ, 張付,
+    // 名付ｺﾋﾟｰ)
     FlexGrid* Grid1 = nullptr;
-    QComboBox* Combo_class = nullptr;
-    QPushButton* Command1 = nullptr; // 次
-    QPushButton* Command2 = nullptr; // 前
-    QPushButton* Command3 = nullptr; // 入力終了
-    QPushButton* Command4 = nullptr; // ｺﾋﾟｰ
-    QPushButton* Command5 = nullptr; // 張付
-    QPushButton* Command6 = nullptr; // 名付ｺﾋﾟｰ
-    QCheckBox* Check1 = nullptr;     // 右移動
-    QLabel* labMinsize = nullptr;    // hidden; its position is the window's minimum size
+    QCheckBox* Check1 = nullptr; // 右移動
 
     // Per-window state
     bool askOnClose() const { return mAskOnClose; }
@@ -52,13 +41,12 @@ public:
     void Grid1_LeaveCell();
     void Grid1_RowColChange();
     void Grid1_Wheel(int direction);
-    void Combo_class_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
+    void Combo_class_Click() override;
+    void Command1_Click() override;
+    void Command2_Click() override;
+    void Command3_Click() override;
+    void Command5_Click() override;
+    void Command6_Click() override;
     void Check1_Click();
 
     // The Enter movement, also used by screens that move on by themselves.
@@ -70,8 +58,6 @@ protected:
     const GradeData& gd() const;
 
     // Building (called by the screens while loading, in this order).
-    // Minimum window size in twips (15 twips per pixel).
-    void setMinimumSizeTwips(int width, int height);
     // Puts a widget at the left of the row above the buttons (a heading frame).
     void addHeading(QWidget* widget);
     // Adds a screen-specific check box after "右移動"; clicking it gives the grid the focus.
@@ -107,8 +93,9 @@ protected:
     virtual QString numberText(int number) const;
     // Converts the cells back and writes them; a failure keeps the window open.
     virtual Result saveEdits() = 0;
-    // Places the controls after a resize.
-    virtual void layoutControls();
+    // Places the top panel and the grid below the button row.
+    void layoutControls() override;
+    FlexGrid* activeGrid() const override { return Grid1; }
 
     bool hasCurrentDataCell() const;
     bool isDataCell(int row, int col) const;
@@ -118,13 +105,11 @@ protected:
     void selectClass(int classNo);
 
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void reject() override;
 
     QWidget* mTopPanel = nullptr;
 
 private:
-    void copySelection(bool withNames);
+    void copyWithNames();
     void pasteClipboard();
 
     Session& mSession;

@@ -80,23 +80,35 @@ int frmDatainput::wrapColumn() const
     return Check2->isChecked() ? qMin(FiveSubjectWrapCol, last) : last;
 }
 
+namespace {
+// A cell that still shows what its score showed keeps the score as it is: a code that no key
+// gives ("-3", or -10 shown as "0") would otherwise turn into another value unasked.
+bool unchanged(const GradeData& gd, int subject, int student, const QString& text)
+{
+    return text == ScoreToCellText(gd.scores(subject, student));
+}
+} // namespace
+
 Result ConvertCellsToScores(GradeData& gd, int subjectCount, const ScoreCellFn& cell)
 {
     // Check every cell first so that a refused value leaves the scores as they were.
     for (int i = 1; i <= gd.studentCount; ++i) {
         for (int j = 1; j <= subjectCount; ++j) {
-            if (!ScoreCellValue(cell(i, j))) {
+            const QString text = cell(i, j);
+            if (!unchanged(gd, j, i, text) && !ScoreCellValue(text)) {
                 return Result::failure(QStringLiteral("%1組 %2番 %3 の「%4」は点数として大きすぎます。\n"
                                                       "直してから入力終了してください。")
                                            .arg(gd.classLabel(gd.studentClass[i]))
                                            .arg(gd.studentNumber[i])
-                                           .arg(gd.subjectNames[j], cell(i, j).trimmed()));
+                                           .arg(gd.subjectNames[j], text.trimmed()));
             }
         }
     }
     for (int i = 1; i <= gd.studentCount; ++i) {
-        for (int j = 1; j <= subjectCount; ++j)
-            gd.scores(j, i) = *ScoreCellValue(cell(i, j));
+        for (int j = 1; j <= subjectCount; ++j) {
+            const QString text = cell(i, j);
+            if (!unchanged(gd, j, i, text)) gd.scores(j, i) = *ScoreCellValue(text);
+        }
     }
     return Result::success();
 }

@@ -30,9 +30,9 @@ private:
     int mSubjectCount = 0;
 };
 
-// Converts the data cells of a score grid back into the current test's scores. Fails, naming
-// the pupil and the subject, when a cell holds a value that does not fit its slot; nothing is
-// changed then.
+// Converts the data cells of a score grid back into the current test's scores; a cell that
+// still shows its score's text keeps the score. Fails, naming the pupil and the subject, when a
+// cell holds a value that does not fit its slot; nothing is changed then.
 using ScoreCellFn = std::function<QString(int student, int subject)>;
 Result ConvertCellsToScores(GradeData& gd, int subjectCount, const ScoreCellFn& cell);
 

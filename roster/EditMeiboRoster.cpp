@@ -209,9 +209,10 @@ int EditMeiboRoster::paste(int classNo, int top, int left, const QString& clip)
             shift = 0;
         }
         int col = cell.col + shift;
-        // Name and reading lists from elsewhere have no sex column: text that is not a sex
-        // arriving there is the reading, and the rest of the line moves along with it.
-        if (col == ColSex && !token.isEmpty() && !isSexWord(token)) {
+        // Name and reading lists from elsewhere have no sex column: on a line that began with
+        // the name, text that is not a sex arriving there is the reading, and the rest of the
+        // line moves along with it.
+        if (col == ColSex && left <= ColName && !token.isEmpty() && !isSexWord(token)) {
             ++shift;
             ++col;
         }
@@ -259,8 +260,12 @@ Result EditMeiboRoster::save(const QString& path, IProgress& progress)
             if (!changed(k, r)) continue;
             const int recordNo = RosterFile::recordNumber(k, r);
             // A seat beyond the end of the file starts as a new roster's record does, with
-            // every score slot "not entered" rather than a score of 0.
+            // every score slot "not entered" rather than a score of 0; so do the free seats
+            // between the end and it, which a later enrolment reads.
             StudentRecord record = StudentRecord::blank();
+            for (int gap = file.recordCount() + 1; result && gap < recordNo; ++gap)
+                result = file.write(gap, record);
+            if (!result) break;
             if (recordNo <= file.recordCount()) {
                 result = file.read(recordNo, record);
                 if (!result) break;

@@ -63,13 +63,14 @@ public:
     // Pastes tab/CR separated text from (top, left): names (with the enrol/remove rule),
     // sexes ("1"/"男", "2"/"女"), readings (only on registered seats); the number and remark
     // columns and rows beyond 60 are never written. A line of name and reading without a sex
-    // between them fills name and reading. Tokens with characters the file cannot hold are
-    // skipped; returns how many were skipped.
+    // between them, pasted from the name column or further left, fills name and reading. Tokens with characters the
+    // file cannot hold are skipped; returns how many were skipped.
     int paste(int classNo, int top, int left, const QString& clip);
 
     // Writes the changed seats' records: each record is read afresh and only name, sex, flag
-    // and reading are replaced, name and reading fitted to their byte widths. A written seat
-    // then counts as loaded with the text the record kept.
+    // and reading are replaced, name and reading fitted to their byte widths. A record beyond
+    // the end of the file, and the free records before it, are written as a new roster's. A
+    // written seat then counts as loaded with the text the record kept.
     Result save(const QString& path, IProgress& progress);
 
 private:

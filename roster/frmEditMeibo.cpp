@@ -24,24 +24,15 @@
 namespace seiran {
 
 namespace {
-constexpr int TwipsPerPixel = 15;
-constexpr int CellPadding = 8;
 constexpr int Margin = 8;
-
-QPushButton* makeButton(const QString& caption, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 } // namespace
 
-frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent)
+    : GridWindow({QStringLiteral("終了"), QStringLiteral("コピー"), QStringLiteral("貼付"), QStringLiteral("消去")},
+                 parent),
+      mSession(session)
 {
     const GradeData& gd = mSession.gd;
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setWindowTitle(QStringLiteral("名簿の入力") + QStringLiteral(" (") + QString::number(gd.currentGrade) +
                    QStringLiteral("年)"));
 
@@ -52,18 +43,6 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent) : QDialog(parent),
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(4);
-    Combo_class = new QComboBox(mTopPanel);
-    Combo_class->setFocusPolicy(Qt::NoFocus);
-    Combo_class->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("9組")) + 40);
-    Command1 = makeButton(QStringLiteral("次"), mTopPanel);
-    Command2 = makeButton(QStringLiteral("前"), mTopPanel);
-    const int narrow = fontMetrics().horizontalAdvance(QStringLiteral("次次")) + 24;
-    Command1->setFixedWidth(narrow);
-    Command2->setFixedWidth(narrow);
-    Command4 = makeButton(QStringLiteral("コピー"), mTopPanel);
-    Command5 = makeButton(QStringLiteral("貼付"), mTopPanel);
-    Command6 = makeButton(QStringLiteral("消去"), mTopPanel);
-    Command3 = makeButton(QStringLiteral("終了"), mTopPanel);
     buttonRow->addWidget(Combo_class);
     buttonRow->addWidget(Command1);
     buttonRow->addWidget(Command2);
@@ -85,10 +64,7 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent) : QDialog(parent),
     frameLayout->addWidget(Label2);
     rows->addWidget(Frame1);
 
-    labMinsize = new QLabel(QStringLiteral("MinSize"), this);
-    labMinsize->hide();
-    labMinsize->move(6840 / TwipsPerPixel, 5520 / TwipsPerPixel);
-    setMinimumSize(labMinsize->x(), labMinsize->y());
+    setMinimumSizeTwips(6840, 5520);
 
     for (int i = 0; i < GridCount; ++i) {
         auto* grid = new FlexGrid(this);
@@ -103,14 +79,6 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent) : QDialog(parent),
     Text1 = new QLineEdit(this);
     Text1->hide();
     Text1->installEventFilter(this);
-
-    connect(Combo_class, &QComboBox::currentIndexChanged, this, &frmEditMeibo::Combo_class_Click);
-    connect(Command1, &QPushButton::clicked, this, &frmEditMeibo::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmEditMeibo::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmEditMeibo::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &frmEditMeibo::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &frmEditMeibo::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &frmEditMeibo::Command6_Click);
 
     // Loading
     const int classCount = qBound(0, gd.classCount, EditMeiboRoster::MaxClasses);
@@ -148,18 +116,15 @@ void frmEditMeibo::setupGrid(int index)
 {
     const GradeData& gd = mSession.gd;
     FlexGrid* grid = Grid1[std::size_t(index)];
-    const QFontMetrics fm = grid->fontMetrics();
-    auto width = [&](const char* text) { return fm.horizontalAdvance(QString::fromUtf8(text)) + CellPadding; };
-
     grid->setRows(EditMeiboRoster::Seats + 1);
     grid->setCols(5);
     grid->setFixedRows(1);
     grid->setFixedCols(0);
-    grid->setColWidth(0, width("12121"));
-    grid->setColWidth(1, width("123456789012345678901324"));
-    grid->setColWidth(2, width("12314"));
-    grid->setColWidth(3, width("123456789012345678901324"));
-    grid->setColWidth(4, width("1234567890"));
+    grid->setColWidth(0, MeasuredColWidth(grid, QStringLiteral("12121")));
+    grid->setColWidth(1, MeasuredColWidth(grid, QStringLiteral("123456789012345678901324")));
+    grid->setColWidth(2, MeasuredColWidth(grid, QStringLiteral("12314")));
+    grid->setColWidth(3, MeasuredColWidth(grid, QStringLiteral("123456789012345678901324")));
+    grid->setColWidth(4, MeasuredColWidth(grid, QStringLiteral("1234567890")));
     grid->setColAlignment(0, Qt::AlignCenter);
     grid->setColAlignment(2, Qt::AlignCenter);
     grid->setColAlignment(4, Qt::AlignCenter);
@@ -202,34 +167,24 @@ void frmEditMeibo::Grid1_KeyPress(int keyAscii)
         return;
     }
     keyAscii = NarrowKey(keyAscii);
-    const int classNo = frontClassNo();
-    const int row = grid->Row();
-    const int col = grid->Col();
-    switch (col) {
+    switch (grid->Col()) {
     case EditMeiboRoster::ColName:
     case EditMeiboRoster::ColFurigana:
         if (keyAscii == 13) openEditor();
         break;
     case EditMeiboRoster::ColSex:
         if (keyAscii == ' ') {
-            mRoster.toggleSex(classNo, row);
-            refreshRow(classNo, row);
-            mRosterChanged = true;
+            toggleSex();
         } else if (keyAscii == '1' || keyAscii == '2') {
-            const int top = qMin(grid->Row(), grid->RowSel());
-            const int bottom = qMax(grid->Row(), grid->RowSel());
-            for (int r = top; r <= bottom; ++r) {
-                if (mRoster.setSexIfNamed(classNo, r, keyAscii - '0')) refreshRow(classNo, r);
+            // Every named row of the selected rows; the current cell and the selection stay.
+            for (int r = grid->selTop(); r <= grid->selBottom(); ++r) {
+                if (mRoster.setSexIfNamed(frontClassNo(), r, keyAscii - '0')) refreshRow(frontClassNo(), r);
             }
             mRosterChanged = true;
         }
         break;
     case EditMeiboRoster::ColRemark:
-        if (keyAscii == ' ') {
-            mRoster.toggleTransfer(classNo, row);
-            refreshRow(classNo, row);
-            mRosterChanged = true;
-        }
+        if (keyAscii == ' ') toggleTransfer();
         break;
     default:
         break;
@@ -240,26 +195,36 @@ void frmEditMeibo::Grid1_DblClick()
 {
     FlexGrid* grid = frontGrid();
     if (mRoster.classCount() == 0 || grid->Row() < 1) return;
-    const int classNo = frontClassNo();
-    const int row = grid->Row();
     switch (grid->Col()) {
     case EditMeiboRoster::ColName:
     case EditMeiboRoster::ColFurigana:
         openEditor();
         break;
     case EditMeiboRoster::ColSex:
-        mRoster.toggleSex(classNo, row);
-        refreshRow(classNo, row);
-        mRosterChanged = true;
+        toggleSex();
         break;
     case EditMeiboRoster::ColRemark:
-        mRoster.toggleTransfer(classNo, row);
-        refreshRow(classNo, row);
-        mRosterChanged = true;
+        toggleTransfer();
         break;
     default:
         break;
     }
+}
+
+void frmEditMeibo::toggleSex()
+{
+    const int row = frontGrid()->Row();
+    mRoster.toggleSex(frontClassNo(), row);
+    refreshRow(frontClassNo(), row);
+    mRosterChanged = true;
+}
+
+void frmEditMeibo::toggleTransfer()
+{
+    const int row = frontGrid()->Row();
+    mRoster.toggleTransfer(frontClassNo(), row);
+    refreshRow(frontClassNo(), row);
+    mRosterChanged = true;
 }
 
 void frmEditMeibo::Grid1_LeaveCell()
@@ -280,8 +245,12 @@ void frmEditMeibo::openEditor()
     FlexGrid* grid = frontGrid();
     const int col = grid->Col();
     if (col != EditMeiboRoster::ColName && col != EditMeiboRoster::ColFurigana) return;
+    // A current cell scrolled out of view comes back into view first, so that the box covers it.
+    const int row = grid->Row();
+    if (row < grid->TopRow() || row >= grid->TopRow() + qMax(1, grid->visibleRows())) grid->setTopRow(row);
+    if (col < grid->LeftCol() || col >= grid->LeftCol() + qMax(1, grid->visibleCols())) grid->setLeftCol(col);
     mEditClass = frontClassNo();
-    mEditRow = grid->Row();
+    mEditRow = row;
     mEditCol = col;
     Text1->setText(grid->Text());
     placeEditor();
@@ -382,18 +351,6 @@ void frmEditMeibo::Command2_Click()
 // ---------------------------------------------------------------------------------------------
 // Clipboard and clearing
 
-void frmEditMeibo::Command4_Click()
-{
-    commitEditor();
-    FlexGrid* grid = frontGrid();
-    const CellRange range = NormalisedRange(grid->Row(), grid->Col(), grid->RowSel(), grid->ColSel());
-    const QString text = BuildCopyText([grid](int r, int c) { return grid->TextMatrix(r, c); }, range);
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
-    grid->setFocus();
-}
-
 void frmEditMeibo::Command5_Click()
 {
     commitEditor();
@@ -439,12 +396,6 @@ void frmEditMeibo::Command3_Click()
     close();
 }
 
-void frmEditMeibo::reject()
-{
-    // Escape closes like the close box, through the question.
-    close();
-}
-
 void frmEditMeibo::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -479,16 +430,6 @@ void frmEditMeibo::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------------------------------------------
 // Resize
-
-void frmEditMeibo::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    if (width() < labMinsize->x() || height() < labMinsize->y()) {
-        resize(qMax(width(), labMinsize->x()), qMax(height(), labMinsize->y()));
-        return;
-    }
-    layoutControls();
-}
 
 void frmEditMeibo::layoutControls()
 {

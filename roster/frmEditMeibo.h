@@ -1,15 +1,12 @@
 #pragma once
 
 #include "EditMeiboRoster.h"
+#include "GridWindow.h"
 
-#include <QDialog>
 #include <array>
 
-class QComboBox;
 class QFrame;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace seiran {
 
@@ -19,7 +16,7 @@ struct Session;
 // Roster editing: names, sexes, readings and enrolment of every seat of every class, one grid
 // per class on the same rectangle. Works on its own copy of the roster file and writes back
 // only the records that changed when it closes.
-class frmEditMeibo : public QDialog
+class frmEditMeibo : public GridWindow
 {
     Q_OBJECT
 public:
@@ -28,19 +25,12 @@ public:
 
     static constexpr int GridCount = 10;
 
-    // Controls
+    // Controls (the class selector and Command1..6 are GridWindow's: 次, 前, 終了, コピー, 貼付,
+    // 消去)
     std::array<FlexGrid*, GridCount> Grid1{}; // one per class; elements beyond the class count unused
-    QComboBox* Combo_class = nullptr;
-    QPushButton* Command1 = nullptr; // 次
-    QPushButton* Command2 = nullptr; // 前
-    QPushButton* Command3 = nullptr; // 終了
-    QPushButton* Command4 = nullptr; // コピー
-    QPushButton* Command5 = nullptr; // 貼付
-    QPushButton* Command6 = nullptr; // 消去
-    QLineEdit* Text1 = nullptr;      // overlay editor for names and readings
+    QLineEdit* Text1 = nullptr;               // overlay editor for names and readings
     QFrame* Frame1 = nullptr;
     QLabel* Label2 = nullptr;
-    QLabel* labMinsize = nullptr;
 
     // Per-window state
     int frontClass() const { return mFrontClass; } // 0-based index of the grid in front
@@ -54,13 +44,12 @@ public:
     void Grid1_DblClick();
     void Grid1_LeaveCell();
     void Grid1_Scroll();
-    void Combo_class_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
+    void Combo_class_Click() override;
+    void Command1_Click() override;
+    void Command2_Click() override;
+    void Command3_Click() override;
+    void Command5_Click() override;
+    void Command6_Click() override;
 
     // Opens the overlay editor on the current cell (name or reading column).
     void openEditor();
@@ -68,18 +57,21 @@ public:
     bool commitEditor();
 
 protected:
+    FlexGrid* activeGrid() const override { return frontGrid(); }
+    void commitPendingEdit() override { commitEditor(); }
+    void layoutControls() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 
 private:
     void setupGrid(int index);
     void refreshRow(int classNo, int row);
     void refreshClass(int classNo);
+    // The sex toggle and the transfer toggle of the current row of the front grid.
+    void toggleSex();
+    void toggleTransfer();
     void placeEditor();
-    void layoutControls();
     int frontClassNo() const { return mFrontClass + 1; }
 
     Session& mSession;

@@ -115,6 +115,7 @@ private slots:
     void failedSaveKeepsTheWindowOpen();
     void resizeKeepsTheMinimumAndFillsBelowTheButtons();
     void conversionRefusesValuesOutsideTheSlot();
+    void untouchedCellsKeepTheirStoredCodes();
 };
 
 void TestDatainput::showsTheTestOfTheWholeGrade()
@@ -255,6 +256,15 @@ void TestDatainput::fiveSubjectWrap()
     QCOMPARE(g->TextMatrix(2, 4), QStringLiteral("6"));
     QCOMPARE(g->Row(), 2);
     QCOMPARE(g->Col(), 5);
+
+    // Beyond the fifth subject Enter goes on to the right, and wraps after the last subject.
+    g->setCol(10);
+    typeKeys(g, QStringLiteral("\n"));
+    QCOMPARE(g->Row(), 2);
+    QCOMPARE(g->Col(), 11);
+    typeKeys(g, QStringLiteral("\n\n"));
+    QCOMPARE(g->Row(), 3);
+    QCOMPARE(g->Col(), 4);
 }
 
 void TestDatainput::fiveSubjectWrapHasNoEffectOnFourSubjects()
@@ -625,6 +635,39 @@ void TestDatainput::conversionRefusesValuesOutsideTheSlot()
     QVERIFY(r.ok);
     QCOMPARE(gd.scores(3, 5), -32768);
     QCOMPARE(gd.scores(1, 1), 7);
+}
+
+void TestDatainput::untouchedCellsKeepTheirStoredCodes()
+{
+    // Codes no key gives: -3 shows "-3" (which would read back as -13) and -10, a bracketed 0,
+    // shows "0" (which would read back as 0). Finishing without touching them keeps them.
+    Env env(2);
+    const int slot = env.fx.gd().testFirstSlot[2];
+    StudentRecord rec = env.fx.readRecord(2);
+    rec.setScoreSlot(slot, -3);
+    rec.setScoreSlot(slot + 1, -10);
+    env.fx.writeRecord(2, rec);
+    QVERIFY(LoadTestScores(env.fx.gd(), env.progress).ok);
+    const QByteArray before = env.fx.rosterBytes();
+
+    auto w = openWindow(env);
+    QCOMPARE(w->Grid1->TextMatrix(2, 4), QStringLiteral("-3"));
+    QCOMPARE(w->Grid1->TextMatrix(2, 5), QStringLiteral("0"));
+    ScriptedMessages answers;
+    w->Command3_Click();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(env.fx.rosterBytes(), before);
+
+    // A cell given another text takes the value typed.
+    QVERIFY(LoadTestScores(env.fx.gd(), env.progress).ok);
+    auto again = openWindow(env);
+    again->Grid1->setRow(2);
+    again->Grid1->setCol(5);
+    typeKeys(again->Grid1, QStringLiteral("12"));
+    again->Command3_Click();
+    QVERIFY(!again->isVisible());
+    QCOMPARE(env.fx.readRecord(2).scoreSlot(slot), -3);
+    QCOMPARE(env.fx.readRecord(2).scoreSlot(slot + 1), 12);
 }
 
 QTEST_MAIN(TestDatainput)

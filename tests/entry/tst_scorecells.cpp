@@ -71,6 +71,7 @@ void TestScoreCells::keySequences_data()
     QTest::newRow("letters ignored") << "70"
                                      << "a.5x"
                                      << "5" << 5;
+    QTest::newRow("input method digits and minus") << "70" << QStringLiteral("－４ー５") << "-5" << -15;
     QTest::newRow("no digit limit") << ""
                                     << "00012"
                                     << "00012" << 12;
@@ -292,6 +293,8 @@ void TestScoreCells::enterTargets_data()
     QTest::newRow("wrap at the last column") << 3 << 12 << 12 << true << 4 << 4 << true;
     QTest::newRow("wrap on the last row") << 10 << 12 << 12 << true << 10 << 4 << true;
     QTest::newRow("five-subject wrap") << 3 << 8 << 8 << true << 4 << 4 << true;
+    QTest::newRow("beyond the five-subject wrap") << 3 << 10 << 8 << true << 3 << 11 << false;
+    QTest::newRow("last column beyond the wrap") << 3 << 12 << 8 << true << 4 << 4 << true;
 }
 
 void TestScoreCells::enterTargets()
@@ -303,7 +306,7 @@ void TestScoreCells::enterTargets()
     QFETCH(int, toRow);
     QFETCH(int, toCol);
     QFETCH(bool, wrapped);
-    const EnterMove move = EnterTarget(row, col, 10, wrapCol, right);
+    const EnterMove move = EnterTarget(row, col, 10, 12, wrapCol, right);
     QCOMPARE(move.row, toRow);
     QCOMPARE(move.col, toCol);
     QCOMPARE(move.wrapped, wrapped);

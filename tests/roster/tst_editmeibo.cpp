@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -161,6 +162,11 @@ void TestEditMeibo::loadsEverySeatOfEveryClass()
     QVERIFY(!w->rosterChanged());
     QVERIFY(!w->Text1->isVisible());
     QCOMPARE(w->minimumSize(), QSize(456, 368));
+    QCOMPARE(w->Label2->text(),
+             QStringLiteral("氏名入力:Enter   男:1 女:2   転出:備考欄をダブルクリック 　　※ふりがな不要"));
+    const QStringList captions{w->Command1->text(), w->Command2->text(), w->Command3->text(),
+                               w->Command4->text(), w->Command5->text(), w->Command6->text()};
+    QCOMPARE(captions, (QStringList{"次", "前", "終了", "コピー", "貼付", "消去"}));
     QVERIFY(env.progress.statusTexts.contains(QStringLiteral("データ読込中")));
     QCOMPARE(env.progress.lastMaximum, 120);
     QVERIFY(!env.progress.visible);
@@ -319,8 +325,14 @@ void TestEditMeibo::pasteNamesAndReadings()
     QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(row(g, 7), (QStringList{"川田", "女", "ふりがな", ""}));
     QCOMPARE(row(g, 8), (QStringList{"", "女", "", "未登録"}));
-    // Text that is no sex takes the reading's place, and the line moves along.
-    QCOMPARE(row(g, 9), (QStringList{"生徒9", "男", "x", ""}));
+    // Pasted from the sex column, text that is no sex changes nothing; the reading goes on.
+    QCOMPARE(row(g, 9), (QStringList{"生徒9", "男", "むし", ""}));
+
+    // A line of name and reading (no sex between them) fills name and reading.
+    clip->setText(QStringLiteral("九番\tきゅうばん\r\n"));
+    select(g, 9, 1, 9, 1);
+    w->Command5_Click();
+    QCOMPARE(row(g, 9), (QStringList{"九番", "男", "きゅうばん", ""}));
 
     // A block copied from the grid itself (name, sex, reading) goes back cell for cell.
     select(g, 1, 1, 2, 3);
@@ -416,6 +428,17 @@ void TestEditMeibo::everyWayOfLeavingTheEditorCommits()
     QTest::mousePress(w->Text1, Qt::LeftButton);
     QCOMPARE(g->TextMatrix(5, 1), QStringLiteral("クリック"));
     QVERIFY(!w->Text1->isVisible());
+
+    // Enter on a cell scrolled out of view brings it back under the box.
+    g->setRow(40);
+    g->setCol(1);
+    g->setTopRow(1);
+    QTest::keyClick(g, Qt::Key_Return);
+    QVERIFY(w->Text1->isVisible());
+    QVERIFY(g->TopRow() <= 40 && 40 < g->TopRow() + g->visibleRows());
+    QCOMPARE(w->Text1->geometry().topLeft(), g->mapTo(w.get(), g->cellRect(40, 1).topLeft()));
+    QTest::keyClick(w->Text1, Qt::Key_Return);
+    g->setTopRow(1);
 
     // Pressing a button while editing commits before the button acts.
     open(7, 1, QStringLiteral("ボタン"));
@@ -608,6 +631,14 @@ void TestEditMeibo::missingRosterReadsAsFreeSeats()
     QCOMPARE(env.fx.readRecord(63).flag(), 1);
     QCOMPARE(env.fx.readRecord(63).scoreSlot(1), -5);
     QCOMPARE(env.fx.readRecord(62).flag(), 0);
+    // The free records before it are a new roster's too: enrolling one later shows no scores.
+    QCOMPARE(env.fx.readRecord(62).scoreSlot(1), -5);
+    QCOMPARE(env.fx.readRecord(1).scoreSlot(200), -5);
+    roster.setName(2, 2, QStringLiteral("後から"));
+    QVERIFY(roster.save(path, env.progress).ok);
+    QCOMPARE(QFileInfo(path).size(), qint64(63 * 512));
+    QCOMPARE(env.fx.readRecord(62).flag(), 1);
+    QCOMPARE(env.fx.readRecord(62).scoreSlot(1), -5);
 }
 
 QTEST_MAIN(TestEditMeibo)
