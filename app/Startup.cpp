@@ -4,6 +4,8 @@
 #include "SettingsStore.h"
 
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace seiran {
 
@@ -81,6 +83,20 @@ IniProposal ReadIniProposal(const QString& iniPath)
     p.dataDir = ReadIniString(iniPath, QStringLiteral("Startup"), QStringLiteral("data_dir"), kStar);
     p.classMode = ReadIniString(iniPath, QStringLiteral("Startup"), QStringLiteral("Class_mode"), kStar);
     return p;
+}
+
+QStringList QtTranslationFolders(const QString& programFolder)
+{
+    return {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+            QDir(programFolder).filePath(QStringLiteral("translations"))};
+}
+
+bool LoadQtJapanese(QTranslator& translator, const QStringList& folders)
+{
+    for (const QString& folder : folders) {
+        if (!folder.isEmpty() && translator.load(QStringLiteral("qtbase_ja"), folder)) return true;
+    }
+    return false;
 }
 
 } // namespace seiran

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+class QTranslator;
 
 namespace seiran {
 
@@ -46,5 +49,12 @@ struct IniProposal
     void applyTo(StartupSettings& settings) const;
 };
 IniProposal ReadIniProposal(const QString& iniPath);
+
+// Where Qt's own Japanese texts may lie: Qt's translations folder, then "translations" beside
+// the program (an installed copy carries its own).
+QStringList QtTranslationFolders(const QString& programFolder);
+// Loads Qt's Japanese texts ("qtbase_ja") for the standard dialogs from the first folder that has
+// them; false when none has, and the dialogs then keep Qt's English.
+bool LoadQtJapanese(QTranslator& translator, const QStringList& folders);
 
 } // namespace seiran

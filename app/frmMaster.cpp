@@ -483,7 +483,8 @@ void frmMaster::comTest_Click()
     const int index = comTest->currentIndex();
     if (index < 0) return;
     mGd->currentTest = index + 1;
-    LoadCurrentTest();
+    // The reports of the test-summary page must not run on a test that did not load.
+    if (!LoadCurrentTest() && currentPage() == TestReportPage) Command2_Click();
 }
 
 bool frmMaster::eventFilter(QObject* watched, QEvent* event)
@@ -713,10 +714,21 @@ void frmMaster::Command22_Click()
         return;
     }
     auto* window = new frmNewMeibo(mSession, this);
-    connect(window, &frmNewMeibo::gradeCreated, this, [this](int grade) { Combo_nen->setCurrentIndex(grade - 1); });
+    connect(window, &frmNewMeibo::gradeCreated, this, &frmMaster::NewRosterCreated);
     connect(window, &QDialog::finished, window, &QObject::deleteLater);
     mNewRoster = window;
     window->show();
+}
+
+void frmMaster::NewRosterCreated(int grade, int classCount)
+{
+    // The test of the summary page was loaded from the files just replaced, or from another
+    // grade: its reports are left until a test is chosen again.
+    if (currentPage() == TestReportPage) Command2_Click();
+    Combo_nen->setCurrentIndex(grade - 1);
+    mGd->currentGrade = grade; // also when the list showed this grade already
+    mGd->classCount = classCount;
+    list_class_max->setText(QString::number(classCount));
 }
 
 QWidget* frmMaster::newRosterWindow() const

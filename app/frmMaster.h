@@ -179,6 +179,8 @@ public:
     void Command29_Click();
     void Command31_Click() { openScreen(Screen::frmEditSinro); }
 
+    // The new-roster window made a grade's files: that grade becomes the current one.
+    void NewRosterCreated(int grade, int classCount);
     // The modeless new-roster window while it is open.
     QWidget* newRosterWindow() const;
 

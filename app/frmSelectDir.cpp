@@ -150,7 +150,11 @@ void frmSelectDir::Dir1_Change()
 
 void frmSelectDir::Command1_Click()
 {
-    if (!mFolder.isEmpty()) mTextDataDir->setText(FolderFieldText(mFolder));
+    if (!mFolder.isEmpty()) {
+        mTextDataDir->setText(FolderFieldText(mFolder));
+        // Chosen here but not yet confirmed by leaving the field: it still counts at shutdown.
+        mTextDataDir->setModified(true);
+    }
     accept();
 }
 

@@ -4,10 +4,12 @@
 #include "MessageBox.h"
 #include "ReportFonts.h"
 #include "SettingsStore.h"
+#include "Startup.h"
 #include "frmMaster.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
@@ -21,6 +23,11 @@ int main(int argc, char* argv[])
         return 1;
     }
     seiran::MapReportFonts();
+
+    // The print and file dialogs and the edit menus are Qt's own: give them their Japanese texts.
+    QTranslator qtJapanese;
+    if (seiran::LoadQtJapanese(qtJapanese, seiran::QtTranslationFolders(QApplication::applicationDirPath())))
+        QApplication::installTranslator(&qtJapanese);
 
     // Developer option: keep the Settings in a file of one's own (the sample mode of run.sh).
     const QStringList args = QApplication::arguments();

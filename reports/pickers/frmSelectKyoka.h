@@ -1,42 +1,24 @@
 #pragma once
 
-#include <QDialog>
-
-class QLabel;
-class QPushButton;
-class QCheckBox;
+#include "CheckBoxPicker.h"
 
 namespace seiran {
 
-struct Session;
-class CheckBoxPanel;
-
 // "印刷する教科の選択": one check box per item of the report item list that the calling report
 // window has built. "印刷開始" writes the ticked items into itemSelected; "中止" selects none.
-class frmSelectKyoka : public QDialog
+class frmSelectKyoka : public CheckBoxPicker
 {
     Q_OBJECT
 public:
     explicit frmSelectKyoka(Session& session, QWidget* parent = nullptr);
 
     // Box of item i (1..itemCount).
-    QCheckBox* itemBox(int i) const;
-    int itemBoxCount() const;
+    QCheckBox* itemBox(int i) const { return box(i - 1); }
+    int itemBoxCount() const { return boxCount(); }
 
-    QLabel* Label1 = nullptr;
     CheckBoxPanel* chkKyoka = nullptr;
-    QPushButton* Command1 = nullptr; // 全選択
-    QPushButton* Command3 = nullptr; // 全解除
-    QPushButton* Command2 = nullptr; // 印刷開始
-    QPushButton* Command4 = nullptr; // 中止
 
-    void Command1_Click();
-    void Command3_Click();
-    void Command2_Click();
-    void Command4_Click();
-
-private:
-    Session& mSession;
+    void Command2_Click() override; // 印刷開始
 };
 
 } // namespace seiran

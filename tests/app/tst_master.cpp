@@ -25,6 +25,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QtTest>
 
@@ -121,6 +122,7 @@ private slots:
     void singleInstance();
     void helpCommand();
     void folderDialog();
+    void translationOfQtDialogs();
 };
 
 void TestMaster::startUpWithNothingStored()
@@ -559,6 +561,25 @@ void TestMaster::testChoiceLoadsAndAggregates()
     QVERIFY(w->Combo_nen->isEnabled());
     QVERIFY(!w->comTest->isEnabled());
     QCOMPARE(messages.asked().size(), 0);
+
+    // A test that cannot be loaded on the summary page: told, and the page is left, so that
+    // no report runs on it.
+    {
+        ModalAnswer<frmSelectTest> again([](frmSelectTest* d) { d->Command2_Click(); });
+        w->Command11_Click();
+        QVERIFY(again.answered());
+    }
+    QCOMPARE(w->currentPage(), 2);
+    // A folder where the roster should be can be neither read nor made.
+    QVERIFY(QFile::remove(fx.rosterPath()));
+    QVERIFY(QDir().mkpath(fx.rosterPath()));
+    w->comTest->setCurrentIndex(1);
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(messages.asked().at(0).icon, MsgIcon::Warning);
+    QCOMPARE(w->gd().currentTest, -1);
+    QCOMPARE(w->currentPage(), 1);
+    QVERIFY(w->Combo_nen->isEnabled());
+    QVERIFY(!w->comTest->isEnabled());
 }
 
 void TestMaster::subjectTestsChoiceOpensEntryBySubject()
@@ -645,6 +666,30 @@ void TestMaster::newRosterWindowIsModelessAndSetsTheGrade()
     w->Command26_Click();
     QCOMPARE(p.opened, QList<Screen>{Screen::frmEditMeibo});
     QCOMPARE(w->gd().classCount, 4);
+    QCOMPARE(w->list_class_max->text(), QStringLiteral("4"));
+
+    // Re-made with 2 classes while the summary page shows a test of that grade: the class count
+    // shown follows, and the page of the old test is left.
+    {
+        ModalAnswer<frmSelectTest> choose([](frmSelectTest* d) { d->Command2_Click(); });
+        w->Command11_Click();
+        QVERIFY(choose.answered());
+    }
+    QCOMPARE(w->currentPage(), 2);
+    w->Command22_Click();
+    dialog = qobject_cast<frmNewMeibo*>(w->newRosterWindow());
+    QVERIFY(dialog);
+    dialog->Combo1->setCurrentIndex(2);
+    dialog->Combo2->setCurrentIndex(1);
+    messages.queue(MsgAnswer::Yes);
+    dialog->OKButton_Click();
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(w->gd().currentGrade, 3);
+    QCOMPARE(w->gd().classCount, 2);
+    QCOMPARE(w->list_class_max->text(), QStringLiteral("2"));
+    QCOMPARE(w->currentPage(), 1);
+    QVERIFY(w->Combo_nen->isEnabled());
+    QVERIFY(!w->comTest->isEnabled());
 }
 
 void TestMaster::progressAndNotices()
@@ -786,6 +831,33 @@ void TestMaster::folderDialog()
     QCOMPARE(w->gd().dataFolder, a + QLatin1Char('/'));
     w->Text_data_dir_LostFocus();
     QCOMPARE(w->gd().dataFolder, b + QDir::separator());
+
+    // A folder chosen in the dialog and the program closed at once: the choice is what is saved.
+    {
+        ModalAnswer<frmSelectDir> pick([&](frmSelectDir* d) {
+            d->setFolder(a);
+            d->Command1_Click();
+        });
+        w->Text_data_dir_DblClick();
+        QVERIFY(pick.answered());
+    }
+    w->close();
+    QCOMPARE(p.stored(QStringLiteral("Data_dir")), a + QDir::separator());
+}
+
+void TestMaster::translationOfQtDialogs()
+{
+    QTranslator translator;
+    QVERIFY(!LoadQtJapanese(translator, {QString(), QDir::tempPath() + QStringLiteral("/no-such-folder")}));
+    const QStringList folders = QtTranslationFolders(QStringLiteral("/opt/seiran"));
+    QCOMPARE(folders.last(), QStringLiteral("/opt/seiran/translations"));
+    if (!QFileInfo::exists(QDir(folders.first()).filePath(QStringLiteral("qtbase_ja.qm"))))
+        QSKIP("Qt's Japanese translation is not installed here");
+    QVERIFY(LoadQtJapanese(translator, folders));
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    // A text of the standard dialogs.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 QTEST_MAIN(TestMaster)

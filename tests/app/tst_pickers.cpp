@@ -152,10 +152,20 @@ void TestPickers::classPickerWithPupils()
 
     {
         frmSelectClass2 dlg(p.session);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("印刷するクラスの選択"));
+        QCOMPARE(dlg.Command2->text(), QStringLiteral("印刷"));
+        QCOMPARE(dlg.classBoxCount(), 3);
         QCOMPARE(dlg.Check1->text(), QStringLiteral("個別指定"));
+        // "個別指定" lies under the boxes, above the buttons.
+        dlg.show();
+        QVERIFY(dlg.Check1->y() > dlg.classBox(0)->mapTo(&dlg, QPoint(0, 0)).y());
+        QVERIFY(dlg.Check1->y() < dlg.Command2->y());
+        gd.classSelected[1] = 1;
         dlg.classBox(2)->setChecked(true);
-        dlg.Command2_Click();
+        // The button answers with the pupils, not with the classes.
+        QTest::mouseClick(dlg.Command2, Qt::LeftButton);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(gd.classSelected[1], 1);
         const QList<bool> expected = {false, false, false, true, true};
         for (int s = 1; s <= 5; ++s)
             QCOMPARE(gd.studentSelected[s], expected.at(s - 1));
