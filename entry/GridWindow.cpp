@@ -62,6 +62,9 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
     labMinsize->hide();
 
     connect(Combo_class, &QComboBox::currentIndexChanged, this, &GridWindow::Combo_class_Click);
+    // Choosing the item already shown is a choice too (back to the start of the class); a choice
+    // of another item runs the handler a second time, which changes nothing more.
+    connect(Combo_class, &QComboBox::activated, this, &GridWindow::Combo_class_Click);
     connect(Command1, &QPushButton::clicked, this, &GridWindow::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &GridWindow::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &GridWindow::Command3_Click);

@@ -116,6 +116,8 @@ private slots:
     void resizeKeepsTheMinimumAndFillsBelowTheButtons();
     void conversionRefusesValuesOutsideTheSlot();
     void untouchedCellsKeepTheirStoredCodes();
+    void everyCommandOnGradesOfAnySize_data();
+    void everyCommandOnGradesOfAnySize();
 };
 
 void TestDatainput::showsTheTestOfTheWholeGrade()
@@ -668,6 +670,87 @@ void TestDatainput::untouchedCellsKeepTheirStoredCodes()
     QVERIFY(!again->isVisible());
     QCOMPARE(env.fx.readRecord(2).scoreSlot(slot), -3);
     QCOMPARE(env.fx.readRecord(2).scoreSlot(slot + 1), 12);
+}
+
+void TestDatainput::everyCommandOnGradesOfAnySize_data()
+{
+    QTest::addColumn<int>("classes");
+    QTest::addColumn<QList<int>>("sizes"); // pupils of class 1, 2, ...
+
+    QTest::newRow("no pupils") << 1 << QList<int>{0};
+    QTest::newRow("one pupil") << 1 << QList<int>{1};
+    QTest::newRow("empty classes between") << 4 << QList<int>{3, 0, 2, 0};
+    QTest::newRow("400 pupils in nine classes") << 9 << QList<int>{50, 50, 50, 50, 50, 50, 50, 50, 0};
+    QTest::newRow("nine classes of up to 60") << 9 << QList<int>{60, 60, 60, 60, 60, 60, 37, 1, 2};
+}
+
+void TestDatainput::everyCommandOnGradesOfAnySize()
+{
+    QFETCH(int, classes);
+    QFETCH(QList<int>, sizes);
+    test::GradeFixture fx(2, classes);
+    fx.writeStandard({});
+    QList<test::FixturePupil> pupils;
+    for (int k = 1; k <= classes; ++k)
+        for (int n = 1; n <= sizes.at(k - 1); ++n)
+            pupils << test::FixturePupil{k, n, QStringLiteral("生徒%1").arg(n), 1 + n % 2, {}, StudentRecord::InUse};
+    fx.writeRoster(pupils, 2);
+    QVERIFY(fx.loadLists());
+    fx.gd().currentTest = 2;
+    RecordingProgress progress;
+    SilentNotice notice;
+    Session session{fx.gd(), progress, notice, QString(), [] { return 1; }};
+    QVERIFY(LoadTestScores(fx.gd(), progress).ok);
+    const int n = fx.gd().studentCount;
+    QVERIFY(n <= Limits::Students);
+
+    frmDatainput w(session);
+    w.show();
+    FlexGrid* g = w.Grid1;
+    QCOMPARE(g->Rows(), n + 1);
+    QCOMPARE(w.Combo_class->count(), classes);
+    QClipboard* clip = QGuiApplication::clipboard();
+
+    typeKeys(g, QStringLiteral("77\n-\n\b\n"));
+    QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+    clip->setText(QStringLiteral("1\t2\r\n3\t4\r\n"));
+    QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
+    w.Command6_Click();
+    QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(g, Qt::Key_Delete);
+    typeKeys(g, QStringLiteral("5\n5\n"));
+    for (int i = 0; i < 12; ++i)
+        w.Command1_Click();
+    for (int i = 0; i < 6; ++i)
+        w.Grid1_Wheel(-1);
+    for (int i = 0; i < 12; ++i)
+        w.Command2_Click();
+    for (int i = 0; i < 6; ++i)
+        w.Grid1_Wheel(1);
+    for (int k = classes - 1; k >= 0; --k) {
+        w.Combo_class->setCurrentIndex(k);
+        // The class's first pupil is in view, at the top unless the list ends first.
+        const int start = fx.gd().classStart[k + 1];
+        if (n > 0 && sizes.at(k) > 0)
+            QVERIFY(start == g->TopRow() || (start > g->TopRow() && start < g->TopRow() + g->visibleRows()));
+    }
+    // Choosing the class already shown scrolls back to it all the same.
+    g->setTopRow(n);
+    g->setCol(5);
+    w.Combo_class->activated(0);
+    if (n > 0) {
+        QCOMPARE(g->TopRow(), 1);
+        QCOMPARE(g->Row(), 1);
+        QCOMPARE(g->Col(), 4);
+        typeKeys(g, QStringLiteral("64"));
+    }
+
+    ScriptedMessages answers;
+    w.Command3_Click();
+    QVERIFY(!w.isVisible());
+    QVERIFY(answers.asked().isEmpty());
+    QVERIFY(!progress.visible);
+    if (n > 0) QCOMPARE(fx.readRecord(1).scoreSlot(fx.gd().testFirstSlot[2]), 64);
 }
 
 QTEST_MAIN(TestDatainput)

@@ -132,6 +132,7 @@ private slots:
     void longNamesAreCutAtACharacterBoundary();
     void unwritableRosterKeepsTheEdits();
     void missingRosterReadsAsFreeSeats();
+    void oneClassAndNineClasses();
 };
 
 void TestEditMeibo::loadsEverySeatOfEveryClass()
@@ -639,6 +640,37 @@ void TestEditMeibo::missingRosterReadsAsFreeSeats()
     QCOMPARE(QFileInfo(path).size(), qint64(63 * 512));
     QCOMPARE(env.fx.readRecord(62).flag(), 1);
     QCOMPARE(env.fx.readRecord(62).scoreSlot(1), -5);
+}
+
+void TestEditMeibo::oneClassAndNineClasses()
+{
+    for (int classes : {1, 9}) {
+        test::GradeFixture fx(3, classes);
+        fx.writeStandard({});
+        QVERIFY(fx.loadLists());
+        RecordingProgress progress;
+        SilentNotice notice;
+        Session session{fx.gd(), progress, notice, QString(), [] { return 0; }};
+        const QByteArray before = fx.rosterBytes();
+
+        frmEditMeibo w(session);
+        w.show();
+        QCOMPARE(w.Combo_class->count(), classes);
+        for (int i = 0; i < 10; ++i)
+            w.Command1_Click();
+        QCOMPARE(w.frontClass(), classes - 1);
+        QCOMPARE(w.frontGrid()->TextMatrix(0, 0), QStringLiteral("%1組").arg(classes));
+        typeInEditor(&w, 60, 1, QStringLiteral("最後の席"));
+        QTest::keyClick(w.frontGrid(), Qt::Key_Down); // nothing below seat 60
+        QCOMPARE(w.frontGrid()->Row(), 60);
+
+        ScriptedMessages answers;
+        answers.queue(MsgAnswer::Yes);
+        QVERIFY(w.close());
+        QVERIFY(!progress.visible);
+        QCOMPARE(changedRecords(before, fx.rosterBytes()), QList<int>{60 * classes});
+        QCOMPARE(fx.readRecord(60 * classes).name().trimmed(), QStringLiteral("最後の席"));
+    }
 }
 
 QTEST_MAIN(TestEditMeibo)
