@@ -9,12 +9,6 @@
 namespace seiran {
 
 namespace {
-void printAverage(PageCanvas& canvas, const std::optional<double>& value, double x, double y, int width)
-{
-    // A group without any score has no average; its cell stays blank.
-    if (value) PrintRightAligned(canvas, x, y, width, QStringLiteral("##0.0"), *value);
-}
-
 // Rows y, y + 1, y + 2: the sex labels and the averages of class `group` (0 = the grade).
 void printGroup(PageCanvas& canvas, const GradeData& gd, int group, int y, int n)
 {
@@ -22,9 +16,20 @@ void printGroup(PageCanvas& canvas, const GradeData& gd, int group, int y, int n
     for (int x = 0; x <= 2; ++x) {
         canvas.PrintAt(sexLabels[x], 5, y + x);
         for (int i = 1; i <= n; ++i)
-            printAverage(canvas, gd.average(group, i, x), 5 + 5 * i, y + x, 4);
-        printAverage(canvas, gd.average(group, n + 1, x), 10 + 5 * n, y + x, 5);
+            PrintAverageCell(canvas, gd.average(group, i, x), 5 + 5 * i, y + x, 4);
+        PrintAverageCell(canvas, gd.average(group, n + 1, x), 10 + 5 * n, y + x, 5);
     }
+}
+
+// The grade's highest value of column j. The aggregation keeps only maxima above 0, so a column
+// whose scores are all 0 has an average but no maximum: its maximum is 0, not a blank. A column
+// without any score stays blank.
+void printMaximum(PageCanvas& canvas, const GradeData& gd, int j, double x, double y, int width)
+{
+    if (gd.gradeMax[j])
+        PrintRightAligned(canvas, x, y, width, QStringLiteral("####0"), *gd.gradeMax[j]);
+    else if (gd.average(0, j, 0))
+        PrintRightAligned(canvas, x, y, width, QStringLiteral("####0"), 0);
 }
 } // namespace
 
@@ -32,12 +37,10 @@ void DrawAveragePage(PageCanvas& canvas, const GradeData& gd)
 {
     const int n = std::clamp(gd.currentTestSubjectCount(), 0, Limits::TestSubjects);
     const int classes = std::clamp(gd.classCount, 0, Limits::Classes);
-    const int test = gd.currentTest;
-    const QString testName = test >= 1 && test <= Limits::Tests ? gd.testNames[test] : QString();
 
     // The grade is printed with a sign position: " 1".
     canvas.PrintAt(QStringLiteral("平均点・最高点一覧表    ") + u' ' + QString::number(gd.currentGrade) +
-                       QStringLiteral("年　") + testName,
+                       QStringLiteral("年　") + CurrentTestName(gd),
                    0, 0);
     for (int i = 1; i <= n; ++i)
         canvas.PrintAt(gd.subjectNames[i], 5 + 5 * i, 1);
@@ -55,10 +58,8 @@ void DrawAveragePage(PageCanvas& canvas, const GradeData& gd)
     // under their units digit.
     canvas.PrintAt(QStringLiteral("最高点"), 0, 3 * C + 5);
     for (int i = 1; i <= n; ++i)
-        if (gd.gradeMax[i])
-            PrintRightAligned(canvas, 4 + 5 * i, 3 * C + 5, 4, QStringLiteral("####0"), *gd.gradeMax[i]);
-    if (gd.gradeMax[n + 1])
-        PrintRightAligned(canvas, 9 + 5 * n, 3 * C + 5, 5, QStringLiteral("####0"), *gd.gradeMax[n + 1]);
+        printMaximum(canvas, gd, i, 4 + 5 * i, 3 * C + 5, 4);
+    printMaximum(canvas, gd, n + 1, 9 + 5 * n, 3 * C + 5, 5);
 
     canvas.PrintAt(PrintStampText(StampWording::Plain, ReportClockNow()), 1, 3 * C + 7);
 

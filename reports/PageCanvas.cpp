@@ -1,6 +1,15 @@
 #include "PageCanvas.h"
 
+#include <QRectF>
+
 namespace seiran {
+
+QSizeF SheetCells(const QPageLayout& layout)
+{
+    // Millimetres keep the exact size of metric paper; inches are rounded to two decimals.
+    const QRectF area = layout.paintRect(QPageLayout::Millimeter);
+    return QSizeF(area.width() / 25.4 * PageCanvas::ColumnsPerInch, area.height() / 25.4 * PageCanvas::RowsPerInch);
+}
 
 PageCanvas::PageCanvas(bool printer, const CanvasFont& font) : mPrinter(printer), mFont(font) {}
 

@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPointF>
+#include <QSizeF>
 #include <QString>
 
 namespace seiran {
@@ -45,6 +46,10 @@ constexpr int DashDotDot = 4;
 constexpr int Invisible = 5;
 constexpr int InsideSolid = 6;
 } // namespace LinePattern
+
+// The usable area of a sheet of this layout (its paint rectangle) in character cells: columns
+// across and rows down.
+QSizeF SheetCells(const QPageLayout& layout);
 
 // The drawing surface every report draws on: a preview picture, a printer job or a recorder.
 //

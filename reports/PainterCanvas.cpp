@@ -40,13 +40,13 @@ double PainterCanvas::rowPixels() const
 
 double PainterCanvas::ScaleWidth() const
 {
-    if (mPrinter) return mPrinter->pageLayout().paintRect(QPageLayout::Millimeter).width() / 25.4 * ColumnsPerInch;
+    if (mPrinter) return SheetCells(mPrinter->pageLayout()).width();
     return mImage->width() / columnPixels();
 }
 
 double PainterCanvas::ScaleHeight() const
 {
-    if (mPrinter) return mPrinter->pageLayout().paintRect(QPageLayout::Millimeter).height() / 25.4 * RowsPerInch;
+    if (mPrinter) return SheetCells(mPrinter->pageLayout()).height();
     return mImage->height() / rowPixels();
 }
 

@@ -23,13 +23,22 @@ PreviewCanvasWidget::PreviewCanvasWidget(QWidget* parent, const QSize& outer, in
                                          const CanvasFont& font)
     : QWidget(parent), mBorder(border)
 {
-    resize(outer);
-    mImage = QImage(outer.width() - 2 * border, outer.height() - 2 * border, QImage::Format_RGB32);
-    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
-    mImage.setDotsPerMeterX(dotsPerMeter);
-    mImage.setDotsPerMeterY(dotsPerMeter);
-    mImage.fill(Qt::white);
+    mDotsPerMeter = int(std::lround(dpi / 0.0254));
+    resizeOuter(outer);
     mCanvas = std::make_unique<PainterCanvas>(&mImage, font);
+}
+
+void PreviewCanvasWidget::resizeOuter(const QSize& outer)
+{
+    // The canvas draws on mImage itself, so the picture is replaced in place, its painter closed.
+    if (mCanvas) mCanvas->finish();
+    resize(outer);
+    mImage = QImage(std::max(1, outer.width() - 2 * mBorder), std::max(1, outer.height() - 2 * mBorder),
+                    QImage::Format_RGB32);
+    mImage.setDotsPerMeterX(mDotsPerMeter);
+    mImage.setDotsPerMeterY(mDotsPerMeter);
+    mImage.fill(Qt::white);
+    update();
 }
 
 PreviewCanvasWidget::~PreviewCanvasWidget() = default;
@@ -53,7 +62,7 @@ void PreviewCanvasWidget::paintEvent(QPaintEvent*)
 
 PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount, int columns, int rows,
                          const CanvasFont& canvasFont, const QPoint& minimumSize)
-    : QObject(window), mWindow(window)
+    : QObject(window), mWindow(window), mColumns(columns), mRows(rows)
 {
     picWindow = new QFrame(window);
     picWindow->setObjectName(QStringLiteral("picWindow"));
@@ -71,8 +80,7 @@ PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount
     mInside = new QWidget(picWindow);
     placeInside();
 
-    const QSize outer(int(std::lround(columns * PreviewDpi / PageCanvas::ColumnsPerInch)),
-                      int(std::lround(rows * PreviewDpi / PageCanvas::RowsPerInch)));
+    const QSize outer = canvasOuterSize();
     for (int i = 0; i < canvasCount; ++i) {
         auto* canvas = new PreviewCanvasWidget(mInside, outer, CanvasBorder, PreviewDpi, canvasFont);
         canvas->setObjectName(QStringLiteral("picScreen%1").arg(i));
@@ -109,6 +117,21 @@ PainterCanvas& PreviewPane::canvas(int index)
     return picScreen.at(std::clamp(index, 0, int(picScreen.size()) - 1))->canvas();
 }
 
+QSize PreviewPane::canvasOuterSize() const
+{
+    return QSize(int(std::lround(mColumns * PreviewDpi / PageCanvas::ColumnsPerInch)),
+                 int(std::lround(mRows * PreviewDpi / PageCanvas::RowsPerInch)));
+}
+
+void PreviewPane::SetCanvasRows(int rows)
+{
+    if (rows < 1 || rows == mRows) return;
+    mRows = rows;
+    for (PreviewCanvasWidget* canvas : picScreen)
+        canvas->resizeOuter(canvasOuterSize());
+    UpdateScrollRanges();
+}
+
 void PreviewPane::placeInside()
 {
     mInside->setGeometry(picWindow->contentsRect());
@@ -119,10 +142,8 @@ void PreviewPane::Form_Resize()
     // Never smaller than labMinsize: a smaller size is set back.
     const int minW = labMinsize->x();
     const int minH = labMinsize->y();
-    if (mWindow->width() < minW || mWindow->height() < minH) {
+    if (mWindow->width() < minW || mWindow->height() < minH)
         mWindow->resize(std::max(mWindow->width(), minW), std::max(mWindow->height(), minH));
-        return; // the resize comes back here
-    }
     const int left = picWindow->x();
     const int top = picWindow->y();
     const int barW = VScroll1->sizeHint().width();

@@ -31,6 +31,8 @@ public:
     PainterCanvas& canvas() { return *mCanvas; }
     // The picture as drawn so far (closes the canvas's painter first).
     const QImage& picture();
+    // A new outer size; the picture is blank again at the new size.
+    void resizeOuter(const QSize& outer);
     int border() const { return mBorder; }
 
 protected:
@@ -40,6 +42,7 @@ private:
     QImage mImage;
     std::unique_ptr<PainterCanvas> mCanvas;
     int mBorder;
+    int mDotsPerMeter = 0;
 };
 
 // The viewport, canvases and scroll bars every report window shows its page in. The window
@@ -63,6 +66,10 @@ public:
     QLabel* labMinsize = nullptr;
 
     PainterCanvas& canvas(int index = 0);
+    // Rows of every canvas. A report whose page is longer than the usual canvas makes it taller
+    // so that nothing is cut off; the scroll ranges follow.
+    int canvasRows() const { return mRows; }
+    void SetCanvasRows(int rows);
     // Half the difference between the viewport's outer and inner width (height).
     int borderX() const { return mBorderX; }
     int borderY() const { return mBorderY; }
@@ -83,8 +90,11 @@ public:
 
 private:
     void placeInside();
+    QSize canvasOuterSize() const;
 
     QWidget* mWindow;
+    int mColumns;
+    int mRows;
     QWidget* mInside = nullptr;
     int mBorderX = 0;
     int mBorderY = 0;

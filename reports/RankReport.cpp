@@ -146,13 +146,12 @@ void DrawRankPage(PageCanvas& canvas, const GradeData& gd, int item, const RankL
     const int rows = geometry.rowsPerColumn;
     const int first = page * geometry.perPage() + 1;
     const int last = std::min(first + geometry.perPage() - 1, list.count());
-    const int test = gd.currentTest;
-    const QString testName = test >= 1 && test <= Limits::Tests ? gd.testNames[test] : QString();
 
     canvas.SetFontName(gd.fontGothic);
     canvas.SetCurrentX(0);
     canvas.SetCurrentY(0);
-    canvas.PrintLine(QStringLiteral("教科別順位表     ") + testName + QStringLiteral("   ") + gd.itemCaption[item]);
+    canvas.PrintLine(QStringLiteral("教科別順位表     ") + CurrentTestName(gd) + QStringLiteral("   ") +
+                     gd.itemCaption[item]);
 
     // Headings only over list columns that hold entries: none on a page past the end of a
     // short list.

@@ -34,13 +34,13 @@ RecordingCanvas::RecordingCanvas(const QPageLayout& paper, const CanvasFont& fon
 
 double RecordingCanvas::ScaleWidth() const
 {
-    if (mHasPaper) return mPaper.paintRect(QPageLayout::Millimeter).width() / 25.4 * ColumnsPerInch;
+    if (mHasPaper) return SheetCells(mPaper).width();
     return mWidth;
 }
 
 double RecordingCanvas::ScaleHeight() const
 {
-    if (mHasPaper) return mPaper.paintRect(QPageLayout::Millimeter).height() / 25.4 * RowsPerInch;
+    if (mHasPaper) return SheetCells(mPaper).height();
     return mHeight;
 }
 

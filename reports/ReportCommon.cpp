@@ -15,6 +15,12 @@ std::optional<QDateTime>& fixedClock()
 }
 } // namespace
 
+QString CurrentTestName(const GradeData& gd)
+{
+    const int test = gd.currentTest;
+    return test >= 1 && test <= Limits::Tests ? gd.testNames[test] : QString();
+}
+
 CanvasFont PrinterStartFont(const GradeData& gd)
 {
     return CanvasFont{gd.fontMincho, 10.0, false};
@@ -71,6 +77,11 @@ void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const 
 {
     const QString text = RightAlignedNumber(pattern, value, width);
     canvas.PrintAt(text, x - (text.size() - width), y);
+}
+
+void PrintAverageCell(PageCanvas& canvas, const std::optional<double>& value, double x, double y, int width)
+{
+    if (value) PrintRightAligned(canvas, x, y, width, QStringLiteral("##0.0"), *value);
 }
 
 PrintRun::PrintRun(PageCanvas& printer, const GradeData& gd) : mPrinter(printer), mGd(gd) {}

@@ -14,6 +14,9 @@ struct GradeData;
 // Message shown after a print job has been handed to the printer.
 inline constexpr char16_t PrintCompletedText[] = u"印刷が終了しました";
 
+// The name of the current test; empty when no test is chosen.
+QString CurrentTestName(const GradeData& gd);
+
 // The fonts a canvas starts with. A print job starts in the printer font of start-up (the
 // Mincho font at 10 points), whatever an earlier job left; previews start in the font of
 // their window.
@@ -49,6 +52,9 @@ QString PrintStampText(StampWording wording, const QDateTime& when);
 // columns. A number that needs more room than the column keeps all its digits (the text is
 // then longer than the width) instead of losing its leftmost ones.
 QString RightAlignedNumber(const QString& pattern, double value, int width);
+// An average formatted "##0.0" and right-aligned in `width` columns at (x, y); a group without
+// any score has no average and its cell stays blank.
+void PrintAverageCell(PageCanvas& canvas, const std::optional<double>& value, double x, double y, int width);
 // Prints RightAlignedNumber at (x, y); an over-long text starts further left so that its
 // right edge stays where the column ends.
 void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const QString& pattern, double value);

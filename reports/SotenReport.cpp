@@ -5,16 +5,25 @@
 #include "ReportCommon.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace seiran {
 
 namespace {
 constexpr int TotalX = 40;
 constexpr int TotalAverageX = 41;
+// Rows of the summary below the last pupil row: three of class averages, three of grade
+// averages, a line end and the stamp, which hangs one line under the last rule (r + 6.9).
+constexpr double SummaryDepth = 7.9;
 
 int subjectCountOf(const GradeData& gd)
 {
     return std::clamp(gd.currentTestSubjectCount(), 0, Limits::TestSubjects);
+}
+
+bool validClass(const GradeData& gd, int classNo)
+{
+    return classNo >= 1 && classNo <= std::min(gd.classCount, Limits::Classes);
 }
 
 void printScoreCell(PageCanvas& canvas, int subject, int value, double y)
@@ -28,12 +37,6 @@ void printScoreCell(PageCanvas& canvas, int subject, int value, double y)
         PrintRightAligned(canvas, x, y, 4, QStringLiteral("###0"), value);
 }
 
-void printAverage(PageCanvas& canvas, const std::optional<double>& value, double x, double y, int width)
-{
-    // A group without any score has no average; its cell stays blank.
-    if (value) PrintRightAligned(canvas, x, y, width, QStringLiteral("##0.0"), *value);
-}
-
 // Three rows of averages (all, boys, girls) of class `group` (0 = the grade) from row `top`.
 void printAverageBlock(PageCanvas& canvas, const GradeData& gd, int group, int top, const QString (&labels)[3])
 {
@@ -42,8 +45,8 @@ void printAverageBlock(PageCanvas& canvas, const GradeData& gd, int group, int t
         const int y = top + x;
         canvas.PrintAt(labels[x], 0, y);
         for (int i = 1; i <= n; ++i)
-            printAverage(canvas, gd.average(group, i, x), SotenSubjectX(i) + 1, y, 4);
-        printAverage(canvas, gd.average(group, n + 1, x), TotalAverageX, y, 5);
+            PrintAverageCell(canvas, gd.average(group, i, x), SotenSubjectX(i) + 1, y, 4);
+        PrintAverageCell(canvas, gd.average(group, n + 1, x), TotalAverageX, y, 5);
     }
 }
 } // namespace
@@ -68,18 +71,56 @@ int SotenClassRankX(int subjectCount)
     return 26 + 5 * std::max(subjectCount, 5);
 }
 
+int SotenClassSize(const GradeData& gd, int classNo)
+{
+    if (!validClass(gd, classNo)) return 0;
+    const int first = gd.classStart[classNo];
+    return std::clamp(gd.classSize[classNo], 0, std::max(0, Limits::Students - first + 1));
+}
+
+double SotenPageDepth(int pupils)
+{
+    // Title and header on rows 0 and 1, the pupils on rows 2 .. pupils + 1.
+    return 2 + pupils + SummaryDepth;
+}
+
+QList<SotenSheet> PlanSotenSheets(int classSize, double depth)
+{
+    const int size = std::max(0, classSize);
+    const int perSheet = int(std::floor(depth)) - 2;
+    if (SotenPageDepth(size) <= depth || SotenPageDepth(0) > depth || perSheet < 1) return {SotenSheet{1, size, true}};
+    QList<SotenSheet> sheets;
+    int next = 1;
+    while (next <= size) {
+        const int remaining = size - next + 1;
+        if (SotenPageDepth(remaining) <= depth) {
+            sheets.append(SotenSheet{next, size, true});
+            return sheets;
+        }
+        const int take = std::min(remaining, perSheet);
+        sheets.append(SotenSheet{next, next + take - 1, false});
+        next += take;
+    }
+    // The last pupils filled their sheet: the averages follow on a sheet of their own.
+    sheets.append(SotenSheet{size + 1, size, true});
+    return sheets;
+}
+
 void DrawSotenPage(PageCanvas& canvas, const GradeData& gd, int classNo)
 {
-    if (classNo < 1 || classNo > std::min(gd.classCount, Limits::Classes)) return;
+    DrawSotenSheet(canvas, gd, classNo, SotenSheet{1, SotenClassSize(gd, classNo), true});
+}
+
+void DrawSotenSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const SotenSheet& sheet)
+{
+    if (!validClass(gd, classNo)) return;
     const int n = subjectCountOf(gd);
     const double ruleEnd = SotenRuleEnd(n);
-    const int test = gd.currentTest;
-    const QString testName = test >= 1 && test <= Limits::Tests ? gd.testNames[test] : QString();
 
     // Title, then the header row starts where the line end leaves the position.
     canvas.SetCurrentX(0);
     canvas.SetCurrentY(0);
-    canvas.PrintLine(QStringLiteral("素点一覧表     ") + testName + QStringLiteral("      ") + u' ' +
+    canvas.PrintLine(QStringLiteral("素点一覧表     ") + CurrentTestName(gd) + QStringLiteral("      ") + u' ' +
                      QString::number(gd.currentGrade) + u' ' + QStringLiteral("年 ") + gd.classLabel(classNo) +
                      QStringLiteral(" 組"));
     canvas.Print(QStringLiteral("No.氏名"));
@@ -90,11 +131,13 @@ void DrawSotenPage(PageCanvas& canvas, const GradeData& gd, int classNo)
     canvas.PrintAt(QStringLiteral("組順"), SotenClassRankX(n), 1);
     canvas.PrintLine();
 
-    const int first = gd.classStart[classNo];
-    const int size = std::clamp(gd.classSize[classNo], 0, std::max(0, Limits::Students - first + 1));
-    for (int j = 1; j <= size; ++j) {
-        const int s = first + j - 1;
-        const int row = j + 1;
+    const int classStart = gd.classStart[classNo];
+    const int first = std::max(1, sheet.first);
+    const int last = std::min(sheet.last, SotenClassSize(gd, classNo));
+    int row = 1;
+    for (int j = first; j <= last; ++j) {
+        const int s = classStart + j - 1;
+        row = j - first + 2;
         const int number = gd.studentNumber[s];
         // Rules after every fifth pupil and before numbers 1, 6, 11, ...
         if (number % 5 == 0) canvas.Line(0, row + 0.9, ruleEnd, row + 0.9);
@@ -116,30 +159,35 @@ void DrawSotenPage(PageCanvas& canvas, const GradeData& gd, int classNo)
         canvas.PrintLine();
     }
 
-    const int last = size + 1;
     canvas.Line(0, 0.9, ruleEnd, 0.9);
-    canvas.Line(0, last + 0.9, ruleEnd, last + 0.9);
+    canvas.Line(0, row + 0.9, ruleEnd, row + 0.9);
+    if (!sheet.summary) return;
 
     static const QString classLabels[3] = {QStringLiteral("クラス平均点　全体"), QStringLiteral("　　　　　　　男子"),
                                            QStringLiteral("　　　　　　　女子")};
     static const QString gradeLabels[3] = {QStringLiteral("学年　平均点　全体"), QStringLiteral("　　　　　　　男子"),
                                            QStringLiteral("　　　　　　　女子")};
-    printAverageBlock(canvas, gd, classNo, last + 1, classLabels);
-    canvas.Line(0, last + 3.9, ruleEnd, last + 3.9);
-    printAverageBlock(canvas, gd, 0, last + 4, gradeLabels);
-    canvas.Line(0, last + 6.9, ruleEnd, last + 6.9);
+    printAverageBlock(canvas, gd, classNo, row + 1, classLabels);
+    canvas.Line(0, row + 3.9, ruleEnd, row + 3.9);
+    printAverageBlock(canvas, gd, 0, row + 4, gradeLabels);
+    canvas.Line(0, row + 6.9, ruleEnd, row + 6.9);
 
+    // The rule left the drawing position on its own row: the stamp comes one line under it.
     canvas.PrintLine();
     canvas.PrintLine(PrintStampText(StampWording::Bracketed, ReportClockNow()));
 }
 
 int PrintSotenClasses(PageCanvas& printer, const GradeData& gd, const QList<int>& classes)
 {
+    // The rows below the origin of a sheet, inside the paper margins.
+    const double depth = printer.ScaleHeight() - gd.printMarginTop;
     PrintRun run(printer, gd);
     for (int c : classes) {
-        if (c < 1 || c > gd.classCount) continue;
-        run.startSheet();
-        DrawSotenPage(printer, gd, c);
+        if (!validClass(gd, c)) continue;
+        for (const SotenSheet& sheet : PlanSotenSheets(SotenClassSize(gd, c), depth)) {
+            run.startSheet();
+            DrawSotenSheet(printer, gd, c, sheet);
+        }
     }
     run.finish();
     return run.sheets();

@@ -136,14 +136,14 @@ void frmPrintJun::SpinButton1_SpinUp()
 void frmPrintJun::Command3_Click()
 {
     GradeData& gd = mSession.gd;
-    std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("教科別順位表"));
-    if (!printer) return;
+    // First which items, then where: nothing chosen starts no job and leaves the window open.
     selectItems();
     QList<int> items;
     for (int i = 1; i <= gd.itemCount; ++i)
         if (gd.itemSelected[i] == 1) items.append(i);
-    // Nothing chosen: no job, no message, the window stays.
     if (items.isEmpty()) return;
+    std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("教科別順位表"));
+    if (!printer) return;
     const PrintOutcome outcome = RunPrintJob(
         *printer, gd, [&](PageCanvas& canvas) { return PrintRankItems(canvas, gd, items); }, this);
     if (outcome == PrintOutcome::Completed) accept();

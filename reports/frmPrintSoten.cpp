@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
+#include <algorithm>
+#include <cmath>
 
 namespace seiran {
 
@@ -44,7 +46,7 @@ frmPrintSoten::frmPrintSoten(Session& session, QWidget* parent) : QDialog(parent
         Combo_class->addItem(gd.classLabel(c) + QStringLiteral("組"));
     Combo_class->setCurrentIndex(mCurrentClass - 1);
 
-    pane = new PreviewPane(this, QRect(12, 50, 900, 600), 1, 120, 60, PreviewFont(gd, 9.0), QPoint(640, 300));
+    pane = new PreviewPane(this, QRect(12, 50, 900, 600), 1, 120, CanvasRows, PreviewFont(gd, 9.0), QPoint(640, 300));
 
     selectClasses = [this] {
         frmSelectClass picker(mSession, this);
@@ -65,6 +67,10 @@ frmPrintSoten::~frmPrintSoten() = default;
 
 void frmPrintSoten::display()
 {
+    // A class too long for the usual 60 rows gets a taller canvas rather than losing its
+    // averages off the bottom.
+    const double depth = SotenPageDepth(SotenClassSize(mSession.gd, mCurrentClass));
+    pane->SetCanvasRows(std::max(CanvasRows, int(std::ceil(depth)) + 1));
     PainterCanvas& canvas = pane->canvas(0);
     canvas.Cls();
     canvas.SetCharacterCells();
@@ -93,14 +99,14 @@ void frmPrintSoten::Command2_Click()
 void frmPrintSoten::Command3_Click()
 {
     GradeData& gd = mSession.gd;
-    std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("素点一覧表"));
-    if (!printer) return;
+    // First which classes, then where: nothing chosen starts no job and leaves the window open.
     selectClasses();
     QList<int> classes;
     for (int c = 1; c <= qBound(0, gd.classCount, int(Limits::Classes)); ++c)
         if (gd.classSelected[c] == 1) classes.append(c);
-    // Nothing chosen: no job, no message, the window stays.
     if (classes.isEmpty()) return;
+    std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("素点一覧表"));
+    if (!printer) return;
     const PrintOutcome outcome = RunPrintJob(
         *printer, gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, gd, classes); }, this);
     if (outcome == PrintOutcome::Completed) accept();

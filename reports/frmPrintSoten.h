@@ -19,6 +19,9 @@ class frmPrintSoten : public QDialog
 {
     Q_OBJECT
 public:
+    // The preview canvas: 120 columns by 60 rows, more for a class that needs them.
+    static constexpr int CanvasRows = 60;
+
     explicit frmPrintSoten(Session& session, QWidget* parent = nullptr);
     ~frmPrintSoten() override;
 

@@ -155,26 +155,32 @@ private slots:
         w.Combo_class->setCurrentIndex(0);
         QCOMPARE(w.currentClass(), 1);
 
-        // The dialog cancelled: nothing printed, the window stays.
+        // No class chosen: the print dialog is not even shown; no job, no message.
         ScriptedMessages messages;
         bool pickerShown = false;
-        w.selectClasses = [&] { pickerShown = true; };
+        bool dialogShown = false;
+        w.selectClasses = [&] {
+            pickerShown = true;
+            gd->classSelected.fill(0);
+        };
+        {
+            ScopedPrinterChooser chooser([&](const QString&) -> std::unique_ptr<QPrinter> {
+                dialogShown = true;
+                return nullptr;
+            });
+            w.Command3_Click();
+        }
+        QVERIFY(pickerShown);
+        QVERIFY(!dialogShown);
+        QVERIFY(w.isVisible());
+        QVERIFY(messages.asked().isEmpty());
+
+        // A class chosen, then the print dialog cancelled: nothing printed, the window stays.
+        w.selectClasses = [&] { gd->classSelected[2] = 1; };
         {
             PdfChooser cancel{QString()};
             w.Command3_Click();
         }
-        QVERIFY(!pickerShown);
-        QVERIFY(w.isVisible());
-        QVERIFY(messages.asked().isEmpty());
-
-        // No class chosen: no job, no message.
-        const QString none = mDir.filePath(QStringLiteral("none.pdf"));
-        {
-            PdfChooser chooser{none};
-            w.Command3_Click();
-        }
-        QVERIFY(pickerShown);
-        QVERIFY(!QFileInfo::exists(none));
         QVERIFY(w.isVisible());
         QVERIFY(messages.asked().isEmpty());
 
@@ -213,6 +219,30 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("組2番1")));
         QVERIFY(text.contains(QStringLiteral("クラス平均点")));
         QVERIFY(text.contains(QStringLiteral("04-01-2005 13:05:09")));
+    }
+
+    void rawScorePreviewGrowsForALongClass()
+    {
+        QList<ReportPupil> pupils = test::EvenPupils(1, 60, 5, 70);
+        pupils.append({2, 1, QString(), 1, {50, 50, 50, 50, 50}});
+        auto gd = test::MakeReportGrade(2, 5, pupils);
+        Session session{*gd, NullProgress::instance(), mNotice, QString()};
+        frmPrintSoten w(session);
+        w.show();
+        // Sixty pupils, the averages and the stamp need 70 rows: the canvas is 71 rows high,
+        // and its stamp row (68.9 .. 69.9) holds ink.
+        QCOMPARE(w.pane->canvasRows(), 71);
+        const QImage& picture = w.pane->picScreen.at(0)->picture();
+        QCOMPARE(picture.height(), 71 * 16 - 4);
+        QVERIFY(hasInk(picture, QRect(0, int(68.9 * 16), 400, 16)));
+        const int inside = w.pane->picWindow->contentsRect().height();
+        QCOMPARE(w.pane->VScroll1->maximum(), 71 * 16 - inside);
+
+        // The next class is short: back to 60 rows.
+        w.Command1_Click();
+        QCOMPARE(w.pane->canvasRows(), 60);
+        QCOMPARE(w.pane->picScreen.at(0)->picture().height(), 60 * 16 - 4);
+        QCOMPARE(w.pane->VScroll1->maximum(), 60 * 16 - inside);
     }
 
     void averagesWindow()

@@ -11,6 +11,8 @@
 using namespace seiran;
 using seiran::test::ReportPupil;
 
+Q_DECLARE_METATYPE(seiran::SotenSheet)
+
 namespace {
 const CanvasFont Preview9{QStringLiteral("ＭＳ ゴシック"), 9.0, false};
 
@@ -165,6 +167,80 @@ private slots:
         QVERIFY(none.ops().isEmpty());
     }
 
+    void longClassesContinueOnTheNextSheet_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<double>("depth");
+        QTest::addColumn<QList<SotenSheet>>("sheets");
+        // A4 without hardware margins: 67.15 rows below the origin.
+        QTest::newRow("57 fit") << 57 << 67.15 << QList<SotenSheet>{{1, 57, true}};
+        QTest::newRow("60: averages on a second sheet")
+            << 60 << 67.15 << QList<SotenSheet>{{1, 60, false}, {61, 60, true}};
+        QTest::newRow("70 rows: pupils continue")
+            << 70 << 40.0 << QList<SotenSheet>{{1, 38, false}, {39, 70, false}, {71, 70, true}};
+        QTest::newRow("45 on 40 rows") << 45 << 40.0 << QList<SotenSheet>{{1, 38, false}, {39, 45, true}};
+        QTest::newRow("empty class") << 0 << 67.15 << QList<SotenSheet>{{1, 0, true}};
+        // A sheet too small even for the averages: the class stays on one sheet.
+        QTest::newRow("tiny sheet") << 5 << 9.0 << QList<SotenSheet>{{1, 5, true}};
+    }
+    void longClassesContinueOnTheNextSheet()
+    {
+        QFETCH(int, size);
+        QFETCH(double, depth);
+        QFETCH(QList<SotenSheet>, sheets);
+        QCOMPARE(PlanSotenSheets(size, depth), sheets);
+    }
+
+    void classOfSixtyStaysOnThePaper()
+    {
+        QList<ReportPupil> pupils = test::EvenPupils(1, 60, 9, 70);
+        for (int k = 1; k <= 57; ++k)
+            pupils.append({2, k, QString(), 1, QList<int>(9, 60)});
+        auto gd = test::MakeReportGrade(2, 9, pupils);
+        RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
+        QCOMPARE(PrintSotenClasses(paper, *gd, {1, 2}), 3);
+        // Nothing below the bottom of the sheet or right of its edge.
+        const double bottom = paper.ScaleTop() + paper.ScaleHeight();
+        const double right = paper.ScaleLeft() + paper.ScaleWidth();
+        for (const CanvasOp& op : paper.ops()) {
+            if (op.kind == CanvasOp::Text) {
+                QVERIFY2(op.y1 + 1 <= bottom, qPrintable(op.text));
+                QVERIFY2(op.x1 + RecordingCanvas::ModelTextWidth(op.text, op.font.size) <= right, qPrintable(op.text));
+            } else if (op.kind == CanvasOp::Line) {
+                QVERIFY(op.y1 <= bottom && op.x2 <= right);
+            }
+        }
+        // Sheet 1 holds all 60 pupils of class 1 and no averages; sheet 2 the same title and
+        // headings, a rule under them, the averages and the stamp.
+        QCOMPARE(paper.textAt(0, 61, 1)->text, QStringLiteral("60"));
+        QCOMPARE(paper.textAt(0, 0, 2)->text, paper.textAt(0, 0, 1)->text);
+        QCOMPARE(paper.textAt(0, 1, 2)->text, QStringLiteral("No.氏名"));
+        QCOMPARE(paper.textAt(0, 2, 2)->text, QStringLiteral("クラス平均点　全体"));
+        QCOMPARE(paper.textAt(0, 5, 2)->text, QStringLiteral("学年　平均点　全体"));
+        int stamps = 0;
+        for (const CanvasOp& op : paper.texts(2))
+            if (op.text.contains(QStringLiteral("印刷日時"))) ++stamps;
+        QCOMPARE(stamps, 1);
+        for (const CanvasOp& op : paper.texts(1))
+            QVERIFY(!op.text.contains(QStringLiteral("印刷日時")) && !op.text.contains(QStringLiteral("平均点")));
+        QList<double> rules;
+        for (const CanvasOp& op : paper.lines(2))
+            rules.append(op.y1);
+        QCOMPARE(rules, (QList<double>{0.9, 1.9, 4.9, 7.9}));
+        // Class 2 (57 pupils) fits: one sheet with its averages.
+        QCOMPARE(paper.textAt(0, 0, 3)->text.right(3), QStringLiteral("2 組"));
+        QCOMPARE(paper.textAt(0, 59, 3)->text, QStringLiteral("クラス平均点　全体"));
+        QCOMPARE(paper.pageCount(), 3);
+
+        // The preview page is never cut: the whole class on one page, as deep as it needs.
+        RecordingCanvas preview(120, 60, Preview9);
+        DrawSotenPage(preview, *gd, 1);
+        double deepest = 0;
+        for (const CanvasOp& op : preview.texts())
+            deepest = std::max(deepest, op.y1 + 1);
+        QCOMPARE(deepest, SotenPageDepth(60));
+    }
+
     void averagesThreeClassesNineSubjects()
     {
         QList<ReportPupil> pupils;
@@ -209,6 +285,20 @@ private slots:
             QCOMPARE(op.x1, 0.0);
             QCOMPARE(op.x2, 60.0);
         }
+    }
+
+    void maximaOfAllZeroAndOfNoScores()
+    {
+        // Everybody scored 0 in subject 2 and nobody has a score in subject 3.
+        auto gd = test::MakeReportGrade(
+            1, 5, {{1, 1, QString(), 1, {50, 0, -1, 40, 30}}, {1, 2, QString(), 2, {60, 0, -5, 20, 10}}});
+        RecordingCanvas c(120, 60, Preview9);
+        DrawAveragePage(c, *gd);
+        QCOMPARE(textAt(c, 9, 8), QStringLiteral("  60"));
+        QCOMPARE(textAt(c, 14, 8), QStringLiteral("   0"));
+        QVERIFY(!c.textAt(19, 8));
+        QCOMPARE(textAt(c, 15, 5), QStringLiteral(" 0.0"));
+        QVERIFY(!c.textAt(20, 5));
     }
 
     void printRunPutsEachClassOnASheetInsideTheMargins()
