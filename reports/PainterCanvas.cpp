@@ -98,13 +98,20 @@ QFont PainterCanvas::qfont() const
     return f;
 }
 
-const QFontMetricsF& PainterCanvas::metrics() const
+const PainterCanvas::ResolvedFont& PainterCanvas::resolved() const
 {
-    if (!mMetrics || !(mMetricsFont == Font())) {
-        mMetricsFont = Font();
-        mMetrics = std::make_unique<QFontMetricsF>(qfont(), device());
-    }
-    return *mMetrics;
+    if (mCurrentFont < mFonts.size() && mFonts[mCurrentFont].key == Font()) return mFonts[mCurrentFont];
+    for (std::size_t i = 0; i < mFonts.size(); ++i)
+        if (mFonts[i].key == Font()) {
+            mCurrentFont = i;
+            return mFonts[i];
+        }
+    // Reports use a handful of fonts; a report that keeps changing sizes starts the list again.
+    if (mFonts.size() >= 16) mFonts.clear();
+    const QFont font = qfont();
+    mFonts.push_back(ResolvedFont{Font(), font, QFontMetricsF(font, device())});
+    mCurrentFont = mFonts.size() - 1;
+    return mFonts.back();
 }
 
 QPen PainterCanvas::pen(const QColor& color) const
@@ -175,10 +182,11 @@ QBrush PainterCanvas::fillBrush() const
 void PainterCanvas::drawText(double x, double y, const QString& text)
 {
     if (!ensurePainter()) return;
-    const QFontMetricsF& fm = metrics();
-    // Resolving a font is the dearest part of a text; tables change it seldom.
+    const ResolvedFont& font = resolved();
+    const QFontMetricsF& fm = font.metrics;
+    // Setting a font on the painter is dear: only when it changes.
     if (!mPainterFontSet || !(mPainterFont == Font())) {
-        mPainter.setFont(qfont());
+        mPainter.setFont(font.font);
         mPainterFont = Font();
         mPainterFontSet = true;
     }

@@ -3,8 +3,10 @@
 #include "PageCanvas.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <memory>
+#include <vector>
 
 class QImage;
 class QPrinter;
@@ -65,10 +67,18 @@ private:
     bool mPainterFontSet = false;
     bool mJobStarted = false;
     bool mJobEnded = false;
-    // Font measurements are cached for the font last used.
-    mutable CanvasFont mMetricsFont;
-    mutable std::unique_ptr<QFontMetricsF> mMetrics;
-    const QFontMetricsF& metrics() const;
+    // Resolved fonts and their measurements, for the few fonts a report switches between (the
+    // rank table changes font twice on every row).
+    struct ResolvedFont
+    {
+        CanvasFont key;
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    mutable std::vector<ResolvedFont> mFonts;
+    mutable std::size_t mCurrentFont = 0;
+    const ResolvedFont& resolved() const;
+    const QFontMetricsF& metrics() const { return resolved().metrics; }
 };
 
 } // namespace seiran
