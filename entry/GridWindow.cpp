@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace seiran {
 
@@ -44,6 +45,11 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
 {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+
+    mTopPanel = new QWidget(this);
+    mTopRows = new QVBoxLayout(mTopPanel);
+    mTopRows->setContentsMargins(0, 0, 0, 0);
+    mTopRows->setSpacing(6);
 
     Combo_class = new QComboBox(this);
     Combo_class->setFocusPolicy(Qt::NoFocus);
@@ -87,6 +93,15 @@ void GridWindow::Command4_Click()
     FlexGrid* grid = activeGrid();
     PutOnClipboard(SelectionCopyText(grid));
     grid->setFocus();
+}
+
+QRect GridWindow::placeTopPanel()
+{
+    constexpr int m = WindowMargin;
+    mTopPanel->setGeometry(m, m, width() - 2 * m, mTopPanel->sizeHint().height());
+    mTopPanel->layout()->setGeometry(mTopPanel->rect());
+    const int top = mTopPanel->geometry().bottom() + 1 + m;
+    return {m, top, qMax(0, width() - 2 * m), qMax(0, height() - top - m)};
 }
 
 void GridWindow::resizeEvent(QResizeEvent* event)

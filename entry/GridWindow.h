@@ -5,6 +5,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace seiran {
 
@@ -12,6 +13,8 @@ class FlexGrid;
 
 // Window sizes are given in twips, 15 to a pixel.
 constexpr int TwipsPerPixel = 15;
+// Space between the window's edge, the controls along the top and the grid.
+constexpr int WindowMargin = 8;
 // Cell text is drawn with a small inset; measured column widths leave room for it.
 constexpr int CellPadding = 8;
 
@@ -28,7 +31,8 @@ void PutOnClipboard(const QString& text);
 // What the grid windows (the entry screens and the roster editor) share: the class selector,
 // "次", "前" and four command buttons wired to their handlers, the hidden label whose position
 // is the minimum window size with its resize rule, Escape closing like the close box, and the
-// copy button. A window arranges the controls itself in layoutControls().
+// copy button. A window arranges the controls in the rows of its top panel and places them in
+// layoutControls().
 class GridWindow : public QDialog
 {
     Q_OBJECT
@@ -74,9 +78,16 @@ protected:
     virtual void commitPendingEdit() {}
     // Places the controls for the current window size.
     virtual void layoutControls() = 0;
+    // Places the top panel across the window; returns the rectangle left below it for the grid,
+    // with the margin on every side.
+    QRect placeTopPanel();
 
     void resizeEvent(QResizeEvent* event) override;
     void reject() override;
+
+    // The controls along the top, in rows (mTopRows) filled by the window.
+    QWidget* mTopPanel = nullptr;
+    QVBoxLayout* mTopRows = nullptr;
 };
 
 } // namespace seiran

@@ -23,11 +23,6 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
           parent),
       mSession(session)
 {
-    mTopPanel = new QWidget(this);
-    auto* rows = new QVBoxLayout(mTopPanel);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(6);
-
     auto* firstRow = new QHBoxLayout;
     firstRow->setSpacing(8);
     mHeadingRow = new QHBoxLayout;
@@ -36,7 +31,7 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
     mCheckRow->setSpacing(12);
     firstRow->addLayout(mHeadingRow, 1);
     firstRow->addLayout(mCheckRow);
-    rows->addLayout(firstRow);
+    mTopRows->addLayout(firstRow);
     Check1 = new QCheckBox(QStringLiteral("右移動"), mTopPanel);
     Check1->setChecked(true);
     Check1->setFocusPolicy(Qt::NoFocus);
@@ -53,7 +48,7 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
     buttonRow->addWidget(Command6);
     buttonRow->addStretch(1);
     buttonRow->addWidget(Command3);
-    rows->addLayout(buttonRow);
+    mTopRows->addLayout(buttonRow);
 
     Grid1 = new FlexGrid(this);
     Grid1->setWheelScrolls(false); // the window scrolls two rows per notch itself
@@ -413,9 +408,7 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
 
 void ScoreGridWindow::layoutControls()
 {
-    constexpr int m = 8;
-    mTopPanel->setGeometry(m, m, width() - 2 * m, mTopPanel->sizeHint().height());
-    mTopPanel->layout()->setGeometry(mTopPanel->rect());
+    placeTopPanel();
     // The grid fills the window below the button row, with the button row's left margin.
     const QPoint buttonPos = Command1->mapTo(this, QPoint(0, 0));
     const int left = buttonPos.x();

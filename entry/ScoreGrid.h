@@ -106,8 +106,6 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
 
-    QWidget* mTopPanel = nullptr;
-
 private:
     void copyWithNames();
     void pasteClipboard();

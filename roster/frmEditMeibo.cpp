@@ -23,10 +23,6 @@
 
 namespace seiran {
 
-namespace {
-constexpr int Margin = 8;
-} // namespace
-
 frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent)
     : GridWindow({QStringLiteral("終了"), QStringLiteral("コピー"), QStringLiteral("貼付"), QStringLiteral("消去")},
                  parent),
@@ -35,11 +31,6 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent)
     const GradeData& gd = mSession.gd;
     setWindowTitle(QStringLiteral("名簿の入力") + QStringLiteral(" (") + QString::number(gd.currentGrade) +
                    QStringLiteral("年)"));
-
-    mTopPanel = new QWidget(this);
-    auto* rows = new QVBoxLayout(mTopPanel);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(6);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(4);
@@ -52,7 +43,7 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent)
     buttonRow->addWidget(Command6);
     buttonRow->addStretch(1);
     buttonRow->addWidget(Command3);
-    rows->addLayout(buttonRow);
+    mTopRows->addLayout(buttonRow);
 
     Frame1 = new QFrame(mTopPanel);
     Frame1->setFrameShape(QFrame::StyledPanel);
@@ -62,7 +53,7 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent)
                         Frame1);
     Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     frameLayout->addWidget(Label2);
-    rows->addWidget(Frame1);
+    mTopRows->addWidget(Frame1);
 
     setMinimumSizeTwips(6840, 5520);
 
@@ -106,7 +97,7 @@ frmEditMeibo::frmEditMeibo(Session& session, QWidget* parent)
     int gridWidth = 0;
     for (int c = 0; c < Grid1[0]->Cols(); ++c)
         gridWidth += Grid1[0]->ColWidth(c);
-    resize(qMax(minimumWidth(), gridWidth + 2 * Margin + 24), 640);
+    resize(qMax(minimumWidth(), gridWidth + 2 * WindowMargin + 24), 640);
     layoutControls();
 }
 
@@ -433,12 +424,8 @@ void frmEditMeibo::closeEvent(QCloseEvent* event)
 
 void frmEditMeibo::layoutControls()
 {
-    mTopPanel->setGeometry(Margin, Margin, width() - 2 * Margin, mTopPanel->sizeHint().height());
-    mTopPanel->layout()->setGeometry(mTopPanel->rect());
     // Every class grid lies on the same rectangle below the buttons.
-    const int left = Margin;
-    const int top = mTopPanel->geometry().bottom() + 1 + Margin;
-    const QRect rect(left, top, qMax(0, width() - 2 * left), qMax(0, height() - top - left));
+    const QRect rect = placeTopPanel();
     for (FlexGrid* grid : Grid1)
         grid->setGeometry(rect);
     if (Text1->isVisible()) placeEditor();

@@ -76,7 +76,6 @@ private:
 
     Session& mSession;
     EditMeiboRoster mRoster;
-    QWidget* mTopPanel = nullptr;
     int mFrontClass = 0;
     bool mRosterChanged = false;
     bool mLoadFailed = false;
