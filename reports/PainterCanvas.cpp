@@ -80,6 +80,8 @@ bool PainterCanvas::ensurePainter()
         return false;
     }
     if (mPrinter) mJobStarted = true;
+    // A painter begins with the device's default font: the report's font is set again.
+    mPainterFontSet = false;
     mPainter.setRenderHint(QPainter::TextAntialiasing, true);
     mPainter.setRenderHint(QPainter::Antialiasing, mPrinter != nullptr);
     return true;

@@ -216,6 +216,25 @@ private slots:
         QVERIFY(qAbs(rule.first - 4.9 * 16) <= 1.0);
     }
 
+    void redrawIsTheSameAsTheFirstDrawing()
+    {
+        // A preview is drawn again after its painter was closed to show it (next class, next
+        // item): the new painter must get the report's fonts again.
+        auto gd = test::MakeReportGrade(1, 5, test::EvenPupils(1, 4, 5, 77));
+        ScopedReportClock clock(test::FixedStampTime());
+        QImage image = makePicture(80, 30);
+        PainterCanvas c(&image, CanvasFont{QStringLiteral("ＭＳ ゴシック"), 9.0, false});
+        c.SetCharacterCells();
+        DrawSotenPage(c, *gd, 1);
+        c.finish();
+        const QImage first = image.copy();
+        c.Cls();
+        c.SetCharacterCells();
+        DrawSotenPage(c, *gd, 1);
+        c.finish();
+        QCOMPARE(image, first);
+    }
+
     void paperIsThePreviewShiftedByTheMargins()
     {
         auto gd = test::MakeReportGrade(
