@@ -96,11 +96,12 @@ Result ConvertCellsToScores(GradeData& gd, int subjectCount, const ScoreCellFn& 
         for (int j = 1; j <= subjectCount; ++j) {
             const QString text = cell(i, j);
             if (!unchanged(gd, j, i, text) && !ScoreCellValue(text)) {
-                return Result::failure(QStringLiteral("%1組 %2番 %3 の「%4」は点数として大きすぎます。\n"
-                                                      "直してから入力終了してください。")
-                                           .arg(gd.classLabel(gd.studentClass[i]))
-                                           .arg(gd.studentNumber[i])
-                                           .arg(gd.subjectNames[j], text.trimmed()));
+                return Result::failure(
+                    QStringLiteral("%1組 %2番 %3 の「%4」は点数として保存できる範囲を超えています。\n"
+                                   "直してから入力終了してください。")
+                        .arg(gd.classLabel(gd.studentClass[i]))
+                        .arg(gd.studentNumber[i])
+                        .arg(gd.subjectNames[j], text.trimmed()));
             }
         }
     }
