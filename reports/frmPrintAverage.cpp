@@ -14,21 +14,12 @@
 
 namespace seiran {
 
-frmPrintAverage::frmPrintAverage(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+frmPrintAverage::frmPrintAverage(Session& session, QWidget* parent)
+    : ReportWindow(session, QStringLiteral("平均点・最高点一覧表"), parent)
 {
-    setWindowTitle(QStringLiteral("平均点・最高点一覧表"));
-    resize(1000, 760);
-
-    Label1 = new QLabel(QStringLiteral("平均点・最高点一覧表"), this);
-    QFont heading = Label1->font();
-    heading.setPointSizeF(heading.pointSizeF() * 1.4);
-    heading.setBold(true);
-    Label1->setFont(heading);
-    Label1->setGeometry(12, 8, 300, 32);
-    Command2 = new QPushButton(QStringLiteral("印刷"), this);
-    Command2->setGeometry(330, 9, 72, 32);
-    Command1 = new QPushButton(QStringLiteral("終了"), this);
-    Command1->setGeometry(406, 9, 72, 32);
+    Label1 = makeHeading(QStringLiteral("平均点・最高点一覧表"), 300);
+    Command2 = makeButton(QStringLiteral("印刷"), 330);
+    Command1 = makeButton(QStringLiteral("終了"), 406);
 
     pane = new PreviewPane(this, QRect(12, 50, 900, 600), 1, 120, 60, PreviewFont(mSession.gd, 9.75), QPoint(500, 300));
 
@@ -63,12 +54,6 @@ void frmPrintAverage::Command2_Click()
 void frmPrintAverage::Command1_Click()
 {
     reject();
-}
-
-void frmPrintAverage::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    if (pane) pane->Form_Resize();
 }
 
 } // namespace seiran

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ReportWindow.h"
 
 class QLabel;
 class QPushButton;
@@ -8,11 +8,10 @@ class QPushButton;
 namespace seiran {
 
 struct Session;
-class PreviewPane;
 
 // "平均点・最高点一覧表": the averages and maxima of the current test on one page, shown at once
 // and printed on "印刷".
-class frmPrintAverage : public QDialog
+class frmPrintAverage : public ReportWindow
 {
     Q_OBJECT
 public:
@@ -22,17 +21,10 @@ public:
     QLabel* Label1 = nullptr;
     QPushButton* Command2 = nullptr; // 印刷
     QPushButton* Command1 = nullptr; // 終了
-    PreviewPane* pane = nullptr;
 
     void display();
     void Command2_Click();
     void Command1_Click();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    Session& mSession;
 };
 
 } // namespace seiran

@@ -17,18 +17,11 @@
 
 namespace seiran {
 
-frmPrintJun::frmPrintJun(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+frmPrintJun::frmPrintJun(Session& session, QWidget* parent)
+    : ReportWindow(session, QStringLiteral("教科別順位表"), parent)
 {
     GradeData& gd = mSession.gd;
-    setWindowTitle(QStringLiteral("教科別順位表"));
-    resize(1000, 760);
-
-    Label1 = new QLabel(QStringLiteral("教科別順位表"), this);
-    QFont heading = Label1->font();
-    heading.setPointSizeF(heading.pointSizeF() * 1.4);
-    heading.setBold(true);
-    Label1->setFont(heading);
-    Label1->setGeometry(12, 8, 170, 32);
+    Label1 = makeHeading(QStringLiteral("教科別順位表"), 170);
     Combo_Kyoka = new QComboBox(this);
     Combo_Kyoka->setGeometry(190, 11, 190, 28);
     SpinButton2 = new SpinButton(this);
@@ -39,10 +32,8 @@ frmPrintJun::frmPrintJun(Session& session, QWidget* parent) : QDialog(parent), m
     labPage->setGeometry(424, 11, 64, 28);
     SpinButton1 = new SpinButton(this);
     SpinButton1->setGeometry(492, 8, 24, 34);
-    Command3 = new QPushButton(QStringLiteral("印刷"), this);
-    Command3->setGeometry(540, 9, 72, 32);
-    Command4 = new QPushButton(QStringLiteral("終了"), this);
-    Command4->setGeometry(616, 9, 72, 32);
+    Command3 = makeButton(QStringLiteral("印刷"), 540);
+    Command4 = makeButton(QStringLiteral("終了"), 616);
 
     mCurrentItem = 1;
     const Result built = BuildReportItemList(gd);
@@ -152,12 +143,6 @@ void frmPrintJun::Command3_Click()
 void frmPrintJun::Command4_Click()
 {
     reject();
-}
-
-void frmPrintJun::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    if (pane) pane->Form_Resize();
 }
 
 } // namespace seiran

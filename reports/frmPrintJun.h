@@ -1,8 +1,8 @@
 #pragma once
 
 #include "RankReport.h"
+#include "ReportWindow.h"
 
-#include <QDialog>
 #include <functional>
 
 class QComboBox;
@@ -12,13 +12,12 @@ class QPushButton;
 namespace seiran {
 
 struct Session;
-class PreviewPane;
 class SpinButton;
 
 // "教科別順位表": the pupils of the grade in order of their score in one item of the current
 // test (a subject, a subject's boys or girls or class group, or the five-subject total), page by
 // page in the preview, and "印刷" for any choice of items.
-class frmPrintJun : public QDialog
+class frmPrintJun : public ReportWindow
 {
     Q_OBJECT
 public:
@@ -34,7 +33,6 @@ public:
     QLabel* labPage = nullptr;
     QPushButton* Command3 = nullptr; // 印刷
     QPushButton* Command4 = nullptr; // 終了
-    PreviewPane* pane = nullptr;
 
     int currentItem() const { return mCurrentItem; }
     int currentPage() const { return mCurrentPage; }
@@ -55,13 +53,9 @@ public:
     // The subject picker, modal; it leaves its answer in itemSelected. Tests replace it.
     std::function<void()> selectItems;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void showPage();
 
-    Session& mSession;
     int mCurrentItem = 1;
     int mCurrentPage = 0;
     int mLastPage = 0;

@@ -18,28 +18,17 @@
 
 namespace seiran {
 
-frmPrintSoten::frmPrintSoten(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+frmPrintSoten::frmPrintSoten(Session& session, QWidget* parent)
+    : ReportWindow(session, QStringLiteral("素点表"), parent)
 {
     GradeData& gd = mSession.gd;
-    setWindowTitle(QStringLiteral("素点表"));
-    resize(1000, 760);
-
-    Label1 = new QLabel(QStringLiteral("素点一覧表"), this);
-    QFont heading = Label1->font();
-    heading.setPointSizeF(heading.pointSizeF() * 1.4);
-    heading.setBold(true);
-    Label1->setFont(heading);
-    Label1->setGeometry(12, 8, 180, 32);
+    Label1 = makeHeading(QStringLiteral("素点一覧表"), 180);
     Combo_class = new QComboBox(this);
     Combo_class->setGeometry(200, 11, 90, 28);
-    Command2 = new QPushButton(QStringLiteral("前組"), this);
-    Command2->setGeometry(300, 9, 72, 32);
-    Command1 = new QPushButton(QStringLiteral("次組"), this);
-    Command1->setGeometry(376, 9, 72, 32);
-    Command3 = new QPushButton(QStringLiteral("印刷"), this);
-    Command3->setGeometry(480, 9, 72, 32);
-    Command4 = new QPushButton(QStringLiteral("終了"), this);
-    Command4->setGeometry(556, 9, 72, 32);
+    Command2 = makeButton(QStringLiteral("前組"), 300);
+    Command1 = makeButton(QStringLiteral("次組"), 376);
+    Command3 = makeButton(QStringLiteral("印刷"), 480);
+    Command4 = makeButton(QStringLiteral("終了"), 556);
 
     mCurrentClass = 1;
     for (int c = 1; c <= qBound(0, gd.classCount, int(Limits::Classes)); ++c)
@@ -115,12 +104,6 @@ void frmPrintSoten::Command3_Click()
 void frmPrintSoten::Command4_Click()
 {
     reject();
-}
-
-void frmPrintSoten::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    if (pane) pane->Form_Resize();
 }
 
 } // namespace seiran

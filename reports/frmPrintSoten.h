@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ReportWindow.h"
+
 #include <functional>
 
 class QComboBox;
@@ -10,12 +11,11 @@ class QPushButton;
 namespace seiran {
 
 struct Session;
-class PreviewPane;
 
 // "素点表": the raw score table of one class in the preview, "次組"/"前組" through the classes,
 // and "印刷" for any choice of classes, one sheet each. Works on the test the main window has
 // loaded and aggregated.
-class frmPrintSoten : public QDialog
+class frmPrintSoten : public ReportWindow
 {
     Q_OBJECT
 public:
@@ -31,7 +31,6 @@ public:
     QPushButton* Command2 = nullptr; // 前組
     QPushButton* Command3 = nullptr; // 印刷
     QPushButton* Command4 = nullptr; // 終了
-    PreviewPane* pane = nullptr;
 
     int currentClass() const { return mCurrentClass; }
     // Redraws the preview of the current class.
@@ -46,11 +45,7 @@ public:
     // The class picker, modal; it leaves its answer in classSelected. Tests replace it.
     std::function<void()> selectClasses;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    Session& mSession;
     int mCurrentClass = 1;
 };
 

@@ -152,6 +152,10 @@ private slots:
         w.Command1_Click(); // on the last class: nothing
         QCOMPARE(w.currentClass(), 3);
         QCOMPARE(w.Combo_class->currentIndex(), 2);
+        // Enter in the class list presses no button (it used to step back a class).
+        QTest::keyClick(w.Combo_class, Qt::Key_Return);
+        QCOMPARE(w.currentClass(), 3);
+        QVERIFY(w.isVisible());
         w.Combo_class->setCurrentIndex(0);
         QCOMPARE(w.currentClass(), 1);
 
