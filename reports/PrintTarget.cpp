@@ -46,6 +46,11 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
     }
     QPrintDialog dialog(printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("印刷"));
+    // Every report prints all the sheets it was asked for: a page range would be ignored, so
+    // the dialog does not offer one.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return printer;
 }

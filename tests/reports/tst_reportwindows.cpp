@@ -18,6 +18,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -357,6 +358,25 @@ private slots:
         QVERIFY(!QFileInfo::exists(pdf));
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         QVERIFY(!w.isVisible());
+    }
+
+    void printDialogOffersNoPageRange()
+    {
+        // The sheets are always printed whole: a page range chosen in the dialog would be
+        // ignored, so none is offered. Cancelling the dialog gives no printer.
+        bool seen = false;
+        bool pageRange = true;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            seen = true;
+            pageRange = dialog->testOption(QAbstractPrintDialog::PrintPageRange);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("印刷"));
+            dialog->reject();
+        });
+        QVERIFY(!ChoosePrinter(nullptr, QStringLiteral("素点一覧表")));
+        QVERIFY(seen);
+        QVERIFY(!pageRange);
     }
 
 private:
