@@ -360,6 +360,54 @@ private slots:
         QVERIFY(!w.isVisible());
     }
 
+    void windowsOnEmptyAndFullGrades_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("pupils");
+        QTest::addColumn<int>("subjects");
+        QTest::newRow("no class") << 0 << 0 << 5;
+        QTest::newRow("one empty class") << 1 << 0 << 5;
+        QTest::newRow("one class of sixty") << 1 << 60 << 10;
+        QTest::newRow("400 pupils in 9 classes") << 9 << 400 << 9;
+        QTest::newRow("a test of three subjects") << 2 << 7 << 3;
+    }
+    void windowsOnEmptyAndFullGrades()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, pupils);
+        QFETCH(int, subjects);
+        auto gd =
+            test::MakeReportGrade(classes, subjects, test::EvenPupils(std::max(classes, 1), pupils, subjects, 61));
+        gd->classCount = classes;
+        Session session{*gd, NullProgress::instance(), mNotice, QString()};
+        ScriptedMessages messages;
+
+        frmPrintSoten soten(session);
+        soten.show();
+        for (int i = 0; i < 10; ++i)
+            soten.Command1_Click();
+        QCOMPARE(soten.currentClass(), std::max(classes, 1));
+        for (int i = 0; i < 10; ++i)
+            soten.Command2_Click();
+        QCOMPARE(soten.currentClass(), 1);
+
+        frmPrintAverage average(session);
+        average.show();
+
+        frmPrintJun jun(session);
+        jun.show();
+        QCOMPARE(jun.labPage->text(), QStringLiteral("1/%1").arg(pupils > 200 ? 2 : 1));
+        for (int i = 0; i < 25; ++i) {
+            jun.SpinButton2_SpinUp();
+            jun.SpinButton1_SpinDown();
+        }
+        QCOMPARE(jun.currentItem(), gd->itemCount);
+        for (int i = 0; i < 25; ++i)
+            jun.SpinButton2_SpinDown();
+        QCOMPARE(jun.currentItem(), 1);
+        QVERIFY(messages.asked().isEmpty());
+    }
+
     void printDialogOffersNoPageRange()
     {
         // The sheets are always printed whole: a page range chosen in the dialog would be
