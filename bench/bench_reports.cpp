@@ -68,6 +68,20 @@ struct PreviewPages
     }
 };
 
+// The preview refresh of the rank window, page by page: character cells, clear, the page, and
+// the painter closed so that the picture can be shown. The empty pages go through the same
+// steps with nothing on them but the point that opens the painter.
+template <typename DrawPage> void drawPreviewPages(PreviewPages& pages, int count, DrawPage drawPage)
+{
+    for (int p = 0; p < count && p < 2; ++p) {
+        PainterCanvas& canvas = *pages.canvases[p];
+        canvas.SetCharacterCells();
+        canvas.Cls();
+        drawPage(canvas, p);
+        canvas.finish();
+    }
+}
+
 void BM_RankItemPreview(benchmark::State& state)
 {
     PreviewPages pages;
@@ -77,15 +91,9 @@ void BM_RankItemPreview(benchmark::State& state)
         const RankGeometry g = PreviewRankGeometry(*pages.canvases[0]);
         const RankList list = RankItem(gd, 1);
         RankState rank = StartRanking(list);
-        const int count = RankPageCount(gd, g);
-        for (int p = 0; p < count && p < 2; ++p) {
-            PainterCanvas& canvas = *pages.canvases[p];
-            canvas.SetCharacterCells();
-            canvas.Cls();
-            DrawRankPage(canvas, gd, 1, list, p, g, rank);
-            canvas.finish();
-        }
-        drawn = count;
+        drawn = RankPageCount(gd, g);
+        drawPreviewPages(pages, drawn,
+                         [&](PainterCanvas& canvas, int p) { DrawRankPage(canvas, gd, 1, list, p, g, rank); });
     }
     state.counters["pages"] = drawn;
 }
@@ -94,15 +102,8 @@ void BM_EmptyPreviewPages(benchmark::State& state)
 {
     PreviewPages pages;
     const int count = RankPageCount(*gGrade, PreviewRankGeometry(*pages.canvases[0]));
-    for (auto _ : state) {
-        for (int p = 0; p < count && p < 2; ++p) {
-            PainterCanvas& canvas = *pages.canvases[p];
-            canvas.SetCharacterCells();
-            canvas.Cls();
-            canvas.PSet(0, 0, Qt::white); // the painter opens as for a page
-            canvas.finish();
-        }
-    }
+    for (auto _ : state)
+        drawPreviewPages(pages, count, [](PainterCanvas& canvas, int) { canvas.PSet(0, 0, Qt::white); });
     state.counters["pages"] = count;
 }
 
@@ -122,6 +123,8 @@ void BM_RawScorePdf(benchmark::State& state)
     state.counters["bytes"] = double(QFileInfo(file).size());
 }
 
+// The same print run as the raw score table (a sheet per class: NewPage between sheets, the
+// paper origin, EndDoc at the end) with nothing on the sheets but the point that opens the job.
 void BM_EmptyPdfPages(benchmark::State& state)
 {
     const GradeData& gd = *gGrade;
