@@ -61,6 +61,7 @@ private slots:
     void testPicker();
     void testPickerCancelAndEmptyList();
     void subjectAndTestsPicker();
+    void emptyGrade();
 };
 
 void TestPickers::checkBoxLayout_data()
@@ -477,6 +478,54 @@ void TestPickers::subjectAndTestsPicker()
     none.Command2_Click();
     QCOMPARE(gd.selectedItemCount, 0);
     QCOMPARE(gd.evalSubject, 1);
+}
+
+void TestPickers::emptyGrade()
+{
+    // A grade just created: no pupils, no items, no tests, no subjects. Every picker opens,
+    // answers and cancels without touching a table out of its range.
+    test::GradeFixture fx(1, 1);
+    fx.writeStandard({});
+    QVERIFY(fx.loadLists());
+    GradeData& gd = fx.gd();
+    gd.testCount = 0;
+    gd.subjectCount = 0;
+    gd.itemCount = 0;
+    RecordingProgress progress;
+    RecordingNotice notice;
+    Session session{gd, progress, notice, QString()};
+    ScriptedMessages messages;
+    ResetBeepCount();
+
+    frmSelectStudent pupils(session);
+    QCOMPARE(gd.studentCount, 0);
+    QCOMPARE(pupils.Grid1->Rows(), 1);
+    pupils.Grid1_KeyPress(32);
+    pupils.Grid1_DblClick();
+    pupils.ctlHookWheel1_Wheel(-1);
+    pupils.ctlHookWheel1_Wheel(1);
+    pupils.Command1_Click();
+    QCOMPARE(pupils.result(), int(QDialog::Accepted));
+
+    frmSelectClass2 classes(session);
+    QCOMPARE(classes.classBoxCount(), 1);
+    classes.Command1_Click();
+    classes.Command2_Click();
+
+    frmSelectKyoka items(session);
+    QCOMPARE(items.itemBoxCount(), 0);
+    items.Command1_Click();
+    items.Command2_Click();
+    QCOMPARE(items.result(), int(QDialog::Accepted));
+
+    frmSelectTest2 tests(session);
+    QCOMPARE(tests.List1->count(), 0);
+    QCOMPARE(tests.List_test_name->count(), 0);
+    tests.Command2_Click();
+    QCOMPARE(gd.selectedItemCount, 0);
+    QCOMPARE(gd.evalSubject, 0);
+    QCOMPARE(messages.asked().size(), 0);
+    QCOMPARE(BeepCount(), 0);
 }
 
 QTEST_MAIN(TestPickers)
