@@ -16,11 +16,7 @@ CheckBoxPicker::CheckBoxPicker(Session& session, const QString& caption, const Q
 {
     setWindowTitle(caption);
 
-    Label1 = new QLabel(caption, this);
-    Label1->setFrameShape(QFrame::Panel);
-    Label1->setFrameShadow(QFrame::Raised);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setMinimumHeight(32);
+    Label1 = PickerHeading(caption, this);
 
     mPanel = new CheckBoxPanel(perRow, boxSize, this);
     Command1 = new QPushButton(QStringLiteral("全選択"), this);

@@ -2,6 +2,16 @@
 
 namespace seiran {
 
+QLabel* PickerHeading(const QString& text, QWidget* parent)
+{
+    auto* heading = new QLabel(text, parent);
+    heading->setFrameShape(QFrame::Panel);
+    heading->setFrameShadow(QFrame::Raised);
+    heading->setAlignment(Qt::AlignCenter);
+    heading->setMinimumHeight(32);
+    return heading;
+}
+
 CheckBoxPanel::CheckBoxPanel(int perRow, const QSize& boxSize, QWidget* parent)
     : QWidget(parent), mPerRow(qMax(1, perRow)), mBoxSize(boxSize)
 {

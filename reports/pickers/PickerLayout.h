@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QList>
 #include <QPoint>
 #include <QSize>
@@ -17,6 +18,9 @@ inline QPoint CheckBoxPosition(int k, int perRow, const QPoint& first, const QSi
 {
     return {(k % perRow) * box.width() + first.x(), (k / perRow) * box.height() + first.y()};
 }
+
+// The raised caption panel at the top of a picker.
+QLabel* PickerHeading(const QString& text, QWidget* parent);
 
 // A panel of check boxes laid out by CheckBoxPosition. The pickers put one box at the first
 // position and create the others when they open.

@@ -2,6 +2,7 @@
 
 #include "Beep.h"
 #include "GradeData.h"
+#include "PickerLayout.h"
 #include "Session.h"
 
 #include <QApplication>
@@ -69,11 +70,7 @@ frmSelectTest::frmSelectTest(Session& session, QComboBox* comTest, QWidget* pare
 {
     setWindowTitle(QStringLiteral("テストの選択"));
 
-    Label1 = new QLabel(QStringLiteral("テスト名を選んでください"), this);
-    Label1->setFrameShape(QFrame::Panel);
-    Label1->setFrameShadow(QFrame::Raised);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setMinimumHeight(32);
+    Label1 = PickerHeading(QStringLiteral("テスト名を選んでください"), this);
     List_test_name = new QListWidget(this);
     List_test_name->setSelectionMode(QAbstractItemView::SingleSelection);
     List_test_name->setItemDelegate(new TestRowDelegate(List_test_name));

@@ -1,6 +1,7 @@
 #include "frmSelectTest2.h"
 
 #include "GradeData.h"
+#include "PickerLayout.h"
 #include "Session.h"
 #include "frmSelectTest.h"
 
@@ -20,11 +21,7 @@ frmSelectTest2::frmSelectTest2(Session& session, QWidget* parent) : QDialog(pare
 {
     setWindowTitle(QStringLiteral("テストの選択"));
 
-    Label1 = new QLabel(QStringLiteral("教科とテスト名を選んでください(テスト名と複数選択可）"), this);
-    Label1->setFrameShape(QFrame::Panel);
-    Label1->setFrameShadow(QFrame::Raised);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setMinimumHeight(32);
+    Label1 = PickerHeading(QStringLiteral("教科とテスト名を選んでください(テスト名と複数選択可）"), this);
     List1 = new QListWidget(this);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List_test_name = new QListWidget(this);
