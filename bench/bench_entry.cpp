@@ -3,6 +3,7 @@
 // followed by the repaint it causes. Reports the mean and the worst keystroke; a keystroke must
 // be handled well within one frame (16 ms) so that typing never stalls. The floor is the same
 // keystroke count of key events that the grid ignores.
+#include "BenchGrade.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "ListFiles.h"
@@ -10,7 +11,6 @@
 #include "Notice.h"
 #include "Progress.h"
 #include "RosterFile.h"
-#include "SampleGrade.h"
 #include "Session.h"
 #include "frmDatainput.h"
 
@@ -38,18 +38,7 @@ struct FullGrade
 
     FullGrade()
     {
-        SampleOptions options;
-        options.grade = 3;
-        options.classes = 9;
-        options.pupils = 46;
-        options.seed = 7;
-        const Result r = WriteSampleGrade(dir.path(), options);
-        if (!r) std::fprintf(stderr, "sample: %s\n", qPrintable(r.message));
-        gd->dataFolder = dir.path() + QLatin1Char('/');
-        gd->currentGrade = 3;
-        LoadTestList(*gd);
-        LoadSubjectList(*gd);
-        gd->currentTest = 2; // 9 subjects
+        if (!WriteAndLoadFullGrade(dir.path(), *gd)) return;
         const Result loaded = LoadTestScores(*gd, progress);
         if (!loaded) std::fprintf(stderr, "load: %s\n", qPrintable(loaded.message));
     }

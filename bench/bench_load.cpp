@@ -1,12 +1,12 @@
 // Loading and aggregating one test of a full grade (9 classes, 400 pupils, 9 subjects), against
 // the floor of reading the same roster bytes into memory and decoding its 540 records.
 #include "Aggregate.h"
+#include "BenchGrade.h"
 #include "Cp932.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "Progress.h"
 #include "RosterFile.h"
-#include "SampleGrade.h"
 #include "StudentRecord.h"
 
 #include <QCoreApplication>
@@ -26,21 +26,7 @@ struct FullGrade
     QTemporaryDir dir;
     std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
 
-    FullGrade()
-    {
-        SampleOptions options;
-        options.grade = 3;
-        options.classes = 9;
-        options.pupils = 45; // about 400 in-use pupils after transfers and gaps
-        options.seed = 7;
-        const Result r = WriteSampleGrade(dir.path(), options);
-        if (!r) std::fprintf(stderr, "sample: %s\n", qPrintable(r.message));
-        gd->dataFolder = dir.path() + QLatin1Char('/');
-        gd->currentGrade = 3;
-        LoadTestList(*gd);
-        LoadSubjectList(*gd);
-        gd->currentTest = 2; // 9 subjects
-    }
+    FullGrade() { WriteAndLoadFullGrade(dir.path(), *gd); }
 };
 
 FullGrade& grade()

@@ -2,6 +2,7 @@
 // rank-table item for a grade of about 400 pupils, and the PDF of every class's raw score
 // table, each as a ratio to drawing the same number of empty pages the same way.
 #include "Aggregate.h"
+#include "BenchGrade.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "PainterCanvas.h"
@@ -11,7 +12,6 @@
 #include "ReportCommon.h"
 #include "ReportFonts.h"
 #include "RosterFile.h"
-#include "SampleGrade.h"
 #include "SotenReport.h"
 
 #include <QGuiApplication>
@@ -33,19 +33,9 @@ std::unique_ptr<GradeData> gGrade;
 bool loadSampleGrade()
 {
     gFolder = std::make_unique<QTemporaryDir>();
-    SampleOptions options;
-    options.classes = 9;
-    options.pupils = 44;
-    if (!WriteSampleGrade(gFolder->path(), options)) {
-        std::fprintf(stderr, "could not write the sample grade\n");
-        return false;
-    }
     gGrade = std::make_unique<GradeData>();
     GradeData& gd = *gGrade;
-    gd.dataFolder = gFolder->path() + u'/';
-    gd.currentGrade = options.grade;
-    if (!LoadTestList(gd) || !LoadSubjectList(gd)) return false;
-    gd.currentTest = 2; // nine subjects
+    if (!WriteAndLoadFullGrade(gFolder->path(), gd)) return false;
     if (!LoadTestScores(gd, NullProgress::instance())) return false;
     AggregateTest(gd);
     BuildReportItemList(gd);

@@ -389,15 +389,23 @@ Result SaveTestList(const GradeData& gd)
     return WriteWholeFile(TestListPath(gd), out.toCp932());
 }
 
+QByteArray HomeroomFileBytes(int classCount, const QStringList& teacherNames)
+{
+    ListWriter out;
+    out.printed(classCount).endLine();
+    for (int c = 1; c <= classCount; ++c)
+        out.quoted(teacherNames.value(c - 1)).endLine();
+    return out.toCp932();
+}
+
 Result SaveHomeroomFile(const GradeData& gd)
 {
     if (gd.classCount < 1 || gd.classCount > Limits::Classes)
         return Result::failure(QStringLiteral("クラス数 %1 は保存できません").arg(gd.classCount));
-    ListWriter out;
-    out.printed(gd.classCount).endLine();
+    QStringList names;
     for (int c = 1; c <= gd.classCount; ++c)
-        out.quoted(gd.teacherNames[c]).endLine();
-    return WriteWholeFile(HomeroomPath(gd), out.toCp932());
+        names.append(gd.teacherNames[c]);
+    return WriteWholeFile(HomeroomPath(gd), HomeroomFileBytes(gd.classCount, names));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace seiran {
@@ -66,6 +67,8 @@ Result LoadTestList(GradeData& gd);
 Result SaveTestList(const GradeData& gd);
 // Writes the homeroom file: the class count, then one quoted teacher name per class.
 Result SaveHomeroomFile(const GradeData& gd);
+// The homeroom file's bytes for `classCount` classes; names missing from the list are empty.
+QByteArray HomeroomFileBytes(int classCount, const QStringList& teacherNames = {});
 // Reads hischool.txt, or converts the data folder's hischool.seq, or the standard list of the
 // program folder (with a notice), and appends "その他".
 Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& notice);

@@ -122,14 +122,9 @@ Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, co
         }
     }
 
-    ListWriter homeroom;
-    homeroom.printed(classCount).endLine();
-    for (int c = 1; c <= classCount; ++c)
-        homeroom.quoted(QString()).endLine();
-
     const GradeFileSet files = GradeFiles(dataFolder, grade);
     const QList<QPair<QString, QByteArray>> contents = {{files.roster, roster},
-                                                        {files.homeroom, homeroom.toCp932()},
+                                                        {files.homeroom, HomeroomFileBytes(classCount)},
                                                         {files.tests, CopyLines(testList)},
                                                         {files.subjects, CopyLines(subjectList)}};
 

@@ -195,36 +195,41 @@ void FlexGrid::setColAlignment(int col, Qt::Alignment alignment)
     viewport()->update();
 }
 
+// Cell colours are kept only once a cell has one, so large grids without colours cost nothing.
+QColor FlexGrid::colorAt(const QList<QColor>& colors, int row, int col) const
+{
+    return validCell(row, col) && !colors.isEmpty() ? colors.at(cellIndex(row, col)) : QColor();
+}
+
+void FlexGrid::setColorAt(QList<QColor>& colors, int row, int col, const QColor& color)
+{
+    if (!validCell(row, col)) return;
+    if (colors.isEmpty()) {
+        if (!color.isValid()) return;
+        colors.resize(qsizetype(mRows) * mCols);
+    }
+    colors[cellIndex(row, col)] = color;
+    viewport()->update(viewportCellRect(row, col));
+}
+
 QColor FlexGrid::CellBackColor(int row, int col) const
 {
-    return validCell(row, col) && !mBack.isEmpty() ? mBack.at(cellIndex(row, col)) : QColor();
+    return colorAt(mBack, row, col);
 }
 
 void FlexGrid::setCellBackColor(int row, int col, const QColor& color)
 {
-    if (!validCell(row, col)) return;
-    if (mBack.isEmpty()) {
-        if (!color.isValid()) return;
-        mBack.resize(qsizetype(mRows) * mCols);
-    }
-    mBack[cellIndex(row, col)] = color;
-    viewport()->update(viewportCellRect(row, col));
+    setColorAt(mBack, row, col, color);
 }
 
 QColor FlexGrid::CellForeColor(int row, int col) const
 {
-    return validCell(row, col) && !mFore.isEmpty() ? mFore.at(cellIndex(row, col)) : QColor();
+    return colorAt(mFore, row, col);
 }
 
 void FlexGrid::setCellForeColor(int row, int col, const QColor& color)
 {
-    if (!validCell(row, col)) return;
-    if (mFore.isEmpty()) {
-        if (!color.isValid()) return;
-        mFore.resize(qsizetype(mRows) * mCols);
-    }
-    mFore[cellIndex(row, col)] = color;
-    viewport()->update(viewportCellRect(row, col));
+    setColorAt(mFore, row, col, color);
 }
 
 // ---------------------------------------------------------------------------------------------

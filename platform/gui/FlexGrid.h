@@ -150,6 +150,8 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
+    QColor colorAt(const QList<QColor>& colors, int row, int col) const;
+    void setColorAt(QList<QColor>& colors, int row, int col, const QColor& color);
     void updateScrollBars();
     void moveCurrent(int row, int col, bool extend);
     void ensureVisible(int row, int col);
