@@ -1,11 +1,11 @@
 // せいらん: the grade-processing program. Builds the application and the main window; the
 // window does the rest.
 #include "Cp932.h"
+#include "MainWindow.h"
 #include "MessageBox.h"
 #include "ReportFonts.h"
 #include "SettingsStore.h"
 #include "Startup.h"
-#include "frmMaster.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
         seiran::SettingsStore::redirectToFile(args.at(settingsArg + 1));
 
     std::unique_ptr<seiran::SettingsStore> settings = seiran::SettingsStore::openDefault();
-    seiran::frmMaster window(QApplication::applicationDirPath(), *settings);
+    seiran::MainWindow window(QApplication::applicationDirPath(), *settings);
     if (!window.checkSingleInstance()) return 0;
     return app.exec();
 }

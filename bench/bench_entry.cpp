@@ -11,8 +11,8 @@
 #include "Notice.h"
 #include "Progress.h"
 #include "RosterFile.h"
+#include "ScoreEntryWindow.h"
 #include "Session.h"
-#include "frmDatainput.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -99,17 +99,17 @@ void BM_TypeWholeTest(benchmark::State& state)
     ScriptedMessages answers; // closing without saving is answered "Yes"
     Timings t;
     for (auto _ : state) {
-        frmDatainput w(g.session);
+        ScoreEntryWindow w(g.session);
         w.resize(900, 700);
         w.show();
         QCoreApplication::processEvents();
         const int cells = g.gd->studentCount * g.gd->currentTestSubjectCount();
         t.ns.reserve(std::size_t(cells) * 2);
         for (int i = 0; i < cells; ++i) {
-            t.add(timedKey(w.Grid1, Qt::Key(Qt::Key_0 + i % 10), char('0' + i % 10)));
-            t.add(timedKey(w.Grid1, Qt::Key_Return, 0));
+            t.add(timedKey(w.mGrid, Qt::Key(Qt::Key_0 + i % 10), char('0' + i % 10)));
+            t.add(timedKey(w.mGrid, Qt::Key_Return, 0));
         }
-        if (w.Grid1->Row() != g.gd->studentCount) std::fprintf(stderr, "ended on row %d\n", w.Grid1->Row());
+        if (w.mGrid->Row() != g.gd->studentCount) std::fprintf(stderr, "ended on row %d\n", w.mGrid->Row());
         answers.queue(MsgAnswer::Yes);
         w.close();
     }
@@ -123,14 +123,14 @@ void BM_IgnoredKeysFloor(benchmark::State& state)
     ScriptedMessages answers;
     Timings t;
     for (auto _ : state) {
-        frmDatainput w(g.session);
+        ScoreEntryWindow w(g.session);
         w.resize(900, 700);
         w.show();
         QCoreApplication::processEvents();
         const int keys = g.gd->studentCount * g.gd->currentTestSubjectCount() * 2;
         t.ns.reserve(std::size_t(keys));
         for (int i = 0; i < keys; ++i)
-            t.add(timedKey(w.Grid1, Qt::Key_X, 'x'));
+            t.add(timedKey(w.mGrid, Qt::Key_X, 'x'));
         answers.queue(MsgAnswer::Yes);
         w.close();
     }

@@ -51,43 +51,43 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
     mTopRows->setContentsMargins(0, 0, 0, 0);
     mTopRows->setSpacing(6);
 
-    Combo_class = new QComboBox(this);
-    Combo_class->setFocusPolicy(Qt::NoFocus);
-    Combo_class->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("9組")) + 40);
-    Command1 = makeButton(QStringLiteral("次"), this);
-    Command2 = makeButton(QStringLiteral("前"), this);
+    mClassCombo = new QComboBox(this);
+    mClassCombo->setFocusPolicy(Qt::NoFocus);
+    mClassCombo->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("9組")) + 40);
+    mNextButton = makeButton(QStringLiteral("次"), this);
+    mPreviousButton = makeButton(QStringLiteral("前"), this);
     const int narrow = fontMetrics().horizontalAdvance(QStringLiteral("次次")) + 24;
-    Command1->setFixedWidth(narrow);
-    Command2->setFixedWidth(narrow);
-    Command3 = makeButton(captions.finish, this);
-    Command4 = makeButton(captions.copy, this);
-    Command5 = makeButton(captions.paste, this);
-    Command6 = makeButton(captions.sixth, this);
+    mNextButton->setFixedWidth(narrow);
+    mPreviousButton->setFixedWidth(narrow);
+    mFinishButton = makeButton(captions.finish, this);
+    mCopyButton = makeButton(captions.copy, this);
+    mPasteButton = makeButton(captions.paste, this);
+    mExtraButton = makeButton(captions.extra, this);
 
-    labMinsize = new QLabel(QStringLiteral("MinSize"), this);
-    labMinsize->hide();
+    mMinSizeLabel = new QLabel(QStringLiteral("MinSize"), this);
+    mMinSizeLabel->hide();
 
-    connect(Combo_class, &QComboBox::currentIndexChanged, this, &GridWindow::Combo_class_Click);
+    connect(mClassCombo, &QComboBox::currentIndexChanged, this, &GridWindow::onClassChanged);
     // Choosing the item already shown is a choice too (back to the start of the class); a choice
     // of another item runs the handler a second time, which changes nothing more.
-    connect(Combo_class, &QComboBox::activated, this, &GridWindow::Combo_class_Click);
-    connect(Command1, &QPushButton::clicked, this, &GridWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &GridWindow::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &GridWindow::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &GridWindow::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &GridWindow::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &GridWindow::Command6_Click);
+    connect(mClassCombo, &QComboBox::activated, this, &GridWindow::onClassChanged);
+    connect(mNextButton, &QPushButton::clicked, this, &GridWindow::onNextClicked);
+    connect(mPreviousButton, &QPushButton::clicked, this, &GridWindow::onPreviousClicked);
+    connect(mFinishButton, &QPushButton::clicked, this, &GridWindow::onFinishClicked);
+    connect(mCopyButton, &QPushButton::clicked, this, &GridWindow::onCopyClicked);
+    connect(mPasteButton, &QPushButton::clicked, this, &GridWindow::onPasteClicked);
+    connect(mExtraButton, &QPushButton::clicked, this, &GridWindow::onExtraClicked);
 }
 
 GridWindow::~GridWindow() = default;
 
 void GridWindow::setMinimumSizeTwips(int width, int height)
 {
-    labMinsize->move(width / TwipsPerPixel, height / TwipsPerPixel);
-    setMinimumSize(labMinsize->x(), labMinsize->y());
+    mMinSizeLabel->move(width / TwipsPerPixel, height / TwipsPerPixel);
+    setMinimumSize(mMinSizeLabel->x(), mMinSizeLabel->y());
 }
 
-void GridWindow::Command4_Click()
+void GridWindow::onCopyClicked()
 {
     commitPendingEdit();
     FlexGrid* grid = activeGrid();
@@ -107,8 +107,8 @@ QRect GridWindow::placeTopPanel()
 void GridWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    const int minW = labMinsize->x();
-    const int minH = labMinsize->y();
+    const int minW = mMinSizeLabel->x();
+    const int minH = mMinSizeLabel->y();
     if (width() < minW || height() < minH) {
         resize(qMax(width(), minW), qMax(height(), minH));
         return;

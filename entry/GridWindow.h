@@ -37,37 +37,38 @@ class GridWindow : public QDialog
 {
     Q_OBJECT
 public:
-    // Captions of Command3 (finish), Command4 (copy), Command5 (paste) and Command6.
+    // Captions of mFinishButton, mCopyButton, mPasteButton and mExtraButton (the screen's own sixth
+    // button: 名付ｺﾋﾟｰ in score entry, 消去 in the roster editor).
     struct Captions
     {
         QString finish;
         QString copy;
         QString paste;
-        QString sixth;
+        QString extra;
     };
 
     GridWindow(const Captions& captions, QWidget* parent);
     ~GridWindow() override;
 
     // Controls
-    QComboBox* Combo_class = nullptr;
-    QPushButton* Command1 = nullptr; // 次
-    QPushButton* Command2 = nullptr; // 前
-    QPushButton* Command3 = nullptr; // finish
-    QPushButton* Command4 = nullptr; // copy
-    QPushButton* Command5 = nullptr; // paste
-    QPushButton* Command6 = nullptr;
-    QLabel* labMinsize = nullptr; // hidden; its position is the window's minimum size
+    QComboBox* mClassCombo = nullptr;
+    QPushButton* mNextButton = nullptr;     // 次
+    QPushButton* mPreviousButton = nullptr; // 前
+    QPushButton* mFinishButton = nullptr;
+    QPushButton* mCopyButton = nullptr;
+    QPushButton* mPasteButton = nullptr;
+    QPushButton* mExtraButton = nullptr;
+    QLabel* mMinSizeLabel = nullptr; // hidden; its position is the window's minimum size
 
     // Handlers of the shared controls.
-    virtual void Combo_class_Click() = 0;
-    virtual void Command1_Click() = 0;
-    virtual void Command2_Click() = 0;
-    virtual void Command3_Click() = 0;
+    virtual void onClassChanged() = 0;
+    virtual void onNextClicked() = 0;
+    virtual void onPreviousClicked() = 0;
+    virtual void onFinishClicked() = 0;
     // Copies the selection of the grid in use.
-    void Command4_Click();
-    virtual void Command5_Click() = 0;
-    virtual void Command6_Click() = 0;
+    void onCopyClicked();
+    virtual void onPasteClicked() = 0;
+    virtual void onExtraClicked() = 0;
 
 protected:
     // Minimum window size in twips; the window is never made smaller.

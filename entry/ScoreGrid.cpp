@@ -32,37 +32,37 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
     firstRow->addLayout(mHeadingRow, 1);
     firstRow->addLayout(mCheckRow);
     mTopRows->addLayout(firstRow);
-    Check1 = new QCheckBox(QStringLiteral("右移動"), mTopPanel);
-    Check1->setChecked(true);
-    Check1->setFocusPolicy(Qt::NoFocus);
-    mCheckRow->addWidget(Check1);
+    mMoveRightCheck = new QCheckBox(QStringLiteral("右移動"), mTopPanel);
+    mMoveRightCheck->setChecked(true);
+    mMoveRightCheck->setFocusPolicy(Qt::NoFocus);
+    mCheckRow->addWidget(mMoveRightCheck);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(4);
-    buttonRow->addWidget(Command1);
-    buttonRow->addWidget(Command2);
-    buttonRow->addWidget(Combo_class);
+    buttonRow->addWidget(mNextButton);
+    buttonRow->addWidget(mPreviousButton);
+    buttonRow->addWidget(mClassCombo);
     buttonRow->addSpacing(12);
-    buttonRow->addWidget(Command4);
-    buttonRow->addWidget(Command5);
-    buttonRow->addWidget(Command6);
+    buttonRow->addWidget(mCopyButton);
+    buttonRow->addWidget(mPasteButton);
+    buttonRow->addWidget(mExtraButton);
     buttonRow->addStretch(1);
-    buttonRow->addWidget(Command3);
+    buttonRow->addWidget(mFinishButton);
     mTopRows->addLayout(buttonRow);
 
-    Grid1 = new FlexGrid(this);
-    Grid1->setWheelScrolls(false); // the window scrolls two rows per notch itself
+    mGrid = new FlexGrid(this);
+    mGrid->setWheelScrolls(false); // the window scrolls two rows per notch itself
 
-    connect(Grid1, &FlexGrid::keyPress, this, &ScoreGridWindow::Grid1_KeyPress);
-    connect(Grid1, &FlexGrid::keyDown, this, &ScoreGridWindow::Grid1_KeyDown);
-    connect(Grid1, &FlexGrid::leaveCell, this, [this] {
-        if (!mMoving) Grid1_LeaveCell();
+    connect(mGrid, &FlexGrid::keyPress, this, &ScoreGridWindow::onGridKeyPress);
+    connect(mGrid, &FlexGrid::keyDown, this, &ScoreGridWindow::onGridKeyDown);
+    connect(mGrid, &FlexGrid::leaveCell, this, [this] {
+        if (!mMoving) onGridLeaveCell();
     });
-    connect(Grid1, &FlexGrid::rowColChange, this, [this] {
-        if (!mMoving) Grid1_RowColChange();
+    connect(mGrid, &FlexGrid::rowColChange, this, [this] {
+        if (!mMoving) onGridRowColChange();
     });
-    connect(Grid1, &FlexGrid::wheel, this, &ScoreGridWindow::Grid1_Wheel);
-    connect(Check1, &QCheckBox::clicked, this, &ScoreGridWindow::Check1_Click);
+    connect(mGrid, &FlexGrid::wheel, this, &ScoreGridWindow::onGridWheel);
+    connect(mMoveRightCheck, &QCheckBox::clicked, this, &ScoreGridWindow::onMoveRightToggled);
 }
 
 ScoreGridWindow::~ScoreGridWindow() = default;
@@ -91,65 +91,65 @@ void ScoreGridWindow::addCheckBox(QCheckBox* box)
     box->setParent(mTopPanel);
     box->setFocusPolicy(Qt::NoFocus);
     mCheckRow->addWidget(box);
-    connect(box, &QCheckBox::clicked, this, [this] { Grid1->setFocus(); });
+    connect(box, &QCheckBox::clicked, this, [this] { mGrid->setFocus(); });
 }
 
 void ScoreGridWindow::fillClassCombo()
 {
     mCurrentClass = 1;
-    const QSignalBlocker block(Combo_class);
-    Combo_class->clear();
+    const QSignalBlocker block(mClassCombo);
+    mClassCombo->clear();
     for (int k = 1; k <= gd().classCount; ++k)
-        Combo_class->addItem(gd().classLabel(k) + QStringLiteral("組"));
+        mClassCombo->addItem(gd().classLabel(k) + QStringLiteral("組"));
 }
 
 void ScoreGridWindow::setupColumns(const QStringList& dataHeaders, const QString& dataWidthText, bool centreData)
 {
-    Grid1->setCols(FirstDataCol + int(dataHeaders.size()));
-    Grid1->setFixedRows(1);
-    Grid1->setFixedCols(FirstDataCol);
-    Grid1->setAllColWidths(MeasuredColWidth(Grid1, dataWidthText));
-    Grid1->setColWidth(0, MeasuredColWidth(Grid1, QStringLiteral("1234")));
-    Grid1->setColWidth(1, MeasuredColWidth(Grid1, QStringLiteral("1234")));
-    Grid1->setColWidth(2, MeasuredColWidth(Grid1, QStringLiteral("12345678901234567")));
-    Grid1->setColWidth(3, MeasuredColWidth(Grid1, QStringLiteral("123")));
+    mGrid->setCols(FirstDataCol + int(dataHeaders.size()));
+    mGrid->setFixedRows(1);
+    mGrid->setFixedCols(FirstDataCol);
+    mGrid->setAllColWidths(MeasuredColWidth(mGrid, dataWidthText));
+    mGrid->setColWidth(0, MeasuredColWidth(mGrid, QStringLiteral("1234")));
+    mGrid->setColWidth(1, MeasuredColWidth(mGrid, QStringLiteral("1234")));
+    mGrid->setColWidth(2, MeasuredColWidth(mGrid, QStringLiteral("12345678901234567")));
+    mGrid->setColWidth(3, MeasuredColWidth(mGrid, QStringLiteral("123")));
 
-    Grid1->setTextMatrix(0, 0, QStringLiteral("組"));
-    Grid1->setTextMatrix(0, 1, QStringLiteral("番"));
-    Grid1->setTextMatrix(0, 2, QStringLiteral("氏   名"));
-    Grid1->setTextMatrix(0, 3, QString());
-    Grid1->setColAlignment(0, Qt::AlignCenter);
-    Grid1->setColAlignment(1, Qt::AlignCenter);
+    mGrid->setTextMatrix(0, 0, QStringLiteral("組"));
+    mGrid->setTextMatrix(0, 1, QStringLiteral("番"));
+    mGrid->setTextMatrix(0, 2, QStringLiteral("氏   名"));
+    mGrid->setTextMatrix(0, 3, QString());
+    mGrid->setColAlignment(0, Qt::AlignCenter);
+    mGrid->setColAlignment(1, Qt::AlignCenter);
     for (int j = 0; j < dataHeaders.size(); ++j) {
         const int col = FirstDataCol + j;
-        Grid1->setTextMatrix(0, col, dataHeaders.at(j));
-        if (centreData) Grid1->setColAlignment(col, Qt::AlignCenter);
+        mGrid->setTextMatrix(0, col, dataHeaders.at(j));
+        if (centreData) mGrid->setColAlignment(col, Qt::AlignCenter);
     }
 }
 
 void ScoreGridWindow::fillFixedColumns()
 {
     const GradeData& g = gd();
-    Grid1->setRows(g.studentCount + 1);
-    Grid1->setFixedCols(FirstDataCol);
+    mGrid->setRows(g.studentCount + 1);
+    mGrid->setFixedCols(FirstDataCol);
     for (int i = 1; i <= g.studentCount; ++i) {
-        Grid1->setTextMatrix(i, 0, g.classLabel(g.studentClass[i]));
-        Grid1->setTextMatrix(i, 1, numberText(g.studentNumber[i]));
-        Grid1->setTextMatrix(i, 2, g.studentName[i]);
+        mGrid->setTextMatrix(i, 0, g.classLabel(g.studentClass[i]));
+        mGrid->setTextMatrix(i, 1, numberText(g.studentNumber[i]));
+        mGrid->setTextMatrix(i, 2, g.studentName[i]);
         // A pupil whose sex was never entered shows nothing rather than a guess.
         const int sex = g.studentSex[i];
-        Grid1->setTextMatrix(i, 3, sex == 1 ? QStringLiteral("男") : sex == 2 ? QStringLiteral("女") : QString());
+        mGrid->setTextMatrix(i, 3, sex == 1 ? QStringLiteral("男") : sex == 2 ? QStringLiteral("女") : QString());
     }
 }
 
 void ScoreGridWindow::finishLoading()
 {
-    if (Combo_class->count() > 0) selectClass(1);
-    if (Grid1->Rows() > 1 && Grid1->Cols() > FirstDataCol) moveCurrentCell(1, FirstDataCol);
+    if (mClassCombo->count() > 0) selectClass(1);
+    if (mGrid->Rows() > 1 && mGrid->Cols() > FirstDataCol) moveCurrentCell(1, FirstDataCol);
     mCellUntouched = true;
     mAskOnClose = true;
     layoutControls();
-    Grid1->setFocus();
+    mGrid->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -157,22 +157,22 @@ void ScoreGridWindow::finishLoading()
 
 bool ScoreGridWindow::isDataCell(int row, int col) const
 {
-    return row >= 1 && row < Grid1->Rows() && col >= FirstDataCol && col < Grid1->Cols();
+    return row >= 1 && row < mGrid->Rows() && col >= FirstDataCol && col < mGrid->Cols();
 }
 
 bool ScoreGridWindow::hasCurrentDataCell() const
 {
-    return isDataCell(Grid1->Row(), Grid1->Col());
+    return isDataCell(mGrid->Row(), mGrid->Col());
 }
 
-void ScoreGridWindow::Grid1_KeyPress(int keyAscii)
+void ScoreGridWindow::onGridKeyPress(int keyAscii)
 {
     switch (keyAscii) {
     case 3:
-        Command4_Click();
+        onCopyClicked();
         return;
     case 22:
-        if (pasteEnabled()) Command5_Click();
+        if (pasteEnabled()) onPasteClicked();
         return;
     case 13:
         enterMovement();
@@ -185,10 +185,10 @@ void ScoreGridWindow::Grid1_KeyPress(int keyAscii)
 
 void ScoreGridWindow::cellKeyPress(int keyAscii)
 {
-    const CellKeyOutcome out = ApplyScoreKey(Grid1->Text(), mCellUntouched, keyAscii);
+    const CellKeyOutcome out = ApplyScoreKey(mGrid->Text(), mCellUntouched, keyAscii);
     switch (out.action) {
     case CellKey::Changed:
-        Grid1->setText(out.text);
+        mGrid->setText(out.text);
         mCellUntouched = out.untouched;
         break;
     case CellKey::Refused:
@@ -199,7 +199,7 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
     }
 }
 
-void ScoreGridWindow::Grid1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
     if (key == Qt::Key_Delete) deleteSelection();
@@ -207,15 +207,15 @@ void ScoreGridWindow::Grid1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 void ScoreGridWindow::deleteSelection()
 {
-    const CellRange range = NormalisedRange(Grid1->Row(), Grid1->Col(), Grid1->RowSel(), Grid1->ColSel());
+    const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
     for (int r = range.top; r <= range.bottom; ++r) {
         for (int c = range.left; c <= range.right; ++c) {
-            if (isDataCell(r, c)) Grid1->setTextMatrix(r, c, QString());
+            if (isDataCell(r, c)) mGrid->setTextMatrix(r, c, QString());
         }
     }
 }
 
-void ScoreGridWindow::Grid1_LeaveCell()
+void ScoreGridWindow::onGridLeaveCell()
 {
     if (mCellUntouched || !hasCurrentDataCell()) return;
     leavingCell();
@@ -224,56 +224,56 @@ void ScoreGridWindow::Grid1_LeaveCell()
 void ScoreGridWindow::leavingCell()
 {
     const int mode = mSession.beepMode ? mSession.beepMode() : 0;
-    if (ExceedsWarningLimit(Grid1->Text(), mode)) Beep();
+    if (ExceedsWarningLimit(mGrid->Text(), mode)) Beep();
 }
 
-void ScoreGridWindow::Grid1_RowColChange()
+void ScoreGridWindow::onGridRowColChange()
 {
     mCellUntouched = true;
 }
 
 void ScoreGridWindow::moveCurrentCell(int row, int col)
 {
-    Grid1_LeaveCell();
+    onGridLeaveCell();
     mMoving = true;
-    Grid1->setRow(row);
-    Grid1->setCol(col);
+    mGrid->setRow(row);
+    mGrid->setCol(col);
     mMoving = false;
-    Grid1_RowColChange();
+    onGridRowColChange();
 }
 
 int ScoreGridWindow::wrapColumn() const
 {
-    return Grid1->Cols() - 1;
+    return mGrid->Cols() - 1;
 }
 
 void ScoreGridWindow::enterMovement()
 {
     if (!hasCurrentDataCell()) return;
-    const int lastRow = Grid1->Rows() - 1;
-    const int row = Grid1->Row();
-    const bool moveRight = Check1->isChecked();
-    const EnterMove move = EnterTarget(row, Grid1->Col(), lastRow, Grid1->Cols() - 1, wrapColumn(), moveRight);
+    const int lastRow = mGrid->Rows() - 1;
+    const int row = mGrid->Row();
+    const bool moveRight = mMoveRightCheck->isChecked();
+    const EnterMove move = EnterTarget(row, mGrid->Col(), lastRow, mGrid->Cols() - 1, wrapColumn(), moveRight);
 
     if (!moveRight && move.row == row) return; // the last row: Enter does nothing
     moveCurrentCell(move.row, move.col);
     if (move.wrapped)
-        Grid1->setLeftCol(FirstDataCol);
-    else if (moveRight && Grid1->visibleCols() > 0 && move.col >= Grid1->LeftCol() + Grid1->visibleCols())
-        Grid1->setLeftCol(Grid1->LeftCol() + 1);
-    if (move.row != row && Grid1->visibleRows() > 0 && move.row >= Grid1->TopRow() + Grid1->visibleRows())
-        Grid1->setTopRow(Grid1->TopRow() + 1);
-    Grid1->setRowSel(Grid1->Row());
-    Grid1->setColSel(Grid1->Col());
+        mGrid->setLeftCol(FirstDataCol);
+    else if (moveRight && mGrid->visibleCols() > 0 && move.col >= mGrid->LeftCol() + mGrid->visibleCols())
+        mGrid->setLeftCol(mGrid->LeftCol() + 1);
+    if (move.row != row && mGrid->visibleRows() > 0 && move.row >= mGrid->TopRow() + mGrid->visibleRows())
+        mGrid->setTopRow(mGrid->TopRow() + 1);
+    mGrid->setRowSel(mGrid->Row());
+    mGrid->setColSel(mGrid->Col());
 }
 
-void ScoreGridWindow::Grid1_Wheel(int direction)
+void ScoreGridWindow::onGridWheel(int direction)
 {
-    if (Grid1->Rows() <= 1) return;
-    const int lastRow = Grid1->Rows() - 1;
-    const int top = Grid1->TopRow();
+    if (mGrid->Rows() <= 1) return;
+    const int lastRow = mGrid->Rows() - 1;
+    const int top = mGrid->TopRow();
     const int next = direction > 0 ? qMax(1, top - 2) : qMin(lastRow, top + 2);
-    if (next != top) Grid1->setTopRow(next);
+    if (next != top) mGrid->setTopRow(next);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -282,24 +282,24 @@ void ScoreGridWindow::Grid1_Wheel(int direction)
 void ScoreGridWindow::selectClass(int classNo)
 {
     const int index = classNo - 1;
-    if (index < 0 || index >= Combo_class->count()) return;
-    if (Combo_class->currentIndex() == index)
-        Combo_class_Click(); // choosing the same item again still scrolls to it
+    if (index < 0 || index >= mClassCombo->count()) return;
+    if (mClassCombo->currentIndex() == index)
+        onClassChanged(); // choosing the same item again still scrolls to it
     else
-        Combo_class->setCurrentIndex(index);
+        mClassCombo->setCurrentIndex(index);
 }
 
-void ScoreGridWindow::Combo_class_Click()
+void ScoreGridWindow::onClassChanged()
 {
-    const int index = Combo_class->currentIndex();
+    const int index = mClassCombo->currentIndex();
     if (index < 0) return;
     mCurrentClass = index + 1;
-    if (Grid1->Rows() > 1 && Grid1->Cols() > FirstDataCol) {
-        const int start = qBound(1, gd().classStart[mCurrentClass], Grid1->Rows() - 1);
-        Grid1->setTopRow(start);
-        moveCurrentCell(Grid1->TopRow(), FirstDataCol);
+    if (mGrid->Rows() > 1 && mGrid->Cols() > FirstDataCol) {
+        const int start = qBound(1, gd().classStart[mCurrentClass], mGrid->Rows() - 1);
+        mGrid->setTopRow(start);
+        moveCurrentCell(mGrid->TopRow(), FirstDataCol);
     }
-    if (mAskOnClose) Grid1->setFocus();
+    if (mAskOnClose) mGrid->setFocus();
 }
 
 int ScoreGridWindow::classOfRow(int row) const
@@ -308,18 +308,18 @@ int ScoreGridWindow::classOfRow(int row) const
     return gd().studentClass[row];
 }
 
-void ScoreGridWindow::Command1_Click()
+void ScoreGridWindow::onNextClicked()
 {
-    const int cls = classOfRow(Grid1->TopRow());
+    const int cls = classOfRow(mGrid->TopRow());
     if (cls >= 1 && cls < gd().classCount) selectClass(cls + 1);
-    Grid1->setFocus();
+    mGrid->setFocus();
 }
 
-void ScoreGridWindow::Command2_Click()
+void ScoreGridWindow::onPreviousClicked()
 {
-    const int cls = classOfRow(Grid1->TopRow());
+    const int cls = classOfRow(mGrid->TopRow());
     if (cls > 1) selectClass(cls - 1);
-    Grid1->setFocus();
+    mGrid->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -327,10 +327,10 @@ void ScoreGridWindow::Command2_Click()
 
 void ScoreGridWindow::copyWithNames()
 {
-    const CellRange range = NormalisedRange(Grid1->Row(), Grid1->Col(), Grid1->RowSel(), Grid1->ColSel());
-    const auto cell = [this](int r, int c) { return Grid1->TextMatrix(r, c); };
+    const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
+    const auto cell = [this](int r, int c) { return mGrid->TextMatrix(r, c); };
     PutOnClipboard(BuildCopyTextWithNames(cell, range, gd().currentGrade));
-    Grid1->setFocus();
+    mGrid->setFocus();
 }
 
 bool ScoreGridWindow::acceptsPastedToken(const QString& token) const
@@ -340,7 +340,7 @@ bool ScoreGridWindow::acceptsPastedToken(const QString& token) const
 
 void ScoreGridWindow::pasteClipboard()
 {
-    const CellRange range = NormalisedRange(Grid1->Row(), Grid1->Col(), Grid1->RowSel(), Grid1->ColSel());
+    const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
     bool refused = false;
     for (const PastedCell& cell : DistributeNumericPaste(QGuiApplication::clipboard()->text(), range)) {
         if (!isDataCell(cell.row, cell.col)) continue;
@@ -348,31 +348,31 @@ void ScoreGridWindow::pasteClipboard()
             refused = true; // a value that does not fit its slot is not taken
             continue;
         }
-        Grid1->setTextMatrix(cell.row, cell.col, cell.text);
+        mGrid->setTextMatrix(cell.row, cell.col, cell.text);
     }
     if (refused) Beep();
-    Grid1->setFocus();
+    mGrid->setFocus();
 }
 
-void ScoreGridWindow::Command5_Click()
+void ScoreGridWindow::onPasteClicked()
 {
     if (pasteEnabled()) pasteClipboard();
 }
 
-void ScoreGridWindow::Command6_Click()
+void ScoreGridWindow::onExtraClicked()
 {
     copyWithNames();
 }
 
-void ScoreGridWindow::Check1_Click()
+void ScoreGridWindow::onMoveRightToggled()
 {
-    Grid1->setFocus();
+    mGrid->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Closing
 
-void ScoreGridWindow::Command3_Click()
+void ScoreGridWindow::onFinishClicked()
 {
     mAskOnClose = false;
     close();
@@ -385,7 +385,7 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
                                              MsgIcon::Warning, 2, QString(), this);
         if (answer != MsgAnswer::Yes) {
             event->ignore();
-            Grid1->setFocus();
+            mGrid->setFocus();
             return;
         }
     } else {
@@ -395,7 +395,7 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
             ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
             mAskOnClose = true;
             event->ignore();
-            Grid1->setFocus();
+            mGrid->setFocus();
             return;
         }
     }
@@ -410,10 +410,10 @@ void ScoreGridWindow::layoutControls()
 {
     placeTopPanel();
     // The grid fills the window below the button row, with the button row's left margin.
-    const QPoint buttonPos = Command1->mapTo(this, QPoint(0, 0));
+    const QPoint buttonPos = mNextButton->mapTo(this, QPoint(0, 0));
     const int left = buttonPos.x();
-    const int top = buttonPos.y() + Command1->height() + left;
-    Grid1->setGeometry(left, top, qMax(0, width() - 2 * left), qMax(0, height() - top - left));
+    const int top = buttonPos.y() + mNextButton->height() + left;
+    mGrid->setGeometry(left, top, qMax(0, width() - 2 * left), qMax(0, height() - top - left));
 }
 
 QString ScoreGridWindow::numberText(int number) const

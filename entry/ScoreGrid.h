@@ -25,10 +25,10 @@ public:
     explicit ScoreGridWindow(Session& session, QWidget* parent = nullptr);
     ~ScoreGridWindow() override;
 
-    // Controls (the class selector and Command1..6 are GridWindow's: 次, 前, finish, ｺﾋﾟｰ, 張付,
-    // 名付ｺﾋﾟｰ)
-    FlexGrid* Grid1 = nullptr;
-    QCheckBox* Check1 = nullptr; // 右移動
+    // Controls (the class selector and the six buttons are GridWindow's: 次, 前, 入力終了, ｺﾋﾟｰ,
+    // 張付, 名付ｺﾋﾟｰ)
+    FlexGrid* mGrid = nullptr;
+    QCheckBox* mMoveRightCheck = nullptr; // 右移動
 
     // Per-window state
     bool askOnClose() const { return mAskOnClose; }
@@ -36,18 +36,18 @@ public:
     int currentClass() const { return mCurrentClass; }
 
     // Handlers
-    void Grid1_KeyPress(int keyAscii);
-    void Grid1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    void Grid1_LeaveCell();
-    void Grid1_RowColChange();
-    void Grid1_Wheel(int direction);
-    void Combo_class_Click() override;
-    void Command1_Click() override;
-    void Command2_Click() override;
-    void Command3_Click() override;
-    void Command5_Click() override;
-    void Command6_Click() override;
-    void Check1_Click();
+    void onGridKeyPress(int keyAscii);
+    void onGridKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void onGridLeaveCell();
+    void onGridRowColChange();
+    void onGridWheel(int direction);
+    void onClassChanged() override;
+    void onNextClicked() override;
+    void onPreviousClicked() override;
+    void onFinishClicked() override;
+    void onPasteClicked() override;
+    void onExtraClicked() override;
+    void onMoveRightToggled();
 
     // The Enter movement, also used by screens that move on by themselves.
     void enterMovement();
@@ -95,7 +95,7 @@ protected:
     virtual Result saveEdits() = 0;
     // Places the top panel and the grid below the button row.
     void layoutControls() override;
-    FlexGrid* activeGrid() const override { return Grid1; }
+    FlexGrid* activeGrid() const override { return mGrid; }
 
     bool hasCurrentDataCell() const;
     bool isDataCell(int row, int col) const;

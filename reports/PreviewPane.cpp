@@ -64,57 +64,57 @@ PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount
                          const CanvasFont& canvasFont, const QPoint& minimumSize)
     : QObject(window), mWindow(window), mColumns(columns), mRows(rows)
 {
-    picWindow = new QFrame(window);
-    picWindow->setObjectName(QStringLiteral("picWindow"));
-    picWindow->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    picWindow->setLineWidth(2);
-    picWindow->setGeometry(viewport);
-    picWindow->setAutoFillBackground(true);
-    QPalette pal = picWindow->palette();
+    mFrame = new QFrame(window);
+    mFrame->setObjectName(QStringLiteral("mFrame"));
+    mFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    mFrame->setLineWidth(2);
+    mFrame->setGeometry(viewport);
+    mFrame->setAutoFillBackground(true);
+    QPalette pal = mFrame->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Mid));
-    picWindow->setPalette(pal);
-    mBorderX = (picWindow->width() - picWindow->contentsRect().width()) / 2;
-    mBorderY = (picWindow->height() - picWindow->contentsRect().height()) / 2;
+    mFrame->setPalette(pal);
+    mBorderX = (mFrame->width() - mFrame->contentsRect().width()) / 2;
+    mBorderY = (mFrame->height() - mFrame->contentsRect().height()) / 2;
 
     // The canvases are seen through the inside of the viewport's border.
-    mInside = new QWidget(picWindow);
+    mInside = new QWidget(mFrame);
     placeInside();
 
     const QSize outer = canvasOuterSize();
     for (int i = 0; i < canvasCount; ++i) {
         auto* canvas = new PreviewCanvasWidget(mInside, outer, CanvasBorder, PreviewDpi, canvasFont);
-        canvas->setObjectName(QStringLiteral("picScreen%1").arg(i));
+        canvas->setObjectName(QStringLiteral("page%1").arg(i));
         // Its own border lies under the viewport's.
         canvas->move(-mBorderX, -mBorderY);
-        picScreen.append(canvas);
+        mCanvases.append(canvas);
     }
 
-    VScroll1 = new QScrollBar(Qt::Vertical, window);
-    VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    HScroll1 = new QScrollBar(Qt::Horizontal, window);
-    HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    const QFontMetrics fm(picWindow->font());
+    mVerticalBar = new QScrollBar(Qt::Vertical, window);
+    mVerticalBar->setObjectName(QStringLiteral("mVerticalBar"));
+    mHorizontalBar = new QScrollBar(Qt::Horizontal, window);
+    mHorizontalBar->setObjectName(QStringLiteral("mHorizontalBar"));
+    const QFontMetrics fm(mFrame->font());
     const int stepY = fm.height();
     const int stepX = fm.horizontalAdvance(u'A');
-    VScroll1->setSingleStep(stepY);
-    VScroll1->setPageStep(5 * stepY);
-    HScroll1->setSingleStep(stepX);
-    HScroll1->setPageStep(5 * stepX);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &PreviewPane::VScroll1_Change);
-    connect(HScroll1, &QScrollBar::valueChanged, this, &PreviewPane::HScroll1_Change);
+    mVerticalBar->setSingleStep(stepY);
+    mVerticalBar->setPageStep(5 * stepY);
+    mHorizontalBar->setSingleStep(stepX);
+    mHorizontalBar->setPageStep(5 * stepX);
+    connect(mVerticalBar, &QScrollBar::valueChanged, this, &PreviewPane::onVerticalScrolled);
+    connect(mHorizontalBar, &QScrollBar::valueChanged, this, &PreviewPane::onHorizontalScrolled);
 
-    labMinsize = new QLabel(QStringLiteral("MinSize"), window);
-    labMinsize->setObjectName(QStringLiteral("labMinsize"));
-    labMinsize->move(minimumSize);
-    labMinsize->setVisible(false);
+    mMinSizeLabel = new QLabel(QStringLiteral("MinSize"), window);
+    mMinSizeLabel->setObjectName(QStringLiteral("minSize"));
+    mMinSizeLabel->move(minimumSize);
+    mMinSizeLabel->setVisible(false);
     mWindow->setMinimumSize(minimumSize.x(), minimumSize.y());
 
-    Form_Resize();
+    fitToWindow();
 }
 
 PainterCanvas& PreviewPane::canvas(int index)
 {
-    return picScreen.at(std::clamp(index, 0, int(picScreen.size()) - 1))->canvas();
+    return mCanvases.at(std::clamp(index, 0, int(mCanvases.size()) - 1))->canvas();
 }
 
 QSize PreviewPane::canvasOuterSize() const
@@ -127,78 +127,78 @@ void PreviewPane::SetCanvasRows(int rows)
 {
     if (rows < 1 || rows == mRows) return;
     mRows = rows;
-    for (PreviewCanvasWidget* canvas : picScreen)
+    for (PreviewCanvasWidget* canvas : mCanvases)
         canvas->resizeOuter(canvasOuterSize());
     UpdateScrollRanges();
 }
 
 void PreviewPane::placeInside()
 {
-    mInside->setGeometry(picWindow->contentsRect());
+    mInside->setGeometry(mFrame->contentsRect());
 }
 
-void PreviewPane::Form_Resize()
+void PreviewPane::fitToWindow()
 {
-    // Never smaller than labMinsize: a smaller size is set back.
-    const int minW = labMinsize->x();
-    const int minH = labMinsize->y();
+    // Never smaller than mMinSizeLabel: a smaller size is set back.
+    const int minW = mMinSizeLabel->x();
+    const int minH = mMinSizeLabel->y();
     if (mWindow->width() < minW || mWindow->height() < minH)
         mWindow->resize(std::max(mWindow->width(), minW), std::max(mWindow->height(), minH));
-    const int left = picWindow->x();
-    const int top = picWindow->y();
-    const int barW = VScroll1->sizeHint().width();
-    const int barH = HScroll1->sizeHint().height();
+    const int left = mFrame->x();
+    const int top = mFrame->y();
+    const int barW = mVerticalBar->sizeHint().width();
+    const int barH = mHorizontalBar->sizeHint().height();
     const int w = std::max(2 * mBorderX + 1, mWindow->width() - 2 * left - barW);
     const int h = std::max(2 * mBorderY + 1, mWindow->height() - top - left - barH);
-    picWindow->setGeometry(left, top, w, h);
+    mFrame->setGeometry(left, top, w, h);
     placeInside();
-    VScroll1->setGeometry(left + w, top, barW, h);
-    HScroll1->setGeometry(left, top + h, w, barH);
+    mVerticalBar->setGeometry(left + w, top, barW, h);
+    mHorizontalBar->setGeometry(left, top + h, w, barH);
     UpdateScrollRanges();
 }
 
 void PreviewPane::UpdateScrollRanges()
 {
-    if (picScreen.isEmpty()) return;
-    const QWidget* canvas = picScreen.first();
-    const QRect inside = picWindow->contentsRect();
-    VScroll1->setMaximum(std::max(0, canvas->height() - inside.height()));
-    HScroll1->setMaximum(std::max(0, canvas->width() - inside.width()));
+    if (mCanvases.isEmpty()) return;
+    const QWidget* canvas = mCanvases.first();
+    const QRect inside = mFrame->contentsRect();
+    mVerticalBar->setMaximum(std::max(0, canvas->height() - inside.height()));
+    mHorizontalBar->setMaximum(std::max(0, canvas->width() - inside.width()));
     // A range that shrank may leave the canvases where the old value put them.
-    VScroll1_Change(VScroll1->value());
-    HScroll1_Change(HScroll1->value());
+    onVerticalScrolled(mVerticalBar->value());
+    onHorizontalScrolled(mHorizontalBar->value());
 }
 
 void PreviewPane::ResetScroll()
 {
-    VScroll1->setValue(0);
-    HScroll1->setValue(0);
-    VScroll1_Change(0);
-    HScroll1_Change(0);
+    mVerticalBar->setValue(0);
+    mHorizontalBar->setValue(0);
+    onVerticalScrolled(0);
+    onHorizontalScrolled(0);
 }
 
 void PreviewPane::BringToFront(int index)
 {
-    if (index >= 0 && index < picScreen.size()) picScreen.at(index)->raise();
+    if (index >= 0 && index < mCanvases.size()) mCanvases.at(index)->raise();
 }
 
 void PreviewPane::Refresh()
 {
-    for (PreviewCanvasWidget* canvas : picScreen) {
+    for (PreviewCanvasWidget* canvas : mCanvases) {
         canvas->canvas().finish();
         canvas->update();
     }
 }
 
-void PreviewPane::VScroll1_Change(int value)
+void PreviewPane::onVerticalScrolled(int value)
 {
-    for (PreviewCanvasWidget* canvas : picScreen)
+    for (PreviewCanvasWidget* canvas : mCanvases)
         canvas->move(canvas->x(), -value - mBorderY);
 }
 
-void PreviewPane::HScroll1_Change(int value)
+void PreviewPane::onHorizontalScrolled(int value)
 {
-    for (PreviewCanvasWidget* canvas : picScreen)
+    for (PreviewCanvasWidget* canvas : mCanvases)
         canvas->move(-value - mBorderX, canvas->y());
 }
 

@@ -18,7 +18,7 @@ namespace seiran {
 
 class PainterCanvas;
 
-// One preview canvas (picScreen): a bordered picture whose inside is the PageCanvas of the
+// One preview canvas (mCanvases): a bordered picture whose inside is the PageCanvas of the
 // preview.
 class PreviewCanvasWidget : public QWidget
 {
@@ -54,16 +54,16 @@ class PreviewPane : public QObject
     Q_OBJECT
 public:
     // Builds the controls on `window`: the viewport at `viewport` (outer geometry), `canvasCount`
-    // canvases of columns x rows character cells on the same spot, and the invisible labMinsize
+    // canvases of columns x rows character cells on the same spot, and the invisible mMinSizeLabel
     // at `minimumSize` (the window's smallest width and height).
     PreviewPane(QWidget* window, const QRect& viewport, int canvasCount, int columns, int rows,
                 const CanvasFont& canvasFont, const QPoint& minimumSize);
 
-    QFrame* picWindow = nullptr;
-    QList<PreviewCanvasWidget*> picScreen;
-    QScrollBar* VScroll1 = nullptr;
-    QScrollBar* HScroll1 = nullptr;
-    QLabel* labMinsize = nullptr;
+    QFrame* mFrame = nullptr;
+    QList<PreviewCanvasWidget*> mCanvases;
+    QScrollBar* mVerticalBar = nullptr;
+    QScrollBar* mHorizontalBar = nullptr;
+    QLabel* mMinSizeLabel = nullptr;
 
     PainterCanvas& canvas(int index = 0);
     // Rows of every canvas. A report whose page is longer than the usual canvas makes it taller
@@ -76,17 +76,17 @@ public:
     // The part of the viewport the canvases are seen through.
     QWidget* viewportInside() const { return mInside; }
 
-    // The window was resized: keep it no smaller than labMinsize, fit the viewport and the bars
+    // The window was resized: keep it no smaller than mMinSizeLabel, fit the viewport and the bars
     // to it, recompute the ranges.
-    void Form_Resize();
+    void fitToWindow();
     void UpdateScrollRanges();
     void ResetScroll();
     void BringToFront(int index);
     // Shows what was drawn on the canvases.
     void Refresh();
 
-    void VScroll1_Change(int value);
-    void HScroll1_Change(int value);
+    void onVerticalScrolled(int value);
+    void onHorizontalScrolled(int value);
 
 private:
     void placeInside();

@@ -36,7 +36,7 @@ QPushButton* ReportWindow::makeButton(const QString& caption, int x)
 void ReportWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    if (pane) pane->Form_Resize();
+    if (mPane) mPane->fitToWindow();
 }
 
 } // namespace seiran

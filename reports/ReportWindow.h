@@ -18,12 +18,12 @@ class ReportWindow : public QDialog
 {
     Q_OBJECT
 public:
-    PreviewPane* pane = nullptr;
+    PreviewPane* mPane = nullptr;
 
 protected:
     ReportWindow(Session& session, const QString& caption, QWidget* parent);
 
-    // The window's heading (Label1), `width` pixels wide.
+    // The window's heading, `width` pixels wide.
     QLabel* makeHeading(const QString& text, int width);
     QPushButton* makeButton(const QString& caption, int x);
 

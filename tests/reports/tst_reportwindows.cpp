@@ -1,18 +1,18 @@
 // The report windows: the preview pane, class and item stepping, and printing to PDF through
 // the print seam, with cancelled, empty and failing jobs.
+#include "AveragesReportWindow.h"
 #include "MessageBox.h"
 #include "Notice.h"
 #include "PainterCanvas.h"
 #include "PreviewPane.h"
 #include "PrintTarget.h"
 #include "Progress.h"
+#include "RankTableWindow.h"
+#include "RawScoreReportWindow.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "Session.h"
 #include "SpinButton.h"
-#include "frmPrintAverage.h"
-#include "frmPrintJun.h"
-#include "frmPrintSoten.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -84,80 +84,80 @@ private slots:
         PreviewPane pane(&window, QRect(12, 50, 300, 200), 4, 120, 54, CanvasFont{QStringLiteral("ＭＳ ゴシック"), 9},
                          QPoint(500, 300));
         QCOMPARE(window.minimumSize(), QSize(500, 300));
-        QVERIFY(!pane.labMinsize->isVisibleTo(&window));
-        QCOMPARE(pane.labMinsize->text(), QStringLiteral("MinSize"));
+        QVERIFY(!pane.mMinSizeLabel->isVisibleTo(&window));
+        QCOMPARE(pane.mMinSizeLabel->text(), QStringLiteral("MinSize"));
         QCOMPARE(pane.borderX(), 2);
         QCOMPARE(pane.borderY(), 2);
 
         // The viewport keeps its corner and fills the window beside the bars.
-        const int barW = pane.VScroll1->width();
-        const int barH = pane.HScroll1->height();
-        QCOMPARE(pane.picWindow->geometry(), QRect(12, 50, 800 - 24 - barW, 600 - 50 - 12 - barH));
-        QCOMPARE(pane.VScroll1->geometry(), QRect(12 + pane.picWindow->width(), 50, barW, pane.picWindow->height()));
-        QCOMPARE(pane.HScroll1->geometry(), QRect(12, 50 + pane.picWindow->height(), pane.picWindow->width(), barH));
+        const int barW = pane.mVerticalBar->width();
+        const int barH = pane.mHorizontalBar->height();
+        QCOMPARE(pane.mFrame->geometry(), QRect(12, 50, 800 - 24 - barW, 600 - 50 - 12 - barH));
+        QCOMPARE(pane.mVerticalBar->geometry(), QRect(12 + pane.mFrame->width(), 50, barW, pane.mFrame->height()));
+        QCOMPARE(pane.mHorizontalBar->geometry(), QRect(12, 50 + pane.mFrame->height(), pane.mFrame->width(), barH));
 
         // Canvases of 120 x 54 cells, 960 x 864 pixels; ranges are what the viewport cannot show.
-        QCOMPARE(pane.picScreen.at(0)->size(), QSize(960, 864));
+        QCOMPARE(pane.mCanvases.at(0)->size(), QSize(960, 864));
         QCOMPARE(pane.canvas(0).ScaleWidth(), 119.5);
         QCOMPARE(pane.canvas(0).ScaleHeight(), 53.75);
-        const QRect inside = pane.picWindow->contentsRect();
-        QCOMPARE(pane.VScroll1->maximum(), 864 - inside.height());
-        QCOMPARE(pane.HScroll1->maximum(), 960 - inside.width());
-        const QFontMetrics fm(pane.picWindow->font());
-        QCOMPARE(pane.VScroll1->singleStep(), fm.height());
-        QCOMPARE(pane.VScroll1->pageStep(), 5 * fm.height());
-        QCOMPARE(pane.HScroll1->singleStep(), fm.horizontalAdvance(u'A'));
+        const QRect inside = pane.mFrame->contentsRect();
+        QCOMPARE(pane.mVerticalBar->maximum(), 864 - inside.height());
+        QCOMPARE(pane.mHorizontalBar->maximum(), 960 - inside.width());
+        const QFontMetrics fm(pane.mFrame->font());
+        QCOMPARE(pane.mVerticalBar->singleStep(), fm.height());
+        QCOMPARE(pane.mVerticalBar->pageStep(), 5 * fm.height());
+        QCOMPARE(pane.mHorizontalBar->singleStep(), fm.horizontalAdvance(u'A'));
 
         // All four canvases move together, their own border under the viewport's.
-        QCOMPARE(pane.picScreen.at(3)->pos(), QPoint(-2, -2));
-        pane.VScroll1->setValue(100);
-        pane.HScroll1->setValue(30);
-        for (PreviewCanvasWidget* canvas : pane.picScreen)
+        QCOMPARE(pane.mCanvases.at(3)->pos(), QPoint(-2, -2));
+        pane.mVerticalBar->setValue(100);
+        pane.mHorizontalBar->setValue(30);
+        for (PreviewCanvasWidget* canvas : pane.mCanvases)
             QCOMPARE(canvas->pos(), QPoint(-30 - 2, -100 - 2));
         pane.ResetScroll();
-        QCOMPARE(pane.picScreen.at(1)->pos(), QPoint(-2, -2));
+        QCOMPARE(pane.mCanvases.at(1)->pos(), QPoint(-2, -2));
 
         // A viewport larger than the canvas: nothing to scroll.
         window.resize(1400, 1200);
-        pane.Form_Resize();
-        QCOMPARE(pane.VScroll1->maximum(), 0);
-        QCOMPARE(pane.HScroll1->maximum(), 0);
+        pane.fitToWindow();
+        QCOMPARE(pane.mVerticalBar->maximum(), 0);
+        QCOMPARE(pane.mHorizontalBar->maximum(), 0);
 
-        // Smaller than labMinsize is set back.
+        // Smaller than the minimum size is set back.
         window.setMinimumSize(0, 0);
         window.resize(200, 100);
-        pane.Form_Resize();
+        pane.fitToWindow();
         QCOMPARE(window.size(), QSize(500, 300));
 
         pane.BringToFront(2);
-        QCOMPARE(pane.viewportInside()->children().last(), pane.picScreen.at(2));
+        QCOMPARE(pane.viewportInside()->children().last(), pane.mCanvases.at(2));
     }
 
     void rawScoreWindow()
     {
         auto gd = test::MakeReportGrade(3, 7, namedPupils(3, 6));
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
-        frmPrintSoten w(session);
+        RawScoreReportWindow w(session);
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("素点表"));
-        QCOMPARE(w.Combo_class->count(), 3);
-        QCOMPARE(w.Combo_class->itemText(2), QStringLiteral("3組"));
+        QCOMPARE(w.mClassCombo->count(), 3);
+        QCOMPARE(w.mClassCombo->itemText(2), QStringLiteral("3組"));
         QCOMPARE(w.currentClass(), 1);
-        QVERIFY(hasInk(w.pane->picScreen.at(0)->picture(), QRect(0, 0, 400, 16)));
+        QVERIFY(hasInk(w.mPane->mCanvases.at(0)->picture(), QRect(0, 0, 400, 16)));
 
-        w.Command2_Click(); // 前組 on class 1
+        w.onPreviousClassClicked(); // 前組 on class 1
         QCOMPARE(w.currentClass(), 1);
-        QTest::mouseClick(w.Command1, Qt::LeftButton); // 次組
+        QTest::mouseClick(w.mNextClassButton, Qt::LeftButton); // 次組
         QCOMPARE(w.currentClass(), 2);
-        w.Command1_Click();
-        w.Command1_Click(); // on the last class: nothing
+        w.onNextClassClicked();
+        w.onNextClassClicked(); // on the last class: nothing
         QCOMPARE(w.currentClass(), 3);
-        QCOMPARE(w.Combo_class->currentIndex(), 2);
+        QCOMPARE(w.mClassCombo->currentIndex(), 2);
         // Enter in the class list presses no button (it used to step back a class).
-        QTest::keyClick(w.Combo_class, Qt::Key_Return);
+        QTest::keyClick(w.mClassCombo, Qt::Key_Return);
         QCOMPARE(w.currentClass(), 3);
         QVERIFY(w.isVisible());
-        w.Combo_class->setCurrentIndex(0);
+        w.mClassCombo->setCurrentIndex(0);
         QCOMPARE(w.currentClass(), 1);
 
         // No class chosen: the print dialog is not even shown; no job, no message.
@@ -173,7 +173,7 @@ private slots:
                 dialogShown = true;
                 return nullptr;
             });
-            w.Command3_Click();
+            w.onPrintClicked();
         }
         QVERIFY(pickerShown);
         QVERIFY(!dialogShown);
@@ -184,7 +184,7 @@ private slots:
         w.selectClasses = [&] { gd->classSelected[2] = 1; };
         {
             PdfChooser cancel{QString()};
-            w.Command3_Click();
+            w.onPrintClicked();
         }
         QVERIFY(w.isVisible());
         QVERIFY(messages.asked().isEmpty());
@@ -193,7 +193,7 @@ private slots:
         w.selectClasses = [&] { gd->classSelected[1] = 1; };
         {
             PdfChooser chooser{QStringLiteral("/nonexistent-folder/soten.pdf")};
-            w.Command3_Click();
+            w.onPrintClicked();
         }
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(messages.asked().first().icon, MsgIcon::Critical);
@@ -209,7 +209,7 @@ private slots:
         };
         {
             PdfChooser chooser{pdf};
-            w.Command3_Click();
+            w.onPrintClicked();
         }
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(messages.asked().first().text, QStringLiteral("印刷が終了しました"));
@@ -232,37 +232,37 @@ private slots:
         pupils.append({2, 1, QString(), 1, {50, 50, 50, 50, 50}});
         auto gd = test::MakeReportGrade(2, 5, pupils);
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
-        frmPrintSoten w(session);
+        RawScoreReportWindow w(session);
         w.show();
         // Sixty pupils, the averages and the stamp need 70 rows: the canvas is 71 rows high,
         // and its stamp row (68.9 .. 69.9) holds ink.
-        QCOMPARE(w.pane->canvasRows(), 71);
-        const QImage& picture = w.pane->picScreen.at(0)->picture();
+        QCOMPARE(w.mPane->canvasRows(), 71);
+        const QImage& picture = w.mPane->mCanvases.at(0)->picture();
         QCOMPARE(picture.height(), 71 * 16 - 4);
         QVERIFY(hasInk(picture, QRect(0, int(68.9 * 16), 400, 16)));
-        const int inside = w.pane->picWindow->contentsRect().height();
-        QCOMPARE(w.pane->VScroll1->maximum(), 71 * 16 - inside);
+        const int inside = w.mPane->mFrame->contentsRect().height();
+        QCOMPARE(w.mPane->mVerticalBar->maximum(), 71 * 16 - inside);
 
         // The next class is short: back to 60 rows.
-        w.Command1_Click();
-        QCOMPARE(w.pane->canvasRows(), 60);
-        QCOMPARE(w.pane->picScreen.at(0)->picture().height(), 60 * 16 - 4);
-        QCOMPARE(w.pane->VScroll1->maximum(), 60 * 16 - inside);
+        w.onNextClassClicked();
+        QCOMPARE(w.mPane->canvasRows(), 60);
+        QCOMPARE(w.mPane->mCanvases.at(0)->picture().height(), 60 * 16 - 4);
+        QCOMPARE(w.mPane->mVerticalBar->maximum(), 60 * 16 - inside);
     }
 
     void averagesWindow()
     {
         auto gd = test::MakeReportGrade(2, 5, namedPupils(2, 4));
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
-        frmPrintAverage w(session);
+        AveragesReportWindow w(session);
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("平均点・最高点一覧表"));
-        QVERIFY(hasInk(w.pane->picScreen.at(0)->picture(), QRect(0, 0, 400, 16)));
+        QVERIFY(hasInk(w.mPane->mCanvases.at(0)->picture(), QRect(0, 0, 400, 16)));
         ScriptedMessages messages;
         const QString pdf = mDir.filePath(QStringLiteral("average.pdf"));
         {
             PdfChooser chooser{pdf};
-            QTest::mouseClick(w.Command2, Qt::LeftButton);
+            QTest::mouseClick(w.mPrintButton, Qt::LeftButton);
         }
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(w.result(), int(QDialog::Accepted));
@@ -279,35 +279,35 @@ private slots:
         auto gd = test::MakeReportGrade(4, 5, test::EvenPupils(4, 201, 5, 60));
         gd->subjectKind[2] = 1;
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
-        frmPrintJun w(session);
+        RankTableWindow w(session);
         w.show();
-        QCOMPARE(w.Combo_Kyoka->count(), 7);
-        QCOMPARE(w.Combo_Kyoka->itemText(2), QStringLiteral("社会(男子)"));
+        QCOMPARE(w.mItemCombo->count(), 7);
+        QCOMPARE(w.mItemCombo->itemText(2), QStringLiteral("社会(男子)"));
         QCOMPARE(w.currentItem(), 1);
         QCOMPARE(w.geometry().perPage(), 200);
-        QCOMPARE(w.labPage->text(), QStringLiteral("1/2"));
-        QVERIFY(hasInk(w.pane->picScreen.at(1)->picture(), QRect(0, 0, 400, 16)));
+        QCOMPARE(w.mPageLabel->text(), QStringLiteral("1/2"));
+        QVERIFY(hasInk(w.mPane->mCanvases.at(1)->picture(), QRect(0, 0, 400, 16)));
 
-        QTest::mouseClick(w.SpinButton1->downButton(), Qt::LeftButton); // next page
+        QTest::mouseClick(w.mPageSpin->downButton(), Qt::LeftButton); // next page
         QCOMPARE(w.currentPage(), 1);
-        QCOMPARE(w.labPage->text(), QStringLiteral("2/2"));
-        QCOMPARE(w.pane->viewportInside()->children().last(), w.pane->picScreen.at(1));
-        w.SpinButton1_SpinDown(); // already the last page
-        QCOMPARE(w.labPage->text(), QStringLiteral("2/2"));
-        w.SpinButton1_SpinUp();
-        QCOMPARE(w.labPage->text(), QStringLiteral("1/2"));
-        w.SpinButton1_SpinUp();
+        QCOMPARE(w.mPageLabel->text(), QStringLiteral("2/2"));
+        QCOMPARE(w.mPane->viewportInside()->children().last(), w.mPane->mCanvases.at(1));
+        w.onPageSpinDown(); // already the last page
+        QCOMPARE(w.mPageLabel->text(), QStringLiteral("2/2"));
+        w.onPageSpinUp();
+        QCOMPARE(w.mPageLabel->text(), QStringLiteral("1/2"));
+        w.onPageSpinUp();
         QCOMPARE(w.currentPage(), 0);
 
-        w.SpinButton2_SpinDown(); // no item before the first
+        w.onItemSpinDown(); // no item before the first
         QCOMPARE(w.currentItem(), 1);
-        w.pane->VScroll1->setValue(40);
-        QTest::mouseClick(w.SpinButton2->upButton(), Qt::LeftButton); // next item
+        w.mPane->mVerticalBar->setValue(40);
+        QTest::mouseClick(w.mItemSpin->upButton(), Qt::LeftButton); // next item
         QCOMPARE(w.currentItem(), 2);
-        QCOMPARE(w.Combo_Kyoka->currentIndex(), 1);
-        QCOMPARE(w.pane->VScroll1->value(), 0); // a new item starts at the top
+        QCOMPARE(w.mItemCombo->currentIndex(), 1);
+        QCOMPARE(w.mPane->mVerticalBar->value(), 0); // a new item starts at the top
         for (int i = 0; i < 10; ++i)
-            w.SpinButton2_SpinUp();
+            w.onItemSpinUp();
         QCOMPARE(w.currentItem(), 7);
 
         // Items 1 and 3 printed: two A4 sheets each (192 entries a sheet).
@@ -320,7 +320,7 @@ private slots:
         };
         {
             PdfChooser chooser{pdf};
-            w.Command3_Click();
+            w.onPrintClicked();
         }
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(w.result(), int(QDialog::Accepted));
@@ -340,23 +340,23 @@ private slots:
             gd->subjectKind[i] = 1;
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
         ScriptedMessages messages;
-        frmPrintJun w(session);
+        RankTableWindow w(session);
         w.show();
         // Twenty-one items would be needed: told, and the first twenty offered.
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(messages.asked().first().icon, MsgIcon::Warning);
-        QCOMPARE(w.Combo_Kyoka->count(), 20);
+        QCOMPARE(w.mItemCombo->count(), 20);
         messages.clear();
         w.selectItems = [&] { gd->itemSelected.fill(0); };
         const QString pdf = mDir.filePath(QStringLiteral("nothing.pdf"));
         {
             PdfChooser chooser{pdf};
-            w.Command3_Click();
+            w.onPrintClicked();
         }
         QVERIFY(messages.asked().isEmpty());
         QVERIFY(w.isVisible());
         QVERIFY(!QFileInfo::exists(pdf));
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(w.mCloseButton, Qt::LeftButton);
         QVERIFY(!w.isVisible());
     }
 
@@ -382,28 +382,28 @@ private slots:
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
         ScriptedMessages messages;
 
-        frmPrintSoten soten(session);
+        RawScoreReportWindow soten(session);
         soten.show();
         for (int i = 0; i < 10; ++i)
-            soten.Command1_Click();
+            soten.onNextClassClicked();
         QCOMPARE(soten.currentClass(), std::max(classes, 1));
         for (int i = 0; i < 10; ++i)
-            soten.Command2_Click();
+            soten.onPreviousClassClicked();
         QCOMPARE(soten.currentClass(), 1);
 
-        frmPrintAverage average(session);
+        AveragesReportWindow average(session);
         average.show();
 
-        frmPrintJun jun(session);
+        RankTableWindow jun(session);
         jun.show();
-        QCOMPARE(jun.labPage->text(), QStringLiteral("1/%1").arg(pupils > 200 ? 2 : 1));
+        QCOMPARE(jun.mPageLabel->text(), QStringLiteral("1/%1").arg(pupils > 200 ? 2 : 1));
         for (int i = 0; i < 25; ++i) {
-            jun.SpinButton2_SpinUp();
-            jun.SpinButton1_SpinDown();
+            jun.onItemSpinUp();
+            jun.onPageSpinDown();
         }
         QCOMPARE(jun.currentItem(), gd->itemCount);
         for (int i = 0; i < 25; ++i)
-            jun.SpinButton2_SpinDown();
+            jun.onItemSpinDown();
         QCOMPARE(jun.currentItem(), 1);
         QVERIFY(messages.asked().isEmpty());
     }

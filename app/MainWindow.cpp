@@ -1,0 +1,835 @@
+#include "MainWindow.h"
+
+#include "Aggregate.h"
+#include "Beep.h"
+#include "DataFolderDialog.h"
+#include "GradeData.h"
+#include "GradeDialog.h"
+#include "IniReader.h"
+#include "ListFiles.h"
+#include "MessageBox.h"
+#include "NewRosterWindow.h"
+#include "RosterFile.h"
+#include "SettingsStore.h"
+#include "SubjectTestsPicker.h"
+#include "TestPicker.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace seiran {
+
+QString MasterCaption()
+{
+    return QStringLiteral("中学校総合成績処理せいらん Ver.%1.%2.%3")
+        .arg(SEIRAN_VERSION_MAJOR)
+        .arg(SEIRAN_VERSION_MINOR)
+        .arg(SEIRAN_VERSION_PATCH);
+}
+
+// The status bar's first panel and the progress bar lying over its second panel. Long
+// operations run without returning to the event loop, so every change is drawn at once.
+class MainWindow::StatusProgress final : public IProgress
+{
+public:
+    explicit StatusProgress(MainWindow* window) : mWindow(window) {}
+    void setStatusText(const QString& text) override
+    {
+        mWindow->mStatusLabel->setText(text);
+        mWindow->mStatusLabel->repaint();
+    }
+    void setMaximum(int maximum) override { mWindow->mProgressBar->setMaximum(qMax(0, maximum)); }
+    void setValue(int value) override
+    {
+        QProgressBar* bar = mWindow->mProgressBar;
+        bar->setValue(qBound(bar->minimum(), value, bar->maximum()));
+        if (bar->isVisible()) bar->repaint();
+    }
+    void setVisible(bool visible) override
+    {
+        mWindow->mProgressBar->setVisible(visible);
+        if (visible) mWindow->mProgressBar->repaint();
+    }
+
+private:
+    MainWindow* mWindow;
+};
+
+MainWindow::MainWindow(const QString& programFolder, SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent), mGd(std::make_unique<GradeData>()),
+      mProgress(std::make_unique<StatusProgress>(this)), mSession{*mGd, *mProgress, *this, programFolder,
+                                                                  [this] { return mBeepModeCombo->currentIndex(); }},
+      mProgramFolder(programFolder), mSettings(settings)
+{
+    buildWindow();
+    wireButtons();
+    enableAvailableScreens();
+    startUp();
+}
+
+MainWindow::~MainWindow()
+{
+    if (mNewRoster) delete mNewRoster.data();
+}
+
+IProgress& MainWindow::progress()
+{
+    return *mProgress;
+}
+
+// ---------------------------------------------------------------- window
+
+QPushButton* MainWindow::menuButton(const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setMinimumSize(300, 46);
+    button->setAutoDefault(false);
+    QFont f = button->font();
+    f.setPointSizeF(f.pointSizeF() * 1.15);
+    button->setFont(f);
+    return button;
+}
+
+QWidget* MainWindow::buildPage(const QString& title, const QList<QPushButton*>& buttons)
+{
+    auto* page = new QWidget;
+    auto* titleLabel = new QLabel(title, page);
+    titleLabel->setObjectName(QStringLiteral("pageTitle"));
+    titleLabel->setAlignment(Qt::AlignCenter);
+    titleLabel->setMinimumHeight(40);
+    mPageTitles.append(titleLabel);
+
+    // The commands of the page in two columns; the way back sits alone at the bottom right.
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(24);
+    grid->setVerticalSpacing(12);
+    const int commands = int(buttons.size()) - 1;
+    for (int i = 0; i < commands; ++i)
+        grid->addWidget(buttons.at(i), i / 2, i % 2);
+    grid->addWidget(buttons.last(), commands / 2 + (commands % 2 == 0 ? 1 : 0), 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(24, 12, 24, 16);
+    layout->addWidget(titleLabel);
+    layout->addSpacing(12);
+    layout->addLayout(grid);
+    layout->addStretch();
+    return page;
+}
+
+void MainWindow::buildWindow()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    mBanner = new QLabel(QStringLiteral("成績処理せいらん　２００５　for Ｗｉｎｄｏｗs"), central);
+    mBanner->setObjectName(QStringLiteral("banner"));
+    mBanner->setAlignment(Qt::AlignCenter);
+    mBanner->setMinimumHeight(54);
+    QFont bannerFont = mBanner->font();
+    bannerFont.setPointSizeF(bannerFont.pointSizeF() * 1.8);
+    bannerFont.setBold(true);
+    mBanner->setFont(bannerFont);
+
+    mManualButton = new QPushButton(QStringLiteral("取扱説明書"), central);
+    mManualButton->setMinimumSize(120, 54);
+    mManualButton->setAutoDefault(false);
+
+    mSelectionFrame = new QGroupBox(QStringLiteral("現在の処理設定"), central);
+    mGradeCombo = new QComboBox(mSelectionFrame);
+    mClassCountEdit = new QLineEdit(mSelectionFrame);
+    mClassCountEdit->setReadOnly(true);
+    mClassCountEdit->setFocusPolicy(Qt::NoFocus);
+    mClassCountEdit->setMaximumWidth(60);
+    mTestCombo = new QComboBox(mSelectionFrame);
+    mTestCombo->setMinimumWidth(200);
+    auto* form1 = new QFormLayout(mSelectionFrame);
+    form1->addRow(QStringLiteral("学年"), mGradeCombo);
+    form1->addRow(QStringLiteral("クラス数"), mClassCountEdit);
+    form1->addRow(QStringLiteral("テスト名"), mTestCombo);
+
+    mEnvironmentFrame = new QGroupBox(QStringLiteral("現在の環境設定"), central);
+    mDataFolderEdit = new QLineEdit(mEnvironmentFrame);
+    mDataFolderEdit->setToolTip(QStringLiteral("ダブルクリックでフォルダを選べます"));
+    mDataFolderEdit->setMinimumWidth(240);
+    mClassModeCombo = new QComboBox(mEnvironmentFrame);
+    mGraphModeCombo = new QComboBox(mEnvironmentFrame);
+    mBeepModeCombo = new QComboBox(mEnvironmentFrame);
+    auto* form2 = new QFormLayout(mEnvironmentFrame);
+    form2->addRow(QStringLiteral("データフォルダ"), mDataFolderEdit);
+    form2->addRow(QStringLiteral("クラス名の型"), mClassModeCombo);
+    form2->addRow(QStringLiteral("度数分布グラフ"), mGraphModeCombo);
+    form2->addRow(QStringLiteral("入力時の警告音"), mBeepModeCombo);
+
+    mTestMenuButton = menuButton(QStringLiteral("テスト処理"));
+    mEvaluationMenuButton = menuButton(QStringLiteral("評定・進路の処理"));
+    mRosterMenuButton = menuButton(QStringLiteral("名簿の管理"));
+    mTalkMenuButton = menuButton(QStringLiteral("懇談資料"));
+    mBasicInfoMenuButton = menuButton(QStringLiteral("基本情報の管理"));
+    mQuitButton = menuButton(QStringLiteral("終了"));
+    mScoreEntryButton = menuButton(QStringLiteral("点数の入力（テスト別）"));
+    mSubjectScoreEntryButton = menuButton(QStringLiteral("点数の入力（教科別）"));
+    mTestReportsButton = menuButton(QStringLiteral("テスト別集計資料"));
+    mTestBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
+    mRawScoreButton = menuButton(QStringLiteral("素点表一覧表"));
+    mAveragesButton = menuButton(QStringLiteral("平均点・最高点一覧表"));
+    mRankTableButton = menuButton(QStringLiteral("教科別順位表"));
+    mDistributionGraphButton = menuButton(QStringLiteral("教科別度数分布グラフ"));
+    mTestSummaryButton = menuButton(QStringLiteral("テストのまとめ（生徒配布用）"));
+    mTestReportsBackButton = menuButton(QStringLiteral("テスト処理メニューに戻る"));
+    mHyoteiButton = menuButton(QStringLiteral("評定の算出と印刷"));
+    mNaishinEntryButton = menuButton(QStringLiteral("内申点の入力"));
+    mCareerChoiceEntryButton = menuButton(QStringLiteral("進路希望の入力"));
+    mTargetSchoolListButton = menuButton(QStringLiteral("志望校・内申一覧表　表示・印刷"));
+    mCareerGuidanceButton = menuButton(QStringLiteral("進路指導資料作成"));
+    mEvaluationBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
+    mRosterEditorButton = menuButton(QStringLiteral("名簿の入力・編集"));
+    mNewRosterButton = menuButton(QStringLiteral("名簿ファイルの新規作成"));
+    mPromotionButton = menuButton(QStringLiteral("進級時名簿処理"));
+    mRosterBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
+    mReportCardButton = menuButton(QStringLiteral("テスト成績表作成"));
+    mTrendGraphButton = menuButton(QStringLiteral("教科別得点推移グラフ"));
+    mNotificationCardButton = menuButton(QStringLiteral("テスト成績表（通知票）"));
+    mTalkBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
+    mSubjectEditorButton = menuButton(QStringLiteral("教科情報の変更"));
+    mTestEditorButton = menuButton(QStringLiteral("テスト情報の変更"));
+    mHighSchoolEditorButton = menuButton(QStringLiteral("高校名の入力"));
+    mBasicInfoBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
+
+    mPages = new QStackedWidget(central);
+    mPages->setObjectName(QStringLiteral("pages"));
+    mPages->setFrameShape(QFrame::StyledPanel);
+    mPages->addWidget(
+        buildPage(QStringLiteral("マスターメニュー"), {mTestMenuButton, mEvaluationMenuButton, mRosterMenuButton,
+                                                       mTalkMenuButton, mBasicInfoMenuButton, mQuitButton}));
+    mPages->addWidget(buildPage(QStringLiteral("テスト処理"),
+                                {mScoreEntryButton, mSubjectScoreEntryButton, mTestReportsButton, mTestBackButton}));
+    mPages->addWidget(buildPage(QStringLiteral("テスト別集計資料"),
+                                {mRawScoreButton, mAveragesButton, mRankTableButton, mDistributionGraphButton,
+                                 mTestSummaryButton, mTestReportsBackButton}));
+    mPages->addWidget(buildPage(QStringLiteral("評定・進路の処理"),
+                                {mHyoteiButton, mNaishinEntryButton, mCareerChoiceEntryButton, mTargetSchoolListButton,
+                                 mCareerGuidanceButton, mEvaluationBackButton}));
+    mPages->addWidget(buildPage(QStringLiteral("名簿の管理"),
+                                {mRosterEditorButton, mNewRosterButton, mPromotionButton, mRosterBackButton}));
+    mPages->addWidget(buildPage(QStringLiteral("懇談資料"),
+                                {mReportCardButton, mTrendGraphButton, mNotificationCardButton, mTalkBackButton}));
+    mPages->addWidget(buildPage(QStringLiteral("基本情報の管理"), {mSubjectEditorButton, mTestEditorButton,
+                                                                   mHighSchoolEditorButton, mBasicInfoBackButton}));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(mBanner, 1);
+    top->addWidget(mManualButton);
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(mSelectionFrame, 2);
+    frames->addWidget(mEnvironmentFrame, 3);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(10, 10, 10, 6);
+    layout->setSpacing(10);
+    layout->addLayout(top);
+    layout->addLayout(frames);
+    layout->addWidget(mPages, 1);
+
+    // Two panels; the progress bar lies over the second one and is shown only while it runs.
+    mStatusLabel = new QLabel(this);
+    mStatusLabel->setFrameShape(QFrame::Panel);
+    mStatusLabel->setFrameShadow(QFrame::Sunken);
+    mStatusLabel->setMinimumWidth(200);
+    auto* panel2 = new QWidget(this);
+    panel2->setFixedWidth(300);
+    auto* stack = new QStackedLayout(panel2);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    stack->setContentsMargins(0, 0, 0, 0);
+    mStatusPanel2 = new QLabel(panel2);
+    mStatusPanel2->setFrameShape(QFrame::Panel);
+    mStatusPanel2->setFrameShadow(QFrame::Sunken);
+    mProgressBar = new QProgressBar(panel2);
+    mProgressBar->setTextVisible(false);
+    stack->addWidget(mStatusPanel2);
+    stack->addWidget(mProgressBar);
+    stack->setCurrentWidget(mProgressBar);
+    statusBar()->addWidget(mStatusLabel, 1);
+    statusBar()->addPermanentWidget(panel2);
+    statusBar()->setSizeGripEnabled(true);
+
+    setStyleSheet(
+        QStringLiteral("QLabel#banner { color: white; border: 2px outset #8ea6cf;"
+                       " background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #17336b, stop:1 #4f7bbd); }"
+                       "QLabel#pageTitle { font-weight: bold; border: 2px outset #c8c8c8; background: #e9eef6; }"
+                       "QStackedWidget#pages { background: #f7f7f4; }"));
+    QFont titleFont = font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    titleFont.setBold(true);
+    for (QLabel* title : std::as_const(mPageTitles))
+        title->setFont(titleFont);
+
+    resize(860, 610);
+}
+
+void MainWindow::wireButtons()
+{
+    connect(mGradeCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onGradeChanged);
+    connect(mClassModeCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onClassModeChanged);
+    connect(mTestCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onTestChanged);
+    connect(mPages, &QStackedWidget::currentChanged, this, &MainWindow::onPageChanged);
+    mDataFolderEdit->installEventFilter(this);
+
+    connect(mManualButton, &QPushButton::clicked, this, &MainWindow::onManualClicked);
+    connect(mTestMenuButton, &QPushButton::clicked, this, &MainWindow::onTestMenuClicked);
+    connect(mEvaluationMenuButton, &QPushButton::clicked, this, &MainWindow::onEvaluationMenuClicked);
+    connect(mRosterMenuButton, &QPushButton::clicked, this, &MainWindow::onRosterMenuClicked);
+    connect(mTalkMenuButton, &QPushButton::clicked, this, &MainWindow::onTalkMenuClicked);
+    connect(mBasicInfoMenuButton, &QPushButton::clicked, this, &MainWindow::onBasicInfoMenuClicked);
+    connect(mQuitButton, &QPushButton::clicked, this, &MainWindow::onQuitClicked);
+    for (QPushButton* back :
+         {mTestBackButton, mEvaluationBackButton, mRosterBackButton, mTalkBackButton, mBasicInfoBackButton})
+        connect(back, &QPushButton::clicked, this, &MainWindow::returnToMasterMenu);
+    connect(mTestReportsBackButton, &QPushButton::clicked, this, &MainWindow::returnToTestMenu);
+
+    connect(mScoreEntryButton, &QPushButton::clicked, this, &MainWindow::onScoreEntryClicked);
+    connect(mSubjectScoreEntryButton, &QPushButton::clicked, this, &MainWindow::onSubjectScoreEntryClicked);
+    connect(mTestReportsButton, &QPushButton::clicked, this, &MainWindow::onTestReportsClicked);
+    connect(mRawScoreButton, &QPushButton::clicked, this, &MainWindow::onRawScoreClicked);
+    connect(mAveragesButton, &QPushButton::clicked, this, &MainWindow::onAveragesClicked);
+    connect(mRankTableButton, &QPushButton::clicked, this, &MainWindow::onRankTableClicked);
+    connect(mDistributionGraphButton, &QPushButton::clicked, this, &MainWindow::onDistributionGraphClicked);
+    connect(mTestSummaryButton, &QPushButton::clicked, this, &MainWindow::onTestSummaryClicked);
+    connect(mHyoteiButton, &QPushButton::clicked, this, &MainWindow::onHyoteiClicked);
+    connect(mNaishinEntryButton, &QPushButton::clicked, this, &MainWindow::onNaishinEntryClicked);
+    connect(mCareerChoiceEntryButton, &QPushButton::clicked, this, &MainWindow::onCareerChoiceEntryClicked);
+    connect(mTargetSchoolListButton, &QPushButton::clicked, this, &MainWindow::onTargetSchoolListClicked);
+    connect(mCareerGuidanceButton, &QPushButton::clicked, this, &MainWindow::onCareerGuidanceClicked);
+    connect(mRosterEditorButton, &QPushButton::clicked, this, &MainWindow::onRosterEditorClicked);
+    connect(mNewRosterButton, &QPushButton::clicked, this, &MainWindow::onNewRosterClicked);
+    connect(mPromotionButton, &QPushButton::clicked, this, &MainWindow::onPromotionClicked);
+    connect(mReportCardButton, &QPushButton::clicked, this, &MainWindow::onReportCardClicked);
+    connect(mTrendGraphButton, &QPushButton::clicked, this, &MainWindow::onTrendGraphClicked);
+    connect(mNotificationCardButton, &QPushButton::clicked, this, &MainWindow::onNotificationCardClicked);
+    connect(mSubjectEditorButton, &QPushButton::clicked, this, &MainWindow::onSubjectEditorClicked);
+    connect(mTestEditorButton, &QPushButton::clicked, this, &MainWindow::onTestEditorClicked);
+    connect(mHighSchoolEditorButton, &QPushButton::clicked, this, &MainWindow::onHighSchoolEditorClicked);
+}
+
+QList<QPair<QPushButton*, Screen>> MainWindow::menuScreens() const
+{
+    return {
+        {mScoreEntryButton, Screen::ScoreEntry},
+        {mSubjectScoreEntryButton, Screen::SubjectScoreEntry},
+        {mRawScoreButton, Screen::RawScoreReport},
+        {mAveragesButton, Screen::AveragesReport},
+        {mRankTableButton, Screen::RankTable},
+        {mDistributionGraphButton, Screen::DistributionGraph},
+        {mTestSummaryButton, Screen::TestSummary},
+        {mHyoteiButton, Screen::EvaluationSetup},
+        {mHyoteiButton, Screen::Hyotei},
+        {mNaishinEntryButton, Screen::NaishinEntry},
+        {mCareerChoiceEntryButton, Screen::CareerChoiceEntry},
+        {mTargetSchoolListButton, Screen::TargetSchoolList},
+        {mCareerGuidanceButton, Screen::CareerGuidance},
+        {mRosterEditorButton, Screen::RosterEditor},
+        {mPromotionButton, Screen::Promotion},
+        {mReportCardButton, Screen::ReportCard},
+        {mTrendGraphButton, Screen::TrendGraph},
+        {mNotificationCardButton, Screen::NotificationCard},
+        {mSubjectEditorButton, Screen::SubjectEditor},
+        {mTestEditorButton, Screen::TestEditor},
+        {mHighSchoolEditorButton, Screen::HighSchoolEditor},
+    };
+}
+
+void MainWindow::setScreenTable(const QList<ScreenLine>& table)
+{
+    mScreenTable = table;
+    enableAvailableScreens();
+}
+
+const ScreenLine* MainWindow::screenLine(Screen screen) const
+{
+    for (const ScreenLine& line : mScreenTable)
+        if (line.screen == screen) return &line;
+    return nullptr;
+}
+
+void MainWindow::enableAvailableScreens()
+{
+    // A button needs every screen it opens (the evaluation opens its setup, then the table).
+    QHash<QPushButton*, bool> available;
+    for (const auto& [button, screen] : menuScreens())
+        available[button] = available.value(button, true) && screenLine(screen) != nullptr;
+    for (auto it = available.cbegin(); it != available.cend(); ++it) {
+        it.key()->setEnabled(it.value());
+        it.key()->setToolTip(it.value() ? QString() : QStringLiteral("準備中"));
+    }
+}
+
+int MainWindow::currentPage() const
+{
+    return mPages->currentIndex();
+}
+
+void MainWindow::showPage(int page)
+{
+    mPages->setCurrentIndex(page);
+    onPageChanged();
+}
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+void MainWindow::startUp()
+{
+    setWindowTitle(MasterCaption());
+    mProgressBar->setVisible(false);
+    mGd->currentGrade = 0;
+
+    {
+        // Filling the lists chooses nothing yet: the Settings choose below, the user the grade.
+        const QSignalBlocker b1(mClassModeCombo);
+        const QSignalBlocker b2(mGradeCombo);
+        mClassModeCombo->addItems({QStringLiteral("1,2,3型"), QStringLiteral("A,B,C型")});
+        mGraphModeCombo->addItems({QStringLiteral("横型")});
+        mBeepModeCombo->addItems({QStringLiteral("なし"), QStringLiteral("50点超過"), QStringLiteral("100点超過")});
+        mGradeCombo->addItems({QStringLiteral("１年"), QStringLiteral("２年"), QStringLiteral("３年")});
+        mGradeCombo->setCurrentIndex(-1);
+        mClassModeCombo->setCurrentIndex(-1);
+    }
+    mTestCombo->setEnabled(false);
+
+    StartupSettings settings = ReadStartupSettings(mSettings);
+    show();
+
+    const IniProposal proposal = ReadIniProposal(QDir(mProgramFolder).filePath(QStringLiteral("seiran.ini")));
+    if (proposal.differsFrom(settings)) {
+        const MsgAnswer answer =
+            ShowMessage(QStringLiteral("標準の初期設定ファイルがあります\r\n\r\n設定しますか？"), MsgButtons::YesNo,
+                        MsgIcon::Question, 1, QStringLiteral("成績処理せいらん"), this);
+        if (answer == MsgAnswer::Yes) proposal.applyTo(settings);
+    }
+
+    // A folder without its final separator would put the file names onto the folder's name.
+    QString folder = WithFinalSeparator(settings.dataFolder);
+    if (folder.isEmpty()) folder = DefaultDataFolder();
+    mGd->dataFolder = folder;
+    mDataFolderEdit->setText(folder);
+
+    mClassModeCombo->setCurrentIndex(ClampListIndex(settings.classMode, 1));
+    mGraphModeCombo->setCurrentIndex(ClampListIndex(settings.graphMode, 0));
+    mBeepModeCombo->setCurrentIndex(ClampListIndex(settings.beepMode, 2));
+    onClassModeChanged();
+
+    mGd->printMarginLeft = 5;
+    mGd->printMarginTop = 3;
+    showPage(MasterPage);
+    // The report fonts keep their names in GradeData; each report sets its own font when it
+    // prints, so there is no printer to set up here.
+    mGd->fontMincho = QStringLiteral("ＭＳ 明朝");
+    mGd->fontGothic = QStringLiteral("ＭＳ ゴシック");
+    mGd->fontPMincho = QStringLiteral("ＭＳ Ｐ明朝");
+    mGd->fontPGothic = QStringLiteral("ＭＳ Ｐゴシック");
+}
+
+QString MainWindow::defaultLockPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return QDir(folder).filePath(QStringLiteral("seiran.lock"));
+}
+
+bool MainWindow::checkSingleInstance(const QString& lockPath)
+{
+    mLock = std::make_unique<QLockFile>(lockPath.isEmpty() ? defaultLockPath() : lockPath);
+    // A running instance keeps its lock however long it runs.
+    mLock->setStaleLockTime(0);
+    if (mLock->tryLock(0)) return true;
+    const bool heldByOther = mLock->error() == QLockFile::LockFailedError;
+    mLock.reset();
+    if (!heldByOther) return true; // the lock cannot be made here at all; run rather than refuse to start
+    // The instance already running is the one the user works in; this one goes at once.
+    close();
+    return false;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    shutDown();
+    event->accept();
+}
+
+void MainWindow::shutDown()
+{
+    if (mUnloaded) return;
+    mUnloaded = true;
+    // A folder typed but not yet confirmed by leaving the field still counts.
+    if (mDataFolderEdit->isModified()) onDataFolderLeft();
+    if (mNewRoster) mNewRoster->close();
+    StartupSettings settings;
+    settings.dataFolder = mGd->dataFolder;
+    settings.classMode = mClassModeCombo->currentIndex();
+    settings.graphMode = mGraphModeCombo->currentIndex();
+    settings.beepMode = mBeepModeCombo->currentIndex();
+    WriteStartupSettings(mSettings, settings);
+    mLock.reset();
+}
+
+// ---------------------------------------------------------------- selection
+
+QString MainWindow::GetIniString(const QString& section, const QString& key, const QString& filePath) const
+{
+    return ReadIniString(filePath, section, key, QStringLiteral("*"));
+}
+
+void MainWindow::onGradeChanged()
+{
+    mGd->currentGrade = mGradeCombo->currentIndex() + 1;
+    mClassCountEdit->clear();
+}
+
+void MainWindow::onClassModeChanged()
+{
+    mGd->classLabels = mClassModeCombo->currentIndex() == 0 ? QStringLiteral("123456789") : QStringLiteral("ABCDEFGHI");
+}
+
+void MainWindow::onTestChanged()
+{
+    const int index = mTestCombo->currentIndex();
+    if (index < 0) return;
+    mGd->currentTest = index + 1;
+    // The reports of the test-summary page must not run on a test that did not load.
+    if (!LoadCurrentTest() && currentPage() == TestReportPage) returnToTestMenu();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mDataFolderEdit) {
+        if (event->type() == QEvent::FocusOut)
+            onDataFolderLeft();
+        else if (event->type() == QEvent::MouseButtonDblClick) {
+            onDataFolderDoubleClicked();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::onDataFolderDoubleClicked()
+{
+    DataFolderDialog dialog(mDataFolderEdit, this);
+    dialog.exec();
+}
+
+void MainWindow::onDataFolderLeft()
+{
+    const QString folder = WithFinalSeparator(mDataFolderEdit->text());
+    if (folder.isEmpty()) {
+        // An empty field names no folder; the one in use stays.
+        Beep();
+        mDataFolderEdit->setText(mGd->dataFolder);
+        return;
+    }
+    mDataFolderEdit->setText(folder);
+    mGd->dataFolder = folder;
+}
+
+void MainWindow::onPageChanged()
+{
+    const bool first = mPages->currentIndex() == MasterPage;
+    mClassModeCombo->setEnabled(first);
+    mDataFolderEdit->setEnabled(first);
+}
+
+void MainWindow::onManualClicked()
+{
+    const QString path = QDir(mProgramFolder).filePath(QStringLiteral("help/index.htm"));
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo::exists(path)) {
+        ShowMessage(QStringLiteral("ヘルプファイル %1 が見つかりません。").arg(shown), MsgButtons::Ok,
+                    MsgIcon::Critical, 1, QString(), this);
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    const bool opened = mUrlOpener ? mUrlOpener(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        ShowMessage(
+            QStringLiteral("ヘルプファイル %1 を開けません。\r\nこのファイルを開くブラウザが設定されていません。")
+                .arg(shown),
+            MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+}
+
+// ---------------------------------------------------------------- grade and test
+
+void MainWindow::EnsureGrade()
+{
+    if (mGd->currentGrade != 0) return;
+    GradeDialog dialog(mGradeCombo, this);
+    dialog.exec();
+}
+
+bool MainWindow::PrepareGrade()
+{
+    EnsureGrade();
+    if (mGd->currentGrade == 0) return false;
+    for (auto load : {&LoadTestList, &LoadSubjectList}) {
+        const Result r = load(*mGd);
+        if (r) continue;
+        QString text = r.message;
+        const QString folder = mGd->dataFolder;
+        const bool folderMissing = !QFileInfo(folder).isDir();
+        const bool fileMissing = !QFileInfo::exists(TestListPath(*mGd)) || !QFileInfo::exists(HomeroomPath(*mGd)) ||
+                                 !QFileInfo::exists(SubjectListPath(*mGd));
+        if (folderMissing)
+            text = QStringLiteral("データフォルダ %1 がありません。\r\n").arg(QDir::toNativeSeparators(folder)) + text;
+        if (folderMissing || fileMissing)
+            text += QStringLiteral("\r\n\r\n%1年のファイルがまだ作成されていません。\r\n"
+                                   "「名簿の管理」の「名簿ファイルの新規作成」で作成してください。")
+                        .arg(mGd->currentGrade);
+        ShowMessage(text, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+        return false;
+    }
+    mClassCountEdit->setText(QString::number(mGd->classCount));
+    return true;
+}
+
+void MainWindow::ChooseTest()
+{
+    TestPicker picker(mSession, mTestCombo, this);
+    picker.exec();
+}
+
+bool MainWindow::LoadCurrentTest()
+{
+    const Result r = LoadTestScores(*mGd, *mProgress);
+    if (!r) {
+        ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+        mGd->currentTest = -1;
+        return false;
+    }
+    AggregateTest(*mGd);
+    return true;
+}
+
+bool MainWindow::loaded(const Result& result)
+{
+    if (!result) ShowMessage(result.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+    return result.ok;
+}
+
+void MainWindow::notice(const QString& text)
+{
+    ShowMessage(text, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+}
+
+void MainWindow::openScreen(Screen screen)
+{
+    if (mScreenRunner) {
+        mScreenRunner(screen);
+        return;
+    }
+    const ScreenLine* line = screenLine(screen);
+    if (line && line->open)
+        line->open(mSession, this);
+    else
+        ShowMessage(QStringLiteral("この機能は準備中です。"), MsgButtons::Ok, MsgIcon::Information, 1, QString(), this);
+}
+
+// ---------------------------------------------------------------- menu
+
+void MainWindow::onQuitClicked()
+{
+    close();
+}
+
+void MainWindow::returnToMasterMenu()
+{
+    showPage(MasterPage);
+    // The grade is chosen again by the next command.
+    mGradeCombo->setCurrentIndex(-1);
+}
+
+void MainWindow::returnToTestMenu()
+{
+    mGradeCombo->setEnabled(true);
+    mTestCombo->setEnabled(false);
+    showPage(TestPage);
+}
+
+void MainWindow::onScoreEntryClicked()
+{
+    runMenuCommand(Screen::ScoreEntry);
+}
+
+void MainWindow::onSubjectScoreEntryClicked()
+{
+    runMenuCommand(Screen::SubjectScoreEntry);
+}
+
+void MainWindow::onTestReportsClicked()
+{
+    if (!PrepareGrade()) return;
+    ChooseTest();
+    if (mGd->currentTest > 0) {
+        mGradeCombo->setEnabled(false);
+        mTestCombo->setEnabled(true);
+        showPage(TestReportPage);
+    }
+}
+
+void MainWindow::onHyoteiClicked()
+{
+    const ScreenLine* setup = screenLine(Screen::EvaluationSetup);
+    if (!setup || !prepare(setup->preparation)) return;
+    // Only a choice made now opens the evaluation.
+    mGd->selectedItemCount = 0;
+    openScreen(Screen::EvaluationSetup);
+    runMenuCommand(Screen::Hyotei);
+}
+
+void MainWindow::onNaishinEntryClicked()
+{
+    runMenuCommand(Screen::NaishinEntry);
+}
+
+bool MainWindow::loadCareerData(bool withNaishin)
+{
+    return loaded(LoadCareerChoices(*mGd, *mProgress)) && loaded(LoadHighSchoolList(*mGd, mProgramFolder, *this)) &&
+           (!withNaishin || loaded(LoadNaishin(*mGd, *mProgress)));
+}
+
+bool MainWindow::prepare(Preparation preparation)
+{
+    switch (preparation) {
+    case Preparation::None:
+        return true;
+    case Preparation::GradeChosen:
+        EnsureGrade();
+        return mGd->currentGrade > 0;
+    case Preparation::Grade:
+        return PrepareGrade();
+    case Preparation::GradeAndTest:
+        if (!PrepareGrade()) return false;
+        ChooseTest();
+        return mGd->currentTest > 0;
+    case Preparation::GradeAndSubjectTests:
+        if (!PrepareGrade()) return false;
+        {
+            SubjectTestsPicker picker(mSession, this);
+            picker.exec();
+        }
+        return mGd->selectedItemCount > 0;
+    case Preparation::GradeAndNaishin:
+        return PrepareGrade() && loaded(LoadNaishin(*mGd, *mProgress));
+    case Preparation::GradeAndChoices:
+        return PrepareGrade() && loadCareerData(false);
+    case Preparation::GradeChoicesNaishin:
+        return PrepareGrade() && loadCareerData(true);
+    case Preparation::EvaluationChosen:
+        return mGd->selectedItemCount > 0;
+    }
+    return false;
+}
+
+void MainWindow::runMenuCommand(Screen screen)
+{
+    // A screen that is not part of the program has its button disabled; nothing to prepare.
+    const ScreenLine* line = screenLine(screen);
+    if (line && prepare(line->preparation)) openScreen(screen);
+}
+
+void MainWindow::onCareerChoiceEntryClicked()
+{
+    runMenuCommand(Screen::CareerChoiceEntry);
+}
+
+void MainWindow::onTargetSchoolListClicked()
+{
+    runMenuCommand(Screen::TargetSchoolList);
+}
+
+void MainWindow::onCareerGuidanceClicked()
+{
+    runMenuCommand(Screen::CareerGuidance);
+}
+
+void MainWindow::onRosterEditorClicked()
+{
+    runMenuCommand(Screen::RosterEditor);
+}
+
+void MainWindow::onNewRosterClicked()
+{
+    if (mNewRoster) {
+        mNewRoster->raise();
+        mNewRoster->activateWindow();
+        return;
+    }
+    auto* window = new NewRosterWindow(mSession, this);
+    connect(window, &NewRosterWindow::gradeCreated, this, &MainWindow::onNewRosterCreated);
+    connect(window, &QDialog::finished, window, &QObject::deleteLater);
+    mNewRoster = window;
+    window->show();
+}
+
+void MainWindow::onNewRosterCreated(int grade, int classCount)
+{
+    // The test of the summary page was loaded from the files just replaced, or from another
+    // grade: its reports are left until a test is chosen again.
+    if (currentPage() == TestReportPage) returnToTestMenu();
+    mGradeCombo->setCurrentIndex(grade - 1);
+    mGd->currentGrade = grade; // also when the list showed this grade already
+    mGd->classCount = classCount;
+    mClassCountEdit->setText(QString::number(classCount));
+}
+
+QWidget* MainWindow::newRosterWindow() const
+{
+    return mNewRoster.data();
+}
+
+void MainWindow::onPromotionClicked()
+{
+    runMenuCommand(Screen::Promotion);
+}
+
+void MainWindow::onReportCardClicked()
+{
+    runMenuCommand(Screen::ReportCard);
+}
+
+void MainWindow::onTrendGraphClicked()
+{
+    runMenuCommand(Screen::TrendGraph);
+}
+
+void MainWindow::onNotificationCardClicked()
+{
+    runMenuCommand(Screen::NotificationCard);
+}
+
+void MainWindow::onSubjectEditorClicked()
+{
+    runMenuCommand(Screen::SubjectEditor);
+}
+
+void MainWindow::onTestEditorClicked()
+{
+    runMenuCommand(Screen::TestEditor);
+}
+
+} // namespace seiran

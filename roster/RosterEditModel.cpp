@@ -1,0 +1,293 @@
+#include "RosterEditModel.h"
+
+#include "Cp932.h"
+#include "Helpers.h"
+#include "Progress.h"
+#include "RosterFile.h"
+#include "ScoreCells.h"
+
+#include <QFileInfo>
+
+namespace seiran {
+
+namespace {
+int seatIndex(int classNo, int number)
+{
+    return (classNo - 1) * RosterEditModel::Seats + (number - 1);
+}
+
+const QString kMale = QStringLiteral("男");
+const QString kFemale = QStringLiteral("女");
+} // namespace
+
+QString UnstorableCharacters(const QString& text)
+{
+    QString bad;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype len = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        const QString piece = text.mid(i, len);
+        i += len - 1;
+        if (piece.size() == 1 && piece.at(0).unicode() < 0x80) continue;
+        if (Cp932::encode(piece) == QByteArray("?") && !bad.contains(piece)) bad += piece;
+    }
+    return bad;
+}
+
+bool RosterEditModel::valid(int classNo, int number) const
+{
+    return classNo >= 1 && classNo <= mClassCount && number >= 1 && number <= Seats;
+}
+
+MeiboSeat& RosterEditModel::at(int classNo, int number)
+{
+    if (!valid(classNo, number)) {
+        mNone = MeiboSeat{};
+        return mNone;
+    }
+    return mSeats[std::size_t(seatIndex(classNo, number))];
+}
+
+const MeiboSeat& RosterEditModel::seat(int classNo, int number) const
+{
+    return valid(classNo, number) ? mSeats[std::size_t(seatIndex(classNo, number))] : mNone;
+}
+
+const MeiboSeat& RosterEditModel::loadedSeat(int classNo, int number) const
+{
+    return valid(classNo, number) ? mLoaded[std::size_t(seatIndex(classNo, number))] : mNone;
+}
+
+bool RosterEditModel::changed(int classNo, int number) const
+{
+    return valid(classNo, number) && !(seat(classNo, number) == loadedSeat(classNo, number));
+}
+
+int RosterEditModel::changedCount() const
+{
+    int n = 0;
+    for (int k = 1; k <= mClassCount; ++k) {
+        for (int r = 1; r <= Seats; ++r)
+            n += changed(k, r) ? 1 : 0;
+    }
+    return n;
+}
+
+Result RosterEditModel::load(const QString& path, int classCount, IProgress& progress)
+{
+    mClassCount = qBound(0, classCount, MaxClasses);
+    mSeats.fill(MeiboSeat{});
+    mLoaded.fill(MeiboSeat{});
+    mRemoved.fill(false);
+
+    progress.setStatusText(QStringLiteral("データ読込中"));
+    progress.setValue(0);
+    progress.setVisible(true);
+    progress.setMaximum(Seats * mClassCount);
+
+    RosterFile file(path);
+    const bool exists = QFileInfo::exists(path);
+    Result result = exists ? file.openReadOnly() : Result::success();
+    for (int k = 1; result && k <= mClassCount; ++k) {
+        for (int r = 1; r <= Seats; ++r) {
+            progress.setValue(Seats * (k - 1) + r);
+            StudentRecord record;
+            if (exists) {
+                result = file.read(RosterFile::recordNumber(k, r), record);
+                if (!result) break;
+            }
+            MeiboSeat& s = at(k, r);
+            s.name = record.name().trimmed();
+            s.furigana = record.furigana().trimmed();
+            s.sex = record.sex();
+            s.flag = record.flag();
+            mLoaded[std::size_t(seatIndex(k, r))] = s;
+        }
+    }
+    file.close();
+    progress.setVisible(false);
+    progress.setStatusText(QString());
+    return result;
+}
+
+QString RosterEditModel::cellText(int classNo, int number, int col) const
+{
+    const MeiboSeat& s = seat(classNo, number);
+    switch (col) {
+    case ColNumber:
+        return QString::number(number);
+    case ColName:
+        return s.name;
+    case ColSex:
+        return s.sex == 1 ? kMale : s.sex == 2 ? kFemale : QString();
+    case ColFurigana:
+        return s.furigana;
+    case ColRemark:
+        if (s.flag == 0)
+            return mRemoved[std::size_t(seatIndex(classNo, number))] ? QStringLiteral("削  除")
+                                                                     : QStringLiteral("未登録");
+        if (s.flag == 2) return QStringLiteral("転出済");
+        return QString();
+    default:
+        return QString();
+    }
+}
+
+void RosterEditModel::removePupil(int classNo, int number)
+{
+    if (!valid(classNo, number)) return;
+    MeiboSeat& s = at(classNo, number);
+    s.name.clear();
+    s.flag = 0;
+    s.sex = 0;
+    s.furigana.clear();
+    mRemoved[std::size_t(seatIndex(classNo, number))] = true;
+}
+
+void RosterEditModel::setName(int classNo, int number, const QString& name)
+{
+    if (!valid(classNo, number)) return;
+    MeiboSeat& s = at(classNo, number);
+    s.name = name.trimmed();
+    if (!s.name.isEmpty() && s.flag == 0) {
+        s.flag = 1;
+        s.sex = 1;
+        mRemoved[std::size_t(seatIndex(classNo, number))] = false;
+    } else if (s.name.isEmpty() && s.flag > 0) {
+        removePupil(classNo, number);
+    }
+}
+
+void RosterEditModel::setFurigana(int classNo, int number, const QString& furigana)
+{
+    if (valid(classNo, number)) at(classNo, number).furigana = furigana.trimmed();
+}
+
+void RosterEditModel::setSex(int classNo, int number, int sex)
+{
+    if (valid(classNo, number)) at(classNo, number).sex = sex;
+}
+
+bool RosterEditModel::setSexIfNamed(int classNo, int number, int sex)
+{
+    if (!valid(classNo, number) || seat(classNo, number).name.isEmpty()) return false;
+    at(classNo, number).sex = sex;
+    return true;
+}
+
+void RosterEditModel::toggleSex(int classNo, int number)
+{
+    if (!valid(classNo, number)) return;
+    MeiboSeat& s = at(classNo, number);
+    if (s.sex == 1)
+        s.sex = 2;
+    else if (s.sex == 2)
+        s.sex = 1;
+}
+
+void RosterEditModel::toggleTransfer(int classNo, int number)
+{
+    if (!valid(classNo, number)) return;
+    MeiboSeat& s = at(classNo, number);
+    if (s.flag == 1)
+        s.flag = 2;
+    else if (s.flag == 2)
+        s.flag = 1;
+}
+
+int RosterEditModel::paste(int classNo, int top, int left, const QString& clip)
+{
+    const auto isSexWord = [](const QString& t) {
+        return t == QStringLiteral("1") || t == QStringLiteral("2") || t == kMale || t == kFemale;
+    };
+    int skipped = 0;
+    int row = -1;
+    int shift = 0;
+    for (const PastedCell& cell : DistributeTextPaste(clip, top, left, Seats)) {
+        const QString& token = cell.text;
+        if (cell.row != row) {
+            row = cell.row;
+            shift = 0;
+        }
+        int col = cell.col + shift;
+        // Name and reading lists from elsewhere have no sex column: on a line that began with
+        // the name, text that is not a sex arriving there is the reading, and the rest of the
+        // line moves along with it.
+        if (col == ColSex && left <= ColName && !token.isEmpty() && !isSexWord(token)) {
+            ++shift;
+            ++col;
+        }
+        switch (col) {
+        case ColName:
+            if (!UnstorableCharacters(token).isEmpty()) {
+                ++skipped;
+                break;
+            }
+            setName(classNo, row, token);
+            break;
+        case ColSex:
+            if (token == QStringLiteral("2") || token == kFemale)
+                setSex(classNo, row, 2);
+            else if (token == QStringLiteral("1") || token == kMale)
+                setSex(classNo, row, 1);
+            break;
+        case ColFurigana:
+            if (seat(classNo, row).flag <= 0) break;
+            if (!UnstorableCharacters(token).isEmpty()) {
+                ++skipped;
+                break;
+            }
+            setFurigana(classNo, row, token);
+            break;
+        default:
+            break; // the number and remark columns are never written
+        }
+    }
+    return skipped;
+}
+
+Result RosterEditModel::save(const QString& path, IProgress& progress)
+{
+    progress.setStatusText(QStringLiteral("データ保存中"));
+    progress.setValue(0);
+    progress.setVisible(true);
+    progress.setMaximum(Seats * mClassCount);
+
+    RosterFile file(path);
+    Result result = changedCount() > 0 ? file.open() : Result::success();
+    for (int k = 1; result && k <= mClassCount; ++k) {
+        for (int r = 1; r <= Seats; ++r) {
+            progress.setValue(Seats * (k - 1) + r);
+            if (!changed(k, r)) continue;
+            const int recordNo = RosterFile::recordNumber(k, r);
+            // A seat beyond the end of the file starts as a new roster's record does, with
+            // every score slot "not entered" rather than a score of 0; so do the free seats
+            // between the end and it, which a later enrolment reads.
+            StudentRecord record = StudentRecord::blank();
+            for (int gap = file.recordCount() + 1; result && gap < recordNo; ++gap)
+                result = file.write(gap, record);
+            if (!result) break;
+            if (recordNo <= file.recordCount()) {
+                result = file.read(recordNo, record);
+                if (!result) break;
+            }
+            MeiboSeat& s = at(k, r);
+            record.setName(s.name.trimmed());
+            record.setSex(s.sex);
+            record.setFlag(s.flag);
+            record.setFurigana(s.furigana.trimmed());
+            result = file.write(recordNo, record);
+            if (!result) break;
+            // The record keeps what fits its fields; the seat now shows exactly that.
+            s.name = record.name().trimmed();
+            s.furigana = record.furigana().trimmed();
+            mLoaded[std::size_t(seatIndex(k, r))] = s;
+            mRemoved[std::size_t(seatIndex(k, r))] = false;
+        }
+    }
+    file.close();
+    progress.setVisible(false);
+    progress.setStatusText(QString());
+    return result;
+}
+
+} // namespace seiran

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QString>
+#include <array>
+
+namespace seiran {
+
+class IProgress;
+
+// One seat of the roster editor: what the record says about the pupil on it.
+struct MeiboSeat
+{
+    QString name;     // trimmed
+    QString furigana; // trimmed
+    int sex = 0;      // 1 男, 2 女, 0 none
+    int flag = 0;     // 0 not registered, 1 enrolled, 2 transferred out (other values kept as read)
+
+    bool operator==(const MeiboSeat& other) const = default;
+};
+
+// The roster editor's working copy of every seat of the grade (classes 1..9, numbers 1..60),
+// with the values as loaded, the editing rules of the seats and the save of changed records.
+// It never touches GradeData: the screens opened afterwards read the file again.
+class RosterEditModel
+{
+public:
+    static constexpr int MaxClasses = 9;
+    static constexpr int Seats = 60;
+
+    // Grid columns of the editor.
+    enum Column { ColNumber = 0, ColName = 1, ColSex = 2, ColFurigana = 3, ColRemark = 4 };
+
+    // Reads every seat of classes 1..classCount. A missing file reads as empty seats (the file
+    // is created when something is saved).
+    Result load(const QString& path, int classCount, IProgress& progress);
+    int classCount() const { return mClassCount; }
+
+    const MeiboSeat& seat(int classNo, int number) const;
+    const MeiboSeat& loadedSeat(int classNo, int number) const;
+    // Whether the seat differs from what was loaded (and its record must be written).
+    bool changed(int classNo, int number) const;
+    int changedCount() const;
+
+    // Text of a grid cell for columns 1..4 ("男"/"女", "未登録"/"転出済"/"削  除").
+    QString cellText(int classNo, int number, int col) const;
+
+    // Typing or pasting a name: a name on a free seat enrols it as a boy; an empty name on a
+    // registered seat removes the pupil ("削  除"). A transferred-out seat keeps its flag.
+    void setName(int classNo, int number, const QString& name);
+    void setFurigana(int classNo, int number, const QString& furigana);
+    // Empties the name and removes the pupil, whatever the seat held ("消去").
+    void removePupil(int classNo, int number);
+    // Sex of a named seat; a seat without a name is left alone. Returns whether it was set.
+    bool setSexIfNamed(int classNo, int number, int sex);
+    void setSex(int classNo, int number, int sex);
+    // 1 <-> 2; a seat without a sex stays without.
+    void toggleSex(int classNo, int number);
+    // Enrolled <-> transferred out; a free seat stays free.
+    void toggleTransfer(int classNo, int number);
+
+    // Pastes tab/CR separated text from (top, left): names (with the enrol/remove rule),
+    // sexes ("1"/"男", "2"/"女"), readings (only on registered seats); the number and remark
+    // columns and rows beyond 60 are never written. A line of name and reading without a sex
+    // between them, pasted from the name column or further left, fills name and reading. Tokens with characters the
+    // file cannot hold are skipped; returns how many were skipped.
+    int paste(int classNo, int top, int left, const QString& clip);
+
+    // Writes the changed seats' records: each record is read afresh and only name, sex, flag
+    // and reading are replaced, name and reading fitted to their byte widths. A record beyond
+    // the end of the file, and the free records before it, are written as a new roster's. A
+    // written seat then counts as loaded with the text the record kept.
+    Result save(const QString& path, IProgress& progress);
+
+private:
+    MeiboSeat& at(int classNo, int number);
+    bool valid(int classNo, int number) const;
+
+    int mClassCount = 0;
+    std::array<MeiboSeat, MaxClasses * Seats> mSeats{};
+    std::array<MeiboSeat, MaxClasses * Seats> mLoaded{};
+    std::array<bool, MaxClasses * Seats> mRemoved{}; // shows "削  除" until saved
+    MeiboSeat mNone{};
+};
+
+// The characters of a text that the roster file cannot hold (not in CP932), empty when all can.
+QString UnstorableCharacters(const QString& text);
+
+} // namespace seiran

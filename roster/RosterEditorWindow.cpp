@@ -1,0 +1,434 @@
+#include "RosterEditorWindow.h"
+
+#include "Beep.h"
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "MessageBox.h"
+#include "RosterFile.h"
+#include "ScoreCells.h"
+#include "Session.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace seiran {
+
+RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
+    : GridWindow({QStringLiteral("終了"), QStringLiteral("コピー"), QStringLiteral("貼付"), QStringLiteral("消去")},
+                 parent),
+      mSession(session)
+{
+    const GradeData& gd = mSession.gd;
+    setWindowTitle(QStringLiteral("名簿の入力") + QStringLiteral(" (") + QString::number(gd.currentGrade) +
+                   QStringLiteral("年)"));
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(4);
+    buttonRow->addWidget(mClassCombo);
+    buttonRow->addWidget(mNextButton);
+    buttonRow->addWidget(mPreviousButton);
+    buttonRow->addSpacing(12);
+    buttonRow->addWidget(mCopyButton);
+    buttonRow->addWidget(mPasteButton);
+    buttonRow->addWidget(mExtraButton);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(mFinishButton);
+    mTopRows->addLayout(buttonRow);
+
+    mHintFrame = new QFrame(mTopPanel);
+    mHintFrame->setFrameShape(QFrame::StyledPanel);
+    auto* frameLayout = new QHBoxLayout(mHintFrame);
+    frameLayout->setContentsMargins(8, 3, 8, 3);
+    mHintLabel = new QLabel(
+        QStringLiteral("氏名入力:Enter   男:1 女:2   転出:備考欄をダブルクリック 　　※ふりがな不要"), mHintFrame);
+    mHintLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    frameLayout->addWidget(mHintLabel);
+    mTopRows->addWidget(mHintFrame);
+
+    setMinimumSizeTwips(6840, 5520);
+
+    for (int i = 0; i < GridCount; ++i) {
+        auto* grid = new FlexGrid(this);
+        mGrids[std::size_t(i)] = grid;
+        grid->hide();
+        connect(grid, &FlexGrid::keyPress, this, &RosterEditorWindow::onGridKeyPress);
+        connect(grid, &FlexGrid::doubleClicked, this, &RosterEditorWindow::onGridDoubleClick);
+        connect(grid, &FlexGrid::leaveCell, this, &RosterEditorWindow::onGridLeaveCell);
+        connect(grid, &FlexGrid::scrolled, this, &RosterEditorWindow::onGridScroll);
+    }
+
+    mNameEditor = new QLineEdit(this);
+    mNameEditor->hide();
+    mNameEditor->installEventFilter(this);
+
+    // Loading
+    const int classCount = qBound(0, gd.classCount, RosterEditModel::MaxClasses);
+    {
+        const QSignalBlocker block(mClassCombo);
+        for (int k = 1; k <= classCount; ++k) {
+            setupGrid(k - 1);
+            mClassCombo->addItem(gd.classLabel(k) + QStringLiteral("組"));
+        }
+    }
+    const Result loaded = mRoster.load(RosterFile::pathFor(gd), classCount, mSession.progress);
+    if (!loaded) {
+        mLoadFailed = true;
+        ShowMessage(loaded.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
+    }
+    for (int k = 1; k <= classCount; ++k)
+        refreshClass(k);
+    mFrontClass = 0;
+    mRosterChanged = false;
+    if (mClassCombo->count() > 0) {
+        mClassCombo->setCurrentIndex(0);
+        onClassChanged();
+    }
+
+    int gridWidth = 0;
+    for (int c = 0; c < mGrids[0]->Cols(); ++c)
+        gridWidth += mGrids[0]->ColWidth(c);
+    resize(qMax(minimumWidth(), gridWidth + 2 * WindowMargin + 24), 640);
+    layoutControls();
+}
+
+RosterEditorWindow::~RosterEditorWindow() = default;
+
+void RosterEditorWindow::setupGrid(int index)
+{
+    const GradeData& gd = mSession.gd;
+    FlexGrid* grid = mGrids[std::size_t(index)];
+    grid->setRows(RosterEditModel::Seats + 1);
+    grid->setCols(5);
+    grid->setFixedRows(1);
+    grid->setFixedCols(0);
+    grid->setColWidth(0, MeasuredColWidth(grid, QStringLiteral("12121")));
+    grid->setColWidth(1, MeasuredColWidth(grid, QStringLiteral("123456789012345678901324")));
+    grid->setColWidth(2, MeasuredColWidth(grid, QStringLiteral("12314")));
+    grid->setColWidth(3, MeasuredColWidth(grid, QStringLiteral("123456789012345678901324")));
+    grid->setColWidth(4, MeasuredColWidth(grid, QStringLiteral("1234567890")));
+    grid->setColAlignment(0, Qt::AlignCenter);
+    grid->setColAlignment(2, Qt::AlignCenter);
+    grid->setColAlignment(4, Qt::AlignCenter);
+    grid->setTextMatrix(0, 0, gd.classLabel(index + 1) + QStringLiteral("組"));
+    grid->setTextMatrix(0, 1, QStringLiteral("  氏　　名  "));
+    grid->setTextMatrix(0, 2, QStringLiteral("性別"));
+    grid->setTextMatrix(0, 3, QStringLiteral("ふりがな"));
+    grid->setTextMatrix(0, 4, QStringLiteral("備　考"));
+    for (int r = 1; r <= RosterEditModel::Seats; ++r)
+        grid->setTextMatrix(r, 0, QString::number(r));
+}
+
+void RosterEditorWindow::refreshRow(int classNo, int row)
+{
+    if (classNo < 1 || classNo > GridCount || row < 1 || row > RosterEditModel::Seats) return;
+    FlexGrid* grid = mGrids[std::size_t(classNo - 1)];
+    for (int c = RosterEditModel::ColName; c <= RosterEditModel::ColRemark; ++c)
+        grid->setTextMatrix(row, c, mRoster.cellText(classNo, row, c));
+}
+
+void RosterEditorWindow::refreshClass(int classNo)
+{
+    for (int r = 1; r <= RosterEditModel::Seats; ++r)
+        refreshRow(classNo, r);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grid events
+
+void RosterEditorWindow::onGridKeyPress(int keyAscii)
+{
+    FlexGrid* grid = frontGrid();
+    if (mRoster.classCount() == 0) return;
+    if (keyAscii == 3) {
+        onCopyClicked();
+        return;
+    }
+    if (keyAscii == 22) {
+        onPasteClicked();
+        return;
+    }
+    keyAscii = NarrowKey(keyAscii);
+    switch (grid->Col()) {
+    case RosterEditModel::ColName:
+    case RosterEditModel::ColFurigana:
+        if (keyAscii == 13) openEditor();
+        break;
+    case RosterEditModel::ColSex:
+        if (keyAscii == ' ') {
+            toggleSex();
+        } else if (keyAscii == '1' || keyAscii == '2') {
+            // Every named row of the selected rows; the current cell and the selection stay.
+            for (int r = grid->selTop(); r <= grid->selBottom(); ++r) {
+                if (mRoster.setSexIfNamed(frontClassNo(), r, keyAscii - '0')) refreshRow(frontClassNo(), r);
+            }
+            mRosterChanged = true;
+        }
+        break;
+    case RosterEditModel::ColRemark:
+        if (keyAscii == ' ') toggleTransfer();
+        break;
+    default:
+        break;
+    }
+}
+
+void RosterEditorWindow::onGridDoubleClick()
+{
+    FlexGrid* grid = frontGrid();
+    if (mRoster.classCount() == 0 || grid->Row() < 1) return;
+    switch (grid->Col()) {
+    case RosterEditModel::ColName:
+    case RosterEditModel::ColFurigana:
+        openEditor();
+        break;
+    case RosterEditModel::ColSex:
+        toggleSex();
+        break;
+    case RosterEditModel::ColRemark:
+        toggleTransfer();
+        break;
+    default:
+        break;
+    }
+}
+
+void RosterEditorWindow::toggleSex()
+{
+    const int row = frontGrid()->Row();
+    mRoster.toggleSex(frontClassNo(), row);
+    refreshRow(frontClassNo(), row);
+    mRosterChanged = true;
+}
+
+void RosterEditorWindow::toggleTransfer()
+{
+    const int row = frontGrid()->Row();
+    mRoster.toggleTransfer(frontClassNo(), row);
+    refreshRow(frontClassNo(), row);
+    mRosterChanged = true;
+}
+
+void RosterEditorWindow::onGridLeaveCell()
+{
+    commitEditor();
+}
+
+void RosterEditorWindow::onGridScroll()
+{
+    commitEditor();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The overlay editor
+
+void RosterEditorWindow::openEditor()
+{
+    FlexGrid* grid = frontGrid();
+    const int col = grid->Col();
+    if (col != RosterEditModel::ColName && col != RosterEditModel::ColFurigana) return;
+    // A current cell scrolled out of view comes back into view first, so that the box covers it.
+    const int row = grid->Row();
+    if (row < grid->TopRow() || row >= grid->TopRow() + qMax(1, grid->visibleRows())) grid->setTopRow(row);
+    if (col < grid->LeftCol() || col >= grid->LeftCol() + qMax(1, grid->visibleCols())) grid->setLeftCol(col);
+    mEditClass = frontClassNo();
+    mEditRow = row;
+    mEditCol = col;
+    mNameEditor->setText(grid->Text());
+    placeEditor();
+    mNameEditor->show();
+    mNameEditor->raise();
+    mNameEditor->setFocus();
+    mRosterChanged = true;
+}
+
+void RosterEditorWindow::placeEditor()
+{
+    if (mEditClass < 1) return;
+    FlexGrid* grid = mGrids[std::size_t(mEditClass - 1)];
+    const QRect cell = grid->cellRect(mEditRow, mEditCol);
+    if (cell.isEmpty()) return;
+    const QPoint topLeft = grid->mapTo(this, cell.topLeft());
+    mNameEditor->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, cell.height() - 1);
+}
+
+bool RosterEditorWindow::commitEditor()
+{
+    if (!mNameEditor->isVisible() || mCommitting) return true;
+    mCommitting = true;
+    const QString text = mNameEditor->text();
+    const QString bad = UnstorableCharacters(text);
+    bool accepted = bad.isEmpty();
+    if (accepted) {
+        if (mEditCol == RosterEditModel::ColName)
+            mRoster.setName(mEditClass, mEditRow, text);
+        else if (mEditCol == RosterEditModel::ColFurigana)
+            mRoster.setFurigana(mEditClass, mEditRow, text);
+        refreshRow(mEditClass, mEditRow);
+    }
+    mNameEditor->hide();
+    frontGrid()->setFocus();
+    if (!accepted) {
+        Beep();
+        ShowMessage(QStringLiteral("「%1」は名簿に保存できない文字です。\n別の文字に直して入力してください。").arg(bad),
+                    MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+    }
+    mCommitting = false;
+    return accepted;
+}
+
+bool RosterEditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mNameEditor) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                commitEditor();
+                return true; // the Enter key itself is swallowed
+            }
+            break;
+        }
+        case QEvent::FocusOut:
+        case QEvent::MouseButtonPress:
+            commitEditor();
+            break;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Class navigation
+
+void RosterEditorWindow::onClassChanged()
+{
+    commitEditor();
+    const int index = mClassCombo->currentIndex();
+    if (index < 0) return;
+    mFrontClass = index;
+    for (int i = 0; i < GridCount; ++i)
+        mGrids[std::size_t(i)]->setVisible(i == index);
+    frontGrid()->raise();
+    frontGrid()->setFocus();
+}
+
+void RosterEditorWindow::onNextClicked()
+{
+    commitEditor();
+    if (mClassCombo->currentIndex() + 1 < mClassCombo->count())
+        mClassCombo->setCurrentIndex(mClassCombo->currentIndex() + 1);
+    frontGrid()->setFocus();
+}
+
+void RosterEditorWindow::onPreviousClicked()
+{
+    commitEditor();
+    if (mClassCombo->currentIndex() > 0) mClassCombo->setCurrentIndex(mClassCombo->currentIndex() - 1);
+    frontGrid()->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard and clearing
+
+void RosterEditorWindow::onPasteClicked()
+{
+    commitEditor();
+    if (mRoster.classCount() == 0) return;
+    FlexGrid* grid = frontGrid();
+    const CellRange range = NormalisedRange(grid->Row(), grid->Col(), grid->RowSel(), grid->ColSel());
+    const int skipped = mRoster.paste(frontClassNo(), range.top, range.left, QGuiApplication::clipboard()->text());
+    refreshClass(frontClassNo());
+    mRosterChanged = true;
+    grid->setFocus();
+    if (skipped > 0) {
+        Beep();
+        ShowMessage(
+            QStringLiteral("名簿に保存できない文字を含む項目が %1 個あったため、その項目は貼り付けませんでした。")
+                .arg(skipped),
+            MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+    }
+}
+
+void RosterEditorWindow::onExtraClicked()
+{
+    commitEditor();
+    if (mRoster.classCount() == 0) return;
+    FlexGrid* grid = frontGrid();
+    const int classNo = frontClassNo();
+    const CellRange range = NormalisedRange(grid->Row(), grid->Col(), grid->RowSel(), grid->ColSel());
+    for (int r = qMax(1, range.top); r <= qMin(RosterEditModel::Seats, range.bottom); ++r) {
+        if (range.left <= RosterEditModel::ColName && range.right >= RosterEditModel::ColName)
+            mRoster.removePupil(classNo, r);
+        if (range.left <= RosterEditModel::ColFurigana && range.right >= RosterEditModel::ColFurigana)
+            mRoster.setFurigana(classNo, r, QString());
+        refreshRow(classNo, r);
+    }
+    mRosterChanged = true;
+    grid->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+void RosterEditorWindow::onFinishClicked()
+{
+    close();
+}
+
+void RosterEditorWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (mLoadFailed) QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void RosterEditorWindow::closeEvent(QCloseEvent* event)
+{
+    commitEditor();
+    if (mRosterChanged && !mLoadFailed) {
+        const MsgAnswer answer = ShowMessage(QStringLiteral("変更した氏名データを保存しますか"),
+                                             MsgButtons::YesNoCancel, MsgIcon::Question, 1, QString(), this);
+        if (answer == MsgAnswer::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == MsgAnswer::Yes) {
+            const Result saved = mRoster.save(RosterFile::pathFor(mSession.gd), mSession.progress);
+            if (!saved) {
+                // The seats written so far show what their records kept; the rest keep their edits.
+                for (int k = 1; k <= mRoster.classCount(); ++k)
+                    refreshClass(k);
+                ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+                event->ignore();
+                return;
+            }
+        }
+    }
+    event->accept();
+    QDialog::done(QDialog::Accepted);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Resize
+
+void RosterEditorWindow::layoutControls()
+{
+    // Every class grid lies on the same rectangle below the buttons.
+    const QRect rect = placeTopPanel();
+    for (FlexGrid* grid : mGrids)
+        grid->setGeometry(rect);
+    if (mNameEditor->isVisible()) placeEditor();
+}
+
+} // namespace seiran

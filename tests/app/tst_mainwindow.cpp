@@ -1,0 +1,917 @@
+#include "Beep.h"
+#include "DataFolderDialog.h"
+#include "GradeData.h"
+#include "GradeDialog.h"
+#include "MainWindow.h"
+#include "MessageBox.h"
+#include "NewRosterWindow.h"
+#include "SettingsStore.h"
+#include "Startup.h"
+#include "SubjectTestsPicker.h"
+#include "TestPicker.h"
+#include "TestSupport.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLockFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+#include <QtTest>
+
+using namespace seiran;
+
+namespace {
+
+// Answers the next modal window of type T from inside its own event loop.
+template <typename T> class ModalAnswer
+{
+public:
+    explicit ModalAnswer(std::function<void(T*)> action) : mAction(std::move(action))
+    {
+        mTimer.setInterval(5);
+        QObject::connect(&mTimer, &QTimer::timeout, [this] {
+            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                mTimer.stop();
+                mAnswered = true;
+                mAction(window);
+            }
+        });
+        mTimer.start();
+    }
+    bool answered() const { return mAnswered; }
+
+private:
+    std::function<void(T*)> mAction;
+    QTimer mTimer;
+    bool mAnswered = false;
+};
+
+// A program folder, a Settings file and a lock of the test's own.
+struct Program
+{
+    QTemporaryDir dir;
+    QString folder = dir.filePath(QStringLiteral("program"));
+    QString settingsPath = dir.filePath(QStringLiteral("settings.ini"));
+    QString lockPath = dir.filePath(QStringLiteral("seiran.lock"));
+    std::vector<std::unique_ptr<SettingsStore>> stores; // one per window, alive as long as the test
+    QList<Screen> opened;
+
+    Program() { QDir().mkpath(folder); }
+
+    void setStored(const QString& key, const QString& value)
+    {
+        SettingsStore s(settingsPath);
+        s.setValue(key, value);
+        s.sync();
+    }
+    QString stored(const QString& key) const
+    {
+        return SettingsStore(settingsPath).value(key, QStringLiteral("<none>"));
+    }
+    void writeIni(const QByteArray& text)
+    {
+        test::WriteFileBytes(QDir(folder).filePath(QStringLiteral("seiran.ini")), text);
+    }
+
+    // The window with every screen of the menu present (what each command prepares is the
+    // same whether its screen is built yet or not), or with the program's own screen table.
+    std::unique_ptr<MainWindow> start(bool everyScreen = true)
+    {
+        stores.push_back(std::make_unique<SettingsStore>(settingsPath));
+        auto w = std::make_unique<MainWindow>(folder, *stores.back());
+        if (everyScreen) w->setScreenTable(EveryScreen());
+        w->setScreenRunner([this](Screen s) { opened.append(s); });
+        return w;
+    }
+
+    // What each menu command prepares before its screen opens.
+    static QList<ScreenLine> EveryScreen()
+    {
+        return {{Screen::ScoreEntry, Preparation::GradeAndTest, nullptr},
+                {Screen::SubjectScoreEntry, Preparation::GradeAndSubjectTests, nullptr},
+                {Screen::RawScoreReport, Preparation::None, nullptr},
+                {Screen::AveragesReport, Preparation::None, nullptr},
+                {Screen::RankTable, Preparation::None, nullptr},
+                {Screen::DistributionGraph, Preparation::None, nullptr},
+                {Screen::TestSummary, Preparation::None, nullptr},
+                {Screen::EvaluationSetup, Preparation::Grade, nullptr},
+                {Screen::Hyotei, Preparation::EvaluationChosen, nullptr},
+                {Screen::NaishinEntry, Preparation::GradeAndNaishin, nullptr},
+                {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, nullptr},
+                {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, nullptr},
+                {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, nullptr},
+                {Screen::RosterEditor, Preparation::Grade, nullptr},
+                {Screen::Promotion, Preparation::Grade, nullptr},
+                {Screen::ReportCard, Preparation::Grade, nullptr},
+                {Screen::TrendGraph, Preparation::Grade, nullptr},
+                {Screen::NotificationCard, Preparation::Grade, nullptr},
+                {Screen::SubjectEditor, Preparation::GradeChosen, nullptr},
+                {Screen::TestEditor, Preparation::GradeChosen, nullptr},
+                {Screen::HighSchoolEditor, Preparation::None, nullptr}};
+    }
+};
+
+const QString kIniQuestion = QStringLiteral("標準の初期設定ファイルがあります\r\n\r\n設定しますか？");
+
+} // namespace
+
+class TestMaster : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUpWithNothingStored();
+    void iniQuestion_data();
+    void iniQuestion();
+    void storedValuesAreClamped();
+    void finalSeparatorRule_data();
+    void finalSeparatorRule();
+    void dataFolderField();
+    void pagesAndEnablingRules();
+    void returnToMasterResetsTheGrade();
+    void commandAbandonedWithoutGrade();
+    void missingGradeFilesAreExplained();
+    void commandsPrepareTheirData();
+    void testChoiceLoadsAndAggregates();
+    void subjectTestsChoiceOpensEntryBySubject();
+    void unavailableScreensAreMarked();
+    void newRosterWindowIsModelessAndSetsTheGrade();
+    void progressAndNotices();
+    void singleInstance();
+    void helpCommand();
+    void folderDialog();
+    void translationOfQtDialogs();
+};
+
+void TestMaster::startUpWithNothingStored()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    QCOMPARE(w->windowTitle(), QStringLiteral("中学校総合成績処理せいらん Ver.1.0.36"));
+    QVERIFY(w->isVisible());
+    QCOMPARE(messages.asked().size(), 0);
+    QCOMPARE(w->gd().dataFolder, QDir::homePath() + QStringLiteral("/DATA/"));
+    QCOMPARE(w->mDataFolderEdit->text(), w->gd().dataFolder);
+    QCOMPARE(w->gd().classLabels, QStringLiteral("123456789"));
+    QCOMPARE(w->gd().currentGrade, 0);
+    QCOMPARE(w->gd().printMarginLeft, 5);
+    QCOMPARE(w->gd().printMarginTop, 3);
+    QCOMPARE(w->mGradeCombo->currentIndex(), -1);
+    QCOMPARE(w->mGradeCombo->count(), 3);
+    QCOMPARE(w->mGradeCombo->itemText(0), QStringLiteral("１年"));
+    QCOMPARE(w->mClassModeCombo->currentText(), QStringLiteral("1,2,3型"));
+    QCOMPARE(w->mGraphModeCombo->currentText(), QStringLiteral("横型"));
+    QCOMPARE(w->mBeepModeCombo->currentText(), QStringLiteral("なし"));
+    QCOMPARE(w->mBeepModeCombo->count(), 3);
+    QCOMPARE(w->currentPage(), 0);
+    QVERIFY(!w->mProgressBar->isVisible());
+    QVERIFY(!w->mTestCombo->isEnabled());
+    QCOMPARE(w->mBanner->text(), QStringLiteral("成績処理せいらん　２００５　for Ｗｉｎｄｏｗs"));
+    QCOMPARE(w->mSelectionFrame->title(), QStringLiteral("現在の処理設定"));
+    QCOMPARE(w->mEnvironmentFrame->title(), QStringLiteral("現在の環境設定"));
+    QCOMPARE(w->session().beepMode(), 0);
+    w->mBeepModeCombo->setCurrentIndex(2);
+    QCOMPARE(w->session().beepMode(), 2);
+    w->mClassModeCombo->setCurrentIndex(1);
+    QCOMPARE(w->gd().classLabels, QStringLiteral("ABCDEFGHI"));
+
+    // "終了" writes the four Settings, the folder under the key "Data_dir".
+    w->onQuitClicked();
+    QVERIFY(!w->isVisible());
+    QSettings raw(p.settingsPath, QSettings::IniFormat);
+    raw.beginGroup(QStringLiteral("Startup"));
+    QVERIFY(raw.childKeys().contains(QStringLiteral("Data_dir")));
+    QCOMPARE(p.stored(QStringLiteral("data_dir")), QDir::homePath() + QStringLiteral("/DATA/"));
+    QCOMPARE(p.stored(QStringLiteral("Class_mode")), QStringLiteral("1"));
+    QCOMPARE(p.stored(QStringLiteral("Graph_mode")), QStringLiteral("0"));
+    QCOMPARE(p.stored(QStringLiteral("Beep_mode")), QStringLiteral("2"));
+}
+
+void TestMaster::iniQuestion_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("answer"); // 1 Yes, 0 No
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("labels");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("savedClassMode");
+
+    const QByteArray same = "[Startup]\r\ndata_dir=/srv/DATA/\r\nClass_mode=1\r\n";
+    QTest::newRow("class mode differs, Yes") << same << 1 << true << "ABCDEFGHI"
+                                             << "/srv/DATA/"
+                                             << "1";
+    QTest::newRow("class mode differs, No") << same << 0 << true << "123456789"
+                                            << "/srv/DATA/"
+                                            << "0";
+    QTest::newRow("folder differs, Yes") << QByteArray("[startup]\r\nDATA_DIR=/srv/other/\r\n") << 1 << true
+                                         << "123456789"
+                                         << "/srv/other/"
+                                         << "0";
+    QTest::newRow("nothing differs") << QByteArray("[Startup]\r\ndata_dir=/srv/DATA/\r\nClass_mode=0\r\n") << 1 << false
+                                     << "123456789"
+                                     << "/srv/DATA/"
+                                     << "0";
+    QTest::newRow("no Startup section") << QByteArray("[Other]\r\ndata_dir=/x/\r\nClass_mode=1\r\n") << 1 << false
+                                        << "123456789"
+                                        << "/srv/DATA/"
+                                        << "0";
+    QTest::newRow("comments only") << QByteArray("[Startup]\r\n;data_dir=C:\\DATA\\\r\n") << 1 << false << "123456789"
+                                   << "/srv/DATA/"
+                                   << "0";
+}
+
+void TestMaster::iniQuestion()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(QString, labels);
+    QFETCH(QString, folder);
+    QFETCH(QString, savedClassMode);
+
+    Program p;
+    p.setStored(QStringLiteral("Data_dir"), QStringLiteral("/srv/DATA/"));
+    p.setStored(QStringLiteral("Class_mode"), QStringLiteral("0"));
+    p.writeIni(ini);
+    ScriptedMessages messages;
+    messages.queue(answer ? MsgAnswer::Yes : MsgAnswer::No);
+    auto w = p.start();
+    QCOMPARE(messages.asked().size(), asked ? 1 : 0);
+    if (asked) {
+        const MessageQuestion q = messages.asked().at(0);
+        QCOMPARE(q.text, kIniQuestion);
+        QCOMPARE(q.title, QStringLiteral("成績処理せいらん"));
+        QCOMPARE(q.buttons, MsgButtons::YesNo);
+        QCOMPARE(q.icon, MsgIcon::Question);
+    }
+    QCOMPARE(w->gd().classLabels, labels);
+    QCOMPARE(w->gd().dataFolder, folder);
+    QCOMPARE(w->GetIniString(QStringLiteral("Startup"), QStringLiteral("nothing"),
+                             QDir(p.folder).filePath(QStringLiteral("seiran.ini"))),
+             QStringLiteral("*"));
+    w->close();
+    QCOMPARE(p.stored(QStringLiteral("Class_mode")), savedClassMode);
+    QCOMPARE(p.stored(QStringLiteral("data_dir")), folder);
+}
+
+void TestMaster::storedValuesAreClamped()
+{
+    Program p;
+    p.setStored(QStringLiteral("DATA_DIR"), QStringLiteral("  /srv/school  "));
+    p.setStored(QStringLiteral("Class_mode"), QStringLiteral("3"));
+    p.setStored(QStringLiteral("Graph_mode"), QStringLiteral("abc"));
+    p.setStored(QStringLiteral("Beep_mode"), QStringLiteral("5"));
+    ScriptedMessages messages;
+    auto w = p.start();
+    QCOMPARE(w->mBeepModeCombo->currentText(), QStringLiteral("なし"));
+    QCOMPARE(w->mClassModeCombo->currentIndex(), 0);
+    QCOMPARE(w->mGraphModeCombo->currentIndex(), 0);
+    QCOMPARE(w->gd().dataFolder, QStringLiteral("/srv/school/"));
+    w->close();
+    QCOMPARE(p.stored(QStringLiteral("Beep_mode")), QStringLiteral("0"));
+    QCOMPARE(p.stored(QStringLiteral("Class_mode")), QStringLiteral("0"));
+    QCOMPARE(p.stored(QStringLiteral("Graph_mode")), QStringLiteral("0"));
+    QCOMPARE(p.stored(QStringLiteral("Data_dir")), QStringLiteral("/srv/school/"));
+
+    QCOMPARE(ClampListIndex(-1, 2), 0);
+    QCOMPARE(ClampListIndex(2, 2), 2);
+    QCOMPARE(IniInteger(QStringLiteral(" 1 ")), 1);
+    QCOMPARE(IniInteger(QStringLiteral("1x")), 1);
+    QCOMPARE(IniInteger(QStringLiteral("x")), 0);
+}
+
+void TestMaster::finalSeparatorRule_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("folder");
+    const QString sep = QDir::separator();
+    QTest::newRow("separator added") << "/home/t/DATA"
+                                     << "/home/t/DATA" + sep;
+    QTest::newRow("blanks removed") << "  /home/t/DATA  "
+                                    << "/home/t/DATA" + sep;
+    QTest::newRow("already final") << "/home/t/DATA/"
+                                   << "/home/t/DATA/";
+    QTest::newRow("backslash is final") << "C:\\DATA\\"
+                                        << "C:\\DATA\\";
+    QTest::newRow("empty stays empty") << "   "
+                                       << "";
+}
+
+void TestMaster::finalSeparatorRule()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, folder);
+    QCOMPARE(WithFinalSeparator(typed), folder);
+}
+
+void TestMaster::dataFolderField()
+{
+    Program p;
+    p.setStored(QStringLiteral("Data_dir"), QStringLiteral("/srv/DATA/"));
+    ScriptedMessages messages;
+    auto w = p.start();
+
+    w->mDataFolderEdit->setText(QStringLiteral(" /srv/new "));
+    QCOMPARE(w->gd().dataFolder, QStringLiteral("/srv/DATA/")); // not before the field is left
+    w->onDataFolderLeft();
+    QCOMPARE(w->mDataFolderEdit->text(), QStringLiteral("/srv/new/"));
+    QCOMPARE(w->gd().dataFolder, QStringLiteral("/srv/new/"));
+
+    // An empty field is refused with a beep and shows the folder in use again.
+    ResetBeepCount();
+    w->mDataFolderEdit->setText(QString());
+    w->onDataFolderLeft();
+    QCOMPARE(BeepCount(), 1);
+    QCOMPARE(w->mDataFolderEdit->text(), QStringLiteral("/srv/new/"));
+
+    // Leaving the field by the focus runs the same rule.
+    w->activateWindow();
+    w->mDataFolderEdit->setFocus();
+    QTRY_VERIFY(w->mDataFolderEdit->hasFocus());
+    w->mDataFolderEdit->setText(QStringLiteral("/srv/focus"));
+    w->mBeepModeCombo->setFocus();
+    QTRY_COMPARE(w->gd().dataFolder, QStringLiteral("/srv/focus/"));
+
+    // A folder typed but not yet left is still what is saved at the end.
+    w->mDataFolderEdit->setFocus();
+    QTest::keyClicks(w->mDataFolderEdit, QStringLiteral("2"));
+    w->close();
+    QCOMPARE(p.stored(QStringLiteral("Data_dir")), QStringLiteral("/srv/focus/2/"));
+}
+
+void TestMaster::pagesAndEnablingRules()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    const QStringList titles = {QStringLiteral("マスターメニュー"), QStringLiteral("テスト処理"),
+                                QStringLiteral("テスト別集計資料"), QStringLiteral("評定・進路の処理"),
+                                QStringLiteral("名簿の管理"),       QStringLiteral("懇談資料"),
+                                QStringLiteral("基本情報の管理")};
+    QCOMPARE(w->mPages->count(), 7);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(w->mPageTitles.at(i)->text(), titles.at(i));
+
+    const QList<QPair<QPushButton*, QPair<int, QPushButton*>>> roads = {
+        {w->mTestMenuButton, {1, w->mTestBackButton}},
+        {w->mEvaluationMenuButton, {3, w->mEvaluationBackButton}},
+        {w->mRosterMenuButton, {4, w->mRosterBackButton}},
+        {w->mTalkMenuButton, {5, w->mTalkBackButton}},
+        {w->mBasicInfoMenuButton, {6, w->mBasicInfoBackButton}}};
+    for (const auto& [forward, target] : roads) {
+        QTest::mouseClick(forward, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), target.first);
+        QVERIFY(!w->mClassModeCombo->isEnabled());
+        QVERIFY(!w->mDataFolderEdit->isEnabled());
+        QVERIFY(w->mBeepModeCombo->isEnabled());
+        QVERIFY(w->mManualButton->isVisible());
+        QVERIFY(target.second->isVisible());
+        QCOMPARE(target.second->text(), QStringLiteral("マスターメニューに戻る"));
+        QTest::mouseClick(target.second, Qt::LeftButton);
+        QCOMPARE(w->currentPage(), 0);
+        QVERIFY(w->mClassModeCombo->isEnabled());
+        QVERIFY(w->mDataFolderEdit->isEnabled());
+    }
+
+    // Any page change follows the rule, not only the buttons.
+    w->mPages->setCurrentIndex(2);
+    QVERIFY(!w->mClassModeCombo->isEnabled());
+    w->mPages->setCurrentIndex(0);
+    QVERIFY(w->mDataFolderEdit->isEnabled());
+}
+
+void TestMaster::returnToMasterResetsTheGrade()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    w->mGradeCombo->setCurrentIndex(1);
+    QCOMPARE(w->gd().currentGrade, 2);
+    w->onRosterMenuClicked();
+    QCOMPARE(w->gd().currentGrade, 2); // moving among the pages keeps the grade
+    w->mRosterBackButton->click();
+    QCOMPARE(w->gd().currentGrade, 0);
+    QCOMPARE(w->mGradeCombo->currentIndex(), -1);
+
+    // The next command asks for the grade again.
+    w->onRosterMenuClicked();
+    ModalAnswer<GradeDialog> closeIt([](GradeDialog* d) { d->reject(); });
+    w->onRosterEditorClicked();
+    QVERIFY(closeIt.answered());
+    QCOMPARE(w->gd().currentGrade, 0);
+}
+
+void TestMaster::commandAbandonedWithoutGrade()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    using Handler = void (MainWindow::*)();
+    const QList<Handler> handlers = {&MainWindow::onScoreEntryClicked,   &MainWindow::onSubjectScoreEntryClicked,
+                                     &MainWindow::onTestReportsClicked,  &MainWindow::onHyoteiClicked,
+                                     &MainWindow::onNaishinEntryClicked, &MainWindow::onCareerChoiceEntryClicked,
+                                     &MainWindow::onRosterEditorClicked, &MainWindow::onPromotionClicked,
+                                     &MainWindow::onReportCardClicked,   &MainWindow::onSubjectEditorClicked,
+                                     &MainWindow::onTestEditorClicked};
+    for (Handler handler : handlers) {
+        ModalAnswer<GradeDialog> closeIt([](GradeDialog* d) { d->close(); });
+        (w.get()->*handler)();
+        QVERIFY(closeIt.answered());
+    }
+    QCOMPARE(p.opened.size(), 0);
+    QCOMPARE(messages.asked().size(), 0);
+    QCOMPARE(w->currentPage(), 0);
+}
+
+void TestMaster::missingGradeFilesAreExplained()
+{
+    Program p;
+    QTemporaryDir data;
+    p.setStored(QStringLiteral("Data_dir"), data.path() + QLatin1Char('/'));
+    ScriptedMessages messages;
+    auto w = p.start();
+
+    ModalAnswer<GradeDialog> second([](GradeDialog* d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("学年の設定"));
+        QCOMPARE(d->mPromptLabel->text(), QStringLiteral("学年を選んでください。"));
+        d->onSecondGradeClicked();
+    });
+    w->onRosterEditorClicked();
+    QVERIFY(second.answered());
+    QCOMPARE(w->gd().currentGrade, 2);
+    QCOMPARE(w->mGradeCombo->currentIndex(), 1);
+    QCOMPARE(p.opened.size(), 0);
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(messages.asked().at(0).icon, MsgIcon::Warning);
+    QVERIFY2(messages.asked().at(0).text.contains(QStringLiteral("test02.seq")),
+             qPrintable(messages.asked().at(0).text));
+    QVERIFY(messages.asked().at(0).text.contains(QStringLiteral("名簿ファイルの新規作成")));
+
+    // A data folder that does not exist is named as such.
+    messages.clear();
+    w->mDataFolderEdit->setText(data.filePath(QStringLiteral("nowhere")));
+    w->onDataFolderLeft();
+    w->onRosterEditorClicked();
+    QCOMPARE(messages.asked().size(), 1);
+    QVERIFY(messages.asked().at(0).text.startsWith(QStringLiteral("データフォルダ")));
+    QVERIFY(messages.asked().at(0).text.contains(QStringLiteral("名簿ファイルの新規作成")));
+    QCOMPARE(p.opened.size(), 0);
+}
+
+void TestMaster::commandsPrepareTheirData()
+{
+    test::GradeFixture fx(1, 2);
+    fx.writeStandard({{1, 1, QStringLiteral("青木一郎"), 1, {60, 70, 80, 90, 100}, StudentRecord::InUse},
+                      {2, 5, QStringLiteral("山田花子"), 2, {50, 50, 50, 50, 50}, StudentRecord::InUse}});
+    Program p;
+    QVERIFY(QFile::copy(test::StdFilesFolder() + QStringLiteral("/hischool.seq"),
+                        QDir(p.folder).filePath(QStringLiteral("hischool.seq"))));
+    p.setStored(QStringLiteral("Data_dir"), fx.folder());
+    ScriptedMessages messages;
+    auto w = p.start();
+
+    // Commands that need no grade.
+    w->onHighSchoolEditorClicked();
+    w->onRawScoreClicked();
+    w->onAveragesClicked();
+    w->onRankTableClicked();
+    w->onDistributionGraphClicked();
+    w->onTestSummaryClicked();
+    QCOMPARE(p.opened, QList<Screen>({Screen::HighSchoolEditor, Screen::RawScoreReport, Screen::AveragesReport,
+                                      Screen::RankTable, Screen::DistributionGraph, Screen::TestSummary}));
+    QCOMPARE(w->gd().currentGrade, 0);
+    p.opened.clear();
+
+    w->mGradeCombo->setCurrentIndex(0);
+    w->onRosterEditorClicked();
+    QCOMPARE(p.opened, QList<Screen>{Screen::RosterEditor});
+    QCOMPARE(w->gd().testCount, 3);
+    QCOMPARE(w->gd().subjectCount, 9);
+    QCOMPARE(w->gd().classCount, 2);
+    QCOMPARE(w->mClassCountEdit->text(), QStringLiteral("2"));
+
+    p.opened.clear();
+    w->onNaishinEntryClicked();
+    QCOMPARE(w->gd().studentCount, 2);
+    w->onCareerChoiceEntryClicked();
+    // The data folder has no high-school list yet: the standard one is taken, with a notice.
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(messages.asked().at(0).icon, MsgIcon::Warning);
+    QVERIFY(w->gd().highSchoolCount > 1);
+    w->onTargetSchoolListClicked();
+    w->onCareerGuidanceClicked();
+    w->onPromotionClicked();
+    w->onReportCardClicked();
+    w->onTrendGraphClicked();
+    w->onNotificationCardClicked();
+    w->onSubjectEditorClicked();
+    w->onTestEditorClicked();
+    QCOMPARE(p.opened, QList<Screen>({Screen::NaishinEntry, Screen::CareerChoiceEntry, Screen::TargetSchoolList,
+                                      Screen::CareerGuidance, Screen::Promotion, Screen::ReportCard, Screen::TrendGraph,
+                                      Screen::NotificationCard, Screen::SubjectEditor, Screen::TestEditor}));
+
+    // The evaluation opens only when its setup chose tests in this run.
+    p.opened.clear();
+    w->gd().selectedItemCount = 2;
+    w->onHyoteiClicked();
+    QCOMPARE(p.opened, QList<Screen>{Screen::EvaluationSetup});
+    w->setScreenRunner([&](Screen s) {
+        p.opened.append(s);
+        if (s == Screen::EvaluationSetup) w->gd().selectedItemCount = 1;
+    });
+    w->onHyoteiClicked();
+    QCOMPARE(p.opened, QList<Screen>({Screen::EvaluationSetup, Screen::EvaluationSetup, Screen::Hyotei}));
+}
+
+void TestMaster::testChoiceLoadsAndAggregates()
+{
+    test::GradeFixture fx(1, 2);
+    fx.writeStandard({{1, 1, QStringLiteral("青木一郎"), 1, {60, 70, 80, 90, 100}, StudentRecord::InUse},
+                      {2, 5, QStringLiteral("山田花子"), 2, {50, 50, 50, 50, 50}, StudentRecord::InUse}});
+    Program p;
+    p.setStored(QStringLiteral("Data_dir"), fx.folder());
+    ScriptedMessages messages;
+    auto w = p.start();
+    w->mGradeCombo->setCurrentIndex(0);
+    w->onTestMenuClicked();
+
+    // Cancelled: no entry screen.
+    {
+        ModalAnswer<TestPicker> cancel([](TestPicker* d) { d->onCancelClicked(); });
+        w->onScoreEntryClicked();
+        QVERIFY(cancel.answered());
+        QCOMPARE(w->gd().currentTest, -1);
+        QCOMPARE(p.opened.size(), 0);
+    }
+    // Chosen: the test is loaded and aggregated before the entry screen opens.
+    {
+        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        w->onScoreEntryClicked();
+        QVERIFY(first.answered());
+        QCOMPARE(w->gd().currentTest, 1);
+        QCOMPARE(w->mTestCombo->count(), 3);
+        QCOMPARE(w->mTestCombo->currentIndex(), 0);
+        QCOMPARE(w->gd().studentCount, 2);
+        QCOMPARE(w->gd().scores(3, 1), 80);
+        QCOMPARE(w->gd().scores(6, 1), 400); // five-subject total
+        QCOMPARE(p.opened, QList<Screen>{Screen::ScoreEntry});
+    }
+
+    // The test-summary page: the grade is fixed, the test list is open.
+    {
+        ModalAnswer<TestPicker> third([](TestPicker* d) {
+            d->mTestList->setCurrentRow(2);
+            d->onOkClicked();
+        });
+        w->onTestReportsClicked();
+        QVERIFY(third.answered());
+    }
+    QCOMPARE(w->currentPage(), 2);
+    QCOMPARE(w->gd().currentTest, 3);
+    QVERIFY(!w->mGradeCombo->isEnabled());
+    QVERIFY(w->mTestCombo->isEnabled());
+    QCOMPARE(w->gd().scores(1, 1), -5); // test 3 has no scores yet
+    w->mTestCombo->setCurrentIndex(0);
+    QCOMPARE(w->gd().currentTest, 1);
+    QCOMPARE(w->gd().scores(1, 1), 60);
+    w->returnToTestMenu();
+    QCOMPARE(w->currentPage(), 1);
+    QVERIFY(w->mGradeCombo->isEnabled());
+    QVERIFY(!w->mTestCombo->isEnabled());
+    QCOMPARE(messages.asked().size(), 0);
+
+    // A test that cannot be loaded on the summary page: told, and the page is left, so that
+    // no report runs on it.
+    {
+        ModalAnswer<TestPicker> again([](TestPicker* d) { d->onOkClicked(); });
+        w->onTestReportsClicked();
+        QVERIFY(again.answered());
+    }
+    QCOMPARE(w->currentPage(), 2);
+    // A folder where the roster should be can be neither read nor made.
+    QVERIFY(QFile::remove(fx.rosterPath()));
+    QVERIFY(QDir().mkpath(fx.rosterPath()));
+    w->mTestCombo->setCurrentIndex(1);
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(messages.asked().at(0).icon, MsgIcon::Warning);
+    QCOMPARE(w->gd().currentTest, -1);
+    QCOMPARE(w->currentPage(), 1);
+    QVERIFY(w->mGradeCombo->isEnabled());
+    QVERIFY(!w->mTestCombo->isEnabled());
+}
+
+void TestMaster::subjectTestsChoiceOpensEntryBySubject()
+{
+    test::GradeFixture fx(1, 2);
+    fx.writeStandard({{1, 1, QStringLiteral("青木一郎"), 1, {60, 70, 80, 90, 100}, StudentRecord::InUse}});
+    Program p;
+    p.setStored(QStringLiteral("Data_dir"), fx.folder());
+    ScriptedMessages messages;
+    auto w = p.start();
+    w->mGradeCombo->setCurrentIndex(0);
+    {
+        ModalAnswer<SubjectTestsPicker> choose([](SubjectTestsPicker* d) {
+            d->mSubjectList->setCurrentRow(6); // the seventh subject is only in the second test
+            d->onOkClicked();
+        });
+        w->onSubjectScoreEntryClicked();
+        QVERIFY(choose.answered());
+    }
+    QCOMPARE(w->gd().selectedItemCount, 1);
+    QCOMPARE(w->gd().selectedItems[1], 2);
+    QCOMPARE(w->gd().evalSubject, 7);
+    QCOMPARE(p.opened, QList<Screen>{Screen::SubjectScoreEntry});
+
+    // Closed by its frame: the earlier choice does not open the entry screen again.
+    {
+        ModalAnswer<SubjectTestsPicker> close([](SubjectTestsPicker* d) { d->close(); });
+        w->onSubjectScoreEntryClicked();
+        QVERIFY(close.answered());
+    }
+    QCOMPARE(p.opened.size(), 1);
+}
+
+void TestMaster::unavailableScreensAreMarked()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start(false);
+    const QList<QPushButton*> leaves = {w->mScoreEntryButton,       w->mSubjectScoreEntryButton,
+                                        w->mRawScoreButton,         w->mAveragesButton,
+                                        w->mRankTableButton,        w->mDistributionGraphButton,
+                                        w->mTestSummaryButton,      w->mHyoteiButton,
+                                        w->mNaishinEntryButton,     w->mCareerChoiceEntryButton,
+                                        w->mTargetSchoolListButton, w->mCareerGuidanceButton,
+                                        w->mRosterEditorButton,     w->mPromotionButton,
+                                        w->mReportCardButton,       w->mTrendGraphButton,
+                                        w->mNotificationCardButton, w->mSubjectEditorButton,
+                                        w->mTestEditorButton,       w->mHighSchoolEditorButton};
+    for (QPushButton* b : leaves) {
+        if (!b->isEnabled())
+            QCOMPARE(b->toolTip(), QStringLiteral("準備中"));
+        else
+            QVERIFY(b->toolTip().isEmpty());
+    }
+    QVERIFY(w->mNewRosterButton->isEnabled());
+    QCOMPARE(w->mScoreEntryButton->isEnabled(), ScreenAvailable(Screen::ScoreEntry));
+    QCOMPARE(w->mRosterEditorButton->isEnabled(), ScreenAvailable(Screen::RosterEditor));
+    QCOMPARE(ScreenName(Screen::HighSchoolEditor), QStringLiteral("HighSchoolEditorWindow"));
+
+    // Every screen of the program's table prepares what its menu command needs.
+    const QList<ScreenLine> every = Program::EveryScreen();
+    for (const ScreenLine& line : ScreenTable()) {
+        const auto expected =
+            std::find_if(every.cbegin(), every.cend(), [&](const ScreenLine& e) { return e.screen == line.screen; });
+        QVERIFY2(expected != every.cend(), qPrintable(ScreenName(line.screen)));
+        QVERIFY2(expected->preparation == line.preparation, qPrintable(ScreenName(line.screen)));
+        QVERIFY(line.open != nullptr);
+    }
+    // A screen missing from the table keeps its button disabled.
+    w->setScreenTable({});
+    QVERIFY(!w->mRosterEditorButton->isEnabled());
+    QCOMPARE(w->mRosterEditorButton->toolTip(), QStringLiteral("準備中"));
+    QVERIFY(w->mNewRosterButton->isEnabled());
+}
+
+void TestMaster::newRosterWindowIsModelessAndSetsTheGrade()
+{
+    Program p;
+    QTemporaryDir data;
+    const QString folder = data.filePath(QStringLiteral("school/"));
+    p.setStored(QStringLiteral("Data_dir"), folder);
+    ScriptedMessages messages;
+    auto w = p.start();
+    w->session().programFolder = test::StdFilesFolder();
+    w->onRosterMenuClicked();
+    w->onNewRosterClicked();
+    auto* dialog = qobject_cast<NewRosterWindow*>(w->newRosterWindow());
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    w->onNewRosterClicked();
+    QCOMPARE(w->newRosterWindow(), dialog); // one at a time
+
+    dialog->mGradeCombo->setCurrentIndex(2);
+    dialog->mClassCountCombo->setCurrentIndex(3);
+    dialog->onOkClicked();
+    QCOMPARE(messages.asked().size(), 0);
+    QCOMPARE(w->mGradeCombo->currentIndex(), 2);
+    QCOMPARE(w->gd().currentGrade, 3);
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("dtfile03.rnd")));
+    QTRY_VERIFY(!w->newRosterWindow());
+
+    // The new grade is ready for the next command without asking.
+    p.opened.clear();
+    w->onRosterEditorClicked();
+    QCOMPARE(p.opened, QList<Screen>{Screen::RosterEditor});
+    QCOMPARE(w->gd().classCount, 4);
+    QCOMPARE(w->mClassCountEdit->text(), QStringLiteral("4"));
+
+    // Re-made with 2 classes while the summary page shows a test of that grade: the class count
+    // shown follows, and the page of the old test is left.
+    {
+        ModalAnswer<TestPicker> choose([](TestPicker* d) { d->onOkClicked(); });
+        w->onTestReportsClicked();
+        QVERIFY(choose.answered());
+    }
+    QCOMPARE(w->currentPage(), 2);
+    w->onNewRosterClicked();
+    dialog = qobject_cast<NewRosterWindow*>(w->newRosterWindow());
+    QVERIFY(dialog);
+    dialog->mGradeCombo->setCurrentIndex(2);
+    dialog->mClassCountCombo->setCurrentIndex(1);
+    messages.queue(MsgAnswer::Yes);
+    dialog->onOkClicked();
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(w->gd().currentGrade, 3);
+    QCOMPARE(w->gd().classCount, 2);
+    QCOMPARE(w->mClassCountEdit->text(), QStringLiteral("2"));
+    QCOMPARE(w->currentPage(), 1);
+    QVERIFY(w->mGradeCombo->isEnabled());
+    QVERIFY(!w->mTestCombo->isEnabled());
+}
+
+void TestMaster::progressAndNotices()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    IProgress& progress = w->progress();
+    progress.setStatusText(QStringLiteral("データ読込中"));
+    QCOMPARE(w->mStatusLabel->text(), QStringLiteral("データ読込中"));
+    progress.setMaximum(240);
+    progress.setValue(0);
+    progress.setVisible(true);
+    progress.setValue(120);
+    QCOMPARE(w->mProgressBar->maximum(), 240);
+    QCOMPARE(w->mProgressBar->value(), 120);
+    QVERIFY(w->mProgressBar->isVisible());
+    // The bar lies exactly over the second panel.
+    QCOMPARE(w->mProgressBar->geometry(), w->mStatusPanel2->geometry());
+    progress.setValue(999);
+    QCOMPARE(w->mProgressBar->value(), 240);
+    progress.setVisible(false);
+    progress.setStatusText(QString());
+    QVERIFY(!w->mProgressBar->isVisible());
+    QVERIFY(w->isVisible()); // hiding the bar never hides the window
+
+    w->notice(QStringLiteral("データフォルダに高校名がありません。標準高校名を読み込みます"));
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(messages.asked().at(0).icon, MsgIcon::Warning);
+    QCOMPARE(messages.asked().at(0).buttons, MsgButtons::Ok);
+}
+
+void TestMaster::singleInstance()
+{
+    Program p;
+    ScriptedMessages messages;
+    QLockFile other(p.lockPath);
+    QVERIFY(other.tryLock(0));
+    {
+        auto w = p.start();
+        QVERIFY(!w->checkSingleInstance(p.lockPath));
+        QVERIFY(!w->isVisible());
+        QCOMPARE(messages.asked().size(), 0);
+        // The second instance still saved its Settings on the way out.
+        QCOMPARE(p.stored(QStringLiteral("Beep_mode")), QStringLiteral("0"));
+    }
+    other.unlock();
+    messages.clear();
+    auto w = p.start();
+    QVERIFY(w->checkSingleInstance(p.lockPath));
+    QVERIFY(w->isVisible());
+    auto second = p.start();
+    QVERIFY(!second->checkSingleInstance(p.lockPath));
+    w->close();
+    auto third = p.start();
+    QVERIFY(third->checkSingleInstance(p.lockPath)); // the lock goes with the window
+}
+
+void TestMaster::helpCommand()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    QList<QUrl> urls;
+    bool opens = false;
+    w->setUrlOpener([&](const QUrl& url) {
+        urls.append(url);
+        return opens;
+    });
+    QCOMPARE(w->mManualButton->text(), QStringLiteral("取扱説明書"));
+    w->onManualClicked();
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(messages.asked().at(0).icon, MsgIcon::Critical);
+    QVERIFY(messages.asked().at(0).text.contains(QStringLiteral("index.htm")));
+    QCOMPARE(urls.size(), 0);
+
+    const QString page = QDir(p.folder).filePath(QStringLiteral("help/index.htm"));
+    QDir().mkpath(QFileInfo(page).path());
+    test::WriteFileBytes(page, "<html></html>");
+    w->onManualClicked();
+    QCOMPARE(messages.asked().size(), 2);
+    QCOMPARE(messages.asked().at(1).icon, MsgIcon::Critical);
+    opens = true;
+    w->onManualClicked();
+    QCOMPARE(messages.asked().size(), 2);
+    QCOMPARE(urls.last(), QUrl::fromLocalFile(page));
+}
+
+void TestMaster::folderDialog()
+{
+    QTemporaryDir tmp;
+    const QString a = tmp.filePath(QStringLiteral("a"));
+    const QString b = tmp.filePath(QStringLiteral("a/b"));
+    QDir().mkpath(b);
+    test::WriteFileBytes(a + QStringLiteral("/dtfile01.rnd"), "x");
+
+    QLineEdit field;
+    field.setText(a + QLatin1Char('/'));
+    {
+        DataFolderDialog dlg(&field);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("データフォルダの選択"));
+        QCOMPARE(dlg.currentFolder(), a);
+        QVERIFY(dlg.mDriveCombo->count() >= 1);
+        dlg.setFolder(b);
+        QCOMPARE(dlg.currentFolder(), b);
+        dlg.onOkClicked();
+        QCOMPARE(field.text(), QDir::toNativeSeparators(b));
+    }
+    {
+        DataFolderDialog dlg(&field);
+        QCOMPARE(dlg.currentFolder(), b);
+        dlg.setFolder(a);
+        dlg.onCancelClicked();
+        QCOMPARE(field.text(), QDir::toNativeSeparators(b));
+    }
+    // A field that names no folder starts at the home folder; nothing breaks.
+    field.setText(QStringLiteral("?? no such folder"));
+    {
+        DataFolderDialog dlg(&field);
+        QCOMPARE(dlg.currentFolder(), QDir::homePath());
+    }
+    QCOMPARE(FolderFieldText(QStringLiteral("/")), QDir::toNativeSeparators(QStringLiteral("/")));
+
+    // Through the main window: "ＯＫ" changes the field; the folder in use follows when it is left.
+    Program p;
+    p.setStored(QStringLiteral("Data_dir"), a + QLatin1Char('/'));
+    ScriptedMessages messages;
+    auto w = p.start();
+    {
+        ModalAnswer<DataFolderDialog> pick([&](DataFolderDialog* d) {
+            d->setFolder(b);
+            d->onOkClicked();
+        });
+        w->onDataFolderDoubleClicked();
+        QVERIFY(pick.answered());
+    }
+    QCOMPARE(w->mDataFolderEdit->text(), QDir::toNativeSeparators(b));
+    QCOMPARE(w->gd().dataFolder, a + QLatin1Char('/'));
+    w->onDataFolderLeft();
+    QCOMPARE(w->gd().dataFolder, b + QDir::separator());
+
+    // A folder chosen in the dialog and the program closed at once: the choice is what is saved.
+    {
+        ModalAnswer<DataFolderDialog> pick([&](DataFolderDialog* d) {
+            d->setFolder(a);
+            d->onOkClicked();
+        });
+        w->onDataFolderDoubleClicked();
+        QVERIFY(pick.answered());
+    }
+    w->close();
+    QCOMPARE(p.stored(QStringLiteral("Data_dir")), a + QDir::separator());
+}
+
+void TestMaster::translationOfQtDialogs()
+{
+    QTranslator translator;
+    QVERIFY(!LoadQtJapanese(translator, {QString(), QDir::tempPath() + QStringLiteral("/no-such-folder")}));
+    const QStringList folders = QtTranslationFolders(QStringLiteral("/opt/seiran"));
+    QCOMPARE(folders.last(), QStringLiteral("/opt/seiran/translations"));
+    if (!QFileInfo::exists(QDir(folders.first()).filePath(QStringLiteral("qtbase_ja.qm"))))
+        QSKIP("Qt's Japanese translation is not installed here");
+    QVERIFY(LoadQtJapanese(translator, folders));
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    // A text of the standard dialogs.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("キャンセル"));
+    QCoreApplication::removeTranslator(&translator);
+}
+
+QTEST_MAIN(TestMaster)
+#include "tst_mainwindow.moc"
