@@ -48,6 +48,12 @@ public:
     // returned.
     bool checkSingleInstance(const QString& lockPath = QString());
     static QString defaultLockPath();
+    // The program's instance lock, taken before any window exists; nullptr when another instance
+    // holds it (the program then ends without showing anything). A lock that cannot be made here
+    // at all gives an unlocked file object: the program runs rather than refuse to start.
+    static std::unique_ptr<QLockFile> acquireInstanceLock(const QString& lockPath = QString());
+    // Keeps the lock taken by acquireInstanceLock for as long as the window lives.
+    void adoptInstanceLock(std::unique_ptr<QLockFile> lock);
 
     GradeData& gd() { return *mGd; }
     Session& session() { return mSession; }

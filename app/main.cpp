@@ -8,6 +8,7 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QLockFile>
 #include <QStringList>
 #include <QTranslator>
 
@@ -35,8 +36,12 @@ int main(int argc, char* argv[])
     if (settingsArg > 0 && settingsArg + 1 < args.size())
         seiran::SettingsStore::redirectToFile(args.at(settingsArg + 1));
 
+    // A second instance ends before it shows anything: the running one is where the user works.
+    std::unique_ptr<QLockFile> lock = seiran::MainWindow::acquireInstanceLock();
+    if (!lock) return 0;
+
     std::unique_ptr<seiran::SettingsStore> settings = seiran::SettingsStore::openDefault();
     seiran::MainWindow window(QApplication::applicationDirPath(), *settings);
-    if (!window.checkSingleInstance()) return 0;
+    window.adoptInstanceLock(std::move(lock));
     return app.exec();
 }

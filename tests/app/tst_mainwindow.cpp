@@ -183,6 +183,11 @@ void TestMaster::startUpWithNothingStored()
     QCOMPARE(w->mBanner->text(), QStringLiteral("成績処理せいらん　２００５　for Ｗｉｎｄｏｗs"));
     QCOMPARE(w->mSelectionFrame->title(), QStringLiteral("現在の処理設定"));
     QCOMPARE(w->mEnvironmentFrame->title(), QStringLiteral("現在の環境設定"));
+    // Made smaller than its design size, the window keeps every control readable.
+    w->resize(400, 300);
+    QCOMPARE(w->size(), QSize(860, 610));
+    QVERIFY(w->mBanner->width() >= w->mBanner->sizeHint().width());
+    QVERIFY(w->mQuitButton->height() >= 46);
     QCOMPARE(w->session().beepMode(), 0);
     w->mBeepModeCombo->setCurrentIndex(2);
     QCOMPARE(w->session().beepMode(), 2);
@@ -800,6 +805,17 @@ void TestMaster::singleInstance()
     w->close();
     auto third = p.start();
     QVERIFY(third->checkSingleInstance(p.lockPath)); // the lock goes with the window
+    third.reset();
+
+    // The program takes the lock before it makes any window: a second instance never shows one.
+    std::unique_ptr<QLockFile> first = MainWindow::acquireInstanceLock(p.lockPath);
+    QVERIFY(first && first->isLocked());
+    QVERIFY(!MainWindow::acquireInstanceLock(p.lockPath));
+    auto holder = p.start();
+    holder->adoptInstanceLock(std::move(first));
+    QVERIFY(!MainWindow::acquireInstanceLock(p.lockPath));
+    holder.reset();
+    QVERIFY(MainWindow::acquireInstanceLock(p.lockPath));
 }
 
 void TestMaster::helpCommand()
