@@ -20,15 +20,16 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPalette>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QLockFile>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedLayout>
@@ -534,6 +535,7 @@ QString MainWindow::GetIniString(const QString& section, const QString& key, con
 
 void MainWindow::onGradeChanged()
 {
+    if (mGd->currentGrade != mGradeCombo->currentIndex() + 1) clearTest();
     mGd->currentGrade = mGradeCombo->currentIndex() + 1;
     mClassCountEdit->clear();
 }
@@ -555,9 +557,12 @@ void MainWindow::onTestChanged()
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == mDataFolderEdit) {
-        if (event->type() == QEvent::FocusOut)
-            onDataFolderLeft();
-        else if (event->type() == QEvent::MouseButtonDblClick) {
+        // Only leaving the field for another control confirms it: switching to another program or
+        // opening the field's context menu must not rewrite what is being typed.
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) onDataFolderLeft();
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
             onDataFolderDoubleClicked();
             return true;
         }
@@ -581,7 +586,17 @@ void MainWindow::onDataFolderLeft()
         return;
     }
     mDataFolderEdit->setText(folder);
+    mDataFolderEdit->setModified(false);
+    if (folder != mGd->dataFolder) clearTest();
     mGd->dataFolder = folder;
+}
+
+void MainWindow::clearTest()
+{
+    // A test belongs to one grade of one data folder.
+    const QSignalBlocker blocker(mTestCombo);
+    mTestCombo->clear();
+    mGd->currentTest = 0;
 }
 
 void MainWindow::onPageChanged()
@@ -596,7 +611,8 @@ void MainWindow::onManualClicked()
     const QString path = QDir(mProgramFolder).filePath(QStringLiteral("help/index.htm"));
     const QString shown = QDir::toNativeSeparators(path);
     if (!QFileInfo::exists(path)) {
-        ShowMessage(QStringLiteral("ヘルプファイル %1 が見つかりません。").arg(shown), MsgButtons::Ok,
+        // The path stands on a line of its own: a long path breaks there, never inside a word.
+        ShowMessage(QStringLiteral("ヘルプファイルが見つかりません。\r\n%1").arg(shown), MsgButtons::Ok,
                     MsgIcon::Critical, 1, QString(), this);
         return;
     }
@@ -604,7 +620,7 @@ void MainWindow::onManualClicked()
     const bool opened = mUrlOpener ? mUrlOpener(url) : QDesktopServices::openUrl(url);
     if (!opened)
         ShowMessage(
-            QStringLiteral("ヘルプファイル %1 を開けません。\r\nこのファイルを開くブラウザが設定されていません。")
+            QStringLiteral("ヘルプファイルを開けません。\r\n%1\r\nこのファイルを開くブラウザが設定されていません。")
                 .arg(shown),
             MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
 }
@@ -785,7 +801,27 @@ void MainWindow::runMenuCommand(Screen screen)
 {
     // A screen that is not part of the program has its button disabled; nothing to prepare.
     const ScreenLine* line = screenLine(screen);
-    if (line && prepare(line->preparation)) openScreen(screen);
+    if (!line || !prepare(line->preparation)) return;
+    if (isEntryScreen(screen) && !gradeHasPupils(screen)) return;
+    openScreen(screen);
+}
+
+bool MainWindow::isEntryScreen(Screen screen)
+{
+    return screen == Screen::ScoreEntry || screen == Screen::SubjectScoreEntry || screen == Screen::NaishinEntry ||
+           screen == Screen::CareerChoiceEntry;
+}
+
+bool MainWindow::gradeHasPupils(Screen screen)
+{
+    // The other entry screens' preparations have just read the roster; this one has only chosen.
+    if (screen == Screen::SubjectScoreEntry && !loaded(LoadRoster(*mGd, *mProgress))) return false;
+    if (mGd->studentCount > 0) return true;
+    // An empty grid would only leave the teacher wondering where the pupils went.
+    ShowMessage(QStringLiteral("この学年には生徒が登録されていません。「名簿の管理」→「名簿の入力・編集」で生徒を"
+                               "登録してください。"),
+                MsgButtons::Ok, MsgIcon::Information, 1, QString(), this);
+    return false;
 }
 
 void MainWindow::onCareerChoiceEntryClicked()

@@ -208,6 +208,10 @@ private:
     // Prepares what the screen needs; false abandons the command.
     bool prepare(Preparation preparation);
     void runMenuCommand(Screen screen);
+    static bool isEntryScreen(Screen screen);
+    void clearTest();
+    // False, with a message, when the grade has no pupil to enter anything for.
+    bool gradeHasPupils(Screen screen);
     void startUp();
     void shutDown();
     void openScreen(Screen screen);

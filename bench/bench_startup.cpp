@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
         child.waitForFinished(60000);
         (isMain ? main : bare).push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("bare window median %.1f ms, main window median %.1f ms, ratio %.2f\n", medianMs(bare),
-                medianMs(main), medianMs(main) / medianMs(bare));
+    std::printf("bare window median %.1f ms, main window median %.1f ms, ratio %.2f\n", medianMs(bare), medianMs(main),
+                medianMs(main) / medianMs(bare));
     return 0;
 }

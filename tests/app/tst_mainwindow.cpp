@@ -145,6 +145,8 @@ private slots:
     void commandAbandonedWithoutGrade();
     void missingGradeFilesAreExplained();
     void commandsPrepareTheirData();
+    void entryScreensNeedPupils();
+    void dataFolderFieldConfirmsOnlyWhenLeft();
     void testChoiceLoadsAndAggregates();
     void subjectTestsChoiceOpensEntryBySubject();
     void unavailableScreensAreMarked();
@@ -542,6 +544,34 @@ void TestMaster::commandsPrepareTheirData()
     QCOMPARE(p.opened, QList<Screen>({Screen::EvaluationSetup, Screen::EvaluationSetup, Screen::Hyotei}));
 }
 
+void TestMaster::entryScreensNeedPupils()
+{
+    test::GradeFixture fx(1, 2);
+    fx.writeStandard({});
+    Program p;
+    p.setStored(QStringLiteral("Data_dir"), fx.folder());
+    ScriptedMessages messages;
+    auto w = p.start();
+    w->mGradeCombo->setCurrentIndex(0);
+    const QString text =
+        QStringLiteral("この学年には生徒が登録されていません。「名簿の管理」→「名簿の入力・編集」で生徒を"
+                       "登録してください。");
+    w->onNaishinEntryClicked();
+    ModalAnswer<SubjectTestsPicker> choose([](SubjectTestsPicker* d) {
+        d->mTestList->item(0)->setSelected(true);
+        d->onOkClicked();
+    });
+    w->onSubjectScoreEntryClicked();
+    QVERIFY(choose.answered());
+    QCOMPARE(p.opened.size(), 0);
+    QCOMPARE(messages.asked().size(), 2);
+    for (const auto& asked : messages.asked())
+        QCOMPARE(asked.text, text);
+    // The roster editor is where the pupils are registered: it opens.
+    w->onRosterEditorClicked();
+    QCOMPARE(p.opened, QList<Screen>{Screen::RosterEditor});
+}
+
 void TestMaster::testChoiceLoadsAndAggregates()
 {
     test::GradeFixture fx(1, 2);
@@ -617,6 +647,57 @@ void TestMaster::testChoiceLoadsAndAggregates()
     QCOMPARE(w->currentPage(), 1);
     QVERIFY(w->mGradeCombo->isEnabled());
     QVERIFY(!w->mTestCombo->isEnabled());
+
+    // テスト名 belongs to one grade of one data folder: another grade or folder clears it.
+    {
+        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        QVERIFY(QDir().rmdir(fx.rosterPath()));
+        w->onScoreEntryClicked();
+    }
+    QCOMPARE(w->mTestCombo->count(), 3);
+    w->mGradeCombo->setCurrentIndex(1);
+    QCOMPARE(w->mTestCombo->count(), 0);
+    QCOMPARE(w->gd().currentTest, 0);
+    w->mGradeCombo->setCurrentIndex(0);
+    {
+        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        w->onScoreEntryClicked();
+    }
+    QCOMPARE(w->mTestCombo->count(), 3);
+    w->returnToMasterMenu();
+    QCOMPARE(w->mTestCombo->count(), 0);
+    {
+        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        w->mGradeCombo->setCurrentIndex(0);
+        w->onScoreEntryClicked();
+    }
+    QCOMPARE(w->mTestCombo->count(), 3);
+    w->mDataFolderEdit->setText(QDir::tempPath());
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(w->mDataFolderEdit, &out);
+    QCOMPARE(w->mTestCombo->count(), 0);
+    QCOMPARE(w->gd().currentTest, 0);
+}
+
+void TestMaster::dataFolderFieldConfirmsOnlyWhenLeft()
+{
+    Program p;
+    ScriptedMessages messages;
+    auto w = p.start();
+    const QString before = w->gd().dataFolder;
+    w->mDataFolderEdit->setText(QStringLiteral("/home/t/DA"));
+    // Another program takes the focus, or the field's context menu opens: the typing stays as it is.
+    for (Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(w->mDataFolderEdit, &out);
+        QCOMPARE(w->mDataFolderEdit->text(), QStringLiteral("/home/t/DA"));
+        QCOMPARE(w->gd().dataFolder, before);
+    }
+    // Another control of the window takes it: the folder is confirmed with its final separator.
+    QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(w->mDataFolderEdit, &out);
+    QCOMPARE(w->mDataFolderEdit->text(), QStringLiteral("/home/t/DA/"));
+    QCOMPARE(w->gd().dataFolder, QStringLiteral("/home/t/DA/"));
 }
 
 void TestMaster::subjectTestsChoiceOpensEntryBySubject()
@@ -834,6 +915,8 @@ void TestMaster::helpCommand()
     QCOMPARE(messages.asked().size(), 1);
     QCOMPARE(messages.asked().at(0).icon, MsgIcon::Critical);
     QVERIFY(messages.asked().at(0).text.contains(QStringLiteral("index.htm")));
+    // The path stands on its own line, so that a long one never breaks a word of the message.
+    QVERIFY(messages.asked().at(0).text.startsWith(QStringLiteral("ヘルプファイルが見つかりません。\r\n")));
     QCOMPARE(urls.size(), 0);
 
     const QString page = QDir(p.folder).filePath(QStringLiteral("help/index.htm"));
