@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -65,7 +66,7 @@ PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount
     : QObject(window), mWindow(window), mColumns(columns), mRows(rows)
 {
     mFrame = new QFrame(window);
-    mFrame->setObjectName(QStringLiteral("mFrame"));
+    mFrame->setObjectName(QStringLiteral("viewport"));
     mFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     mFrame->setLineWidth(2);
     mFrame->setGeometry(viewport);
@@ -90,9 +91,9 @@ PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount
     }
 
     mVerticalBar = new QScrollBar(Qt::Vertical, window);
-    mVerticalBar->setObjectName(QStringLiteral("mVerticalBar"));
+    mVerticalBar->setObjectName(QStringLiteral("verticalBar"));
     mHorizontalBar = new QScrollBar(Qt::Horizontal, window);
-    mHorizontalBar->setObjectName(QStringLiteral("mHorizontalBar"));
+    mHorizontalBar->setObjectName(QStringLiteral("horizontalBar"));
     const QFontMetrics fm(mFrame->font());
     const int stepY = fm.height();
     const int stepX = fm.horizontalAdvance(u'A');
@@ -103,6 +104,12 @@ PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount
     connect(mVerticalBar, &QScrollBar::valueChanged, this, &PreviewPane::onVerticalScrolled);
     connect(mHorizontalBar, &QScrollBar::valueChanged, this, &PreviewPane::onHorizontalScrolled);
 
+    // The wheel anywhere over the page scrolls it, not only over the scroll bars.
+    mFrame->installEventFilter(this);
+    mInside->installEventFilter(this);
+    for (PreviewCanvasWidget* canvas : std::as_const(mCanvases))
+        canvas->installEventFilter(this);
+
     mMinSizeLabel = new QLabel(QStringLiteral("MinSize"), window);
     mMinSizeLabel->setObjectName(QStringLiteral("minSize"));
     mMinSizeLabel->move(minimumSize);
@@ -110,6 +117,31 @@ PreviewPane::PreviewPane(QWidget* window, const QRect& viewport, int canvasCount
     mWindow->setMinimumSize(minimumSize.x(), minimumSize.y());
 
     fitToWindow();
+}
+
+bool PreviewPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel &&
+        (watched == mFrame || watched == mInside || mCanvases.contains(qobject_cast<PreviewCanvasWidget*>(watched)))) {
+        scrollByWheel(*static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PreviewPane::scrollByWheel(const QWheelEvent& event)
+{
+    // One notch is one small step of the bar; Shift turns the wheel sideways (some platforms
+    // already deliver that as a horizontal angle).
+    const QPoint angle = event.angleDelta();
+    const bool sideways = (event.modifiers() & Qt::ShiftModifier) || (angle.y() == 0 && angle.x() != 0);
+    QScrollBar* bar = sideways ? mHorizontalBar : mVerticalBar;
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    int& rest = sideways ? mWheelRestX : mWheelRestY;
+    rest += delta;
+    const int notches = rest / QWheelEvent::DefaultDeltasPerStep;
+    rest -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0) bar->setValue(bar->value() - notches * bar->singleStep());
 }
 
 PainterCanvas& PreviewPane::canvas(int index)

@@ -13,6 +13,7 @@
 class QFrame;
 class QLabel;
 class QScrollBar;
+class QWheelEvent;
 
 namespace seiran {
 
@@ -88,7 +89,11 @@ public:
     void onVerticalScrolled(int value);
     void onHorizontalScrolled(int value);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void scrollByWheel(const QWheelEvent& event);
     void placeInside();
     QSize canvasOuterSize() const;
 
@@ -98,6 +103,8 @@ private:
     QWidget* mInside = nullptr;
     int mBorderX = 0;
     int mBorderY = 0;
+    int mWheelRestX = 0; // parts of a notch from high-resolution wheels
+    int mWheelRestY = 0;
 };
 
 } // namespace seiran

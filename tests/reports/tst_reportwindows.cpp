@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace seiran;
@@ -116,6 +117,32 @@ private slots:
             QCOMPARE(canvas->pos(), QPoint(-30 - 2, -100 - 2));
         pane.ResetScroll();
         QCOMPARE(pane.mCanvases.at(1)->pos(), QPoint(-2, -2));
+
+        // The wheel over the page scrolls one small step per notch; Shift scrolls sideways;
+        // half notches of a fine wheel add up.
+        const auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers) {
+            QWidget* page = pane.mCanvases.at(0);
+            QWheelEvent event(QPointF(40, 40), page->mapToGlobal(QPointF(40, 40)), QPoint(), angle, Qt::NoButton,
+                              modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(page, &event);
+        };
+        window.show();
+        wheel(QPoint(0, -120), Qt::NoModifier);
+        QCOMPARE(pane.mVerticalBar->value(), fm.height());
+        wheel(QPoint(0, -240), Qt::NoModifier);
+        QCOMPARE(pane.mVerticalBar->value(), 3 * fm.height());
+        wheel(QPoint(0, 120), Qt::NoModifier);
+        QCOMPARE(pane.mVerticalBar->value(), 2 * fm.height());
+        wheel(QPoint(0, -60), Qt::NoModifier);
+        QCOMPARE(pane.mVerticalBar->value(), 2 * fm.height());
+        wheel(QPoint(0, -60), Qt::NoModifier);
+        QCOMPARE(pane.mVerticalBar->value(), 3 * fm.height());
+        wheel(QPoint(0, -120), Qt::ShiftModifier);
+        QCOMPARE(pane.mHorizontalBar->value(), fm.horizontalAdvance(u'A'));
+        QCOMPARE(pane.mVerticalBar->value(), 3 * fm.height());
+        wheel(QPoint(-120, 0), Qt::NoModifier);
+        QCOMPARE(pane.mHorizontalBar->value(), 2 * fm.horizontalAdvance(u'A'));
+        pane.ResetScroll();
 
         // A viewport larger than the canvas: nothing to scroll.
         window.resize(1400, 1200);
