@@ -33,6 +33,29 @@ QString UnstorableCharacters(const QString& text)
     return bad;
 }
 
+QString DescribeCharacters(const QString& characters)
+{
+    QString described;
+    for (const char32_t c : characters.toUcs4()) {
+        const QString piece = QString::fromUcs4(&c, 1);
+        described +=
+            QStringLiteral("「%1」(U+%2)").arg(piece, QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+    }
+    return described;
+}
+
+QString StoredFieldText(const QString& text, int width)
+{
+    return Cp932::decode(Cp932::fit(text.trimmed(), width)).trimmed();
+}
+
+QString FieldCutMessage(int column, const QString& stored)
+{
+    if (column == RosterEditModel::ColFurigana)
+        return QStringLiteral("ふりがなは全角10文字（20バイト）までです。「%1」として保存されます。").arg(stored);
+    return QStringLiteral("氏名は全角7文字（14バイト）までです。「%1」として保存されます。").arg(stored);
+}
+
 bool RosterEditModel::valid(int classNo, int number) const
 {
     return classNo >= 1 && classNo <= mClassCount && number >= 1 && number <= Seats;
@@ -147,7 +170,8 @@ void RosterEditModel::setName(int classNo, int number, const QString& name)
 {
     if (!valid(classNo, number)) return;
     MeiboSeat& s = at(classNo, number);
-    s.name = name.trimmed();
+    // The seat holds what the record will hold, so that the grid shows what is saved.
+    s.name = StoredFieldText(name, StudentRecord::NameWidth);
     if (!s.name.isEmpty() && s.flag == 0) {
         s.flag = 1;
         s.sex = 1;
@@ -159,7 +183,7 @@ void RosterEditModel::setName(int classNo, int number, const QString& name)
 
 void RosterEditModel::setFurigana(int classNo, int number, const QString& furigana)
 {
-    if (valid(classNo, number)) at(classNo, number).furigana = furigana.trimmed();
+    if (valid(classNo, number)) at(classNo, number).furigana = StoredFieldText(furigana, StudentRecord::FuriganaWidth);
 }
 
 void RosterEditModel::setSex(int classNo, int number, int sex)

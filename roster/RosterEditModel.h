@@ -86,5 +86,13 @@ private:
 
 // The characters of a text that the roster file cannot hold (not in CP932), empty when all can.
 QString UnstorableCharacters(const QString& text);
+// Each such character with its code point, as messages name them: 「𠮷」(U+20BB7).
+QString DescribeCharacters(const QString& characters);
+// What a fixed-width field of `width` bytes keeps of a text: trimmed, then cut at a character
+// boundary.
+QString StoredFieldText(const QString& text, int width);
+// The warning for a name (column ColName) or reading (ColFurigana) that its field will cut to
+// `stored`.
+QString FieldCutMessage(int column, const QString& stored);
 
 } // namespace seiran

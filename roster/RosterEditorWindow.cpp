@@ -7,10 +7,12 @@
 #include "RosterFile.h"
 #include "ScoreCells.h"
 #include "Session.h"
+#include "StudentRecord.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -261,29 +263,42 @@ void RosterEditorWindow::placeEditor()
     mNameEditor->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, cell.height() - 1);
 }
 
-bool RosterEditorWindow::commitEditor()
+bool RosterEditorWindow::commitEditor(bool keepOnError)
 {
     if (!mNameEditor->isVisible() || mCommitting) return true;
     mCommitting = true;
     const QString text = mNameEditor->text();
     const QString bad = UnstorableCharacters(text);
-    bool accepted = bad.isEmpty();
-    if (accepted) {
-        if (mEditCol == RosterEditModel::ColName)
-            mRoster.setName(mEditClass, mEditRow, text);
-        else if (mEditCol == RosterEditModel::ColFurigana)
-            mRoster.setFurigana(mEditClass, mEditRow, text);
-        refreshRow(mEditClass, mEditRow);
+    if (!bad.isEmpty()) {
+        Beep();
+        ShowMessage(QStringLiteral("%1は名簿に保存できない文字です。\n別の文字に直して入力してください。")
+                        .arg(DescribeCharacters(bad)),
+                    MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+        if (keepOnError) {
+            // The typed text stays in the box for correction.
+            mNameEditor->setFocus();
+            mCommitting = false;
+            return false;
+        }
+        mNameEditor->hide();
+        frontGrid()->setFocus();
+        mCommitting = false;
+        return false;
     }
+    const int width =
+        mEditCol == RosterEditModel::ColFurigana ? StudentRecord::FuriganaWidth : StudentRecord::NameWidth;
+    const QString stored = StoredFieldText(text, width);
+    if (stored != text.trimmed())
+        ShowMessage(FieldCutMessage(mEditCol, stored), MsgButtons::Ok, MsgIcon::Information, 1, QString(), this);
+    if (mEditCol == RosterEditModel::ColName)
+        mRoster.setName(mEditClass, mEditRow, stored);
+    else if (mEditCol == RosterEditModel::ColFurigana)
+        mRoster.setFurigana(mEditClass, mEditRow, stored);
+    refreshRow(mEditClass, mEditRow);
     mNameEditor->hide();
     frontGrid()->setFocus();
-    if (!accepted) {
-        Beep();
-        ShowMessage(QStringLiteral("「%1」は名簿に保存できない文字です。\n別の文字に直して入力してください。").arg(bad),
-                    MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
-    }
     mCommitting = false;
-    return accepted;
+    return true;
 }
 
 bool RosterEditorWindow::eventFilter(QObject* watched, QEvent* event)
@@ -293,14 +308,25 @@ bool RosterEditorWindow::eventFilter(QObject* watched, QEvent* event)
         case QEvent::KeyPress: {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                commitEditor();
+                commitEditor(true);
                 return true; // the Enter key itself is swallowed
+            }
+            if (key->key() == Qt::Key_Escape) {
+                // Leaves the cell as it was.
+                mNameEditor->hide();
+                frontGrid()->setFocus();
+                return true;
             }
             break;
         }
-        case QEvent::FocusOut:
+        case QEvent::FocusOut: {
+            // A message box or a menu of this window takes the focus for a moment only.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) commitEditor(true);
+            break;
+        }
         case QEvent::MouseButtonPress:
-            commitEditor();
+            commitEditor(true);
             break;
         default:
             break;

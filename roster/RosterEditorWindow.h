@@ -54,7 +54,7 @@ public:
     // Opens the overlay editor on the current cell (name or reading column).
     void openEditor();
     // Commits the overlay editor if it is open. Returns false when its text was refused.
-    bool commitEditor();
+    bool commitEditor(bool keepOnError = false);
 
 protected:
     FlexGrid* activeGrid() const override { return frontGrid(); }

@@ -125,6 +125,7 @@ private slots:
     void pasteNamesAndReadings();
     void copyAndClear();
     void everyWayOfLeavingTheEditorCommits();
+    void longNamesAreCutWithAWarning();
     void unstorableCharactersAreRefused();
     void onlyOpeningTheEditorAsksAndWritesNothing();
     void cancelKeepsTheWindowAndNoDiscards();
@@ -413,9 +414,9 @@ void TestEditMeibo::everyWayOfLeavingTheEditorCommits()
     QVERIFY(!w->mNameEditor->isVisible());
     QCOMPARE(g->Row(), 2);
 
-    open(2, 1, QStringLiteral("スクロールで確定"));
+    open(2, 1, QStringLiteral("スクロール確定"));
     g->setTopRow(5);
-    QCOMPARE(g->TextMatrix(2, 1), QStringLiteral("スクロールで確定"));
+    QCOMPARE(g->TextMatrix(2, 1), QStringLiteral("スクロール確定"));
     QVERIFY(!w->mNameEditor->isVisible());
     g->setTopRow(1);
 
@@ -448,6 +449,31 @@ void TestEditMeibo::everyWayOfLeavingTheEditorCommits()
     QCOMPARE(w->frontClass(), 1);
 }
 
+void TestEditMeibo::longNamesAreCutWithAWarning()
+{
+    Env env;
+    auto w = openWindow(env);
+    ScriptedMessages answers;
+    // Eight full-width characters: the name field keeps seven, and says so before the cell is set.
+    typeInEditor(w.get(), 2, 1, QStringLiteral("長谷川　さくらこ"));
+    QCOMPARE(answers.asked().size(), 1);
+    QCOMPARE(answers.asked().at(0).text,
+             QStringLiteral("氏名は全角7文字（14バイト）までです。「長谷川　さくら」として保存されます。"));
+    QCOMPARE(w->frontGrid()->TextMatrix(2, 1), QStringLiteral("長谷川　さくら"));
+    // A half-width character before the cut: the field is never cut inside a double-byte character.
+    typeInEditor(w.get(), 2, 1, QStringLiteral("a長谷川さくらこ"));
+    QCOMPARE(answers.asked().at(1).text,
+             QStringLiteral("氏名は全角7文字（14バイト）までです。「a長谷川さくら」として保存されます。"));
+    QCOMPARE(w->frontGrid()->TextMatrix(2, 1), QStringLiteral("a長谷川さくら"));
+    // The reading keeps twenty bytes; a name that fits says nothing.
+    typeInEditor(w.get(), 2, 3, QStringLiteral("はせがわさくらこさんです"));
+    QCOMPARE(answers.asked().at(2).text,
+             QStringLiteral("ふりがなは全角10文字（20バイト）までです。「はせがわさくらこさん」として保存されます。"));
+    typeInEditor(w.get(), 3, 1, QStringLiteral("長谷川　さくら"));
+    QCOMPARE(answers.asked().size(), 3);
+    QCOMPARE(StoredFieldText(QStringLiteral("  ｺﾋﾟｰ  "), 14), QStringLiteral("ｺﾋﾟｰ"));
+}
+
 void TestEditMeibo::unstorableCharactersAreRefused()
 {
     QCOMPARE(UnstorableCharacters(QStringLiteral("山田①ｱa")), QString());
@@ -456,11 +482,36 @@ void TestEditMeibo::unstorableCharactersAreRefused()
     Env env;
     auto w = openWindow(env);
     ScriptedMessages answers;
-    typeInEditor(w.get(), 1, 1, QStringLiteral("𠮷田"));
-    QCOMPARE(w->frontGrid()->TextMatrix(1, 1), QStringLiteral("生徒1"));
-    QCOMPARE(answers.asked().size(), 1);
-    QVERIFY(answers.asked().first().text.contains(QStringLiteral("𠮷")));
-    QCOMPARE(BeepCount(), 1);
+    QCOMPARE(DescribeCharacters(QStringLiteral("𠮷😀")), QStringLiteral("「𠮷」(U+20BB7)「😀」(U+1F600)"));
+    {
+        // The character is named with its code point, and the typed text stays for correction.
+        FlexGrid* g = w->frontGrid();
+        g->setRow(1);
+        g->setCol(1);
+        QTest::keyClick(g, Qt::Key_Return);
+        w->mNameEditor->setText(QStringLiteral("𠮷田"));
+        QTest::keyClick(w->mNameEditor, Qt::Key_Return);
+        QVERIFY(w->mNameEditor->isVisible());
+        QCOMPARE(w->mNameEditor->text(), QStringLiteral("𠮷田"));
+        QCOMPARE(w->frontGrid()->TextMatrix(1, 1), QStringLiteral("生徒1"));
+        QCOMPARE(answers.asked().size(), 1);
+        QCOMPARE(answers.asked().first().text,
+                 QStringLiteral("「𠮷」(U+20BB7)は名簿に保存できない文字です。\n別の文字に直して入力してください。"));
+        QCOMPARE(BeepCount(), 1);
+        // Escape leaves the cell as it was.
+        QTest::keyClick(w->mNameEditor, Qt::Key_Escape);
+        QVERIFY(!w->mNameEditor->isVisible());
+        QCOMPARE(w->frontGrid()->TextMatrix(1, 1), QStringLiteral("生徒1"));
+        QTest::keyClick(g, Qt::Key_Return);
+        w->mNameEditor->setText(QStringLiteral("𠮷田"));
+        QTest::keyClick(w->mNameEditor, Qt::Key_Return);
+        w->mNameEditor->setText(QStringLiteral("吉田"));
+        QTest::keyClick(w->mNameEditor, Qt::Key_Return);
+        QVERIFY(!w->mNameEditor->isVisible());
+        QCOMPARE(w->frontGrid()->TextMatrix(1, 1), QStringLiteral("吉田"));
+        QCOMPARE(answers.asked().size(), 2);
+        answers.clear();
+    }
 
     QGuiApplication::clipboard()->setText(QStringLiteral("𠮷田\tよしだ\r\n"));
     select(w->frontGrid(), 6, 1, 6, 1);
