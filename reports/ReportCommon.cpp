@@ -122,7 +122,10 @@ void PrintFitted(PageCanvas& canvas, const QString& text, double limit)
         if (canvas.TextWidth(shown) > room) shown.clear();
     }
     // Bottoms on one line keep the smaller text on the row's baseline.
-    canvas.PrintAt(shown, x, y + (height - canvas.TextHeight()));
+    if (shown.isEmpty())
+        canvas.SetCurrentX(x);
+    else
+        canvas.PrintAt(shown, x, y + (height - canvas.TextHeight()));
     canvas.SetCurrentY(y);
     canvas.SetFontSize(size);
 }
