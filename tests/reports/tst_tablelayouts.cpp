@@ -153,7 +153,7 @@ private slots:
         const qsizetype drawn = tiny.texts().size();
         PrintFitted(tiny, QStringLiteral("あ"), 0.5);
         QCOMPARE(tiny.texts().size(), drawn);
-        QCOMPARE(tiny.CurrentX(), 0.0);
+        QCOMPARE(tiny.CurrentX(), 3.0); // where the text would have started
     }
 
     void rawScoreColumnsFollowTheSubjectCount_data()
