@@ -65,15 +65,23 @@ int IniInteger(const QString& text)
     return ok ? value : 0;
 }
 
+QString EffectiveDataFolder(const QString& text)
+{
+    const QString folder = WithFinalSeparator(text);
+    return folder.isEmpty() ? DefaultDataFolder() : folder;
+}
+
 bool IniProposal::differsFrom(const StartupSettings& settings) const
 {
-    return (dataDir != kStar && dataDir != settings.dataFolder) ||
+    // Folders compare as the program uses them: "/srv/DATA" in the file is the stored
+    // "/srv/DATA/", or the question would come back at every start.
+    return (dataDir != kStar && EffectiveDataFolder(dataDir) != EffectiveDataFolder(settings.dataFolder)) ||
            (classMode != kStar && IniInteger(classMode) != settings.classMode);
 }
 
 void IniProposal::applyTo(StartupSettings& settings) const
 {
-    if (dataDir != kStar) settings.dataFolder = dataDir;
+    if (dataDir != kStar) settings.dataFolder = EffectiveDataFolder(dataDir);
     if (classMode != kStar) settings.classMode = IniInteger(classMode);
 }
 

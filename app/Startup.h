@@ -33,6 +33,10 @@ int ClampListIndex(int value, int highest);
 // path separator added unless it already ends in "/" or "\". Empty text stays empty.
 QString WithFinalSeparator(const QString& text);
 
+// The folder the program works in for a stored or proposed text: WithFinalSeparator, and the
+// default folder when that leaves nothing.
+QString EffectiveDataFolder(const QString& text);
+
 // The integer at the start of an INI value ("1", " 2 ", "1x"); 0 when there is none.
 int IniInteger(const QString& text);
 

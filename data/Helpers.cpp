@@ -88,7 +88,14 @@ static int nextToken(QString& text, QString& token, bool numeric)
     int separator = SepEnd;
     for (; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        // A row ends at CR (CR LF: the LF goes with it) and at an LF of its own, which is how
+        // many programs end their lines on the clipboard.
         if (c == QLatin1Char('\r')) {
+            separator = SepCr;
+            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) ++i;
+            break;
+        }
+        if (c == QLatin1Char('\n')) {
             separator = SepCr;
             break;
         }

@@ -34,8 +34,8 @@ template <typename T> void SwapValues(T& a, T& b)
     std::swap(a, b);
 }
 
-// Clipboard tokens. Consumes `text` from the left: CR ends the token with separator 1, Tab
-// with separator 0; the text running out gives separator 2. NextNumericToken keeps only
+// Clipboard tokens. Consumes `text` from the left: a line end (CR LF, CR or LF alone) ends the
+// token with separator 1, Tab with separator 0; the text running out gives separator 2. NextNumericToken keeps only
 // "0"-"9" and "-"; NextTextToken keeps every character from the space upwards.
 enum TokenSeparator { SepTab = 0, SepCr = 1, SepEnd = 2 };
 int NextNumericToken(QString& text, QString& token);

@@ -273,8 +273,8 @@ Result LoadSubjectList(GradeData& gd)
         std::optional<int> kind = in.nextInt();
         std::optional<double> weight = in.nextNumber();
         if (!name || !kind || !weight) return malformed(what, path, QStringLiteral("%1 番目の教科が読めません").arg(k));
-        if (*kind < 0 || *kind > 2)
-            return malformed(what, path, QStringLiteral("%1 番目の教科の種別 %2 が不正です").arg(k).arg(*kind));
+        // A kind other than 0-2 (a list from a later version, a slip in an editor) is kept as
+        // it stands and written back unchanged; such a subject forms no report item.
         t.names[k] = *name;
         t.kinds[k] = *kind;
         t.weights[k] = *weight;

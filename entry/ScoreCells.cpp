@@ -30,6 +30,8 @@ std::optional<int> ScoreCellValue(const QString& text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty()) return ScoreCode::NotEntered;
+    // Scores are whole numbers: "45.5" must not become 45 (nor, without its point, 455).
+    if (t.contains(u'.')) return std::nullopt;
     if (t == QStringLiteral("-")) return ScoreCode::Absent;
     const qint64 v = LeadingNumber(t);
     const qint64 stored = v >= 0 ? v : v + ScoreCode::BracketBase;
@@ -141,16 +143,35 @@ QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, i
 }
 
 namespace {
-// Cuts the text after its n-th CR: nothing beyond it can land anywhere, and a huge clipboard
-// would otherwise be consumed token by token.
+// Cuts the text after its n-th line end (CR LF, CR or LF): nothing beyond it can land
+// anywhere, and a huge clipboard would otherwise be consumed token by token.
 void keepLines(QString& text, int lines)
 {
     qsizetype pos = -1;
     for (int n = 0; n < lines; ++n) {
-        pos = text.indexOf(u'\r', pos + 1);
-        if (pos < 0) return;
+        const qsizetype cr = text.indexOf(u'\r', pos + 1);
+        const qsizetype lf = text.indexOf(u'\n', pos + 1);
+        if (cr < 0 && lf < 0) return;
+        pos = cr < 0 ? lf : lf < 0 ? cr : qMin(cr, lf);
+        if (text.at(pos) == u'\r' && pos + 1 < text.size() && text.at(pos + 1) == u'\n') ++pos;
     }
     text.truncate(pos + 1);
+}
+
+// The value part of a pasted piece: digits and "-" (full-width ones as their ASCII forms),
+// every other character dropped ("85点" is 85). A decimal point is kept, "．" as ".", so that
+// the cell refuses the piece instead of taking "45.5" as 455.
+QString numericPiece(const QString& raw)
+{
+    QString out;
+    for (const QChar ch : raw) {
+        char16_t c = ch.unicode();
+        if (c >= 0xFF10 && c <= 0xFF19) c = u'0' + (c - 0xFF10);
+        if (c == 0xFF0D || c == 0x2212) c = u'-';
+        if (c == 0xFF0E) c = u'.';
+        if ((c >= u'0' && c <= u'9') || c == u'-' || c == u'.') out += QChar(c);
+    }
+    return out;
 }
 } // namespace
 
@@ -162,9 +183,9 @@ QList<PastedCell> DistributeNumericPaste(QString clip, const CellRange& range)
     int c = range.left;
     QString token;
     while (r <= range.bottom) {
-        const int sep = NextNumericToken(clip, token);
+        const int sep = NextTextToken(clip, token);
         if (sep == SepEnd) break;
-        if (range.contains(r, c)) cells.append({r, c, token});
+        if (range.contains(r, c)) cells.append({r, c, numericPiece(token)});
         if (sep == SepTab) {
             ++c;
         } else {

@@ -24,7 +24,7 @@ qint64 LeadingNumber(const QString& text);
 
 // Stored value of a score cell: "" -5, "-" -1, a number v >= 0 itself, a negative number
 // v - 10 (a bracketed score). Surrounding blanks are ignored. nullopt when the value would
-// not fit the 16-bit slot.
+// not fit the 16-bit slot, and for a text with a decimal point (scores are whole numbers).
 std::optional<int> ScoreCellValue(const QString& text);
 
 // What a typed character does to a score cell.
@@ -92,13 +92,15 @@ struct PastedCell
     QString text;
 };
 
-// Distributes clipboard text over the selected rectangle with NextNumericToken: a Tab moves
-// one column right, a CR to the rectangle's first column on the next row; positions outside
-// the rectangle are skipped and a final piece without Tab or CR is dropped.
+// Distributes clipboard text over the selected rectangle: a Tab moves one column right, a line
+// end (CR LF, CR or LF) to the rectangle's first column on the next row; positions outside the
+// rectangle are skipped and a final piece without Tab or line end is dropped. Each piece keeps
+// its digits and "-" (full-width ones narrowed), every other character vanishes, except a
+// decimal point ("." or "．", kept as "."), so that ScoreCellValue refuses "45.5" as a whole.
 QList<PastedCell> DistributeNumericPaste(QString clip, const CellRange& range);
 
-// Distributes clipboard text from a top-left cell with NextTextToken, each token trimmed;
-// rows beyond lastRow are dropped. The area is not limited by the selection.
+// Distributes clipboard text from a top-left cell with NextTextToken, each token trimmed, line
+// ends as above; rows beyond lastRow are dropped. The area is not limited by the selection.
 QList<PastedCell> DistributeTextPaste(QString clip, int top, int left, int lastRow);
 
 // Where Enter moves the current cell. With moveRight the cell moves one column right, and

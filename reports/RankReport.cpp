@@ -153,13 +153,14 @@ void DrawRankPage(PageCanvas& canvas, const GradeData& gd, int item, const RankL
     canvas.PrintLine(QStringLiteral("教科別順位表     ") + CurrentTestName(gd) + QStringLiteral("   ") +
                      gd.itemCaption[item]);
 
-    // Headings only over list columns that hold entries: none on a page past the end of a
-    // short list.
+    // Headings over the list columns that hold entries; a page past the end of a short list
+    // (the grade's pages, one sex's pupils) still gets those of its first column, so that no
+    // sheet is blank but for its title.
     canvas.SetFontName(gd.fontMincho);
-    const int headingColumns = last >= first ? (last - first) / rows + 1 : 0;
+    const int headingColumns = last >= first ? (last - first) / rows + 1 : 1;
     for (int k = 0; k < headingColumns; ++k) {
         canvas.PrintAt(QStringLiteral("順位 組 番 氏名"), RankColumnWidth * k, 1);
-        canvas.PrintAt(QStringLiteral("得点"), RankColumnWidth * k + 19, 1);
+        canvas.PrintAt(QStringLiteral("得点"), RankColumnWidth * k + RankScoreOffset, 1);
     }
 
     for (int i = first; i <= last; ++i) {
@@ -168,12 +169,13 @@ void DrawRankPage(PageCanvas& canvas, const GradeData& gd, int item, const RankL
         const int y = (i - first) % rows + 2;
         const int x0 = RankColumnWidth * ((i - first) / rows);
 
-        // Competition numbering: equal scores share the rank of the first of them.
+        // Competition numbering: equal scores share the rank of the first of them. An absent
+        // pupil has no rank, even when nobody has a score and the list starts with him.
         canvas.SetFontName(gd.fontGothic);
-        if (v == state.previousScore) {
-            canvas.PrintAt(FormatRightAligned(QStringLiteral("###0 "), state.rankNumber), x0, y);
-        } else if (v < 0) {
+        if (v < 0) {
             canvas.PrintAt(QStringLiteral("     "), x0, y);
+        } else if (v == state.previousScore) {
+            canvas.PrintAt(FormatRightAligned(QStringLiteral("###0 "), state.rankNumber), x0, y);
         } else {
             canvas.PrintAt(FormatRightAligned(QStringLiteral("###0 "), i), x0, y);
             state.previousScore = v;
@@ -182,11 +184,12 @@ void DrawRankPage(PageCanvas& canvas, const GradeData& gd, int item, const RankL
         canvas.SetFontName(gd.fontMincho);
         canvas.Print(u' ' + gd.classLabel(gd.studentClass[s]) + u' ');
         canvas.Print(FormatRightAligned(QStringLiteral("#0 "), gd.studentNumber[s]));
-        canvas.Print(gd.studentName[s]);
+        // A long name gets smaller rather than run into the score.
+        PrintFitted(canvas, gd.studentName[s], x0 + RankScoreOffset);
         if (v < 0)
-            canvas.PrintAt(QStringLiteral("欠席"), x0 + 19, y);
+            canvas.PrintAt(QStringLiteral("欠席"), x0 + RankScoreOffset, y);
         else
-            PrintRightAligned(canvas, x0 + 19, y, 4, QStringLiteral("###0"), v);
+            PrintRightAligned(canvas, x0 + RankScoreOffset, y, 4, QStringLiteral("###0"), v);
     }
 
     const double end = RankColumnWidth * geometry.columnsPerPage;

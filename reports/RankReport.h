@@ -46,6 +46,8 @@ struct RankGeometry
     int perPage() const { return columnsPerPage * rowsPerColumn; }
 };
 constexpr int RankColumnWidth = 25;
+// Where the score stands within a list column; names end before it.
+constexpr int RankScoreOffset = 19;
 // From a preview canvas in character cells (origin at its corner).
 RankGeometry PreviewRankGeometry(const PageCanvas& canvas);
 // From a printer in character cells, inside the paper margins.

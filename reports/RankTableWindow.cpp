@@ -51,6 +51,8 @@ RankTableWindow::RankTableWindow(Session& session, QWidget* parent)
 
     mItemCombo->setCurrentIndex(mCurrentItem - 1);
     connect(mItemCombo, &QComboBox::currentIndexChanged, this, &RankTableWindow::onItemChanged);
+    // A choice of the item already shown changes no index; the activation still reports it.
+    connect(mItemCombo, &QComboBox::activated, this, &RankTableWindow::onItemActivated);
     connect(mItemSpin, &SpinButton::SpinUp, this, &RankTableWindow::onItemSpinUp);
     connect(mItemSpin, &SpinButton::SpinDown, this, &RankTableWindow::onItemSpinDown);
     connect(mPageSpin, &SpinButton::SpinDown, this, &RankTableWindow::onPageSpinDown);
@@ -80,10 +82,15 @@ void RankTableWindow::display()
         canvas.Cls();
         DrawRankPage(canvas, gd, mCurrentItem, list, p, mGeometry, state);
     }
+    showFirstPage();
+    mPane->Refresh();
+}
+
+void RankTableWindow::showFirstPage()
+{
     mCurrentPage = 0;
     showPage();
     mPane->ResetScroll();
-    mPane->Refresh();
 }
 
 void RankTableWindow::showPage()
@@ -97,6 +104,12 @@ void RankTableWindow::onItemChanged()
     if (mItemCombo->currentIndex() < 0) return;
     mCurrentItem = mItemCombo->currentIndex() + 1;
     display();
+}
+
+void RankTableWindow::onItemActivated()
+{
+    // A new item has been drawn from its first page already (the index changed first).
+    showFirstPage();
 }
 
 void RankTableWindow::onItemSpinUp()

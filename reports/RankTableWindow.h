@@ -43,6 +43,8 @@ public:
     void display();
 
     void onItemChanged();
+    // The user chose an item in the list, the one shown too: its first page comes back.
+    void onItemActivated();
     void onItemSpinUp();
     void onItemSpinDown();
     void onPageSpinDown();
@@ -55,6 +57,7 @@ public:
 
 private:
     void showPage();
+    void showFirstPage();
 
     int mCurrentItem = 1;
     int mCurrentPage = 0;

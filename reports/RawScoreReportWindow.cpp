@@ -43,6 +43,8 @@ RawScoreReportWindow::RawScoreReportWindow(Session& session, QWidget* parent)
     };
 
     connect(mClassCombo, &QComboBox::currentIndexChanged, this, &RawScoreReportWindow::onClassChanged);
+    // A choice of the class already shown changes no index; the activation still reports it.
+    connect(mClassCombo, &QComboBox::activated, this, &RawScoreReportWindow::onClassActivated);
     connect(mNextClassButton, &QPushButton::clicked, this, &RawScoreReportWindow::onNextClassClicked);
     connect(mPreviousClassButton, &QPushButton::clicked, this, &RawScoreReportWindow::onPreviousClassClicked);
     connect(mPrintButton, &QPushButton::clicked, this, &RawScoreReportWindow::onPrintClicked);
@@ -72,6 +74,11 @@ void RawScoreReportWindow::onClassChanged()
     if (mClassCombo->currentIndex() < 0) return;
     mCurrentClass = mClassCombo->currentIndex() + 1;
     display();
+}
+
+void RawScoreReportWindow::onClassActivated()
+{
+    mPane->ResetScroll();
 }
 
 void RawScoreReportWindow::onNextClassClicked()

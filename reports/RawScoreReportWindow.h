@@ -37,6 +37,8 @@ public:
     void display();
 
     void onClassChanged();
+    // The user chose a class in the list, the one shown too: the top of its sheet comes back.
+    void onClassActivated();
     void onNextClassClicked();
     void onPreviousClassClicked();
     void onPrintClicked();

@@ -4,6 +4,10 @@
 #include "Helpers.h"
 
 #include <QPageSize>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <cmath>
 
 namespace seiran {
 
@@ -82,6 +86,48 @@ void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const 
 void PrintAverageCell(PageCanvas& canvas, const std::optional<double>& value, double x, double y, int width)
 {
     if (value) PrintRightAligned(canvas, x, y, width, QStringLiteral("##0.0"), *value);
+}
+
+void PrintFitted(PageCanvas& canvas, const QString& text, double limit)
+{
+    const double x = canvas.CurrentX();
+    const double y = canvas.CurrentY();
+    const double room = limit - x;
+    if (canvas.TextWidth(text) <= room) {
+        canvas.Print(text);
+        return;
+    }
+    const double size = canvas.FontSize();
+    const double height = canvas.TextHeight();
+    // Half points below the current size down to the smallest; a font already smaller than
+    // that keeps its size and only cuts.
+    const double smallest = std::min(size, FittedTextMinSize);
+    double fitted = (std::ceil(size * 2.0) - 1.0) / 2.0;
+    while (fitted > smallest) {
+        canvas.SetFontSize(fitted);
+        if (canvas.TextWidth(text) <= room) break;
+        fitted -= 0.5;
+    }
+    fitted = std::max(fitted, smallest);
+    canvas.SetFontSize(fitted);
+    QString shown = text;
+    if (canvas.TextWidth(shown) > room) {
+        // Cut between graphemes, never inside a surrogate pair or before a combining mark.
+        QTextBoundaryFinder bounds(QTextBoundaryFinder::Grapheme, text);
+        bounds.toEnd();
+        while (bounds.toPreviousBoundary() > 0) {
+            shown = text.left(bounds.position());
+            if (canvas.TextWidth(shown) <= room) break;
+        }
+        if (canvas.TextWidth(shown) > room) shown.clear();
+    }
+    // Bottoms on one line keep the smaller text on the row's baseline.
+    if (shown.isEmpty())
+        canvas.SetCurrentX(x);
+    else
+        canvas.PrintAt(shown, x, y + (height - canvas.TextHeight()));
+    canvas.SetCurrentY(y);
+    canvas.SetFontSize(size);
 }
 
 PrintRun::PrintRun(PageCanvas& printer, const GradeData& gd) : mPrinter(printer), mGd(gd) {}

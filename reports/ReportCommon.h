@@ -59,6 +59,15 @@ void PrintAverageCell(PageCanvas& canvas, const std::optional<double>& value, do
 // right edge stays where the column ends.
 void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const QString& pattern, double value);
 
+// Prints a text of variable length (a pupil's name) at the drawing position so that it ends by
+// column `limit`, where the next column of the table begins: in the current font when it fits,
+// else in the largest smaller size of the same font that fits (half-point steps, not below
+// FittedTextMinSize), on the row's baseline; at that smallest size a text still too long is
+// cut at a character boundary. The font size is restored afterwards; the drawing position
+// ends after the text as drawn.
+inline constexpr double FittedTextMinSize = 7.0;
+void PrintFitted(PageCanvas& canvas, const QString& text, double limit);
+
 // The standard print run: every sheet but the first begins with NewPage; every sheet gets
 // character cells and the paper margins before the report draws it.
 class PrintRun

@@ -143,7 +143,10 @@ void DrawSotenSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const 
         if (number % 5 == 0) canvas.Line(0, row + 0.9, ruleEnd, row + 0.9);
         if (number % 5 == 1) canvas.Line(0, row - 0.1, ruleEnd, row - 0.1);
         PrintRightAligned(canvas, 0, row, 2, QStringLiteral("##"), number);
-        canvas.PrintAt(gd.studentName[s], 3, row);
+        // A name ends before the first score column, in a smaller size if it must.
+        canvas.SetCurrentX(3);
+        canvas.SetCurrentY(row);
+        PrintFitted(canvas, gd.studentName[s], SotenSubjectX(1));
         for (int i = 1; i <= n; ++i)
             printScoreCell(canvas, i, gd.scores(i, s), row);
         const int total = gd.scores(n + 1, s);

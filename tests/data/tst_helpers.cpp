@@ -67,7 +67,7 @@ void HelpersTest::tokens()
     QCOMPARE(token, QStringLiteral("455"));
     QCOMPARE(NextNumericToken(text, token), int(SepCr));
     QCOMPARE(token, QStringLiteral("-3"));
-    QCOMPARE(text, QStringLiteral("\n80"));
+    QCOMPARE(text, QStringLiteral("80")); // the LF of CR LF goes with the CR
     QCOMPARE(NextNumericToken(text, token), int(SepEnd));
     QCOMPARE(token, QStringLiteral("80"));
     QVERIFY(text.isEmpty());
@@ -79,7 +79,27 @@ void HelpersTest::tokens()
     QCOMPARE(token, QStringLiteral(" 山田 太郎"));
     QCOMPARE(NextTextToken(text, token), int(SepCr));
     QCOMPARE(token, QStringLiteral("やまだ"));
-    QCOMPARE(NextTextToken(text, token), int(SepEnd)); // the LF alone: dropped
+    QCOMPARE(NextTextToken(text, token), int(SepEnd));
+    QVERIFY(token.isEmpty());
+
+    // LF line ends (what most programs here put on the clipboard) end rows as CR LF does; a CR
+    // alone does too, and CR CR LF is one empty row between two.
+    text = QStringLiteral("80\t70\n90\r\r\n6.0\n");
+    QCOMPARE(NextNumericToken(text, token), int(SepTab));
+    QCOMPARE(NextNumericToken(text, token), int(SepCr));
+    QCOMPARE(token, QStringLiteral("70"));
+    QCOMPARE(NextNumericToken(text, token), int(SepCr));
+    QCOMPARE(token, QStringLiteral("90"));
+    QCOMPARE(NextNumericToken(text, token), int(SepCr));
+    QVERIFY(token.isEmpty());
+    QCOMPARE(NextNumericToken(text, token), int(SepCr));
+    QCOMPARE(token, QStringLiteral("60"));
+    QVERIFY(text.isEmpty());
+    text = QStringLiteral("山田\nやまだ\n");
+    QCOMPARE(NextTextToken(text, token), int(SepCr));
+    QCOMPARE(token, QStringLiteral("山田"));
+    QCOMPARE(NextTextToken(text, token), int(SepCr));
+    QCOMPARE(token, QStringLiteral("やまだ"));
 
     int a = 1, b = 2;
     SwapValues(a, b);

@@ -25,6 +25,7 @@ private slots:
     void readerFieldSemantics();
     void subjectListPlainLayoutRoundTrip();
     void subjectListWithNaishinOrder();
+    void subjectOfAnUnknownKindIsKept();
     void testListSlotsAndHomeroom();
     void malformedListsAreRefusedWithTheirName();
     void highSchoolListFromTextFile();
@@ -108,6 +109,25 @@ void ListsTest::subjectListWithNaishinOrder()
     QCOMPARE(gd.naishinSlot[9], 5);
 }
 
+void ListsTest::subjectOfAnUnknownKindIsKept()
+{
+    // A kind beyond 0-2 no longer locks the grade out: it loads, and saving writes it back as
+    // it stood (with no group field, which only kind 2 has).
+    GradeFixture fx(1, 1);
+    const QByteArray text = sjis(QStringLiteral(" 3 \r\n\"国語\", 7 , 1 \r\n\"数学\",-1 , 2 \r\n\"英語\", 0 , 1 \r\n"));
+    WriteFileBytes(fx.folder() + QStringLiteral("kyoka01.seq"), text);
+    GradeData& gd = fx.gd();
+    const Result r = LoadSubjectList(gd);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(gd.subjectCount, 3);
+    QCOMPARE(gd.subjectKind[1], 7);
+    QCOMPARE(gd.subjectKind[2], -1);
+    QCOMPARE(gd.subjectNames[3], QStringLiteral("英語"));
+    QCOMPARE(gd.naishinWeight[3], 1.0);
+    QVERIFY(SaveSubjectList(gd).ok);
+    QCOMPARE(ReadFileBytes(fx.folder() + QStringLiteral("kyoka01.seq")), text);
+}
+
 void ListsTest::testListSlotsAndHomeroom()
 {
     GradeFixture fx(3, 4);
@@ -148,7 +168,6 @@ void ListsTest::malformedListsAreRefusedWithTheirName()
     const Case cases[] = {
         {"kyoka01.seq", QStringLiteral(" 11 \r\n")},                     // more subjects than the table holds
         {"kyoka01.seq", QStringLiteral(" 2 \r\n\"国語\", 0 , 1 \r\n")},  // truncated
-        {"kyoka01.seq", QStringLiteral(" 1 \r\n\"国語\", 7 , 1 \r\n")},  // unknown kind
         {"kyoka01.seq", QStringLiteral("-1\r\n 2 \r\n 1 \r\n 13 \r\n")}, // naishin slot beyond 12
         {"test01.seq", QStringLiteral(" 31 \r\n")},
         {"test01.seq", QStringLiteral(" 1 \r\n\"a\",\"b\", 11 \r\n")},

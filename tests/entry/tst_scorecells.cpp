@@ -113,6 +113,8 @@ void TestScoreCells::cellValues_data()
     QTest::newRow("huge") << "99999999999999999999999" << false << 0;
     QTest::newRow("leading number only") << "1-2" << true << 1;
     QTest::newRow("no leading digit") << "--5" << true << 0;
+    QTest::newRow("decimal") << "45.5" << false << 0;
+    QTest::newRow("point only") << "." << false << 0;
 }
 
 void TestScoreCells::cellValues()
@@ -240,8 +242,18 @@ void TestScoreCells::numericPaste_data()
     QTest::newRow("nothing outside the selection")
         << "1\t2\t3\t4\r\n5\t6\t7\t8\r\n9\r\n"
         << QList<int>{1, 4, 2, 5} << QStringList{"1,4=1", "1,5=2", "2,4=5", "2,5=6"};
-    QTest::newRow("letters, points and blanks vanish") << " 45.5\tab-\t7 0\r\n"
-                                                       << block << QStringList{"5,4=455", "5,5=-", "5,6=70"};
+    QTest::newRow("letters and blanks vanish") << " 85点\tab-\t7 0\r\n"
+                                               << block << QStringList{"5,4=85", "5,5=-", "5,6=70"};
+    // A decimal is refused as a whole (the window beeps and the cell keeps its value); it
+    // never becomes a ten-fold score.
+    QTest::newRow("decimals refused") << "45.5\t４５．５\t90\r\n.5\t５点\t-３\r\n"
+                                      << block << QStringList{"5,4 refused", "5,5 refused", "5,6=90",
+                                                              "6,4 refused", "6,5=5",       "6,6=-3"};
+    // LF line ends (what programs here put on the clipboard) end rows like CR LF.
+    QTest::newRow("LF line ends") << "80\t70\n90\t60\n" << block << QStringList{"5,4=80", "5,5=70", "6,4=90", "6,5=60"};
+    QTest::newRow("CR alone, then LF") << "1\r2\n" << block << QStringList{"5,4=1", "6,4=2"};
+    QTest::newRow("LF beyond the selection")
+        << QString("1\n2\n").repeated(50000) << QList<int>{1, 4, 3, 4} << QStringList{"1,4=1", "2,4=2", "3,4=1"};
     QTest::newRow("final piece dropped") << "1\t2\r\n3\t4" << block << QStringList{"5,4=1", "5,5=2", "6,4=3"};
     QTest::newRow("lines beyond the selection")
         << QString("1\r\n2\r\n").repeated(50000) << QList<int>{1, 4, 3, 4} << QStringList{"1,4=1", "2,4=2", "3,4=1"};
@@ -254,8 +266,13 @@ void TestScoreCells::numericPaste()
     QFETCH(QList<int>, range);
     QFETCH(QStringList, cells);
     QStringList got;
-    for (const PastedCell& c : DistributeNumericPaste(clip, {range[0], range[1], range[2], range[3]}))
-        got << QStringLiteral("%1,%2=%3").arg(c.row).arg(c.col).arg(c.text);
+    // The window takes a piece when ScoreCellValue accepts it.
+    for (const PastedCell& c : DistributeNumericPaste(clip, {range[0], range[1], range[2], range[3]})) {
+        if (ScoreCellValue(c.text))
+            got << QStringLiteral("%1,%2=%3").arg(c.row).arg(c.col).arg(c.text);
+        else
+            got << QStringLiteral("%1,%2 refused").arg(c.row).arg(c.col);
+    }
     QCOMPARE(got, cells);
 }
 
@@ -274,6 +291,15 @@ void TestScoreCells::textPasteKeepsOnlyWhatTheRosterCanTake()
     QCOMPARE(cells[2].col, 1);
     QCOMPARE(cells[2].text, QStringLiteral("佐藤花子"));
     QCOMPARE(cells[3].text, QStringLiteral("さとう"));
+
+    // LF line ends end rows too, instead of gluing a name to the next one.
+    const QList<PastedCell> lf = DistributeTextPaste(QStringLiteral("山田\tやまだ\n佐藤\tさとう\n"), 1, 1, 60);
+    QCOMPARE(lf.size(), 4);
+    QCOMPARE(lf[1].text, QStringLiteral("やまだ"));
+    QCOMPARE(lf[2].row, 2);
+    QCOMPARE(lf[2].col, 1);
+    QCOMPARE(lf[2].text, QStringLiteral("佐藤"));
+    QCOMPARE(DistributeTextPaste(QStringLiteral("a\nb\nc\n"), 59, 1, 60).size(), 2);
 }
 
 void TestScoreCells::enterTargets_data()

@@ -165,12 +165,13 @@ private slots:
         }
         QCOMPARE(e.at(3).name, QStringLiteral("生徒1")); // -1 before -5
 
-        // When everybody taking part has the same negative score, the first sets the rank.
-        auto allAbsent = gradeWithScores({-1, -1, -1});
+        // An item nobody has a score in (a subject not typed in yet): nobody ranks "1".
+        auto allAbsent = gradeWithScores({-1, -1, -5});
         RecordingCanvas a(119.5, 53.75, Preview9);
         drawItem(a, *allAbsent, 2, PreviewRankGeometry(a));
+        QCOMPARE(entries(a).size(), 3);
         for (const DrawnEntry& entry : entries(a)) {
-            QCOMPARE(entry.rank, QStringLiteral("   1 "));
+            QCOMPARE(entry.rank, QStringLiteral("     "));
             QCOMPARE(entry.score, QStringLiteral("欠席"));
         }
     }
@@ -199,7 +200,8 @@ private slots:
         auto oneMore = test::MakeReportGrade(4, 5, test::EvenPupils(4, P + 1, 5));
         QCOMPARE(RankPageCount(*oneMore, g), 2);
 
-        // A list of girls only still gets the grade's pages; the last holds only its title.
+        // A list of girls only still gets the grade's pages; the last holds no entry, but its
+        // title, the headings of its first list column and its rules.
         BuildReportItemList(*oneMore);
         oneMore->subjectKind[1] = 1;
         BuildReportItemList(*oneMore);
@@ -208,7 +210,10 @@ private slots:
         QCOMPARE(c.pageCount(), 2);
         QCOMPARE(entries(c, 2).size(), 0);
         QVERIFY(c.textAt(0, 0, 2));
-        QVERIFY(!c.textAt(0, 1, 2));
+        QCOMPARE(c.textAt(0, 1, 2)->text, QStringLiteral("順位 組 番 氏名"));
+        QCOMPARE(c.textAt(19, 1, 2)->text, QStringLiteral("得点"));
+        QVERIFY(!c.textAt(25, 1, 2));
+        QCOMPARE(c.lines(2).size(), 3);
 
         // Printing: the sheet less the margins, in whole list columns and rows.
         auto gd = test::MakeReportGrade(1, 5, test::EvenPupils(1, 3, 5));
@@ -254,6 +259,57 @@ private slots:
         drawItem(single, *gradeWithScores({40}), 2, g);
         QVERIFY(single.textAt(0, 1));
         QVERIFY(!single.textAt(25, 1));
+    }
+
+    void longNamesStayClearOfTheScore()
+    {
+        // Printed in the 10-point printer font the name starts at column 9.17 of its list
+        // column; a seven-character name would reach 20.8, past the score at 19.
+        auto gd = gradeWithScores({80, 75, 70, 65});
+        gd->studentName[1] = QStringLiteral("長谷川　さくら");
+        gd->studentName[2] = QStringLiteral("山田花子");
+        gd->studentName[3] = QStringLiteral("寿限無寿限無五劫の擦り切れ"); // too long even at 7 pt
+        gd->studentName[4] = QStringLiteral("𠮷田𠮷田𠮷田𠮷田𠮷田𠮷田");   // surrogate pairs
+        RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
+        QCOMPARE(PrintRankItems(paper, *gd, {2}), 1);
+
+        const auto rightEdge = [](const CanvasOp& op) {
+            return op.x1 + RecordingCanvas::ModelTextWidth(op.text, op.font.size);
+        };
+        const CanvasOp* longName = paper.findText(QStringLiteral("長谷川　さくら"));
+        QVERIFY(longName);
+        QCOMPARE(longName->font.name, QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(longName->font.size, 8.0); // the largest half point that fits
+        QVERIFY(rightEdge(*longName) <= 19.0);
+        QVERIFY(longName->y1 > 2.0 && longName->y1 < 2.2); // on the row's baseline
+
+        const CanvasOp* shortName = paper.findText(QStringLiteral("山田花子"));
+        QVERIFY(shortName);
+        QCOMPARE(shortName->font.size, 10.0);
+        QCOMPARE(shortName->y1, 3.0);
+
+        // Cut at 7 pt; the surrogate pairs stay whole.
+        for (int row : {4, 5}) {
+            std::optional<CanvasOp> cut;
+            for (const CanvasOp& op : paper.texts())
+                if (op.y1 > row && op.y1 < row + 1 && op.font.name == QStringLiteral("ＭＳ 明朝") && op.x1 > 9)
+                    cut = op;
+            QVERIFY(cut);
+            QCOMPARE(cut->font.size, FittedTextMinSize);
+            QVERIFY(rightEdge(*cut) <= 19.0);
+            QVERIFY(rightEdge(*cut) > 19.0 - 7.0 / 6.0); // no whole character more would fit
+            QVERIFY(!cut->text.isEmpty() && !cut->text.back().isHighSurrogate());
+        }
+        QVERIFY(paper.findText(QStringLiteral("寿限無寿限無五劫")));
+
+        // The fonts after a fitted name are the row's own: the score and the next rank.
+        QCOMPARE(paper.textAt(19, 2)->font.size, 10.0);
+        QCOMPARE(paper.textAt(0, 3)->font.size, 10.0);
+
+        // The same name fits the 9-point preview as it is.
+        RecordingCanvas preview(119.5, 53.75, Preview9);
+        drawItem(preview, *gd, 2, PreviewRankGeometry(preview));
+        QCOMPARE(preview.findText(QStringLiteral("長谷川　さくら"))->font.size, 9.0);
     }
 
     void printRunOfChosenItems()

@@ -14,6 +14,7 @@
 #include "Session.h"
 #include "SpinButton.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -64,6 +65,14 @@ public:
 private:
     ScopedPrinterChooser mScope;
 };
+// Chooses an entry of a list box as the user does: the list opened, the entry picked, Enter.
+void chooseInList(QComboBox* combo, int index)
+{
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    view->setCurrentIndex(view->model()->index(index, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+}
 } // namespace
 
 class ReportWindowsTest : public QObject
@@ -186,6 +195,17 @@ private slots:
         QVERIFY(w.isVisible());
         w.mClassCombo->setCurrentIndex(0);
         QCOMPARE(w.currentClass(), 1);
+        // Choosing the class shown again brings back the top of its sheet.
+        w.mPane->mVerticalBar->setValue(30);
+        QCOMPARE(w.mPane->mVerticalBar->value(), 30);
+        chooseInList(w.mClassCombo, 0);
+        QCOMPARE(w.currentClass(), 1);
+        QCOMPARE(w.mPane->mVerticalBar->value(), 0);
+        w.mPane->mVerticalBar->setValue(30);
+        chooseInList(w.mClassCombo, 1);
+        QCOMPARE(w.currentClass(), 2);
+        QCOMPARE(w.mPane->mVerticalBar->value(), 0);
+        w.mClassCombo->setCurrentIndex(0);
 
         // No class chosen: the print dialog is not even shown; no job, no message.
         ScriptedMessages messages;
@@ -325,6 +345,17 @@ private slots:
         QCOMPARE(w.mPageLabel->text(), QStringLiteral("1/2"));
         w.onPageSpinUp();
         QCOMPARE(w.currentPage(), 0);
+
+        // Choosing the item shown again goes back to its first page, at the top.
+        w.onPageSpinDown();
+        w.mPane->mVerticalBar->setValue(40);
+        QCOMPARE(w.mPane->mVerticalBar->value(), 40);
+        chooseInList(w.mItemCombo, 0);
+        QCOMPARE(w.currentItem(), 1);
+        QCOMPARE(w.currentPage(), 0);
+        QCOMPARE(w.mPageLabel->text(), QStringLiteral("1/2"));
+        QCOMPARE(w.mPane->viewportInside()->children().last(), w.mPane->mCanvases.at(0));
+        QCOMPARE(w.mPane->mVerticalBar->value(), 0);
 
         w.onItemSpinDown(); // no item before the first
         QCOMPARE(w.currentItem(), 1);

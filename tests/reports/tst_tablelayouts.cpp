@@ -122,6 +122,40 @@ private slots:
         QCOMPARE(textAt(second, 0, 0), QStringLiteral("素点一覧表     中間テスト       2 年 B 組"));
     }
 
+    void namesEndBeforeTheScores()
+    {
+        // The longest name a roster holds fits the raw score table at 10 points; a larger font
+        // shrinks it to end before the first score column (15) instead of running into it.
+        auto gd = test::MakeReportGrade(1, 5, {{1, 1, QStringLiteral("長谷川　さくら"), 2, {80, 70, 60, 50, 40}}});
+        RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
+        DrawSotenPage(paper, *gd, 1);
+        QCOMPARE(paper.findText(QStringLiteral("長谷川　さくら"))->font.size, 10.0);
+        RecordingCanvas large(120, 60, CanvasFont{gd->fontMincho, 12.0, false});
+        DrawSotenPage(large, *gd, 1);
+        const CanvasOp* name = large.findText(QStringLiteral("長谷川　さくら"));
+        QVERIFY(name);
+        QCOMPARE(name->font.size, 10.0);
+        QCOMPARE(name->x1, 3.0);
+        QCOMPARE(textAt(large, 15, 2), QStringLiteral("  80"));
+        QCOMPARE(large.textAt(15, 2)->font.size, 12.0);
+
+        // A font already below the smallest size keeps its size and only cuts.
+        RecordingCanvas tiny(120, 60, CanvasFont{gd->fontMincho, 6.0, false});
+        tiny.SetCurrentX(0);
+        tiny.SetCurrentY(5);
+        PrintFitted(tiny, QStringLiteral("あいうえお"), 3.0);
+        QCOMPARE(tiny.texts().last().text, QStringLiteral("あいう")); // 1 column each at 6 points
+        QCOMPARE(tiny.texts().last().font.size, 6.0);
+        QCOMPARE(tiny.CurrentX(), 3.0);
+        QCOMPARE(tiny.CurrentY(), 5.0);
+        QCOMPARE(tiny.FontSize(), 6.0);
+        // No room at all: nothing is drawn over the next column.
+        const qsizetype drawn = tiny.texts().size();
+        PrintFitted(tiny, QStringLiteral("あ"), 0.5);
+        QCOMPARE(tiny.texts().size(), drawn);
+        QCOMPARE(tiny.CurrentX(), 3.0); // where the text would have started
+    }
+
     void rawScoreColumnsFollowTheSubjectCount_data()
     {
         QTest::addColumn<int>("subjects");

@@ -330,11 +330,14 @@ void TestEditMeibo::pasteNamesAndReadings()
     // Pasted from the sex column, text that is no sex changes nothing; the reading goes on.
     QCOMPARE(row(g, 9), (QStringList{"生徒9", "男", "むし", ""}));
 
-    // A line of name and reading (no sex between them) fills name and reading.
-    clip->setText(QStringLiteral("九番\tきゅうばん\r\n"));
+    // Lines of name and reading (no sex between them) fill name and reading; LF line ends
+    // end rows as CR LF does.
+    clip->setText(QStringLiteral("九番\tきゅうばん\n十番\tじゅうばん\n"));
     select(g, 9, 1, 9, 1);
     w->onPasteClicked();
     QCOMPARE(row(g, 9), (QStringList{"九番", "男", "きゅうばん", ""}));
+    QCOMPARE(row(g, 10)[0], QStringLiteral("十番"));
+    QCOMPARE(row(g, 10)[2], QStringLiteral("じゅうばん"));
 
     // A block copied from the grid itself (name, sex, reading) goes back cell for cell.
     select(g, 1, 1, 2, 3);
@@ -358,7 +361,7 @@ void TestEditMeibo::pasteNamesAndReadings()
     ScriptedMessages answers;
     answers.queue(MsgAnswer::Yes);
     QVERIFY(w->close());
-    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{2, 6, 7, 8, 9, 11, 12, 60}));
+    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{2, 6, 7, 8, 9, 10, 11, 12, 60}));
     QCOMPARE(env.fx.readRecord(8).flag(), 0);
     QCOMPARE(env.fx.readRecord(8).sex(), 2);
     QCOMPARE(env.fx.readRecord(60).flag(), 1);
