@@ -36,7 +36,7 @@ Result ConvertCellsToSubjectScores(const GradeData& gd, SubjectScores& table, co
             if (text != SubjectScoreCellText(table.loaded(t, i)) && !ScoreCellValue(text)) {
                 const int test = table.tests.at(t - 1);
                 return Result::failure(
-                    QStringLiteral("%1組 %2番 %3 の「%4」は点数として保存できる範囲を超えています。\n"
+                    QStringLiteral("%1組 %2番 %3 の%4「%5」は点数として保存できる範囲を超えています。\n"
                                    "直してから入力終了してください。")
                         .arg(gd.classLabel(gd.studentClass[i]))
                         .arg(gd.studentNumber[i])
