@@ -67,12 +67,15 @@ void CareerChoiceEntryWindow::fillSchoolList()
         for (int r = 0; r < SchoolListRows; ++r)
             mSchoolGrid->setTextMatrix(r, c, SchoolListText(g, SchoolListEntry(r, c)));
     }
-    // The list keeps the height of its ten rows (and of a scroll bar when it is wider than the window).
-    int height = SchoolListRows * mSchoolGrid->RowHeight() + 2 * mSchoolGrid->frameWidth();
-    if (cols > SchoolListMinColumns) height += mSchoolGrid->horizontalScrollBar()->sizeHint().height();
+    // The list keeps the height of its ten rows, with room for the scroll bar it shows when it
+    // is wider than the window.
+    const int height = SchoolListRows * mSchoolGrid->RowHeight() + 2 * mSchoolGrid->frameWidth() +
+                       mSchoolGrid->horizontalScrollBar()->sizeHint().height();
     mSchoolGrid->setFixedHeight(height);
     mSchoolGrid->setRow(0);
     mSchoolGrid->setCol(0);
+    mSchoolGrid->setTopRow(0);
+    mSchoolGrid->setLeftCol(0);
 }
 
 // ---------------------------------------------------------------------------------------------
