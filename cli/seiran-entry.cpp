@@ -6,10 +6,18 @@
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // The export's CR LF line ends go out as they are.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     QTextStream out(stdout);
     QTextStream err(stderr);
     return seiran::RunEntryCommand(app.arguments(), QCoreApplication::applicationDirPath(), out, err);

@@ -75,10 +75,12 @@ struct ScreenCommand
     std::function<Result(Context&, std::unique_ptr<EntrySheet>&)> open;
 };
 
-// An action on a prepared grid: one of them is given on every run.
+// An action on a prepared grid: one of them is given on every run, with the options it takes
+// besides its own.
 struct ActionCommand
 {
     QString option;
+    QStringList options;
     std::function<int(Context&, EntrySheet&, QTextStream& out)> run;
 };
 
@@ -220,7 +222,7 @@ int importGrid(Context& c, EntrySheet& sheet, QTextStream&)
 
 QList<ActionCommand> actionCommands()
 {
-    return {{QStringLiteral("--export"), exportGrid}, {QStringLiteral("--import"), importGrid}};
+    return {{QStringLiteral("--export"), {}, exportGrid}, {QStringLiteral("--import"), {}, importGrid}};
 }
 
 QString usageText()
@@ -310,7 +312,8 @@ int RunEntryCommand(const QStringList& argv, const QString& programFolder, QText
     }
     if (!action) return fail(err, QStringLiteral("%1 のどれか一つを指定してください。").arg(actionNames.join(u" / ")));
     for (auto it = args.values.cbegin(); it != args.values.cend(); ++it) {
-        if (commonOptions().contains(it.key()) || actionNames.contains(it.key()) || screen->options.contains(it.key()))
+        if (commonOptions().contains(it.key()) || actionNames.contains(it.key()) ||
+            screen->options.contains(it.key()) || action->options.contains(it.key()))
             continue;
         return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(it.key(), screen->name));
     }
