@@ -23,14 +23,14 @@ constexpr int ExitError = 2;
 constexpr qint64 ImportFileLimit = 16 * 1024 * 1024;
 
 // An option of the command: its name, the name of its value (none for a flag) and its help.
-struct OptionSpec
+struct OptionDef
 {
     QString name;
     QString value;
     QString help;
 };
 
-QList<OptionSpec> optionSpecs()
+QList<OptionDef> optionDefs()
 {
     return {
         {QStringLiteral("--data"), QStringLiteral("DIR"), QStringLiteral("データフォルダ")},
@@ -229,7 +229,7 @@ QString usageText()
 {
     QString text = QStringLiteral("使い方: seiran-entry --data DIR --grade G SCREEN [--subject K --tests LIST] "
                                   "(--export | --import FILE)\n");
-    for (const OptionSpec& o : optionSpecs()) {
+    for (const OptionDef& o : optionDefs()) {
         const QString left = o.value.isEmpty() ? o.name : o.name + u' ' + o.value;
         text += QStringLiteral("  %1%2\n").arg(left.leftJustified(16), o.help);
     }
@@ -240,7 +240,7 @@ QString usageText()
 // Parses the arguments; an empty result means success, otherwise the message to print.
 QString parse(const QStringList& argv, Arguments& args)
 {
-    const QList<OptionSpec> specs = optionSpecs();
+    const QList<OptionDef> defs = optionDefs();
     for (qsizetype i = 1; i < argv.size(); ++i) {
         const QString& a = argv.at(i);
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -248,14 +248,13 @@ QString parse(const QStringList& argv, Arguments& args)
             continue;
         }
         if (a.startsWith(u'-') && a.size() > 1) {
-            const auto spec =
-                std::find_if(specs.begin(), specs.end(), [&a](const OptionSpec& o) { return o.name == a; });
-            if (spec == specs.end()) return QStringLiteral("不明なオプション %1").arg(a);
+            const auto def = std::find_if(defs.begin(), defs.end(), [&a](const OptionDef& o) { return o.name == a; });
+            if (def == defs.end()) return QStringLiteral("不明なオプション %1").arg(a);
             if (args.has(a)) return QStringLiteral("%1 が二度指定されています。").arg(a);
-            if (spec->value.isEmpty()) {
+            if (def->value.isEmpty()) {
                 args.values.insert(a, QString());
             } else {
-                if (i + 1 >= argv.size()) return QStringLiteral("%1 の後に %2 がありません。").arg(a, spec->value);
+                if (i + 1 >= argv.size()) return QStringLiteral("%1 の後に %2 がありません。").arg(a, def->value);
                 args.values.insert(a, argv.at(++i));
             }
             continue;
