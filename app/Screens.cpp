@@ -1,11 +1,14 @@
 #include "Screens.h"
 
 #include "AveragesReportWindow.h"
+#include "CareerChoiceEntryWindow.h"
+#include "NaishinEntryWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "SubjectScoreEntryWindow.h"
 
 #include <iterator>
 
@@ -23,6 +26,9 @@ template <typename Window> void openModal(Session& session, QWidget* parent)
 // screen is added with one line here and its library in app/CMakeLists.txt.
 const ScreenLine kScreenTable[] = {
     {Screen::ScoreEntry, Preparation::GradeAndTest, openModal<ScoreEntryWindow>},
+    {Screen::SubjectScoreEntry, Preparation::GradeAndSubjectTests, OpenSubjectScoreEntry},
+    {Screen::NaishinEntry, Preparation::GradeAndNaishin, openModal<NaishinEntryWindow>},
+    {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, openModal<CareerChoiceEntryWindow>},
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},

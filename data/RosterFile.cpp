@@ -315,3 +315,91 @@ Result SaveCareerChoices(GradeData& gd, IProgress& progress)
 }
 
 } // namespace seiran
+
+namespace seiran {
+
+namespace {
+
+// Why the chosen subject and tests cannot be read; empty when they can.
+QString subjectScoresProblem(const GradeData& gd, SubjectScores& table)
+{
+    if (table.tests.isEmpty()) return QStringLiteral("テストが選ばれていません");
+    if (table.tests.size() > Limits::Tests) return QStringLiteral("選べるテストは %1 までです").arg(Limits::Tests);
+    if (table.subject < 1 || table.subject > Limits::TestSubjects)
+        return QStringLiteral("教科の番号 %1 は不正です（1〜%2）").arg(table.subject).arg(Limits::TestSubjects);
+    table.scoreSlots.clear();
+    for (qsizetype t = 0; t < table.tests.size(); ++t) {
+        const int test = table.tests.at(t);
+        if (test < 1 || test > gd.testCount || test > Limits::Tests)
+            return QStringLiteral("テスト %1 はありません（テストは 1〜%2）").arg(test).arg(gd.testCount);
+        if (table.tests.indexOf(test) != t) return QStringLiteral("テスト %1 が二度選ばれています").arg(test);
+        if (gd.testSubjectCount[test] < table.subject)
+            return QStringLiteral("テスト「%1」には %2 番目の教科がありません（%3 教科）")
+                .arg(gd.testNames[test])
+                .arg(table.subject)
+                .arg(gd.testSubjectCount[test]);
+        const int slot = gd.testFirstSlot[test] + table.subject - 1;
+        if (gd.testFirstSlot[test] < 1 || slot > Limits::ScoreSlots)
+            return QStringLiteral("テスト「%1」の点数の位置 %2 が名簿ファイルの範囲（1〜%3）を超えています")
+                .arg(gd.testNames[test])
+                .arg(slot)
+                .arg(Limits::ScoreSlots);
+        table.scoreSlots.append(slot);
+    }
+    return QString();
+}
+
+} // namespace
+
+Result LoadSubjectScores(GradeData& gd, SubjectScores& table, IProgress& progress)
+{
+    if (const QString problem = subjectScoresProblem(gd, table); !problem.isEmpty()) {
+        table.scoreSlots.clear();
+        return Result::failure(problem);
+    }
+    const QList<int> columnSlots = table.scoreSlots;
+    return loadRoster(gd, progress, [&table, &columnSlots](GradeData&, int s, const StudentRecord& rec) {
+        for (int t = 1; t <= int(columnSlots.size()); ++t) {
+            const int v = rec.scoreSlot(columnSlots.at(t - 1));
+            table.loaded(t, s) = v;
+            table.values(t, s) = v;
+        }
+    });
+}
+
+Result SaveSubjectScores(const GradeData& gd, const SubjectScores& table, IProgress& progress)
+{
+    if (table.scoreSlots.size() != table.tests.size() || table.scoreSlots.isEmpty())
+        return Result::failure(QStringLiteral("教科別の点数が読み込まれていません"));
+    if (Result r = checkClassCount(gd); !r) return r;
+    // A value that cannot be stored stops the save before any record is written.
+    for (int s = 1; s <= gd.studentCount; ++s) {
+        for (int t = 1; t <= table.columnCount(); ++t) {
+            const int v = table.values(t, s);
+            if (v != table.loaded(t, s) && (v < -32768 || v > 32767)) return valueTooLarge(gd, s, v);
+        }
+    }
+    ProgressScope scope(progress, QStringLiteral("データ保存中"), gd.studentCount);
+    RosterFile file(RosterFile::pathFor(gd));
+    if (Result r = file.open(); !r) return r;
+    StudentRecord record;
+    for (int s = 1; s <= gd.studentCount; ++s) {
+        progress.setValue(s);
+        bool differs = false;
+        for (int t = 1; t <= table.columnCount() && !differs; ++t)
+            differs = table.values(t, s) != table.loaded(t, s);
+        if (!differs) continue;
+        // The record is the one the pupil was read from, whatever the cells show now.
+        const int rec = RosterFile::recordNumber(gd.studentClass[s], gd.studentNumber[s]);
+        if (Result r = file.read(rec, record); !r) return r;
+        for (int t = 1; t <= table.columnCount(); ++t) {
+            if (table.values(t, s) == table.loaded(t, s)) continue;
+            if (!record.setScoreSlot(table.scoreSlots.at(t - 1), table.values(t, s)))
+                return valueTooLarge(gd, s, table.values(t, s));
+        }
+        if (Result r = file.write(rec, record); !r) return r;
+    }
+    return Result::success();
+}
+
+} // namespace seiran

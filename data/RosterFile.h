@@ -1,10 +1,12 @@
 #pragma once
 
+#include "GradeData.h"
 #include "Result.h"
 #include "StudentRecord.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <QString>
 
 namespace seiran {
@@ -60,5 +62,33 @@ Result LoadCareerChoices(GradeData& gd, IProgress& progress);
 Result SaveTestScores(GradeData& gd, IProgress& progress);
 Result SaveNaishin(GradeData& gd, IProgress& progress);
 Result SaveCareerChoices(GradeData& gd, IProgress& progress);
+
+} // namespace seiran
+
+namespace seiran {
+
+// One subject's scores over several tests, read straight from the roster file by the score
+// entry by subject. Column t (1..tests.size()) is test tests[t - 1]; its slot is that test's
+// first slot + subject - 1.
+struct SubjectScores
+{
+    int subject = 0;       // position of the subject in each test, from 1
+    QList<int> tests;      // test numbers, in column order
+    QList<int> scoreSlots; // the score slot of each column (set by the load)
+    // By column and pupil: the value as read, and the value to save.
+    Table2<int, 1, Limits::Tests, 1, Limits::Students> loaded;
+    Table2<int, 1, Limits::Tests, 1, Limits::Students> values;
+
+    int columnCount() const { return int(tests.size()); }
+};
+
+// Checks the subject and the tests (each test known, holding the subject, chosen once, its slot
+// within the record) before anything is read, then reads every in-use record of the class
+// blocks: the roster tables of GradeData (pupils, classes, counts) and, per pupil, the score of
+// each chosen test. "データ読込中" while it runs.
+Result LoadSubjectScores(GradeData& gd, SubjectScores& table, IProgress& progress);
+// Writes the values that differ from those loaded into the records of the pupils as loaded
+// (class and number remembered at load); only changed records are written. "データ保存中".
+Result SaveSubjectScores(const GradeData& gd, const SubjectScores& table, IProgress& progress);
 
 } // namespace seiran

@@ -28,6 +28,14 @@ int MeasuredColWidth(const FlexGrid* grid, const QString& text)
     return grid->fontMetrics().horizontalAdvance(text) + CellPadding;
 }
 
+int TotalColumnWidth(const FlexGrid* grid)
+{
+    int width = 2 * grid->frameWidth();
+    for (int c = 0; c < grid->Cols(); ++c)
+        width += grid->ColWidth(c);
+    return width;
+}
+
 QString SelectionCopyText(const FlexGrid* grid)
 {
     const CellRange range = NormalisedRange(grid->Row(), grid->Col(), grid->RowSel(), grid->ColSel());

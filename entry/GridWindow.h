@@ -21,6 +21,9 @@ constexpr int CellPadding = 8;
 // Width of a grid column that holds `text` in the grid's font.
 int MeasuredColWidth(const FlexGrid* grid, const QString& text);
 
+// Width of all of a grid's columns and its frame.
+int TotalColumnWidth(const FlexGrid* grid);
+
 // Clipboard text of the grid's selection, whichever way it was dragged: cells joined by Tab,
 // CR LF after every row.
 QString SelectionCopyText(const FlexGrid* grid);

@@ -94,6 +94,22 @@ void ScoreGridWindow::addCheckBox(QCheckBox* box)
     connect(box, &QCheckBox::clicked, this, [this] { mGrid->setFocus(); });
 }
 
+void ScoreGridWindow::setFinishCaption(const QString& caption)
+{
+    mFinishButton->setText(caption);
+}
+
+void ScoreGridWindow::setPasteAvailable(bool available)
+{
+    mPasteAvailable = available;
+    mPasteButton->setVisible(available);
+}
+
+int ScoreGridWindow::totalColumnWidth() const
+{
+    return TotalColumnWidth(mGrid);
+}
+
 void ScoreGridWindow::fillClassCombo()
 {
     mCurrentClass = 1;
@@ -132,13 +148,11 @@ void ScoreGridWindow::fillFixedColumns()
     const GradeData& g = gd();
     mGrid->setRows(g.studentCount + 1);
     mGrid->setFixedCols(FirstDataCol);
+    const NumberStyle style = numberStyle();
     for (int i = 1; i <= g.studentCount; ++i) {
-        mGrid->setTextMatrix(i, 0, g.classLabel(g.studentClass[i]));
-        mGrid->setTextMatrix(i, 1, numberText(g.studentNumber[i]));
-        mGrid->setTextMatrix(i, 2, g.studentName[i]);
-        // A pupil whose sex was never entered shows nothing rather than a guess.
-        const int sex = g.studentSex[i];
-        mGrid->setTextMatrix(i, 3, sex == 1 ? QStringLiteral("男") : sex == 2 ? QStringLiteral("女") : QString());
+        const QStringList texts = FixedColumnTexts(g, i, style);
+        for (int c = 0; c < FirstDataCol; ++c)
+            mGrid->setTextMatrix(i, c, texts.at(c));
     }
 }
 
@@ -217,8 +231,9 @@ void ScoreGridWindow::deleteSelection()
 
 void ScoreGridWindow::onGridLeaveCell()
 {
-    if (mCellUntouched || !hasCurrentDataCell()) return;
-    leavingCell();
+    if (!hasCurrentDataCell()) return;
+    cellLeft();
+    if (!mCellUntouched) leavingCell();
 }
 
 void ScoreGridWindow::leavingCell()
@@ -230,6 +245,7 @@ void ScoreGridWindow::leavingCell()
 void ScoreGridWindow::onGridRowColChange()
 {
     mCellUntouched = true;
+    if (hasCurrentDataCell()) cellEntered();
 }
 
 void ScoreGridWindow::moveCurrentCell(int row, int col)
@@ -333,7 +349,7 @@ void ScoreGridWindow::copyWithNames()
     mGrid->setFocus();
 }
 
-bool ScoreGridWindow::acceptsPastedToken(const QString& token) const
+bool ScoreGridWindow::acceptsPastedToken(int, const QString& token) const
 {
     return ScoreCellValue(token).has_value();
 }
@@ -344,7 +360,7 @@ void ScoreGridWindow::pasteClipboard()
     bool refused = false;
     for (const PastedCell& cell : DistributeNumericPaste(QGuiApplication::clipboard()->text(), range)) {
         if (!isDataCell(cell.row, cell.col)) continue;
-        if (!acceptsPastedToken(cell.text)) {
+        if (!acceptsPastedToken(cell.col, cell.text)) {
             refused = true; // a value that does not fit its slot is not taken
             continue;
         }
@@ -388,6 +404,7 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
             mGrid->setFocus();
             return;
         }
+        discardEdits();
     } else {
         const Result saved = saveEdits();
         if (!saved) {
@@ -414,11 +431,6 @@ void ScoreGridWindow::layoutControls()
     const int left = buttonPos.x();
     const int top = buttonPos.y() + mNextButton->height() + left;
     mGrid->setGeometry(left, top, qMax(0, width() - 2 * left), qMax(0, height() - top - left));
-}
-
-QString ScoreGridWindow::numberText(int number) const
-{
-    return QString::number(number);
 }
 
 } // namespace seiran

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryColumns.h"
 #include "GridWindow.h"
 #include "Result.h"
 #include "ScoreCells.h"
@@ -70,6 +71,12 @@ protected:
     void fillFixedColumns();
     // Selects the first class, makes row 1, column 4 current and ends loading.
     void finishLoading();
+    // The finish button's caption (default "入力終了").
+    void setFinishCaption(const QString& caption);
+    // A screen without paste hides "張付" and ignores Ctrl+V.
+    void setPasteAvailable(bool available);
+    // Width of all the grid's columns (for the window's first size).
+    int totalColumnWidth() const;
     void setAskOnClose(bool ask) { mAskOnClose = ask; }
     void setCellUntouched(bool untouched) { mCellUntouched = untouched; }
 
@@ -78,9 +85,13 @@ protected:
     // score cell rules.
     virtual void cellKeyPress(int keyAscii);
     // Whether Ctrl+V and "張付" paste on this screen.
-    virtual bool pasteEnabled() const { return true; }
-    // Whether a pasted token may go into a cell (default: it fits a score slot).
-    virtual bool acceptsPastedToken(const QString& token) const;
+    bool pasteEnabled() const { return mPasteAvailable; }
+    // Whether a pasted token may go into a cell of column `col` (default: it fits a score slot).
+    virtual bool acceptsPastedToken(int col, const QString& token) const;
+    // A data cell became current (after cellUntouched was set). Default: nothing.
+    virtual void cellEntered() {}
+    // A data cell is being left, typed in or not; runs before leavingCell(). Default: nothing.
+    virtual void cellLeft() {}
     // Leaving a cell that was typed in. Default: the warning beep of the main window's setting.
     virtual void leavingCell();
     // The Delete key. Default: every cell of the selection is emptied.
@@ -89,10 +100,12 @@ protected:
     virtual int wrapColumn() const;
     // Class of the pupil shown in a row (for "次"/"前").
     virtual int classOfRow(int row) const;
-    // Text of the number column.
-    virtual QString numberText(int number) const;
+    // How the number column shows the attendance number.
+    virtual NumberStyle numberStyle() const { return NumberStyle::AsRead; }
     // Converts the cells back and writes them; a failure keeps the window open.
     virtual Result saveEdits() = 0;
+    // The close box was answered Yes: undo what the screen already stored while editing.
+    virtual void discardEdits() {}
     // Places the top panel and the grid below the button row.
     void layoutControls() override;
     FlexGrid* activeGrid() const override { return mGrid; }
@@ -116,6 +129,7 @@ private:
     bool mAskOnClose = false;
     bool mCellUntouched = true;
     int mCurrentClass = 1;
+    bool mPasteAvailable = true;
     bool mMoving = false; // the grid's own move signals are ignored while we move the cell
 };
 

@@ -1,0 +1,212 @@
+// Two measurements of the entry screens on a full grade (9 classes, about 400 pupils):
+// - opening the score entry by subject with all eight tests chosen (reading the roster file and
+//   filling the grid), against the floor of reading the same roster bytes and decoding its
+//   records;
+// - typing 3,600 naishin points with "自動移動" (one digit per cell, each followed by the move it
+//   causes and the repaint), against the same count of keys the grid ignores. Mean and worst
+//   keystroke are reported; each must stay well within one frame (16 ms).
+#include "BenchGrade.h"
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "MessageBox.h"
+#include "NaishinEntryWindow.h"
+#include "Notice.h"
+#include "Progress.h"
+#include "RosterFile.h"
+#include "Session.h"
+#include "StudentRecord.h"
+#include "SubjectScoreEntryWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+using namespace seiran;
+
+namespace {
+
+struct FullGrade
+{
+    QTemporaryDir dir;
+    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
+    RecordingProgress progress;
+    SilentNotice notice;
+    Session session{*gd, progress, notice, QString(), [] { return 0; }};
+
+    FullGrade()
+    {
+        if (!WriteAndLoadFullGrade(dir.path(), *gd)) return;
+        // Subject 1 of every test of the year.
+        gd->evalSubject = 1;
+        gd->selectedItemCount = gd->testCount;
+        for (int t = 1; t <= gd->testCount; ++t)
+            gd->selectedItems[t] = t;
+        const Result loaded = LoadNaishin(*gd, progress);
+        if (!loaded) std::fprintf(stderr, "load: %s\n", qPrintable(loaded.message));
+    }
+};
+
+FullGrade& grade()
+{
+    static FullGrade g;
+    return g;
+}
+
+double gFloorNs = 0;
+double gOpenNs = 0;
+
+void BM_ReadAndDecodeFloor(benchmark::State& state)
+{
+    FullGrade& g = grade();
+    const QString path = RosterFile::pathFor(*g.gd);
+    long checksum = 0;
+    for (auto _ : state) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray bytes = f.readAll();
+        const int records = int(bytes.size() / StudentRecord::Size);
+        StudentRecord rec;
+        for (int r = 0; r < records; ++r) {
+            std::memcpy(rec.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size,
+                        StudentRecord::Size);
+            if (rec.flag() != 1) continue;
+            checksum += rec.name().trimmed().size() + rec.sex();
+            for (int t = 1; t <= g.gd->testCount; ++t)
+                checksum += rec.scoreSlot(g.gd->testFirstSlot[t]);
+        }
+        benchmark::DoNotOptimize(checksum);
+    }
+}
+
+void BM_OpenSubjectScoreEntry(benchmark::State& state)
+{
+    FullGrade& g = grade();
+    for (auto _ : state) {
+        SubjectScoreEntryWindow w(g.session);
+        benchmark::DoNotOptimize(w.mGrid->Rows());
+    }
+    state.counters["pupils"] = g.gd->studentCount;
+    state.counters["tests"] = g.gd->selectedItemCount;
+}
+
+struct Timings
+{
+    std::vector<double> ns;
+    double mean() const
+    {
+        double sum = 0;
+        for (double v : ns)
+            sum += v;
+        return ns.empty() ? 0 : sum / double(ns.size());
+    }
+    double max() const { return ns.empty() ? 0 : *std::max_element(ns.begin(), ns.end()); }
+};
+
+double timedKey(QWidget* target, Qt::Key key, char text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QString str(QChar::fromLatin1(text));
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, str);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, str);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+    QCoreApplication::processEvents();
+    return double(timer.nsecsElapsed());
+}
+
+constexpr int Keystrokes = 3600;
+double gIgnoredMeanNs = 0;
+double gTypedMeanNs = 0;
+
+void report(benchmark::State& state, const Timings& t)
+{
+    state.counters["keystrokes"] = double(t.ns.size());
+    state.counters["mean_us"] = t.mean() / 1000.0;
+    state.counters["max_us"] = t.max() / 1000.0;
+}
+
+void runNaishinKeys(benchmark::State& state, bool typed)
+{
+    FullGrade& g = grade();
+    ScriptedMessages answers;
+    Timings t;
+    for (auto _ : state) {
+        NaishinEntryWindow w(g.session);
+        w.resize(900, 700);
+        w.show();
+        w.mAutoMoveCheck->setChecked(true);
+        QCoreApplication::processEvents();
+        t.ns.reserve(Keystrokes);
+        for (int i = 0; i < Keystrokes; ++i) {
+            const char digit = char('0' + i % 10);
+            t.ns.push_back(typed ? timedKey(w.mGrid, Qt::Key(Qt::Key_0 + i % 10), digit)
+                                 : timedKey(w.mGrid, Qt::Key_X, 'x'));
+        }
+        answers.queue(MsgAnswer::Yes);
+        w.close();
+    }
+    report(state, t);
+    (typed ? gTypedMeanNs : gIgnoredMeanNs) = t.mean();
+}
+
+void BM_NaishinIgnoredKeysFloor(benchmark::State& state)
+{
+    runNaishinKeys(state, false);
+}
+
+void BM_NaishinAutoMoveKeys(benchmark::State& state)
+{
+    runNaishinKeys(state, true);
+}
+
+// Picks the mean times of the open and the floor out of the runs for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const double ns = run.GetAdjustedRealTime(); // both in microseconds
+            if (run.benchmark_name().find("ReadAndDecodeFloor") != std::string::npos) gFloorNs = ns;
+            if (run.benchmark_name().find("OpenSubjectScoreEntry") != std::string::npos) gOpenNs = ns;
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        if (gFloorNs > 0 && gOpenNs > 0)
+            std::printf("\nopen score entry by subject (8 tests) / read-and-decode floor = %.2f\n", gOpenNs / gFloorNs);
+        if (gIgnoredMeanNs > 0 && gTypedMeanNs > 0)
+            std::printf("naishin keystroke with auto move / ignored key = %.2f (mean %.1f us)\n",
+                        gTypedMeanNs / gIgnoredMeanNs, gTypedMeanNs / 1000.0);
+    }
+};
+
+} // namespace
+
+BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenSubjectScoreEntry)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NaishinIgnoredKeysFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NaishinAutoMoveKeys)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "GradeData.h"
+#include "ScoreGrid.h"
+
+#include <memory>
+
+namespace seiran {
+
+// 進路希望 entry: four high-school choices per pupil, typed as the school's number or picked in
+// the school list below the grid. A choice is stored in GradeData as soon as its cell is left;
+// "終了" writes the changed records.
+class CareerChoiceEntryWindow : public ScoreGridWindow
+{
+    Q_OBJECT
+public:
+    explicit CareerChoiceEntryWindow(Session& session, QWidget* parent = nullptr);
+    ~CareerChoiceEntryWindow() override;
+
+    FlexGrid* mSchoolGrid = nullptr; // the school list
+
+    // Fills the choice grid from the stored choices.
+    void display();
+
+    // Handlers of the school list.
+    void onSchoolGridClicked();
+    void onSchoolGridDoubleClicked();
+    void onSchoolGridKeyPress(int keyAscii);
+
+protected:
+    void cellKeyPress(int keyAscii) override;
+    void cellEntered() override;
+    void cellLeft() override;
+    void leavingCell() override;
+    void deleteSelection() override;
+    NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
+    void discardEdits() override;
+    Result saveEdits() override;
+    void layoutControls() override;
+
+private:
+    void fillSchoolList();
+    // Stores the school at the school list's current cell in the current choice cell and moves on.
+    void pickSchool();
+    void advanceAfterPick();
+
+    using ChoiceTable = Table2<int, 0, Limits::Choices, 0, Limits::Students>;
+    std::unique_ptr<ChoiceTable> mChoicesAtOpen; // given back when the edits are discarded
+};
+
+} // namespace seiran

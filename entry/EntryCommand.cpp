@@ -1,0 +1,342 @@
+#include "EntryCommand.h"
+
+#include "EntrySheet.h"
+#include "GradeData.h"
+#include "ListFiles.h"
+#include "Notice.h"
+#include "Progress.h"
+#include "RosterFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace seiran {
+
+namespace {
+constexpr int ExitError = 2;
+// An import file larger than this is no grid of one grade.
+constexpr qint64 ImportFileLimit = 16 * 1024 * 1024;
+
+// An option of the command: its name, the name of its value (none for a flag) and its help.
+struct OptionDef
+{
+    QString name;
+    QString value;
+    QString help;
+};
+
+QList<OptionDef> optionDefs()
+{
+    return {
+        {QStringLiteral("--data"), QStringLiteral("DIR"), QStringLiteral("データフォルダ")},
+        {QStringLiteral("--grade"), QStringLiteral("G"), QStringLiteral("学年 (1～3)")},
+        {QStringLiteral("--subject"), QStringLiteral("K"),
+         QStringLiteral("kyoka: 教科 (テストの何番目の教科か、1から)")},
+        {QStringLiteral("--tests"), QStringLiteral("LIST"),
+         QStringLiteral("kyoka: テストの番号をコンマで区切って (例 1,2,5)")},
+        {QStringLiteral("--export"), QString(), QStringLiteral("画面の表を標準出力に書く (タブ区切り、UTF-8)")},
+        {QStringLiteral("--import"), QStringLiteral("FILE"),
+         QStringLiteral("--export と同じ形のファイルを画面に入力して保存する")},
+    };
+}
+
+// The parsed command line: the screen and every option given with its value ("" for a flag).
+struct Arguments
+{
+    QString screen;
+    QMap<QString, QString> values;
+    bool help = false;
+
+    bool has(const QString& name) const { return values.contains(name); }
+    QString value(const QString& name) const { return values.value(name); }
+};
+
+// What a screen's preparation works with.
+struct Context
+{
+    GradeData& gd;
+    const Arguments& args;
+    QString programFolder;
+    QTextStream& err;
+};
+
+// A screen of the command: the options it takes besides the common ones, and how it prepares
+// its grid. Adding a screen is one entry in screenCommands().
+struct ScreenCommand
+{
+    QString name;
+    QString caption;
+    QStringList options;
+    std::function<Result(Context&, std::unique_ptr<EntrySheet>&)> open;
+};
+
+// An action on a prepared grid: one of them is given on every run, with the options it takes
+// besides its own.
+struct ActionCommand
+{
+    QString option;
+    QStringList options;
+    std::function<int(Context&, EntrySheet&, QTextStream& out)> run;
+};
+
+// Options every screen takes.
+QStringList commonOptions()
+{
+    return {QStringLiteral("--data"), QStringLiteral("--grade")};
+}
+
+int fail(QTextStream& err, const QString& message)
+{
+    err << "seiran-entry: " << message << '\n';
+    err.flush();
+    return ExitError;
+}
+
+// The fall-back notice of the high-school list goes to standard error.
+class ErrorStreamNotice final : public INotice
+{
+public:
+    explicit ErrorStreamNotice(QTextStream& err) : mErr(err) {}
+    void notice(const QString& text) override
+    {
+        mErr << "seiran-entry: " << text << '\n';
+        mErr.flush();
+    }
+
+private:
+    QTextStream& mErr;
+};
+
+Result intOption(const Arguments& args, const QString& name, int& out)
+{
+    bool ok = false;
+    out = args.value(name).toInt(&ok);
+    if (!ok) return Result::failure(QStringLiteral("%1 の値「%2」は数ではありません。").arg(name, args.value(name)));
+    return Result::success();
+}
+
+// Subject and tests of the score entry by subject, as the subject-and-test picker gives them:
+// the tests in the order of the test list, each once, each holding the subject.
+Result chosenSubjectTests(const Context& c, int& subject, QList<int>& tests)
+{
+    if (!c.args.has(QStringLiteral("--subject")) || !c.args.has(QStringLiteral("--tests")))
+        return Result::failure(QStringLiteral("kyoka には --subject K と --tests LIST が要ります。"));
+    if (Result r = intOption(c.args, QStringLiteral("--subject"), subject); !r) return r;
+    if (subject < 1 || subject > Limits::TestSubjects)
+        return Result::failure(
+            QStringLiteral("教科 %1 はありません（1～%2）。").arg(subject).arg(Limits::TestSubjects));
+    tests.clear();
+    for (const QString& part : c.args.value(QStringLiteral("--tests")).split(u',')) {
+        bool ok = false;
+        const int test = part.trimmed().toInt(&ok);
+        if (!ok) return Result::failure(QStringLiteral("--tests の「%1」は数ではありません。").arg(part));
+        if (test < 1 || test > c.gd.testCount)
+            return Result::failure(c.gd.testCount == 0
+                                       ? QStringLiteral("%1年のテスト一覧にテストがありません。").arg(c.gd.currentGrade)
+                                       : QStringLiteral("テスト %1 はありません（%2年のテストは 1～%3）。")
+                                             .arg(test)
+                                             .arg(c.gd.currentGrade)
+                                             .arg(c.gd.testCount));
+        if (tests.contains(test))
+            return Result::failure(QStringLiteral("テスト %1 が二度指定されています。").arg(test));
+        if (c.gd.testSubjectCount[test] < subject)
+            return Result::failure(QStringLiteral("テスト %1「%2」は %3 教科なので、教科 %4 はありません。")
+                                       .arg(test)
+                                       .arg(c.gd.testNames[test])
+                                       .arg(c.gd.testSubjectCount[test])
+                                       .arg(subject));
+        tests.append(test);
+    }
+    std::sort(tests.begin(), tests.end());
+    return Result::success();
+}
+
+QList<ScreenCommand> screenCommands()
+{
+    return {
+        {QStringLiteral("naishin"),
+         QStringLiteral("内申点の入力"),
+         {},
+         [](Context& c, std::unique_ptr<EntrySheet>& sheet) {
+             if (Result r = LoadNaishin(c.gd, NullProgress::instance()); !r) return r;
+             sheet = MakeNaishinSheet(c.gd);
+             return Result::success();
+         }},
+        {QStringLiteral("sinro"),
+         QStringLiteral("進路希望の入力"),
+         {},
+         [](Context& c, std::unique_ptr<EntrySheet>& sheet) {
+             if (Result r = LoadCareerChoices(c.gd, NullProgress::instance()); !r) return r;
+             ErrorStreamNotice notice(c.err);
+             if (Result r = LoadHighSchoolList(c.gd, c.programFolder, notice); !r) return r;
+             sheet = MakeCareerSheet(c.gd);
+             return Result::success();
+         }},
+        {QStringLiteral("kyoka"),
+         QStringLiteral("点数の入力（教科別）"),
+         {QStringLiteral("--subject"), QStringLiteral("--tests")},
+         [](Context& c, std::unique_ptr<EntrySheet>& sheet) {
+             int subject = 0;
+             QList<int> tests;
+             if (Result r = chosenSubjectTests(c, subject, tests); !r) return r;
+             c.gd.evalSubject = subject;
+             return MakeSubjectScoreSheet(c.gd, subject, tests, NullProgress::instance(), sheet);
+         }},
+    };
+}
+
+int exportGrid(Context&, EntrySheet& sheet, QTextStream& out)
+{
+    out << sheet.exportText();
+    out.flush();
+    return 0;
+}
+
+int importGrid(Context& c, EntrySheet& sheet, QTextStream&)
+{
+    const QString path = c.args.value(QStringLiteral("--import"));
+    const QFileInfo info(path);
+    if (!info.exists()) return fail(c.err, QStringLiteral("ファイル「%1」が見つかりません。").arg(path));
+    if (!info.isFile()) return fail(c.err, QStringLiteral("「%1」は普通のファイルではありません。").arg(path));
+    if (info.size() > ImportFileLimit) return fail(c.err, QStringLiteral("ファイル「%1」が大きすぎます。").arg(path));
+    QByteArray bytes;
+    if (Result r = ReadWholeFile(path, bytes); !r) return fail(c.err, r.message);
+
+    const ImportOutcome outcome = ImportSheetText(sheet, bytes);
+    if (!outcome.fault.isEmpty()) return fail(c.err, QStringLiteral("%1: %2").arg(path, outcome.fault));
+    if (!outcome.refused.isEmpty()) {
+        for (const ImportProblem& problem : outcome.refused)
+            c.err << "seiran-entry: " << path << ": " << problem.describe() << '\n';
+        return fail(
+            c.err,
+            QStringLiteral("取り込めない値が %1 個あるため、何も保存していません。").arg(outcome.refused.size()));
+    }
+    if (Result r = sheet.save(NullProgress::instance()); !r) return fail(c.err, r.message);
+    return 0;
+}
+
+QList<ActionCommand> actionCommands()
+{
+    return {{QStringLiteral("--export"), {}, exportGrid}, {QStringLiteral("--import"), {}, importGrid}};
+}
+
+QString usageText()
+{
+    QString text = QStringLiteral("使い方: seiran-entry --data DIR --grade G SCREEN [--subject K --tests LIST] "
+                                  "(--export | --import FILE)\n");
+    for (const OptionDef& o : optionDefs()) {
+        const QString left = o.value.isEmpty() ? o.name : o.name + u' ' + o.value;
+        text += QStringLiteral("  %1%2\n").arg(left.leftJustified(16), o.help);
+    }
+    text += QStringLiteral("SCREEN:\n") + EntryScreenNames().join(u'\n') + u'\n';
+    return text;
+}
+
+// Parses the arguments; an empty result means success, otherwise the message to print.
+QString parse(const QStringList& argv, Arguments& args)
+{
+    const QList<OptionDef> defs = optionDefs();
+    for (qsizetype i = 1; i < argv.size(); ++i) {
+        const QString& a = argv.at(i);
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            args.help = true;
+            continue;
+        }
+        if (a.startsWith(u'-') && a.size() > 1) {
+            const auto def = std::find_if(defs.begin(), defs.end(), [&a](const OptionDef& o) { return o.name == a; });
+            if (def == defs.end()) return QStringLiteral("不明なオプション %1").arg(a);
+            if (args.has(a)) return QStringLiteral("%1 が二度指定されています。").arg(a);
+            if (def->value.isEmpty()) {
+                args.values.insert(a, QString());
+            } else {
+                if (i + 1 >= argv.size()) return QStringLiteral("%1 の後に %2 がありません。").arg(a, def->value);
+                args.values.insert(a, argv.at(++i));
+            }
+            continue;
+        }
+        if (!args.screen.isEmpty())
+            return QStringLiteral("画面は一つだけ指定してください（%1 と %2）。").arg(args.screen, a);
+        args.screen = a;
+    }
+    return QString();
+}
+
+} // namespace
+
+QStringList EntryScreenNames()
+{
+    QStringList lines;
+    for (const ScreenCommand& s : screenCommands())
+        lines << QStringLiteral("  %1%2").arg(s.name.leftJustified(10), s.caption);
+    return lines;
+}
+
+int RunEntryCommand(const QStringList& argv, const QString& programFolder, QTextStream& out, QTextStream& err)
+{
+    Arguments args;
+    const QString problem = parse(argv, args);
+    if (args.help) {
+        out << usageText();
+        out.flush();
+        return 0;
+    }
+    if (!problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
+    if (!args.has(QStringLiteral("--data")) || !args.has(QStringLiteral("--grade")) || args.screen.isEmpty())
+        return fail(err, QStringLiteral("--data、--grade と画面の名前が要ります。\n") + usageText());
+
+    const QList<ScreenCommand> screens = screenCommands();
+    const auto screen =
+        std::find_if(screens.begin(), screens.end(), [&args](const ScreenCommand& s) { return s.name == args.screen; });
+    if (screen == screens.end()) {
+        QStringList names;
+        for (const ScreenCommand& s : screens)
+            names << s.name;
+        return fail(err,
+                    QStringLiteral("不明な画面「%1」です。使えるのは %2 です。").arg(args.screen, names.join(u", ")));
+    }
+
+    const QList<ActionCommand> actions = actionCommands();
+    const ActionCommand* action = nullptr;
+    QStringList actionNames;
+    for (const ActionCommand& a : actions) {
+        actionNames << a.option;
+        if (!args.has(a.option)) continue;
+        if (action) return fail(err, QStringLiteral("%1 と %2 は一緒に使えません。").arg(action->option, a.option));
+        action = &a;
+    }
+    if (!action) return fail(err, QStringLiteral("%1 のどれか一つを指定してください。").arg(actionNames.join(u" / ")));
+    for (auto it = args.values.cbegin(); it != args.values.cend(); ++it) {
+        if (commonOptions().contains(it.key()) || actionNames.contains(it.key()) ||
+            screen->options.contains(it.key()) || action->options.contains(it.key()))
+            continue;
+        return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(it.key(), screen->name));
+    }
+
+    int grade = 0;
+    if (Result r = intOption(args, QStringLiteral("--grade"), grade); !r) return fail(err, r.message);
+    if (grade < 1 || grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(grade));
+    const QFileInfo folder(args.value(QStringLiteral("--data")));
+    if (!folder.isDir())
+        return fail(err,
+                    QStringLiteral("データフォルダ「%1」がありません。").arg(args.value(QStringLiteral("--data"))));
+
+    // Prepare as the main menu does before it opens the screen.
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = QDir::toNativeSeparators(folder.absoluteFilePath());
+    if (!gd->dataFolder.endsWith(QDir::separator())) gd->dataFolder += QDir::separator();
+    gd->currentGrade = grade;
+    if (Result r = LoadTestList(*gd); !r) return fail(err, r.message);
+    if (Result r = LoadSubjectList(*gd); !r) return fail(err, r.message);
+
+    Context context{*gd, args, programFolder, err};
+    std::unique_ptr<EntrySheet> sheet;
+    if (Result r = screen->open(context, sheet); !r) return fail(err, r.message);
+    return action->run(context, *sheet, out);
+}
+
+} // namespace seiran

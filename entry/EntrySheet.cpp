@@ -1,0 +1,261 @@
+#include "EntrySheet.h"
+
+#include "CareerCells.h"
+#include "EntryColumns.h"
+#include "GradeData.h"
+#include "NaishinCells.h"
+#include "RosterFile.h"
+#include "ScoreCells.h"
+#include "SubjectScoreCells.h"
+
+#include <QStringDecoder>
+
+namespace seiran {
+
+QString EntrySheet::cell(int row, int col) const
+{
+    if (row < 1 || row > rowCount() || col < 0 || col >= mRows.at(row - 1).size()) return QString();
+    return mRows.at(row - 1).at(col);
+}
+
+void EntrySheet::setCell(int row, int col, const QString& text)
+{
+    if (row < 1 || row > rowCount() || col < 0 || col >= mRows.at(row - 1).size()) return;
+    mRows[row - 1][col] = text;
+}
+
+QString EntrySheet::reduceField(const QString& field) const
+{
+    QString reduced;
+    for (QChar ch : field)
+        if ((ch >= u'0' && ch <= u'9') || ch == u'-') reduced += ch;
+    return reduced;
+}
+
+QString EntrySheet::exportText() const
+{
+    QString text = mHeaders.join(u'\t') + QStringLiteral("\r\n");
+    for (const QStringList& row : mRows)
+        text += row.join(u'\t') + QStringLiteral("\r\n");
+    return text;
+}
+
+namespace {
+
+class NaishinSheet final : public EntrySheet
+{
+public:
+    explicit NaishinSheet(GradeData& gd) : mGd(gd)
+    {
+        mHeaders = FixedColumnHeaders() + NaishinHeaders(gd);
+        for (int i = 1; i <= gd.studentCount; ++i) {
+            QStringList row = FixedColumnTexts(gd, i, NumberStyle::TwoWide);
+            for (int j = 1; j <= Limits::NaishinPositions; ++j)
+                row << NaishinCellText(gd.naishin(j, i));
+            mRows << row;
+        }
+    }
+
+    QString takeField(int row, int col, const QString& reduced) override
+    {
+        if (!NaishinPositionUsed(mGd, col - FirstDataCol + 1)) return QStringLiteral("この列には教科がありません");
+        if (!AcceptsNaishinToken(reduced)) return QStringLiteral("内申点は 0〜10 の整数です");
+        setCell(row, col, reduced);
+        return QString();
+    }
+
+    Result save(IProgress& progress) override
+    {
+        const Result converted =
+            ConvertCellsToNaishin(mGd, [this](int i, int j) { return cell(i, FirstDataCol + j - 1); });
+        if (!converted) return converted;
+        return SaveNaishin(mGd, progress);
+    }
+
+private:
+    GradeData& mGd;
+};
+
+class CareerSheet final : public EntrySheet
+{
+public:
+    explicit CareerSheet(GradeData& gd) : mGd(gd)
+    {
+        mHeaders = FixedColumnHeaders() + CareerHeaders();
+        for (int i = 1; i <= gd.studentCount; ++i) {
+            QStringList row = FixedColumnTexts(gd, i, NumberStyle::TwoWide);
+            for (int k = 1; k <= CareerChoiceCount; ++k)
+                row << CareerCellText(gd, gd.careerChoice(k, i));
+            mRows << row;
+        }
+    }
+
+    // A choice is typed as digits only.
+    QString reduceField(const QString& field) const override
+    {
+        QString digits = EntrySheet::reduceField(field);
+        digits.remove(u'-');
+        return digits;
+    }
+
+    QString takeField(int row, int col, const QString& reduced) override
+    {
+        const CareerLeave leave = LeaveCareerCell(mGd, reduced);
+        switch (leave.action) {
+        case CareerLeave::Nothing:
+            return QString();
+        case CareerLeave::Refused:
+            return QStringLiteral("高校の番号は 0〜%1 です").arg(mGd.highSchoolCount);
+        case CareerLeave::Store:
+            break;
+        }
+        mGd.careerChoice(col - FirstDataCol + 1, row) = leave.value;
+        setCell(row, col, leave.text);
+        return QString();
+    }
+
+    Result save(IProgress& progress) override { return SaveCareerChoices(mGd, progress); }
+
+private:
+    GradeData& mGd;
+};
+
+class SubjectScoreSheet final : public EntrySheet
+{
+public:
+    SubjectScoreSheet(GradeData& gd, std::unique_ptr<SubjectScores> table) : mGd(gd), mTable(std::move(table))
+    {
+        mHeaders = FixedColumnHeaders() + SubjectScoreHeaders(gd, *mTable);
+        for (int i = 1; i <= gd.studentCount; ++i) {
+            QStringList row = FixedColumnTexts(gd, i, NumberStyle::AsRead);
+            for (int t = 1; t <= mTable->columnCount(); ++t)
+                row << SubjectScoreCellText(mTable->loaded(t, i));
+            mRows << row;
+        }
+    }
+
+    QString takeField(int row, int col, const QString& reduced) override
+    {
+        if (!ScoreCellValue(reduced)) return QStringLiteral("点数として記録できる範囲を超えています");
+        setCell(row, col, reduced);
+        return QString();
+    }
+
+    Result save(IProgress& progress) override
+    {
+        const Result converted =
+            ConvertCellsToSubjectScores(mGd, *mTable, [this](int i, int t) { return cell(i, FirstDataCol + t - 1); });
+        if (!converted) return converted;
+        return SaveSubjectScores(mGd, *mTable, progress);
+    }
+
+private:
+    GradeData& mGd;
+    std::unique_ptr<SubjectScores> mTable;
+};
+
+QString decodeUtf8(const QByteArray& bytes, bool& valid)
+{
+    QByteArrayView view(bytes);
+    if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(view);
+    valid = !decoder.hasError();
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<EntrySheet> MakeNaishinSheet(GradeData& gd)
+{
+    return std::make_unique<NaishinSheet>(gd);
+}
+
+std::unique_ptr<EntrySheet> MakeCareerSheet(GradeData& gd)
+{
+    return std::make_unique<CareerSheet>(gd);
+}
+
+Result MakeSubjectScoreSheet(GradeData& gd, int subject, const QList<int>& tests, IProgress& progress,
+                             std::unique_ptr<EntrySheet>& sheet)
+{
+    auto table = std::make_unique<SubjectScores>();
+    table->subject = subject;
+    table->tests = tests;
+    if (Result r = LoadSubjectScores(gd, *table, progress); !r) return r;
+    sheet = std::make_unique<SubjectScoreSheet>(gd, std::move(table));
+    return Result::success();
+}
+
+QString ImportProblem::describe() const
+{
+    QString where = QStringLiteral("%1行目").arg(line);
+    if (!classText.isEmpty() || !numberText.isEmpty())
+        where += QStringLiteral(" %1組 %2番").arg(classText.trimmed(), numberText.trimmed());
+    if (!column.isEmpty()) where += QStringLiteral(" %1").arg(column);
+    return QStringLiteral("%1「%2」: %3").arg(where, text, reason);
+}
+
+ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes)
+{
+    ImportOutcome outcome;
+    bool valid = false;
+    const QString text = decodeUtf8(bytes, valid);
+    if (!valid) {
+        outcome.fault = QStringLiteral("UTF-8 として読めない文字があります");
+        return outcome;
+    }
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast(); // after the last line end
+    for (QString& line : lines)
+        if (line.endsWith(u'\r')) line.chop(1);
+    if (lines.isEmpty()) {
+        outcome.fault = QStringLiteral("見出しの行がありません");
+        return outcome;
+    }
+    if (lines.constFirst().split(u'\t') != sheet.headers()) {
+        outcome.fault = QStringLiteral("1行目の見出しが画面の見出し（%1）と違います").arg(sheet.headers().join(u' '));
+        return outcome;
+    }
+    if (lines.size() - 1 > sheet.rowCount()) {
+        outcome.fault = QStringLiteral("%1行目: 行が多すぎます（生徒は %2 人です）")
+                            .arg(sheet.rowCount() + 2)
+                            .arg(sheet.rowCount());
+        return outcome;
+    }
+    for (int row = 1; row < lines.size(); ++row) {
+        const int lineNo = row + 1;
+        const QStringList fields = lines.at(row).split(u'\t');
+        const QString classText = fields.value(0).trimmed();
+        const QString numberText = fields.value(1).trimmed();
+        if (fields.size() < 2 || classText != sheet.cell(row, 0).trimmed() ||
+            numberText != sheet.cell(row, 1).trimmed()) {
+            outcome.fault = QStringLiteral("%1行目の組・番（%2組 %3番）が画面の %4 人目（%5組 %6番）と違います")
+                                .arg(lineNo)
+                                .arg(classText, numberText)
+                                .arg(row)
+                                .arg(sheet.cell(row, 0).trimmed(), sheet.cell(row, 1).trimmed());
+            return outcome;
+        }
+        const int last = qMin(int(fields.size()), sheet.columnCount());
+        for (int col = FirstDataCol; col < last; ++col) {
+            const QString& field = fields.at(col);
+            const QString before = sheet.cell(row, col);
+            if (field == before) continue;
+            QString reason;
+            if (field.contains(u'.') || field.contains(QChar(0xFF0E)))
+                reason = QStringLiteral("小数点は使えません");
+            else
+                reason = sheet.takeField(row, col, sheet.reduceField(field));
+            if (!reason.isEmpty()) {
+                outcome.refused.append(
+                    {lineNo, sheet.cell(row, 0), sheet.cell(row, 1), sheet.headers().at(col), field, reason});
+            } else if (sheet.cell(row, col) != before) {
+                ++outcome.changedCells;
+            }
+        }
+    }
+    return outcome;
+}
+
+} // namespace seiran

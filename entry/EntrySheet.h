@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace seiran {
+
+struct GradeData;
+struct SubjectScores;
+class IProgress;
+
+// The grid of an entry screen as texts, without a window: the header row and one row per pupil
+// with every column, filled by the same functions as the screen's grid. The entry command
+// exports it, gives imported fields to its cells as the screen takes them, and saves it as the
+// screen's finish button does.
+class EntrySheet
+{
+public:
+    virtual ~EntrySheet() = default;
+
+    const QStringList& headers() const { return mHeaders; }
+    int rowCount() const { return int(mRows.size()); }
+    int columnCount() const { return int(mHeaders.size()); }
+    // Cell of pupil row `row` (1..rowCount) and column `col` (0..columnCount - 1).
+    QString cell(int row, int col) const;
+
+    // Reduces an imported field the way the screen's keys or paste would see it: digits and
+    // "-" (digits only where "-" has no meaning).
+    virtual QString reduceField(const QString& field) const;
+    // Gives a reduced field to a data cell as the screen takes it. Returns an empty text when
+    // the cell took it (or it changes nothing), otherwise why the screen refuses it.
+    virtual QString takeField(int row, int col, const QString& reduced) = 0;
+    // Converts the cells back and writes them, as the finish button does.
+    virtual Result save(IProgress& progress) = 0;
+
+    // Tab-separated text of the whole grid, header row first, CR LF after every row.
+    QString exportText() const;
+
+protected:
+    void setCell(int row, int col, const QString& text);
+    QStringList mHeaders;
+    QList<QStringList> mRows;
+};
+
+// The sheets of the three screens over a prepared GradeData (points, choices and the school
+// list, or nothing more for the scores by subject, which are read here).
+std::unique_ptr<EntrySheet> MakeNaishinSheet(GradeData& gd);
+std::unique_ptr<EntrySheet> MakeCareerSheet(GradeData& gd);
+// Reads the subject's scores of the chosen tests from the roster file first.
+Result MakeSubjectScoreSheet(GradeData& gd, int subject, const QList<int>& tests, IProgress& progress,
+                             std::unique_ptr<EntrySheet>& sheet);
+
+// One field an import could not take, or a line it could not place.
+struct ImportProblem
+{
+    int line = 0;      // line of the file, from 1
+    QString classText; // the 組 and 番 of the row, when there is one
+    QString numberText;
+    QString column; // header of the column, for a refused field
+    QString text;   // the field as it stands in the file
+    QString reason;
+
+    QString describe() const;
+};
+
+struct ImportOutcome
+{
+    // A fault of the file as a whole (encoding, header, a line that is not the grid's row);
+    // nothing is taken then.
+    QString fault;
+    QList<ImportProblem> refused; // fields the screen would not take
+    int changedCells = 0;
+    bool ok() const { return fault.isEmpty() && refused.isEmpty(); }
+};
+
+// Reads a Tab-separated grid in the export's layout (UTF-8, an optional BOM, lines ending in
+// CR LF or LF) into the sheet's cells. The header must be the grid's; line i's first two
+// fields must be the 組 and 番 of row i (blanks trimmed); fields from the fifth on go to the
+// data columns, a missing field leaves its cell and an extra one is ignored. A field that
+// equals the cell changes nothing; one with a decimal point is refused, as paste refuses it.
+ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes);
+
+} // namespace seiran

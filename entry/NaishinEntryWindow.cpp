@@ -1,0 +1,76 @@
+#include "NaishinEntryWindow.h"
+
+#include "Beep.h"
+#include "EntryColumns.h"
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "NaishinCells.h"
+#include "RosterFile.h"
+#include "Session.h"
+
+#include <QCheckBox>
+
+namespace seiran {
+
+NaishinEntryWindow::NaishinEntryWindow(Session& session, QWidget* parent) : ScoreGridWindow(session, parent)
+{
+    setAskOnClose(false);
+    setWindowTitle(QStringLiteral("内申点の入力"));
+    setMinimumSizeTwips(6840, 5280);
+
+    mAutoMoveCheck = new QCheckBox(QStringLiteral("自動移動"));
+    mAutoMoveCheck->setChecked(false);
+    addCheckBox(mAutoMoveCheck);
+
+    fillClassCombo();
+    setupColumns(NaishinHeaders(gd()), QStringLiteral("WWW"));
+    display();
+    finishLoading();
+    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), 620);
+}
+
+void NaishinEntryWindow::display()
+{
+    const GradeData& g = gd();
+    fillFixedColumns();
+    for (int i = 1; i <= g.studentCount; ++i) {
+        for (int j = 1; j <= Limits::NaishinPositions; ++j)
+            mGrid->setTextMatrix(i, FirstDataCol + j - 1, NaishinCellText(g.naishin(j, i)));
+    }
+    mGrid->viewport()->update();
+}
+
+bool NaishinEntryWindow::positionUsed(int col) const
+{
+    return NaishinPositionUsed(gd(), col - FirstDataCol + 1);
+}
+
+void NaishinEntryWindow::cellKeyPress(int keyAscii)
+{
+    const CellKeyOutcome out = ApplyNaishinKey(mGrid->Text(), cellUntouched(), keyAscii);
+    if (out.action != CellKey::Changed) return;
+    // A position without a subject takes nothing.
+    if (!positionUsed(mGrid->Col())) {
+        Beep();
+        return;
+    }
+    mGrid->setText(out.text);
+    setCellUntouched(out.untouched);
+    const int key = NarrowKey(keyAscii);
+    if (mAutoMoveCheck->isChecked() && key >= '0' && key <= '9') enterMovement();
+}
+
+bool NaishinEntryWindow::acceptsPastedToken(int col, const QString& token) const
+{
+    return positionUsed(col) && AcceptsNaishinToken(token);
+}
+
+Result NaishinEntryWindow::saveEdits()
+{
+    const Result converted =
+        ConvertCellsToNaishin(gd(), [this](int i, int j) { return mGrid->TextMatrix(i, FirstDataCol + j - 1); });
+    if (!converted) return converted;
+    return SaveNaishin(gd(), session().progress);
+}
+
+} // namespace seiran

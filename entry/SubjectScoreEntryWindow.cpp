@@ -1,0 +1,95 @@
+#include "SubjectScoreEntryWindow.h"
+
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "MessageBox.h"
+#include "Session.h"
+#include "SubjectScoreCells.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace seiran {
+
+SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* parent)
+    : ScoreGridWindow(session, parent), mScores(std::make_unique<SubjectScores>())
+{
+    setAskOnClose(false);
+    setWindowTitle(QStringLiteral("点数の入力（教科別）"));
+    setMinimumSizeTwips(6600, 5040);
+
+    mHeadingFrame = new QFrame;
+    mHeadingFrame->setFrameShape(QFrame::StyledPanel);
+    mHeadingFrame->setFrameShadow(QFrame::Sunken);
+    auto* frameLayout = new QHBoxLayout(mHeadingFrame);
+    frameLayout->setContentsMargins(8, 3, 8, 3);
+    mHeadingLabel = new QLabel(mHeadingFrame);
+    mHeadingLabel->setMinimumWidth(0);
+    mHeadingLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    frameLayout->addWidget(mHeadingLabel);
+    addHeading(mHeadingFrame);
+
+    GradeData& g = gd();
+    mScores->subject = g.evalSubject;
+    for (int t = 1; t <= qBound(0, g.selectedItemCount, Limits::Tests); ++t)
+        mScores->tests.append(g.selectedItems[t]);
+    mHeadingLabel->setText(SubjectScoreHeading(g, g.evalSubject));
+
+    fillClassCombo();
+    mLoadResult = LoadSubjectScores(g, *mScores, session.progress);
+    // Nothing read, nothing shown: the window is not opened then, and saves nothing.
+    if (!mLoadResult) mScores = std::make_unique<SubjectScores>();
+    setupColumns(SubjectScoreHeaders(g, *mScores), QStringLiteral("123456"));
+    display();
+    finishLoading();
+    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), 620);
+}
+
+SubjectScoreEntryWindow::~SubjectScoreEntryWindow() = default;
+
+void SubjectScoreEntryWindow::display()
+{
+    const GradeData& g = gd();
+    if (!mLoadResult) {
+        mGrid->setRows(1);
+        return;
+    }
+    fillFixedColumns();
+    for (int i = 1; i <= g.studentCount; ++i) {
+        for (int t = 1; t <= mScores->columnCount(); ++t)
+            mGrid->setTextMatrix(i, FirstDataCol + t - 1, SubjectScoreCellText(mScores->loaded(t, i)));
+    }
+    mGrid->viewport()->update();
+}
+
+int SubjectScoreEntryWindow::classOfRow(int row) const
+{
+    // The class is where the row's label stands among the class labels ("B" is class 2).
+    if (row < 1 || row >= mGrid->Rows()) return 0;
+    const QString label = mGrid->TextMatrix(row, 0);
+    return label.isEmpty() ? 0 : int(gd().classLabels.indexOf(label)) + 1;
+}
+
+Result SubjectScoreEntryWindow::saveEdits()
+{
+    if (!mLoadResult) return Result::success();
+    const Result converted = ConvertCellsToSubjectScores(
+        gd(), *mScores, [this](int i, int t) { return mGrid->TextMatrix(i, FirstDataCol + t - 1); });
+    if (!converted) return converted;
+    const Result saved = SaveSubjectScores(gd(), *mScores, session().progress);
+    mGrid->setFocus();
+    return saved;
+}
+
+void OpenSubjectScoreEntry(Session& session, QWidget* parent)
+{
+    SubjectScoreEntryWindow window(session, parent);
+    if (!window.loadResult()) {
+        ShowMessage(window.loadResult().message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
+        return;
+    }
+    window.exec();
+}
+
+} // namespace seiran

@@ -1,0 +1,362 @@
+#include "Cp932.h"
+#include "EntryCommand.h"
+#include "GradeData.h"
+#include "ListFiles.h"
+#include "Progress.h"
+#include "RosterFile.h"
+#include "SampleGrade.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+using namespace seiran;
+
+namespace {
+
+struct Run
+{
+    int status = 0;
+    QString out;
+    QString err;
+};
+
+Run runEntry(const QStringList& args, const QString& programFolder = test::StdFilesFolder())
+{
+    Run run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.status = RunEntryCommand(QStringList{QStringLiteral("seiran-entry")} + args, programFolder, out, err);
+    return run;
+}
+
+// A sample grade of three classes with its own school list, short names holding digits.
+struct SampleEnv
+{
+    QTemporaryDir dir;
+    QString folder;
+
+    SampleEnv()
+    {
+        folder = dir.path() + u'/';
+        SampleOptions options;
+        options.grade = 2;
+        options.classes = 3;
+        options.pupils = 12;
+        options.seed = 7;
+        if (!WriteSampleGrade(folder, options)) qFatal("sample");
+        QString list = QStringLiteral(" 5 \r\n");
+        for (const char* name : {"第1高", "2工", "青嵐", "東山3", "西"})
+            list += QStringLiteral("\"%1\",\"県立%1高等学校\",\"普通科\", 0 \r\n").arg(QString::fromUtf8(name));
+        test::WriteFileBytes(PathIgnoringCase(folder, QStringLiteral("hischool.txt")), Cp932::encode(list));
+    }
+
+    QString roster() const { return folder + QStringLiteral("dtfile02.rnd"); }
+    QByteArray rosterBytes() const { return test::ReadFileBytes(roster()); }
+    QStringList base(const QString& screen) const
+    {
+        return {QStringLiteral("--data"), folder, QStringLiteral("--grade"), QStringLiteral("2"), screen};
+    }
+    Run exportGrid(const QString& screen, const QStringList& extra = {}) const
+    {
+        return runEntry(base(screen) + extra + QStringList{QStringLiteral("--export")});
+    }
+    Run importText(const QString& screen, const QByteArray& bytes, const QStringList& extra = {}) const
+    {
+        const QString path = dir.path() + QStringLiteral("/import.tsv");
+        test::WriteFileBytes(path, bytes);
+        return runEntry(base(screen) + extra + QStringList{QStringLiteral("--import"), path});
+    }
+    StudentRecord record(int classNo, int number) const
+    {
+        RosterFile file(roster());
+        StudentRecord rec;
+        if (file.openReadOnly()) file.read(RosterFile::recordNumber(classNo, number), rec);
+        return rec;
+    }
+};
+
+QStringList kyokaOptions(const QString& tests, const QString& subject = QStringLiteral("2"))
+{
+    return {QStringLiteral("--subject"), subject, QStringLiteral("--tests"), tests};
+}
+
+// Replaces field `col` of line `line` (0 = the header) of an exported grid.
+QByteArray withField(const QString& grid, int line, int col, const QString& value)
+{
+    QStringList lines = grid.split(QStringLiteral("\r\n"));
+    QStringList fields = lines[line].split(u'\t');
+    fields[col] = value;
+    lines[line] = fields.join(u'\t');
+    return lines.join(QStringLiteral("\r\n")).toUtf8();
+}
+
+} // namespace
+
+class TestEntryCommand : public QObject
+{
+    Q_OBJECT
+private slots:
+    void helpListsTheScreens();
+    void exportWritesTheWholeGrid();
+    void unchangedImportWritesNothing_data();
+    void unchangedImportWritesNothing();
+    void importSavesOnlyOwnedFields();
+    void refusedFieldsWriteNothing_data();
+    void refusedFieldsWriteNothing();
+    void faultsOfTheFileWriteNothing();
+    void badOptionsAreRefused_data();
+    void badOptionsAreRefused();
+};
+
+void TestEntryCommand::helpListsTheScreens()
+{
+    const Run run = runEntry({QStringLiteral("--help")});
+    QCOMPARE(run.status, 0);
+    for (const char* word : {"naishin", "sinro", "kyoka", "--export", "--import", "--subject", "--tests"})
+        QVERIFY2(run.out.contains(QString::fromLatin1(word)), word);
+}
+
+void TestEntryCommand::exportWritesTheWholeGrid()
+{
+    SampleEnv env;
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = env.folder;
+    gd->currentGrade = 2;
+    QVERIFY(LoadTestList(*gd));
+    QVERIFY(LoadSubjectList(*gd));
+    QVERIFY(LoadNaishin(*gd, NullProgress::instance()));
+
+    const Run naishin = env.exportGrid(QStringLiteral("naishin"));
+    QCOMPARE(naishin.status, 0);
+    QVERIFY(naishin.err.isEmpty());
+    QVERIFY(naishin.out.endsWith(QStringLiteral("\r\n")));
+    const QStringList lines = naishin.out.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), gd->studentCount + 2);
+    QCOMPARE(lines.first(), QStringLiteral("組\t番\t氏   名\t\t国語\t社会\t数学\t理科\t音楽\t美術\t保体\t技家\t英語"));
+    const QStringList first = lines.at(1).split(u'\t');
+    QCOMPARE(first.size(), 13);
+    QCOMPARE(first.at(0), QStringLiteral("1"));
+    QCOMPARE(first.at(1), QStringLiteral(" 1"));
+    QCOMPARE(first.at(2), gd->studentName[1]);
+    QCOMPARE(first.at(4), gd->naishin(1, 1) > 0 ? QString::number(gd->naishin(1, 1)) : QString());
+
+    const Run sinro = env.exportGrid(QStringLiteral("sinro"));
+    QCOMPARE(sinro.status, 0);
+    QVERIFY(sinro.out.startsWith(QStringLiteral("組\t番\t氏   名\t\t第１志望\t第２志望\t併　　願\t推　　薦\r\n")));
+
+    const Run kyoka = env.exportGrid(QStringLiteral("kyoka"), kyokaOptions(QStringLiteral("3,1")));
+    QCOMPARE(kyoka.status, 0);
+    // Tests in the order of the test list, headed by their short names; numbers as read.
+    QVERIFY(kyoka.out.startsWith(
+        QStringLiteral("組\t番\t氏   名\t\t%1\t%2\r\n1\t1\t").arg(gd->testShortNames[1], gd->testShortNames[3])));
+}
+
+void TestEntryCommand::unchangedImportWritesNothing_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QStringList>("extra");
+    QTest::newRow("naishin") << "naishin" << QStringList();
+    QTest::newRow("sinro") << "sinro" << QStringList();
+    QTest::newRow("kyoka") << "kyoka" << kyokaOptions(QStringLiteral("1,2,3,4"));
+}
+
+void TestEntryCommand::unchangedImportWritesNothing()
+{
+    QFETCH(QString, screen);
+    QFETCH(QStringList, extra);
+    SampleEnv env;
+    // Odd stored values that the screens show otherwise stay as they are.
+    StudentRecord rec = env.record(1, 2);
+    rec.setNaishinSlot(1, -2);
+    rec.setNaishinSlot(2, 25);
+    rec.setChoice(1, 40);
+    rec.setChoice(2, 2); // "2工"
+    rec.setScoreSlot(2, -3);
+    RosterFile file(env.roster());
+    QVERIFY(file.open());
+    QVERIFY(file.write(RosterFile::recordNumber(1, 2), rec));
+    file.close();
+
+    const QByteArray before = env.rosterBytes();
+    const Run exported = env.exportGrid(screen, extra);
+    QCOMPARE(exported.status, 0);
+    QFile::setPermissions(env.roster(), QFile::ReadOwner); // any write would fail
+    const Run imported = env.importText(screen, exported.out.toUtf8(), extra);
+    QFile::setPermissions(env.roster(), QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY2(imported.status == 0, qPrintable(imported.err));
+    QVERIFY(imported.out.isEmpty());
+    QCOMPARE(env.rosterBytes(), before);
+
+    // With a BOM and LF line ends it reads the same.
+    QByteArray lf = "\xEF\xBB\xBF" + exported.out.toUtf8();
+    lf.replace("\r\n", "\n");
+    QCOMPARE(env.importText(screen, lf, extra).status, 0);
+    QCOMPARE(env.rosterBytes(), before);
+}
+
+void TestEntryCommand::importSavesOnlyOwnedFields()
+{
+    SampleEnv env;
+    const QByteArray before = env.rosterBytes();
+
+    // Naishin: the first pupil's 国語 (position 1, slot 1) becomes 7; the reduction keeps digits, so "7点"
+    // gives 7.
+    Run exported = env.exportGrid(QStringLiteral("naishin"));
+    Run run = env.importText(QStringLiteral("naishin"), withField(exported.out, 1, 4, QStringLiteral("7点")));
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(env.record(1, 1).naishinSlot(1), 7);
+
+    // Career choices: a number picks the school, the short name shows it.
+    exported = env.exportGrid(QStringLiteral("sinro"));
+    run = env.importText(QStringLiteral("sinro"), withField(exported.out, 2, 5, QStringLiteral("3")));
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(env.record(1, 2).choice(2), 3);
+    QVERIFY(env.exportGrid(QStringLiteral("sinro")).out.split(QStringLiteral("\r\n")).at(2).split(u'\t').at(5) ==
+            QStringLiteral("青嵐"));
+
+    // Scores by subject: "-45", "-" and an emptied cell into exactly the chosen slots.
+    const QStringList kyoka = kyokaOptions(QStringLiteral("1,3"), QStringLiteral("4"));
+    exported = env.exportGrid(QStringLiteral("kyoka"), kyoka);
+    QByteArray bytes = withField(exported.out, 1, 4, QStringLiteral("-45"));
+    bytes = withField(QString::fromUtf8(bytes), 1, 5, QStringLiteral("-"));
+    bytes = withField(QString::fromUtf8(bytes), 3, 4, QString());
+    run = env.importText(QStringLiteral("kyoka"), bytes, kyoka);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = env.folder;
+    gd->currentGrade = 2;
+    QVERIFY(LoadTestList(*gd));
+    const int slot1 = gd->testFirstSlot[1] + 3;
+    const int slot3 = gd->testFirstSlot[3] + 3;
+    QCOMPARE(env.record(1, 1).scoreSlot(slot1), -55);
+    QCOMPARE(env.record(1, 1).scoreSlot(slot3), -1);
+    QCOMPARE(env.record(1, 3).scoreSlot(slot1), -5);
+
+    // Every byte outside the fields written is as it was.
+    const QByteArray after = env.rosterBytes();
+    QCOMPARE(after.size(), before.size());
+    QList<int> changedOffsets;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        if (before.at(i) != after.at(i)) changedOffsets << int(i);
+    const QList<int> owned{16 + 2, 40 + 2 * 2, 48 + 2 * slot1, 48 + 2 * slot3};
+    for (int offset : changedOffsets) {
+        const int within = offset % StudentRecord::Size;
+        const int record = offset / StudentRecord::Size + 1;
+        QVERIFY2(record == RosterFile::recordNumber(1, 1) || record == RosterFile::recordNumber(1, 2) ||
+                     record == RosterFile::recordNumber(1, 3),
+                 qPrintable(QString::number(record)));
+        QVERIFY2(owned.contains(within) || owned.contains(within - 1), qPrintable(QString::number(within)));
+    }
+}
+
+void TestEntryCommand::refusedFieldsWriteNothing_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("naishin 25") << "naishin" << 1 << 4 << "25";
+    QTest::newRow("naishin decimal") << "naishin" << 2 << 5 << "4.5";
+    QTest::newRow("naishin full-width point") << "naishin" << 2 << 5 << "4．5";
+    QTest::newRow("naishin minus") << "naishin" << 3 << 6 << "-3";
+    QTest::newRow("sinro beyond the list") << "sinro" << 1 << 4 << "7";
+    QTest::newRow("kyoka beyond 16 bits") << "kyoka" << 2 << 4 << "40000";
+    QTest::newRow("kyoka decimal") << "kyoka" << 2 << 5 << "45.5";
+}
+
+void TestEntryCommand::refusedFieldsWriteNothing()
+{
+    QFETCH(QString, screen);
+    QFETCH(int, line);
+    QFETCH(int, col);
+    QFETCH(QString, field);
+    SampleEnv env;
+    const QStringList extra = screen == QLatin1String("kyoka") ? kyokaOptions(QStringLiteral("1,2")) : QStringList();
+    const Run exported = env.exportGrid(screen, extra);
+    // A good change elsewhere in the file is not saved either.
+    QByteArray bytes = withField(exported.out, 4, 4, screen == QLatin1String("sinro") ? "1" : "9");
+    bytes = withField(QString::fromUtf8(bytes), line, col, field);
+    const QByteArray before = env.rosterBytes();
+    const Run run = env.importText(screen, bytes, extra);
+    QCOMPARE(run.status, 2);
+    QCOMPARE(env.rosterBytes(), before);
+    const QString header = exported.out.section(QStringLiteral("\r\n"), 0, 0).split(u'\t').at(col);
+    QVERIFY2(run.err.contains(QStringLiteral("%1行目").arg(line + 1)), qPrintable(run.err));
+    QVERIFY2(run.err.contains(header), qPrintable(run.err));
+    QVERIFY2(run.err.contains(field), qPrintable(run.err));
+}
+
+void TestEntryCommand::faultsOfTheFileWriteNothing()
+{
+    SampleEnv env;
+    const QByteArray before = env.rosterBytes();
+    const QString grid = env.exportGrid(QStringLiteral("naishin")).out;
+
+    // A wrong 番.
+    Run run = env.importText(QStringLiteral("naishin"), withField(grid, 3, 1, QStringLiteral("99")));
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.contains(QStringLiteral("4行目")));
+    // A surplus line.
+    run = env.importText(QStringLiteral("naishin"), (grid + QStringLiteral("3\t99\t誰か\t男\t5\r\n")).toUtf8());
+    QCOMPARE(run.status, 2);
+    // Another header.
+    run = env.importText(QStringLiteral("naishin"), withField(grid, 0, 4, QStringLiteral("国")));
+    QCOMPARE(run.status, 2);
+    // Not UTF-8.
+    run = env.importText(QStringLiteral("naishin"), Cp932::encode(grid));
+    QCOMPARE(run.status, 2);
+    // Empty.
+    run = env.importText(QStringLiteral("naishin"), QByteArray());
+    QCOMPARE(run.status, 2);
+    // Not a file.
+    run = runEntry(env.base(QStringLiteral("naishin")) + QStringList{QStringLiteral("--import"), env.folder});
+    QCOMPARE(run.status, 2);
+    QCOMPARE(env.rosterBytes(), before);
+
+    // Fewer lines and fewer fields leave the rest alone.
+    const QStringList lines = grid.split(QStringLiteral("\r\n"));
+    QStringList shortLines{lines.at(0), lines.at(1).section(u'\t', 0, 5)};
+    run = env.importText(QStringLiteral("naishin"), (shortLines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(env.rosterBytes(), before);
+}
+
+void TestEntryCommand::badOptionsAreRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    const QString five = QStringLiteral("1"); // test 1 has five subjects
+    QTest::newRow("no screen") << QStringList{"--export"};
+    QTest::newRow("unknown screen") << QStringList{"hyoka", "--export"};
+    QTest::newRow("no action") << QStringList{"naishin"};
+    QTest::newRow("two actions") << QStringList{"naishin", "--export", "--import", "x"};
+    QTest::newRow("subject for naishin") << QStringList{"naishin", "--subject", "1", "--export"};
+    QTest::newRow("kyoka without tests") << QStringList{"kyoka", "--subject", "1", "--export"};
+    QTest::newRow("subject 6 of five") << QStringList{"kyoka", "--subject", "6", "--tests", five, "--export"};
+    QTest::newRow("test twice") << QStringList{"kyoka", "--subject", "1", "--tests", "1,2,1", "--export"};
+    QTest::newRow("no such test") << QStringList{"kyoka", "--subject", "1", "--tests", "1,31", "--export"};
+    QTest::newRow("missing import file") << QStringList{"naishin", "--import", "/nonexistent/x.tsv"};
+    QTest::newRow("unknown option") << QStringList{"naishin", "--pdf", "x", "--export"};
+}
+
+void TestEntryCommand::badOptionsAreRefused()
+{
+    QFETCH(QStringList, args);
+    SampleEnv env;
+    const QByteArray before = env.rosterBytes();
+    const Run run = runEntry(
+        QStringList{QStringLiteral("--data"), env.folder, QStringLiteral("--grade"), QStringLiteral("2")} + args);
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(run.err.startsWith(QStringLiteral("seiran-entry: ")));
+    QCOMPARE(env.rosterBytes(), before);
+    QCOMPARE(runEntry({QStringLiteral("--data"), env.folder, QStringLiteral("--grade"), QStringLiteral("4"),
+                       QStringLiteral("naishin"), QStringLiteral("--export")})
+                 .status,
+             2);
+}
+
+QTEST_GUILESS_MAIN(TestEntryCommand)
+#include "tst_entrycommand.moc"
