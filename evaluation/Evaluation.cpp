@@ -142,9 +142,9 @@ EvaluationOutcome ComputeEvaluation(GradeData& gd, IProgress& progress)
         file.close();
         const int available = int(bytes.size() / StudentRecord::Size);
 
-        int slots[MaxEvaluationTests + 1] = {};
+        int slotOf[MaxEvaluationTests + 1] = {};
         for (int k = 1; k <= run->testCount; ++k)
-            slots[k] = gd.testFirstSlot[gd.selectedItems[k]] + gd.evalSubject - 1;
+            slotOf[k] = gd.testFirstSlot[gd.selectedItems[k]] + gd.evalSubject - 1;
 
         StudentRecord record;
         int n = 0;
@@ -173,7 +173,7 @@ EvaluationOutcome ComputeEvaluation(GradeData& gd, IProgress& progress)
                 // The running total is rounded after every test, as the totals always were.
                 qint16 total = 0;
                 for (int k = 1; k <= run->testCount; ++k) {
-                    const int s = record.scoreSlot(slots[k]);
+                    const int s = record.scoreSlot(slotOf[k]);
                     run->evalScores(p, k) = s;
                     double worth = -1;
                     if (s >= 0)
