@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLocale>
 #include <cstring>
+#include <vector>
 
 namespace seiran {
 
@@ -228,13 +229,20 @@ EvaluationOutcome ComputeEvaluation(GradeData& gd, IProgress& progress)
             }
         }
 
+        // The ranking sorts plain arrays (the shared lists check every index) and leaves its
+        // result in the shared lists as well.
+        std::vector<double> keys(std::size_t(n) + 1);
+        std::vector<int> index(std::size_t(n) + 1);
         for (int p = 1; p <= n; ++p) {
-            gd.sortKeys[p] = run->evalScores(p, 0);
-            gd.sortIndex[p] = p;
+            keys[std::size_t(p)] = run->evalScores(p, 0);
+            index[std::size_t(p)] = p;
         }
-        ExchangeSortDescending(gd.sortKeys, gd.sortIndex, n);
-        for (int k = 1; k <= n; ++k)
-            run->sortIndex[k] = gd.sortIndex[k];
+        ExchangeSortDescending(keys, index, n);
+        for (int k = 1; k <= n; ++k) {
+            gd.sortKeys[k] = keys[std::size_t(k)];
+            gd.sortIndex[k] = index[std::size_t(k)];
+            run->sortIndex[k] = index[std::size_t(k)];
+        }
         AssignLevels(*run, run->levelCounts);
     }
     outcome.run = std::move(run);
