@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -61,6 +62,7 @@ EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent) 
     mTestGrid->setColWidth(0, MeasuredColWidth(mTestGrid, QStringLiteral("123456789a12345678901234")));
     mTestGrid->setColWidth(1, MeasuredColWidth(mTestGrid, QStringLiteral("12341234")));
     mTestGrid->setMinimumWidth(mTestGrid->ColWidth(0) + mTestGrid->ColWidth(1) + 24);
+    mTestGrid->setMaximumWidth(mTestGrid->minimumWidth());
 
     auto* methodFrame = new QGroupBox(QStringLiteral("評定算出方法"), this);
     auto* methodLayout = new QVBoxLayout(methodFrame);
@@ -124,7 +126,7 @@ EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent) 
     // count table across the bottom.
     auto* top = new QHBoxLayout;
     top->addWidget(mSubjectList, 1);
-    top->addWidget(mTestGrid, 2);
+    top->addWidget(mTestGrid);
     auto* right = new QVBoxLayout;
     right->addWidget(methodFrame);
     right->addWidget(sexFrame);
@@ -152,8 +154,17 @@ EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent) 
     connect(mComputeButton, &QPushButton::clicked, this, &EvaluationSetupWindow::onComputeClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &EvaluationSetupWindow::onCancelClicked);
 
+    mCountGrid->installEventFilter(this);
     if (mSubjectList->count() > 0) mSubjectList->setCurrentRow(0);
     updateCountTotal();
+}
+
+bool EvaluationSetupWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The twelve count columns share the table's width.
+    if (watched == mCountGrid && event->type() == QEvent::Resize)
+        mCountGrid->setAllColWidths(std::max((mCountGrid->width() - 2 * mCountGrid->frameWidth() - 2) / 12, 24));
+    return QDialog::eventFilter(watched, event);
 }
 
 EvaluationSetupWindow::~EvaluationSetupWindow() = default;
