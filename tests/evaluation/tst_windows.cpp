@@ -202,6 +202,30 @@ private slots:
         QCOMPARE(gd.selectedItemCount, 0);
     }
 
+    void setupWithoutSubjectOrTestsChoosesNothing()
+    {
+        GradeData& gd = mGrade->gd();
+        gd.testSubjectCount[1] = 1; // the first test covers only the first subject
+        gd.testSubjectCount[2] = 1;
+        gd.testSubjectCount[3] = 1;
+        {
+            EvaluationSetupWindow w(*mSession);
+            w.mSubjectList->setCurrentRow(4);
+            QCOMPARE(w.mTestGrid->Rows(), 1);
+            typeKeys(w.mTestGrid, QStringLiteral("1"));
+            w.mComputeButton->click();
+            QCOMPARE(gd.selectedItemCount, 0);
+            QCOMPARE(gd.evalSubject, 5);
+        }
+        gd.subjectCount = 0;
+        EvaluationSetupWindow w(*mSession);
+        QCOMPARE(w.mSubjectList->count(), 0);
+        QCOMPARE(w.mTestGrid->Rows(), 1);
+        w.mComputeButton->click();
+        QCOMPARE(gd.selectedItemCount, 0);
+        QCOMPARE(gd.evalSubject, 0);
+    }
+
     void evaluationScreenShowsTheRun()
     {
         chooseSubjectOneWeights();
