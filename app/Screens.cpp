@@ -1,6 +1,8 @@
 #include "Screens.h"
 
 #include "AveragesReportWindow.h"
+#include "EvaluationSetupWindow.h"
+#include "HyoteiWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
@@ -26,6 +28,8 @@ const ScreenLine kScreenTable[] = {
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
+    {Screen::EvaluationSetup, Preparation::Grade, openModal<EvaluationSetupWindow>},
+    {Screen::Hyotei, Preparation::EvaluationChosen, OpenHyoteiWindow},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
 };
 

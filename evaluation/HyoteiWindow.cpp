@@ -302,6 +302,12 @@ void HyoteiWindow::onPrintClicked()
         [&](PageCanvas& canvas) { return PrintHyoteiDocuments(canvas, mSession.gd, *mRun, set, progress); }, this);
 }
 
+void OpenHyoteiWindow(Session& session, QWidget* parent)
+{
+    HyoteiWindow window(session, parent);
+    if (window.loaded()) window.exec();
+}
+
 void HyoteiWindow::onCloseClicked()
 {
     accept();

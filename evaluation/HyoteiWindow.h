@@ -80,4 +80,7 @@ private:
     HyoteiOrder mOrder = HyoteiOrder::Score;
 };
 
+// Runs the evaluation and, when it could run, shows the evaluation screen modally.
+void OpenHyoteiWindow(Session& session, QWidget* parent);
+
 } // namespace seiran
