@@ -3,6 +3,8 @@
 #include "AveragesReportWindow.h"
 #include "CareerChoiceEntryWindow.h"
 #include "NaishinEntryWindow.h"
+#include "EvaluationSetupWindow.h"
+#include "HyoteiWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
@@ -32,6 +34,8 @@ const ScreenLine kScreenTable[] = {
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
+    {Screen::EvaluationSetup, Preparation::Grade, openModal<EvaluationSetupWindow>},
+    {Screen::Hyotei, Preparation::EvaluationChosen, OpenHyoteiWindow},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
 };
 

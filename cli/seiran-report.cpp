@@ -1,6 +1,8 @@
 // seiran-report --data DIR --grade G --test T REPORT [--class C] [--item I] (--pdf FILE | --dump)
+// seiran-report --data DIR --grade G hyotei --subject S --weights T=W ... (--tsv | --dump | --pdf FILE)
 // Draws the test reports of a grade without a window: PDF files for printing in batches, or a
 // list of the drawing operations.
+#include "HyoteiCommand.h"
 #include "ReportCommand.h"
 #include "ReportFonts.h"
 
@@ -16,5 +18,5 @@ int main(int argc, char* argv[])
     seiran::MapReportFonts();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return seiran::RunReportCommand(app.arguments(), out, err);
+    return seiran::RunSeiranReport(app.arguments(), out, err);
 }

@@ -60,6 +60,14 @@ struct GradeData
     Table<int, 0, Limits::Classes> classSelected;     // class picker: 1 = print class k
     Table<bool, 0, Limits::Students> studentSelected; // pupil pickers: print pupil s
 
+    // Evaluation settings, written by the evaluation setup (the subject is evalSubject, the
+    // weighted tests selectedItems 1..selectedItemCount)
+    Table<double, 0, Limits::Tests> evalWeights;          // weight of each chosen test
+    Table<int, 0, Limits::Classes + 1> evalClassSelected; // 1 = class c takes part
+    Table<int, 0, 10> evalLevelCounts;                    // pupils per level 1..10
+    int evalSexFilter = 0;                                // 0 both, 1 boys, 2 girls
+    int evalMethod = 0;                                   // 0 five levels, 1 ten levels, 2 typed counts
+
     // Scratch lists of the exchange sort
     Table<double, 0, Limits::Students> sortKeys;
     Table<int, 0, Limits::Students> sortIndex;

@@ -1,0 +1,154 @@
+// The evaluation of a full grade (about 395 pupils, three weighted tests) against loading the
+// same roster, and its four printed documents as a PDF against as many empty sheets.
+#include "BenchGrade.h"
+#include "Evaluation.h"
+#include "GradeData.h"
+#include "HyoteiPrint.h"
+#include "PainterCanvas.h"
+#include "PrintTarget.h"
+#include "Progress.h"
+#include "RecordingCanvas.h"
+#include "ReportCommon.h"
+#include "ReportFonts.h"
+#include "RosterFile.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+using namespace seiran;
+
+namespace {
+std::unique_ptr<QTemporaryDir> gFolder;
+std::unique_ptr<GradeData> gGrade;
+std::unique_ptr<EvaluationRun> gRun;
+int gSheets = 0;
+
+void chooseEvaluation(GradeData& gd)
+{
+    gd.evalSubject = 1;
+    gd.selectedItemCount = 3;
+    const double weights[] = {1.0, 0.5, 1.5};
+    for (int k = 1; k <= 3; ++k) {
+        gd.selectedItems[k] = k;
+        gd.evalWeights[k] = weights[k - 1];
+    }
+    for (int c = 1; c <= Limits::Classes; ++c)
+        gd.evalClassSelected[c] = 1;
+    gd.evalSexFilter = 0;
+    gd.evalMethod = EvaluationMethod::FiveLevels;
+}
+
+bool prepare()
+{
+    gFolder = std::make_unique<QTemporaryDir>();
+    gGrade = std::make_unique<GradeData>();
+    if (!WriteAndLoadFullGrade(gFolder->path(), *gGrade)) return false;
+    chooseEvaluation(*gGrade);
+    EvaluationOutcome outcome = ComputeEvaluation(*gGrade, NullProgress::instance());
+    if (!outcome.result) {
+        std::fprintf(stderr, "evaluation: %s\n", qPrintable(outcome.result.message));
+        return false;
+    }
+    gRun = std::move(outcome.run);
+    RecordingCanvas sheets(StandardPaperLayout(), PrinterStartFont(*gGrade));
+    gSheets =
+        PrintHyoteiDocuments(sheets, *gGrade, *gRun, HyoteiPrintSet{true, true, true, true}, NullProgress::instance());
+    return gRun->pupilCount > 350;
+}
+
+void BM_LoadRoster(benchmark::State& state)
+{
+    GradeData& gd = *gGrade;
+    for (auto _ : state)
+        LoadRoster(gd, NullProgress::instance());
+    state.counters["pupils"] = gd.studentCount;
+}
+
+void BM_ComputeEvaluation(benchmark::State& state)
+{
+    GradeData& gd = *gGrade;
+    int pupils = 0;
+    for (auto _ : state) {
+        EvaluationOutcome outcome = ComputeEvaluation(gd, NullProgress::instance());
+        pupils = outcome.run ? outcome.run->pupilCount : 0;
+        benchmark::DoNotOptimize(outcome.run.get());
+    }
+    state.counters["pupils"] = pupils;
+}
+
+void BM_HyoteiPdf(benchmark::State& state)
+{
+    const QString file = gFolder->filePath(QStringLiteral("hyotei.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
+        gSheets = PrintHyoteiDocuments(canvas, *gGrade, *gRun, HyoteiPrintSet{true, true, true, true},
+                                       NullProgress::instance());
+    }
+    state.counters["pages"] = gSheets;
+    state.counters["bytes"] = double(QFileInfo(file).size());
+}
+
+// The same print run with nothing on the sheets but the point that opens the job.
+void BM_EmptyPdfPages(benchmark::State& state)
+{
+    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
+        PrintRun run(canvas, *gGrade);
+        for (int s = 0; s < gSheets; ++s) {
+            run.startSheet();
+            canvas.PSet(0, 0, Qt::white);
+        }
+        run.finish();
+    }
+    state.counters["pages"] = gSheets;
+}
+
+BENCHMARK(BM_LoadRoster)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeEvaluation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HyoteiPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    MapReportFonts();
+    benchmark::Initialize(&argc, argv);
+    if (!prepare()) return 1;
+    std::printf("sample grade: %d pupils evaluated\n", gRun->pupilCount);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* work, const char* base) {
+        const auto w = reporter.times.find(work);
+        const auto b = reporter.times.find(base);
+        if (w == reporter.times.end() || b == reporter.times.end() || b->second <= 0) return;
+        std::printf("%s / %s = %.2f\n", work, base, w->second / b->second);
+    };
+    ratio("BM_ComputeEvaluation", "BM_LoadRoster");
+    ratio("BM_HyoteiPdf", "BM_EmptyPdfPages");
+    benchmark::Shutdown();
+    return 0;
+}
