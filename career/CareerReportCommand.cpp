@@ -102,8 +102,7 @@ Draw prepare(const ReportRequest& request, GradeData& gd, QTextStream& err, QStr
     if (!problem.isEmpty()) return {};
 
     auto scores = std::make_shared<GuidanceScores>();
-    if (Result r = LoadGuidanceScores(gd, options, *scores, NullProgress::instance()); !r)
-        return failWith(r.message);
+    if (Result r = LoadGuidanceScores(gd, options, *scores, NullProgress::instance()); !r) return failWith(r.message);
     GuidanceSelection selection;
     selection.classSheets = report == QLatin1String("sinro-class");
     selection.gradeRanking = report == QLatin1String("sinro-grade");
@@ -141,9 +140,9 @@ void AddCareerReports()
     if (added) return;
     added = true;
     ReportExtension e;
-    e.reports = QStringList{QStringLiteral("sibo-class"),  QStringLiteral("sibo-points"),
-                            QStringLiteral("sibo-schools"), QStringLiteral("sinro-class"),
-                            QStringLiteral("sinro-grade"), QStringLiteral("sinro-school")};
+    e.reports =
+        QStringList{QStringLiteral("sibo-class"),  QStringLiteral("sibo-points"), QStringLiteral("sibo-schools"),
+                    QStringLiteral("sinro-class"), QStringLiteral("sinro-grade"), QStringLiteral("sinro-school")};
     e.helpLines = QStringList{
         QStringLiteral("  sibo-class    クラス別　進路希望・内申点 一覧表 (組ごとに1枚、--class C でその組だけ)"),
         QStringLiteral("  sibo-points   内申点別人数一覧表 (1枚)"),

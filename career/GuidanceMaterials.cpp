@@ -97,6 +97,24 @@ void printRankingPupil(PageCanvas& canvas, const GradeData& gd, int position, in
     canvas.PrintAt(gd.studentName[s], 10, y);
 }
 
+// The sum of the scores of 0 and above among n values, or -1 when there is none.
+int testTotalOf(const int* values, int n)
+{
+    int sum = 0;
+    bool any = false;
+    for (int j = 0; j < n; ++j) {
+        if (values[j] < 0) continue;
+        sum += values[j];
+        any = true;
+    }
+    return any ? sum : -1;
+}
+
+int meanOfTotals(long long sum, int count)
+{
+    return count == 0 ? -1 : RoundHalfEvenWide(double(sum) / count);
+}
+
 void printNaishinSums(PageCanvas& canvas, const GuidanceScores& scores, int s, double x0, double y)
 {
     const int n5 = scores.naishin5[std::size_t(s)];
@@ -136,14 +154,7 @@ QList<int> GuidanceTestSlots(const GradeData& gd, int test)
 
 int TestTotal(const QList<int>& subjectScores)
 {
-    int sum = 0;
-    bool any = false;
-    for (int v : subjectScores) {
-        if (v < 0) continue;
-        sum += v;
-        any = true;
-    }
-    return any ? sum : -1;
+    return testTotalOf(subjectScores.constData(), int(subjectScores.size()));
 }
 
 int TestScore(const QList<int>& testTotals)
@@ -155,7 +166,7 @@ int TestScore(const QList<int>& testTotals)
         sum += v;
         ++count;
     }
-    return count == 0 ? -1 : RoundHalfEvenWide(double(sum) / count);
+    return meanOfTotals(sum, count);
 }
 
 int NaishinTotal(const GradeData& gd, int s, const std::function<double(int subject)>& multiplier)
@@ -189,25 +200,31 @@ GuidanceScores ComputeGuidanceScores(const GradeData& gd, const GuidanceOptions&
         const int num = gd.studentNumber[s];
         if (c >= 1 && c <= Limits::Classes && num >= 1 && num <= Limits::NumbersPerClass) pupilAt[c][num] = s;
     }
-    QList<int> firstValue; // where each test's slotNumbers start in a read pupil's values
+    // Where each test's slots start in a read pupil's values, and how many it has.
+    std::array<int, MaxGuidanceTests + 1> firstValue{};
+    std::array<int, MaxGuidanceTests + 1> slotCount{};
     int offset = 0;
     for (int k = 1; k <= tests; ++k) {
-        firstValue.append(offset);
-        offset += int(GuidanceTestSlots(gd, options.tests.at(k - 1)).size());
+        firstValue[std::size_t(k)] = offset;
+        slotCount[std::size_t(k)] = int(GuidanceTestSlots(gd, options.tests.at(k - 1)).size());
+        offset += slotCount[std::size_t(k)];
     }
     for (const PupilScoreSlots& p : read) {
         if (p.classNo < 1 || p.classNo > Limits::Classes || p.number < 1 || p.number > Limits::NumbersPerClass)
             continue;
         const int s = pupilAt[p.classNo][p.number];
-        if (s == 0) continue;
-        QList<int> totals;
+        if (s == 0 || p.values.size() < offset) continue;
+        long long sum = 0;
+        int counted = 0;
         for (int k = 1; k <= tests; ++k) {
-            const int count = int(GuidanceTestSlots(gd, options.tests.at(k - 1)).size());
-            const int total = TestTotal(p.values.mid(firstValue.at(k - 1), count));
+            const int total = testTotalOf(p.values.constData() + firstValue[std::size_t(k)], slotCount[std::size_t(k)]);
             out.testTotal[std::size_t(s)][std::size_t(k)] = total;
-            totals.append(total);
+            if (total != -1) {
+                sum += total;
+                ++counted;
+            }
         }
-        out.testScore[std::size_t(s)] = TestScore(totals);
+        out.testScore[std::size_t(s)] = meanOfTotals(sum, counted);
     }
 
     for (int s = 1; s <= n; ++s) {
@@ -268,8 +285,7 @@ double SchoolPositionMultiplier(const GradeData& gd, const GuidanceOptions& opti
     return SchoolMultiplier(gd, school, subject);
 }
 
-QList<SchoolBlock> BuildSchoolBlocks(const GradeData& gd, const GuidanceOptions& options,
-                                     const GuidanceScores& scores)
+QList<SchoolBlock> BuildSchoolBlocks(const GradeData& gd, const GuidanceOptions& options, const GuidanceScores& scores)
 {
     QList<SchoolBlock> blocks;
     const int n = std::min(pupilTotal(gd), scores.pupilCount());
@@ -298,10 +314,9 @@ QList<SchoolBlock> BuildSchoolBlocks(const GradeData& gd, const GuidanceOptions&
         QList<int> order; // positions into `taken`, ranked by the exchange sort
         for (int i = 0; i < taken.size(); ++i) {
             const int s = taken.at(i);
-            const int total =
-                options.testsOnly ? 0 : NaishinTotal(gd, s, [&](int subject) {
-                    return SchoolPositionMultiplier(gd, options, h, subject);
-                });
+            const int total = options.testsOnly ? 0 : NaishinTotal(gd, s, [&](int subject) {
+                return SchoolPositionMultiplier(gd, options, h, subject);
+            });
             naishin.append(total);
             combined.append(CombinedScore(scores.testScore[std::size_t(s)], total));
             order.append(i);

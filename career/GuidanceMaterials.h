@@ -93,8 +93,7 @@ struct SchoolBlock
 // with `subjectMultipliers`), as the multipliers line prints it.
 double SchoolPositionMultiplier(const GradeData& gd, const GuidanceOptions& options, int school, int subject);
 // Every school with applicants, in list order.
-QList<SchoolBlock> BuildSchoolBlocks(const GradeData& gd, const GuidanceOptions& options,
-                                     const GuidanceScores& scores);
+QList<SchoolBlock> BuildSchoolBlocks(const GradeData& gd, const GuidanceOptions& options, const GuidanceScores& scores);
 
 // What a print run of the materials holds.
 struct GuidanceSelection

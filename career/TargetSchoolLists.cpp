@@ -42,8 +42,8 @@ double pointCellLeft(int position)
 
 // The count of one value in a position's cell: a "1.男女別" subject shows boys and girls side
 // by side, one column left and right of the cell's centre; any other subject its total.
-void printCountCell(PageCanvas& canvas, const GradeData& gd, int subject, int boys, int girls, int total,
-                    double left, double width, double y, double splitOffset, bool halves)
+void printCountCell(PageCanvas& canvas, const GradeData& gd, int subject, int boys, int girls, int total, double left,
+                    double width, double y, double splitOffset, bool halves)
 {
     if (subject >= 1 && gd.subjectKind[subject] == 1) {
         if (halves) {

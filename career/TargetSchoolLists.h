@@ -72,7 +72,7 @@ struct TargetSchoolSelection
     bool classSheets = true; // one sheet per class in `classes`
     bool pointTable = true;
     bool applicants = true;
-    QList<int> classes;      // ascending
+    QList<int> classes; // ascending
 };
 // Prints the chosen lists as one print run (class sheets in class order, then the point table,
 // then the applicant list) and ends the job when a sheet was drawn. Returns the number of

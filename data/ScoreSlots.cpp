@@ -18,9 +18,8 @@ Result ReadScoreSlots(const GradeData& gd, const QList<int>& slotNumbers, QList<
         return Result::failure(QStringLiteral("クラス数 %1 は不正です（1〜9）").arg(gd.classCount));
     for (int slot : slotNumbers)
         if (slot < 1 || slot > Limits::ScoreSlots)
-            return Result::failure(QStringLiteral("得点の位置 %1 は名簿ファイルにありません（1〜%2）")
-                                       .arg(slot)
-                                       .arg(Limits::ScoreSlots));
+            return Result::failure(
+                QStringLiteral("得点の位置 %1 は名簿ファイルにありません（1〜%2）").arg(slot).arg(Limits::ScoreSlots));
     const QString path = RosterFile::pathFor(gd);
     if (!QFileInfo::exists(path)) return Result::success();
 

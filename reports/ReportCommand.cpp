@@ -149,8 +149,8 @@ void AddReportExtension(const ReportExtension& extension)
 
 namespace {
 // Draws the sheets on the dump or the PDF file.
-int writeSheets(const Options& o, const GradeData& gd, const std::function<int(PageCanvas&)>& draw,
-                QTextStream& out, QTextStream& err)
+int writeSheets(const Options& o, const GradeData& gd, const std::function<int(PageCanvas&)>& draw, QTextStream& out,
+                QTextStream& err)
 {
     if (o.dump) {
         RecordingCanvas canvas(StandardPaperLayout(), PrinterStartFont(gd));

@@ -41,8 +41,7 @@ struct ReportExtension
     // Loads the grade (dataFolder and currentGrade are set) and returns the drawing of the
     // sheets as a print run that ends its job; or leaves it empty and sets `problem`. Notices of
     // the loads go to `err`.
-    std::function<std::function<int(PageCanvas&)>(const ReportRequest&, GradeData&, QTextStream& err,
-                                                  QString& problem)>
+    std::function<std::function<int(PageCanvas&)>(const ReportRequest&, GradeData&, QTextStream& err, QString& problem)>
         prepare;
 };
 // Adds the extension's reports to every following RunReportCommand.

@@ -125,8 +125,10 @@ private slots:
 
     void testsAreTakenInListOrder()
     {
-        const QStringList common{QStringLiteral("--data"), mFolder, QStringLiteral("--grade"), QStringLiteral("3"),
-                                 QStringLiteral("sinro-grade"), QStringLiteral("--dump"), QStringLiteral("--tests")};
+        const QStringList common{QStringLiteral("--data"),      mFolder,
+                                 QStringLiteral("--grade"),     QStringLiteral("3"),
+                                 QStringLiteral("sinro-grade"), QStringLiteral("--dump"),
+                                 QStringLiteral("--tests")};
         const Run a = report(common + QStringList{QStringLiteral("3,1")});
         const Run b = report(common + QStringList{QStringLiteral("1,3,1")});
         QCOMPARE(a.status, 0);
@@ -147,7 +149,8 @@ private slots:
         QTest::newRow("test with career") << QStringList{"sinro-grade", "--test", "1"} << "--test";
         QTest::newRow("class with grade ranking") << QStringList{"sinro-grade", "--class", "1"} << "--class";
         QTest::newRow("no such class") << QStringList{"sibo-class", "--class", "4"} << "4組";
-        QTest::newRow("nothing to rank") << QStringList{"sinro-grade", "--no-naishin"} << "処理するテストを選んでください。";
+        QTest::newRow("nothing to rank") << QStringList{"sinro-grade", "--no-naishin"}
+                                         << "処理するテストを選んでください。";
         QTest::newRow("career option with soten") << QStringList{"soten", "--test", "1", "--second"} << "--second";
     }
     void errorsExitWithTwo()
@@ -181,8 +184,10 @@ private slots:
             gd.testSubjectCount[t] = 5;
         }
         QVERIFY(SaveTestList(gd).ok);
-        const QStringList common{QStringLiteral("--data"), dir.path(), QStringLiteral("--grade"), QStringLiteral("1"),
-                                 QStringLiteral("sinro-school"), QStringLiteral("--dump"), QStringLiteral("--tests")};
+        const QStringList common{QStringLiteral("--data"),       dir.path(),
+                                 QStringLiteral("--grade"),      QStringLiteral("1"),
+                                 QStringLiteral("sinro-school"), QStringLiteral("--dump"),
+                                 QStringLiteral("--tests")};
         const Run r = report(common + QStringList{QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12,13,14")});
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains(QStringLiteral("処理できるテストは13までです。")));

@@ -57,7 +57,9 @@ RecordingCanvas printer(const GradeData& gd)
 
 QList<CareerSchool> schools()
 {
-    return {{QStringLiteral("青嵐"), QStringLiteral("県立青嵐高等学校"), QStringLiteral("普通科"),
+    return {{QStringLiteral("青嵐"),
+             QStringLiteral("県立青嵐高等学校"),
+             QStringLiteral("普通科"),
              {2, 1, 1, 1, 1, 1, 1, 1, 1}},
             {QStringLiteral("青嵐理"), QStringLiteral("県立青嵐高等学校"), QStringLiteral("理数科"), {}},
             {QStringLiteral("東山"), QStringLiteral("県立東山高等学校"), QStringLiteral("普通科"), {}}};
@@ -150,9 +152,8 @@ private slots:
         QCOMPARE(textAt(canvas, 88, 2), QStringLiteral("内申"));
 
         QCOMPARE(textAt(canvas, 1, 3), QStringLiteral(" 1 青木"));
-        QCOMPARE(rowTexts(canvas, 3).mid(1, 4),
-                 (QStringList{QStringLiteral("青嵐"), QStringLiteral("青嵐理"), QStringLiteral("東山"),
-                              QStringLiteral("青嵐")}));
+        QCOMPARE(rowTexts(canvas, 3).mid(1, 4), (QStringList{QStringLiteral("青嵐"), QStringLiteral("青嵐理"),
+                                                             QStringLiteral("東山"), QStringLiteral("青嵐")}));
         QCOMPARE(textAt(canvas, 47.5 + (4 - Half) / 2, 3), QStringLiteral("3"));
         QCOMPARE(textAt(canvas, 84, 3), QStringLiteral("14"));
         QCOMPARE(textAt(canvas, 88, 3), QStringLiteral("15.5"));
@@ -295,8 +296,7 @@ private slots:
         options.tests = {1, 2, 3}; // T = 12
         options.testsOnly = testsOnly;
         const GuidanceScores scores = ComputeGuidanceScores(
-            *gd, options,
-            SlotsOf(*gd, {{80, 80, 80, 80, 80, -1, -1, -1, -1, -1, 70, 70, 70, 70, 70}, {}, {}, {}, {}}));
+            *gd, options, SlotsOf(*gd, {{80, 80, 80, 80, 80, -1, -1, -1, -1, -1, 70, 70, 70, 70, 70}, {}, {}, {}, {}}));
         RecordingCanvas canvas = printer(*gd);
         GuidanceSelection selection;
         selection.gradeRanking = selection.schoolRankings = false;
@@ -397,10 +397,8 @@ private slots:
             blocks[2].pupils.append(i + 1);
         // The second block does not fit under the first (57 + 20 + 4 > 67) and moves to a new
         // sheet; the third is longer than a sheet and goes on over two.
-        QCOMPARE(PlanSchoolBlocks(blocks, 67), (QList<BlockPiece>{{0, 1, 1, 1, 50},
-                                                                  {1, 2, 1, 1, 20},
-                                                                  {2, 3, 1, 1, 62},
-                                                                  {2, 4, 1, 63, 70}}));
+        QCOMPARE(PlanSchoolBlocks(blocks, 67),
+                 (QList<BlockPiece>{{0, 1, 1, 1, 50}, {1, 2, 1, 1, 20}, {2, 3, 1, 1, 62}, {2, 4, 1, 63, 70}}));
         blocks[1].pupils.resize(6);
         QCOMPARE(PlanSchoolBlocks(blocks, 67).at(1), (BlockPiece{1, 1, 57, 1, 6}));
     }
@@ -419,8 +417,7 @@ private slots:
         GuidanceOptions options;
         options.tests = {1};
         options.secondChoices = true;
-        const GuidanceScores scores =
-            ComputeGuidanceScores(*gd, options, SlotsOf(*gd, {{100}, {100}, {90}, {-1}}));
+        const GuidanceScores scores = ComputeGuidanceScores(*gd, options, SlotsOf(*gd, {{100}, {100}, {90}, {-1}}));
         RecordingCanvas canvas = printer(*gd);
         GuidanceSelection selection;
         selection.classSheets = selection.gradeRanking = false;
@@ -436,8 +433,7 @@ private slots:
         QVERIFY(count);
         QCOMPARE(count->y1, 1.0);
         QCOMPARE(count->x1, 1 + RecordingCanvas::ModelTextWidth(title->text, 13));
-        QCOMPARE(textAt(canvas, 1, 2),
-                 QStringLiteral("内申点倍率  国:2 社:1 数:1 理:1 英:1 音:1 美:1 保:1 技:1 "));
+        QCOMPARE(textAt(canvas, 1, 2), QStringLiteral("内申点倍率  国:2 社:1 数:1 理:1 英:1 音:1 美:1 保:1 技:1 "));
         QCOMPARE(textAt(canvas, 38, 3), QStringLiteral("第２志望"));
         QCOMPARE(textAt(canvas, 46, 3), QStringLiteral("併　　願"));
         QCOMPARE(textAt(canvas, 54, 3), QStringLiteral("内５ 内４ 内９"));
@@ -453,7 +449,7 @@ private slots:
         QCOMPARE(textAt(canvas, 10, 5), QStringLiteral("生徒2"));
         QCOMPARE(textAt(canvas, 38, 5), QStringLiteral("(東山)"));
         QCOMPARE(textAt(canvas, 46, 5), QStringLiteral("<none>")); // 併願 outside the list
-        QCOMPARE(textAt(canvas, 1, 6), QStringLiteral("<none>"));   // recommended elsewhere
+        QCOMPARE(textAt(canvas, 1, 6), QStringLiteral("<none>"));  // recommended elsewhere
         QCOMPARE(textAt(canvas, 10, 7), QStringLiteral("生徒4"));
         QCOMPARE(textAt(canvas, 38, 7), QStringLiteral("<none>")); // first choice outside the list
         auto cell = [&](const QString& text, double left, double y) {

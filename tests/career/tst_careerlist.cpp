@@ -21,8 +21,14 @@ private slots:
              {QStringLiteral("東山"), QStringLiteral("県立東山高等学校"), QStringLiteral("国際科"), {}}});
         const CareerListTable t = BuildCareerList(*gd);
         QCOMPARE(t.header.size(), CareerListColumn::Count);
-        QCOMPARE(t.header.mid(0, 8), (QStringList{{}, {}, QStringLiteral("第１志望"), {}, QStringLiteral("第２志望"), {},
-                                                  QStringLiteral("併　　願"), {}}));
+        QCOMPARE(t.header.mid(0, 8), (QStringList{{},
+                                                  {},
+                                                  QStringLiteral("第１志望"),
+                                                  {},
+                                                  QStringLiteral("第２志望"),
+                                                  {},
+                                                  QStringLiteral("併　　願"),
+                                                  {}}));
         // The fifth subject comes last in the naishin order.
         QCOMPARE(t.header.at(8), QStringLiteral("国語"));
         QCOMPARE(t.header.at(12), QStringLiteral("音楽"));
@@ -31,11 +37,21 @@ private slots:
         const QStringList& first = t.rows.at(0);
         QCOMPARE(first.at(0), QStringLiteral("3105"));
         QCOMPARE(first.at(1), QStringLiteral("青木"));
-        QCOMPARE(first.mid(2, 6), (QStringList{QStringLiteral("県立青嵐高等学校"), QStringLiteral("普通科"),
-                                               QStringLiteral("県立東山高等学校"), QStringLiteral("国際科"), {}, {}}));
-        QCOMPARE(first.mid(8), (QStringList{QStringLiteral("3"), {}, QStringLiteral("10"), QStringLiteral("1"),
-                                            QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                                            QStringLiteral("5"), QStringLiteral("6")}));
+        QCOMPARE(first.mid(2, 6), (QStringList{QStringLiteral("県立青嵐高等学校"),
+                                               QStringLiteral("普通科"),
+                                               QStringLiteral("県立東山高等学校"),
+                                               QStringLiteral("国際科"),
+                                               {},
+                                               {}}));
+        QCOMPARE(first.mid(8), (QStringList{QStringLiteral("3"),
+                                            {},
+                                            QStringLiteral("10"),
+                                            QStringLiteral("1"),
+                                            QStringLiteral("2"),
+                                            QStringLiteral("3"),
+                                            QStringLiteral("4"),
+                                            QStringLiteral("5"),
+                                            QStringLiteral("6")}));
         QCOMPARE(t.rows.at(1).at(0), QStringLiteral("3212"));
 
         // Points are filled only for the positions up to the number of subjects.
@@ -50,7 +66,8 @@ private slots:
             {QString(), QString(), QStringLiteral("第１志望"), QString(), QStringLiteral("国語")},
             {QStringLiteral("3105"), QStringLiteral("青木"), QStringLiteral("県立青嵐"), QStringLiteral("普通科"),
              QStringLiteral("3")},
-            {QStringLiteral("3106"), QStringLiteral("井上"), QStringLiteral("県立東山"), QString(), QStringLiteral("4")},
+            {QStringLiteral("3106"), QStringLiteral("井上"), QStringLiteral("県立東山"), QString(),
+             QStringLiteral("4")},
         };
         const CellTextFn cell = [&grid](int r, int c) { return grid.at(r).at(c); };
         // One cell: the header line ends in LF alone, the data line in CR LF.

@@ -19,7 +19,9 @@ const QList<int> none{-1, -1, -1, -1, -1};
 // Three schools and "その他": 青嵐 doubles 国語, 東山 has no multipliers of its own.
 QList<CareerSchool> threeSchools()
 {
-    return {{QStringLiteral("青嵐"), QStringLiteral("県立青嵐高等学校"), QStringLiteral("普通科"),
+    return {{QStringLiteral("青嵐"),
+             QStringLiteral("県立青嵐高等学校"),
+             QStringLiteral("普通科"),
              {2, 1, 1, 1, 1, 1, 1, 1, 1}},
             {QStringLiteral("東山"), QStringLiteral("県立東山高等学校"), QStringLiteral("普通科"), {}}};
 }
@@ -127,8 +129,8 @@ private slots:
         // that order.
         QCOMPARE(RankByExchangeSort({1, 2, 3}, {50, 50, 60}), (QList<int>{3, 2, 1}));
         QCOMPARE(RankByExchangeSort({1, 2, 3, 4, 5}, {50, 70, 50, 70, 60}), (QList<int>{2, 4, 5, 1, 3}));
-        auto gd = MakeCareerGrade(
-            1, {{1, 1, 1, {5}, {}}, {1, 2, 1, {5}, {}}, {1, 3, 1, {6}, {}}, {1, 4, 1, {}, {}}}, threeSchools());
+        auto gd = MakeCareerGrade(1, {{1, 1, 1, {5}, {}}, {1, 2, 1, {5}, {}}, {1, 3, 1, {6}, {}}, {1, 4, 1, {}, {}}},
+                                  threeSchools());
         QCOMPARE(GradeRanking(ComputeGuidanceScores(*gd, GuidanceOptions{}, {})), (QList<int>{3, 2, 1, 4}));
     }
 
