@@ -1,11 +1,13 @@
 #include "Screens.h"
 
 #include "AveragesReportWindow.h"
+#include "CareerGuidanceWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "TargetSchoolListWindow.h"
 
 #include <iterator>
 
@@ -27,6 +29,8 @@ const ScreenLine kScreenTable[] = {
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
+    {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, openModal<TargetSchoolListWindow>},
+    {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},
 };
 
 } // namespace
