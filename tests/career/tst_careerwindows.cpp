@@ -137,6 +137,8 @@ private slots:
         QCOMPARE(grid->Cols(), 17);
         QCOMPARE(grid->FixedRows(), 1);
         QCOMPARE(grid->FixedCols(), 0);
+        QCOMPARE(grid->LeftCol(), 0);
+        QVERIFY(!grid->cellRect(1, 0).isEmpty());
         QCOMPARE(grid->TextMatrix(0, 2), QStringLiteral("第１志望"));
         QCOMPARE(grid->TextMatrix(0, 8), QStringLiteral("国語"));
         QCOMPARE(grid->TextMatrix(0, 16), QStringLiteral("英語"));
