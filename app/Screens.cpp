@@ -5,12 +5,14 @@
 #include "NaishinEntryWindow.h"
 #include "EvaluationSetupWindow.h"
 #include "HyoteiWindow.h"
+#include "CareerGuidanceWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
 #include "SubjectScoreEntryWindow.h"
+#include "TargetSchoolListWindow.h"
 
 #include <iterator>
 
@@ -37,6 +39,8 @@ const ScreenLine kScreenTable[] = {
     {Screen::EvaluationSetup, Preparation::Grade, openModal<EvaluationSetupWindow>},
     {Screen::Hyotei, Preparation::EvaluationChosen, OpenHyoteiWindow},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
+    {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, openModal<TargetSchoolListWindow>},
+    {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},
 };
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QTextStream>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -24,6 +25,19 @@ namespace seiran {
 
 namespace {
 constexpr int ExitError = 2;
+
+QList<ReportExtension>& extensions()
+{
+    static QList<ReportExtension> list;
+    return list;
+}
+
+const ReportExtension* extensionFor(const QString& report)
+{
+    for (const ReportExtension& e : extensions())
+        if (e.reports.contains(report)) return &e;
+    return nullptr;
+}
 
 struct Options
 {
@@ -35,6 +49,7 @@ struct Options
     int test = 0;
     int classNo = 0; // 0 = every class
     int item = 0;    // 0 = every item
+    QHash<QString, QString> extras;
 };
 
 QString usageText()
@@ -48,9 +63,14 @@ QString usageText()
                "  --class C     soten: この組だけ (省略するとすべての組)\n"
                "  --item I      jun: この項目だけ (省略するとすべての項目)\n"
                "  --pdf FILE    A4 縦の PDF ファイルに書く\n"
-               "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n"
-               "REPORT:\n") +
-           ReportCommandNames().join(u'\n') + u'\n';
+               "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n") +
+           [] {
+               QStringList lines;
+               for (const ReportExtension& e : extensions())
+                   lines += e.optionHelp;
+               return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
+           }() +
+           QStringLiteral("REPORT:\n") + ReportCommandNames().join(u'\n') + u'\n';
 }
 
 int fail(QTextStream& err, const QString& message)
@@ -94,6 +114,12 @@ QString parse(const QStringList& args, Options& o, bool& help)
             problem = textValue(i, a, o.pdf);
         else if (a == QLatin1String("--dump"))
             o.dump = true;
+        else if (std::any_of(extensions().cbegin(), extensions().cend(),
+                             [&a](const ReportExtension& e) { return e.valueOptions.contains(a); }))
+            problem = textValue(i, a, o.extras[a]);
+        else if (std::any_of(extensions().cbegin(), extensions().cend(),
+                             [&a](const ReportExtension& e) { return e.flagOptions.contains(a); }))
+            o.extras.insert(a, QString());
         else if (a.startsWith(u'-'))
             problem = QStringLiteral("不明なオプション %1").arg(a);
         else if (!o.report.isEmpty())
@@ -108,10 +134,69 @@ QString parse(const QStringList& args, Options& o, bool& help)
 
 QStringList ReportCommandNames()
 {
-    return {QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
-            QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
-            QStringLiteral("  jun       教科別順位表 (項目ごと)")};
+    QStringList names{QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
+                      QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
+                      QStringLiteral("  jun       教科別順位表 (項目ごと)")};
+    for (const ReportExtension& e : extensions())
+        names += e.helpLines;
+    return names;
 }
+
+void AddReportExtension(const ReportExtension& extension)
+{
+    extensions().append(extension);
+}
+
+namespace {
+// Draws the sheets on the dump or the PDF file.
+int writeSheets(const Options& o, const GradeData& gd, const std::function<int(PageCanvas&)>& draw, QTextStream& out,
+                QTextStream& err)
+{
+    if (o.dump) {
+        RecordingCanvas canvas(StandardPaperLayout(), PrinterStartFont(gd));
+        if (draw(canvas) == 0) return fail(err, QStringLiteral("描くページがありません。"));
+        for (const QString& line : canvas.dump())
+            out << line << '\n';
+        out.flush();
+        return 0;
+    }
+    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf);
+    PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+    const int sheets = draw(canvas);
+    if (sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
+    if (canvas.failed()) return fail(err, canvas.errorText());
+    return 0;
+}
+
+QString absoluteFolder(const QFileInfo& folder)
+{
+    QString path = QDir::toNativeSeparators(folder.absoluteFilePath());
+    if (!path.endsWith(QDir::separator())) path += QDir::separator();
+    return path;
+}
+
+// A report of an extension: no --test, --item only for the built-in reports.
+int runExtension(const Options& o, const ReportExtension& e, QTextStream& out, QTextStream& err)
+{
+    if (o.data.isEmpty() || o.grade == 0)
+        return fail(err, QStringLiteral("--data、--grade と帳票の名前が要ります。\n") + usageText());
+    if (o.test != 0) return fail(err, QStringLiteral("--test は %1 では使えません。").arg(o.report));
+    if (o.item != 0) return fail(err, QStringLiteral("--item は jun だけで使えます。"));
+    if (o.dump == !o.pdf.isEmpty())
+        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+    if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
+    const QFileInfo folder(o.data);
+    if (!folder.isDir()) return fail(err, QStringLiteral("データフォルダ「%1」がありません。").arg(o.data));
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = absoluteFolder(folder);
+    gd->currentGrade = o.grade;
+    ReportRequest request{o.report, o.classNo, o.extras};
+    QString problem;
+    const std::function<int(PageCanvas&)> draw = e.prepare(request, *gd, err, problem);
+    if (!draw) return fail(err, problem.isEmpty() ? QStringLiteral("描くページがありません。") : problem);
+    return writeSheets(o, *gd, draw, out, err);
+}
+} // namespace
 
 int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
@@ -124,16 +209,22 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return 0;
     }
     if (!problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
+    if (const ReportExtension* e = extensionFor(o.report)) return runExtension(o, *e, out, err);
     if (o.data.isEmpty() || o.grade == 0 || o.test == 0 || o.report.isEmpty())
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
-    const QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun")};
-    if (!known.contains(o.report))
-        return fail(err, QStringLiteral("不明な帳票「%1」です。使えるのは soten, average, jun です。").arg(o.report));
+    QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun")};
+    if (!known.contains(o.report)) {
+        for (const ReportExtension& e : extensions())
+            known += e.reports;
+        return fail(err, QStringLiteral("不明な帳票「%1」です。使えるのは %2 です。").arg(o.report, known.join(u", ")));
+    }
+    if (!o.extras.isEmpty())
+        return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(o.extras.keys().join(u' '), o.report));
     if (o.dump == !o.pdf.isEmpty())
         return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
     if (o.classNo != 0 && o.report != QLatin1String("soten"))
-        return fail(err, QStringLiteral("--class は soten だけで使えます。"));
+        return fail(err, QStringLiteral("--class は %1 では使えません。").arg(o.report));
     if (o.item != 0 && o.report != QLatin1String("jun"))
         return fail(err, QStringLiteral("--item は jun だけで使えます。"));
     const QFileInfo folder(o.data);
@@ -141,8 +232,7 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
 
     // Load as the main window does when a test is chosen.
     auto gd = std::make_unique<GradeData>();
-    gd->dataFolder = QDir::toNativeSeparators(folder.absoluteFilePath());
-    if (!gd->dataFolder.endsWith(QDir::separator())) gd->dataFolder += QDir::separator();
+    gd->dataFolder = absoluteFolder(folder);
     gd->currentGrade = o.grade;
     if (Result r = LoadTestList(*gd); !r) return fail(err, r.message);
     if (Result r = LoadSubjectList(*gd); !r) return fail(err, r.message);
@@ -181,20 +271,7 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         draw = [&gd, items](PageCanvas& canvas) { return PrintRankItems(canvas, *gd, items); };
     }
 
-    if (o.dump) {
-        RecordingCanvas canvas(StandardPaperLayout(), PrinterStartFont(*gd));
-        if (draw(canvas) == 0) return fail(err, QStringLiteral("描くページがありません。"));
-        for (const QString& line : canvas.dump())
-            out << line << '\n';
-        out.flush();
-        return 0;
-    }
-    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf);
-    PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-    const int sheets = draw(canvas);
-    if (sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
-    if (canvas.failed()) return fail(err, canvas.errorText());
-    return 0;
+    return writeSheets(o, *gd, draw, out, err);
 }
 
 } // namespace seiran

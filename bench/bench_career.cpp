@@ -1,0 +1,175 @@
+// Costs of the guidance materials: the whole print run for a grade of about 400 pupils (class
+// sheets, grade ranking and every school's block, four tests) to a PDF as a ratio to the same
+// number of empty pages, and the score computation of all eight tests against the floor of
+// reading and decoding the roster file.
+#include "BenchGrade.h"
+#include "GradeData.h"
+#include "GuidanceMaterials.h"
+#include "ListFiles.h"
+#include "Notice.h"
+#include "PainterCanvas.h"
+#include "PrintTarget.h"
+#include "Progress.h"
+#include "ReportCommon.h"
+#include "ReportFonts.h"
+#include "RosterFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+using namespace seiran;
+
+namespace {
+std::unique_ptr<QTemporaryDir> gFolder;
+std::unique_ptr<GradeData> gGrade;
+int gSheets = 0;
+
+bool loadSampleGrade()
+{
+    gFolder = std::make_unique<QTemporaryDir>();
+    gGrade = std::make_unique<GradeData>();
+    GradeData& gd = *gGrade;
+    if (!WriteAndLoadFullGrade(gFolder->path(), gd)) return false;
+    SilentNotice notice;
+    if (!LoadCareerChoices(gd, NullProgress::instance())) return false;
+    if (!LoadHighSchoolList(gd, QCoreApplication::applicationDirPath(), notice)) return false;
+    if (!LoadNaishin(gd, NullProgress::instance())) return false;
+    return gd.studentCount > 350 && gd.testCount >= 8;
+}
+
+GuidanceOptions fourTests()
+{
+    GuidanceOptions options;
+    options.tests = {1, 2, 3, 4};
+    return options;
+}
+
+GuidanceSelection everything(const GradeData& gd)
+{
+    GuidanceSelection selection;
+    for (int c = 1; c <= gd.classCount; ++c)
+        selection.classes.append(c);
+    return selection;
+}
+
+void BM_GuidancePrintRunPdf(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    const QString file = gFolder->filePath(QStringLiteral("sinro.pdf"));
+    for (auto _ : state) {
+        GuidanceScores scores;
+        LoadGuidanceScores(gd, fourTests(), scores, NullProgress::instance());
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        gSheets = PrintGuidanceMaterials(canvas, gd, fourTests(), scores, everything(gd));
+    }
+    state.counters["pages"] = gSheets;
+    state.counters["bytes"] = double(QFileInfo(file).size());
+}
+
+// The same print run with nothing on the sheets but the point that opens the job.
+void BM_EmptyPdfPages(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        PrintRun run(canvas, gd);
+        for (int p = 0; p < gSheets; ++p) {
+            run.startSheet();
+            canvas.PSet(0, 0, Qt::white);
+        }
+        run.finish();
+    }
+    state.counters["pages"] = gSheets;
+}
+
+void BM_GuidanceScoresAllTests(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    GuidanceOptions options;
+    for (int t = 1; t <= gd.testCount; ++t)
+        options.tests.append(t);
+    for (auto _ : state) {
+        GuidanceScores scores;
+        LoadGuidanceScores(gd, options, scores, NullProgress::instance());
+        benchmark::DoNotOptimize(scores.combined.data());
+    }
+}
+
+// As bench_load: read the roster bytes and decode every in-use record's name, sex and nine slots.
+void BM_ReadAndDecodeFloor(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    const QString path = RosterFile::pathFor(gd);
+    const int first = gd.testFirstSlot[2];
+    long checksum = 0;
+    for (auto _ : state) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray bytes = f.readAll();
+        const int records = int(bytes.size() / StudentRecord::Size);
+        StudentRecord rec;
+        for (int r = 0; r < records; ++r) {
+            std::memcpy(rec.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size,
+                        StudentRecord::Size);
+            if (rec.flag() != 1) continue;
+            const QString name = rec.name().trimmed();
+            checksum += name.size() + rec.sex();
+            for (int j = 0; j < 9; ++j)
+                checksum += rec.scoreSlot(first + j);
+        }
+        benchmark::DoNotOptimize(checksum);
+    }
+}
+
+BENCHMARK(BM_GuidancePrintRunPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GuidanceScoresAllTests)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    MapReportFonts();
+    benchmark::Initialize(&argc, argv);
+    if (!loadSampleGrade()) return 1;
+    std::printf("sample grade: %d pupils in %d classes, %d tests\n", gGrade->studentCount, gGrade->classCount,
+                gGrade->testCount);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* work, const char* base) {
+        const auto w = reporter.times.find(work);
+        const auto b = reporter.times.find(base);
+        if (w == reporter.times.end() || b == reporter.times.end() || b->second <= 0) return;
+        std::printf("%s / %s = %.2f\n", work, base, w->second / b->second);
+    };
+    ratio("BM_GuidancePrintRunPdf", "BM_EmptyPdfPages");
+    ratio("BM_GuidanceScoresAllTests", "BM_ReadAndDecodeFloor");
+    benchmark::Shutdown();
+    return 0;
+}
