@@ -11,6 +11,7 @@
 #include "RecordingCanvas.h"
 #include "ReportCommon.h"
 #include "RosterFile.h"
+#include "TestSeries.h"
 #include "TrendReport.h"
 
 #include <QDir>
@@ -36,10 +37,10 @@ const QStringList& graphReports()
 bool takesValue(const QString& option)
 {
     static const QStringList options{
-        QStringLiteral("--data"),      QStringLiteral("--grade"),      QStringLiteral("--test"),
-        QStringLiteral("--class"),     QStringLiteral("--item"),       QStringLiteral("--pdf"),
-        QStringLiteral("--tests"),     QStringLiteral("--classes"),    QStringLiteral("--pupils"),
-        QStringLiteral("--title1"),    QStringLiteral("--title2"),     QStringLiteral("--total-max"),
+        QStringLiteral("--data"),       QStringLiteral("--grade"),       QStringLiteral("--test"),
+        QStringLiteral("--class"),      QStringLiteral("--item"),        QStringLiteral("--pdf"),
+        QStringLiteral("--tests"),      QStringLiteral("--classes"),     QStringLiteral("--pupils"),
+        QStringLiteral("--title1"),     QStringLiteral("--title2"),      QStringLiteral("--total-max"),
         QStringLiteral("--total-band"), QStringLiteral("--subject-max"), QStringLiteral("--subject-band"),
         QStringLiteral("--graph-tests")};
     return options.contains(option);
@@ -74,6 +75,12 @@ struct Options
 
 QString usageText()
 {
+    return GraphReportUsage();
+}
+} // namespace
+
+QString GraphReportUsage()
+{
     return QStringLiteral(
         "使い方:\n"
         "  seiran-report --data DIR --grade G --test T dosu [--item I] [BANDS] (--pdf FILE | --dump)\n"
@@ -84,6 +91,8 @@ QString usageText()
         "  BANDS: [--total-max M] [--total-band W] [--subject-max M] [--subject-band W]   (500, 50, 100, 10)\n"
         "  LIST は \"3,1,2\" のように書きます。生徒は 組-番 (\"2-15\")。\n");
 }
+
+namespace {
 
 int fail(QTextStream& err, const QString& message)
 {
@@ -142,7 +151,8 @@ QString parse(const QStringList& args, Options& o)
         };
         auto list = [&](std::optional<QList<int>>& out) -> QString {
             out = parseNumbers(value);
-            return out ? QString() : QStringLiteral("%1 の値「%2」は「3,1,2」のような数の並びではありません。").arg(a, value);
+            return out ? QString()
+                       : QStringLiteral("%1 の値「%2」は「3,1,2」のような数の並びではありません。").arg(a, value);
         };
         QString problem;
         if (a == QLatin1String("--data"))
@@ -173,7 +183,9 @@ QString parse(const QStringList& args, Options& o)
             problem = list(o.classes);
         else if (a == QLatin1String("--pupils")) {
             o.pupils = parsePupils(value);
-            if (!o.pupils) problem = QStringLiteral("--pupils の値「%1」は「2-15,3-1」のような 組-番 の並びではありません。").arg(value);
+            if (!o.pupils)
+                problem =
+                    QStringLiteral("--pupils の値「%1」は「2-15,3-1」のような 組-番 の並びではありません。").arg(value);
         } else if (a == QLatin1String("--total-max"))
             problem = number(o.settings.totalMaximum);
         else if (a == QLatin1String("--total-band"))
@@ -222,7 +234,8 @@ Result loadLists(GradeData& gd, const Options& o)
     // A report reads the roster; it never creates one.
     const QString roster = RosterFile::pathFor(gd);
     if (!QFileInfo(roster).isFile())
-        return Result::failure(QStringLiteral("名簿ファイル「%1」がありません。").arg(QDir::toNativeSeparators(roster)));
+        return Result::failure(
+            QStringLiteral("名簿ファイル「%1」がありません。").arg(QDir::toNativeSeparators(roster)));
     return Result::success();
 }
 
@@ -230,14 +243,20 @@ QString testProblem(const GradeData& gd, int test)
 {
     if (test >= 1 && test <= gd.testCount) return QString();
     if (gd.testCount == 0) return QStringLiteral("%1年のテスト一覧にテストがありません。").arg(gd.currentGrade);
-    return QStringLiteral("テスト %1 はありません（%2年のテストは 1～%3）。").arg(test).arg(gd.currentGrade).arg(gd.testCount);
+    return QStringLiteral("テスト %1 はありません（%2年のテストは 1～%3）。")
+        .arg(test)
+        .arg(gd.currentGrade)
+        .arg(gd.testCount);
 }
 
 QString classProblem(const GradeData& gd, const QList<int>& classes)
 {
     for (int c : classes)
         if (c < 1 || c > gd.classCount)
-            return QStringLiteral("%1組はありません（%2年は %3 組まで）。").arg(c).arg(gd.currentGrade).arg(gd.classCount);
+            return QStringLiteral("%1組はありません（%2年は %3 組まで）。")
+                .arg(c)
+                .arg(gd.currentGrade)
+                .arg(gd.classCount);
     return QString();
 }
 
@@ -273,8 +292,9 @@ int runTestReport(Options& o, GradeData& gd, QTextStream& out, QTextStream& err)
 
     if (o.report == QLatin1String("dosu")) {
         if (o.item != 0 && (o.item < 1 || o.item > gd.itemCount))
-            return fail(err,
-                        QStringLiteral("項目 %1 はありません（このテストの項目は 1～%2）。").arg(o.item).arg(gd.itemCount));
+            return fail(
+                err,
+                QStringLiteral("項目 %1 はありません（このテストの項目は 1～%2）。").arg(o.item).arg(gd.itemCount));
         QList<int> items;
         for (int i = 1; i <= gd.itemCount; ++i)
             if (o.item == 0 || o.item == i) items.append(i);
@@ -325,8 +345,7 @@ int runTestReport(Options& o, GradeData& gd, QTextStream& out, QTextStream& err)
     HandoutTitles titles = DefaultHandoutTitles(gd, ReportClockNow().date());
     if (o.title1) titles.first = *o.title1;
     if (o.title2) titles.second = *o.title2;
-    const QPageLayout paper =
-        PrintableAreaPaperLayout(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const QPageLayout paper = PrintableAreaPaperLayout(o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (Result r = CheckHandoutFits(gd, o.settings, SheetCells(paper).height(), o.landscape); !r)
         return fail(err, r.message);
     return output(o, gd, paper, out, err, [&](PageCanvas& canvas) {
@@ -349,13 +368,14 @@ int runTrendReport(Options& o, GradeData& gd, QTextStream& out, QTextStream& err
         for (int c = 1; c <= gd.classCount; ++c)
             classes.append(c);
     }
-    TrendSeries series;
-    if (Result r = ReadTrendSeries(gd, *o.tests, series); !r) return fail(err, r.message);
+    TestSeries series;
+    if (Result r = ReadTestSeries(gd, *o.tests, series, NullProgress::instance()); !r) return fail(err, r.message);
     const QPageLayout paper = PrintableAreaPaperLayout();
     TrendOptions options;
     options.classes = classes;
     options.rawScoreTable = !o.noTable;
-    if (Result r = CheckTrendFits(series, options, SheetCells(paper)); !r) return fail(err, r.message);
+    if (Result r = CheckTrendFits(series.testCount(), options.rawScoreTable, SheetCells(paper)); !r)
+        return fail(err, r.message);
     return output(o, gd, paper, out, err,
                   [&](PageCanvas& canvas) { return PrintTrendGraphs(canvas, gd, series, options, nullptr); });
 }

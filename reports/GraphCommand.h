@@ -17,5 +17,7 @@ std::optional<int> RunGraphReportCommand(const QStringList& args, QTextStream& o
 
 // The lines --help shows for these reports, each beginning with the report's name.
 QStringList GraphReportCommandNames();
+// Their synopsis and options, for --help.
+QString GraphReportUsage();
 
 } // namespace seiran

@@ -38,8 +38,8 @@ QString countText(int count)
 void drawBands(PageCanvas& canvas, const BandCounts& counts, int maximum, int band, double x, double firstRow,
                double rightEdge, double scale)
 {
-    const double factor = BarFactor(counts.largest(), x, canvas.TextWidth(countText(counts.largest())) / scale,
-                                    rightEdge);
+    const double factor =
+        BarFactor(counts.largest(), x, canvas.TextWidth(countText(counts.largest())) / scale, rightEdge);
     const int fillStyle = canvas.FillStyle();
     const QColor fillColor = canvas.FillColor();
     for (int b = counts.top; b >= 0; --b) {
@@ -266,11 +266,11 @@ struct HandoutGeometry
     bool landscape = false;
     double width = 0;
     double left = 0;
-    double pointsRow = 8.7;      // "点　数"
-    double pupilScoreRow = 8.5;  // the pupil's own scores
-    double averageRow = 10.15;   // "平均点" and the averages
-    double countRow = 11.15;     // "(生徒数 ...人)"
-    double lowerRule = 10;       // the rule between the two rows
+    double pointsRow = 8.7;     // "点　数"
+    double pupilScoreRow = 8.5; // the pupil's own scores
+    double averageRow = 10.15;  // "平均点" and the averages
+    double countRow = 11.15;    // "(生徒数 ...人)"
+    double lowerRule = 10;      // the rule between the two rows
     double tableHeight = 4.1;
     double graphTop = 13;
 
@@ -402,8 +402,7 @@ void drawHandout(PageCanvas& canvas, const GradeData& gd, const GraphSettings& s
     canvas.SetFontName(gd.fontPMincho);
     for (int j = 1; j <= mainSubjects; ++j)
         printCentred(canvas, averageText(gd.average(0, j, 0)), g.subjectCentre(j), g.averageRow);
-    printCentred(canvas, averageText(n > 0 ? gd.average(0, n + 1, 0) : std::nullopt), g.totalCentre(),
-                 g.averageRow);
+    printCentred(canvas, averageText(n > 0 ? gd.average(0, n + 1, 0) : std::nullopt), g.totalCentre(), g.averageRow);
     const QString pupils = QStringLiteral("(生徒数 ") + QString::number(gd.studentCount) + QStringLiteral("人)");
     canvas.PrintAt(pupils, g.left + 70 - canvas.TextWidth(pupils), g.countRow);
     canvas.SetFontName(gd.fontMincho);

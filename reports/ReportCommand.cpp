@@ -3,6 +3,7 @@
 #include "Aggregate.h"
 #include "AverageReport.h"
 #include "GradeData.h"
+#include "GraphCommand.h"
 #include "ListFiles.h"
 #include "PainterCanvas.h"
 #include "PrintTarget.h"
@@ -108,18 +109,21 @@ QString parse(const QStringList& args, Options& o, bool& help)
 
 QStringList ReportCommandNames()
 {
-    return {QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
-            QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
-            QStringLiteral("  jun       教科別順位表 (項目ごと)")};
+    return QStringList{QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
+                       QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
+                       QStringLiteral("  jun       教科別順位表 (項目ごと)")} +
+           GraphReportCommandNames();
 }
 
 int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
+    // The graph reports take options of their own.
+    if (const std::optional<int> status = RunGraphReportCommand(args, out, err)) return *status;
     Options o;
     bool help = false;
     const QString problem = parse(args, o, help);
     if (help) {
-        out << usageText();
+        out << usageText() << GraphReportUsage();
         out.flush();
         return 0;
     }
@@ -128,7 +132,9 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
     const QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun")};
     if (!known.contains(o.report))
-        return fail(err, QStringLiteral("不明な帳票「%1」です。使えるのは soten, average, jun です。").arg(o.report));
+        return fail(err,
+                    QStringLiteral("不明な帳票「%1」です。使えるのは soten, average, jun, dosu, matome, suii です。")
+                        .arg(o.report));
     if (o.dump == !o.pdf.isEmpty())
         return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
