@@ -1,11 +1,14 @@
 #include "Screens.h"
 
 #include "AveragesReportWindow.h"
+#include "DistributionGraphWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "TestSummaryWindow.h"
+#include "TrendGraphWindow.h"
 
 #include <iterator>
 
@@ -26,6 +29,9 @@ const ScreenLine kScreenTable[] = {
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
+    {Screen::DistributionGraph, Preparation::None, openModal<DistributionGraphWindow>},
+    {Screen::TestSummary, Preparation::None, openModal<TestSummaryWindow>},
+    {Screen::TrendGraph, Preparation::Grade, openModal<TrendGraphWindow>},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
 };
 

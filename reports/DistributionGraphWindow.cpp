@@ -8,9 +8,9 @@
 #include "PrintTarget.h"
 #include "RankReport.h"
 #include "ReportCommon.h"
+#include "ReportItemPicker.h"
 #include "Session.h"
 #include "SpinButton.h"
-#include "frmSelectKyoka.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -78,11 +78,11 @@ DistributionGraphWindow::DistributionGraphWindow(Session& session, QWidget* pare
     for (int i = 1; i <= gd.itemCount; ++i)
         mItemCombo->addItem(gd.itemCaption[i]);
 
-    pane = new PreviewPane(this, QRect(12, 108, 900, 600), 1, CanvasColumns, CanvasRows,
-                           PreviewFont(gd, PreviewPointSize), QPoint(760, 300));
+    mPane = new PreviewPane(this, QRect(12, 108, 900, 600), 1, CanvasColumns, CanvasRows,
+                            PreviewFont(gd, PreviewPointSize), QPoint(760, 300));
 
     selectItems = [this] {
-        frmSelectKyoka picker(mSession, this);
+        ReportItemPicker picker(mSession, this);
         picker.exec();
     };
 
@@ -98,7 +98,7 @@ DistributionGraphWindow::DistributionGraphWindow(Session& session, QWidget* pare
     connect(mPrintButton, &QPushButton::clicked, this, &DistributionGraphWindow::onPrintClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &DistributionGraphWindow::onCloseClicked);
 
-    pane->Form_Resize();
+    mPane->fitToWindow();
     mCurrentItem = 1;
     if (gd.itemCount > 0) mItemCombo->setCurrentIndex(0);
     display();
@@ -116,20 +116,20 @@ bool DistributionGraphWindow::settingsUsable()
 void DistributionGraphWindow::display()
 {
     const GradeData& gd = mSession.gd;
-    PainterCanvas& canvas = pane->canvas(0);
+    PainterCanvas& canvas = mPane->canvas(0);
     canvas.SetCharacterCells();
     canvas.Cls();
     if (CheckGraphSettings(mSettings) && mCurrentItem >= 1 && mCurrentItem <= gd.itemCount) {
         // A graph of many bands makes the canvas taller so that none is cut off.
         const int rows = TopBand(mSettings.maximum(mCurrentItem), mSettings.band(mCurrentItem)) + 6;
-        if (rows > pane->canvasRows() || (rows <= CanvasRows && pane->canvasRows() > CanvasRows)) {
-            pane->SetCanvasRows(std::max(rows, CanvasRows));
+        if (rows > mPane->canvasRows() || (rows <= CanvasRows && mPane->canvasRows() > CanvasRows)) {
+            mPane->SetCanvasRows(std::max(rows, CanvasRows));
             canvas.SetCharacterCells();
             canvas.Cls();
         }
         MakeGraph(canvas, gd, mSettings, mCurrentItem, 1, 1);
     }
-    pane->Refresh();
+    mPane->Refresh();
 }
 
 void DistributionGraphWindow::onItemChanged()
@@ -185,7 +185,7 @@ void DistributionGraphWindow::onRedrawClicked()
 void DistributionGraphWindow::onCopyClicked()
 {
     if (!settingsUsable()) return;
-    const QSize viewport = pane->viewportInside()->size();
+    const QSize viewport = mPane->viewportInside()->size();
     mClipPicture = QImage(viewport * 4, QImage::Format_RGB32);
     mClipPicture.setDotsPerMeterX(DotsPerMeter96);
     mClipPicture.setDotsPerMeterY(DotsPerMeter96);
@@ -197,7 +197,7 @@ void DistributionGraphWindow::onCopyClicked()
         clip.finish();
     }
     PutPictureOnClipboard(mClipPicture);
-    pane->picScreen.first()->setFocus();
+    mPane->mCanvases.first()->setFocus();
 }
 
 void DistributionGraphWindow::onPrintClicked()

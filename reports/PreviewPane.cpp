@@ -137,7 +137,7 @@ void PreviewPane::SetCanvasCells(int columns, int rows)
     if (columns < 1 || rows < 1 || (columns == mColumns && rows == mRows)) return;
     mColumns = columns;
     mRows = rows;
-    for (PreviewCanvasWidget* canvas : picScreen)
+    for (PreviewCanvasWidget* canvas : mCanvases)
         canvas->resizeOuter(canvasOuterSize());
     UpdateScrollRanges();
 }

@@ -1,5 +1,6 @@
 #include "TestSummaryWindow.h"
 
+#include "ClassPupilPicker.h"
 #include "GradeData.h"
 #include "MessageBox.h"
 #include "PainterCanvas.h"
@@ -8,7 +9,6 @@
 #include "RankReport.h"
 #include "ReportCommon.h"
 #include "Session.h"
-#include "frmSelectClass2.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -84,12 +84,12 @@ TestSummaryWindow::TestSummaryWindow(Session& session, QWidget* parent)
     if (!built) ShowMessage(built.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
 
     const QSizeF sheet = SheetCells(previewLayout());
-    pane = new PreviewPane(this, QRect(12, 112, 900, 600), 1, int(std::floor(sheet.width())),
-                           int(std::floor(sheet.height())), CanvasFont{gd.fontMincho, PreviewPointSize, false},
-                           QPoint(760, 300));
+    mPane = new PreviewPane(this, QRect(12, 112, 900, 600), 1, int(std::floor(sheet.width())),
+                            int(std::floor(sheet.height())), CanvasFont{gd.fontMincho, PreviewPointSize, false},
+                            QPoint(760, 300));
 
     selectPupils = [this] {
-        frmSelectClass2 picker(mSession, this);
+        ClassPupilPicker picker(mSession, this);
         picker.exec();
     };
 
@@ -103,7 +103,7 @@ TestSummaryWindow::TestSummaryWindow(Session& session, QWidget* parent)
     connect(mEachPrintButton, &QPushButton::clicked, this, &TestSummaryWindow::onEachPrintClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &TestSummaryWindow::onCloseClicked);
 
-    pane->Form_Resize();
+    mPane->fitToWindow();
     display();
 }
 
@@ -133,12 +133,12 @@ QPageLayout TestSummaryWindow::previewLayout() const
 void TestSummaryWindow::fitCanvasToSheet()
 {
     const QSizeF sheet = SheetCells(previewLayout());
-    pane->SetCanvasCells(int(std::floor(sheet.width())), int(std::floor(sheet.height())));
+    mPane->SetCanvasCells(int(std::floor(sheet.width())), int(std::floor(sheet.height())));
 }
 
 void TestSummaryWindow::display()
 {
-    PainterCanvas& canvas = pane->canvas(0);
+    PainterCanvas& canvas = mPane->canvas(0);
     canvas.SetCharacterCells();
     canvas.Cls();
     if (CheckGraphSettings(mSettings)) {
@@ -148,13 +148,13 @@ void TestSummaryWindow::display()
         else
             matome1(canvas, mSession.gd, mSettings, titles(), 0);
     }
-    pane->Refresh();
+    mPane->Refresh();
 }
 
 void TestSummaryWindow::onOrientationChanged()
 {
     fitCanvasToSheet();
-    pane->ResetScroll();
+    mPane->ResetScroll();
     display();
 }
 

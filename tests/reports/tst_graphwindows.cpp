@@ -91,8 +91,8 @@ private slots:
         QCOMPARE(w.mSubjectBandEdit->text(), QStringLiteral("10"));
         QCOMPARE(w.mItemCombo->count(), 7);
         QCOMPARE(w.mItemCombo->itemText(4), QStringLiteral("数学(女子)"));
-        QCOMPARE(w.pane->canvasRows(), 60);
-        QVERIFY(hasInk(w.pane->picScreen.at(0)->picture()));
+        QCOMPARE(w.mPane->canvasRows(), 60);
+        QVERIFY(hasInk(w.mPane->mCanvases.at(0)->picture()));
 
         QTest::mouseClick(w.mItemSpin->upButton(), Qt::LeftButton);
         QCOMPARE(w.currentItem(), 2);
@@ -109,9 +109,9 @@ private slots:
         ScriptedMessages messages;
         w.mTotalBandEdit->setText(QStringLiteral("３"));
         QCOMPARE(w.settings().totalBand, 3);
-        QCOMPARE(w.pane->canvasRows(), 60);
+        QCOMPARE(w.mPane->canvasRows(), 60);
         QTest::mouseClick(w.mRedrawButton, Qt::LeftButton);
-        QCOMPARE(w.pane->canvasRows(), 251 / 3 + 6);
+        QCOMPARE(w.mPane->canvasRows(), 251 / 3 + 6);
         QVERIFY(messages.asked().isEmpty());
 
         // A text that is not a number reads 0 and is refused.
@@ -122,11 +122,11 @@ private slots:
         QCOMPARE(messages.asked().at(0).text, QString::fromUtf16(BandSettingsProblemText));
         QTest::mouseClick(w.mHundredButton, Qt::LeftButton);
         QCOMPARE(w.settings(), GraphSettings::HundredPoints());
-        QCOMPARE(w.pane->canvasRows(), 60);
+        QCOMPARE(w.mPane->canvasRows(), 60);
 
         // コピー: four times the viewport, on the clipboard.
         QTest::mouseClick(w.mCopyButton, Qt::LeftButton);
-        const QSize viewport = w.pane->viewportInside()->size();
+        const QSize viewport = w.mPane->viewportInside()->size();
         QCOMPARE(w.clipPicture().size(), viewport * 4);
         QVERIFY(hasInk(w.clipPicture()));
         QCOMPARE(QGuiApplication::clipboard()->image().size(), viewport * 4);
@@ -188,16 +188,16 @@ private slots:
         QCOMPARE(w.mOrientationFrame->title(), QStringLiteral("用紙の向き"));
         QVERIFY(w.mPortraitRadio->isChecked());
         QCOMPARE(w.mEachPrintButton->text(), QStringLiteral("個別印刷"));
-        QVERIFY(hasInk(w.pane->picScreen.at(0)->picture()));
-        const int portraitColumns = w.pane->canvasColumns();
-        QVERIFY(portraitColumns < w.pane->canvasRows() * 2);
+        QVERIFY(hasInk(w.mPane->mCanvases.at(0)->picture()));
+        const int portraitColumns = w.mPane->canvasColumns();
+        QVERIFY(portraitColumns < w.mPane->canvasRows() * 2);
 
         w.mLandscapeRadio->setChecked(true);
-        QVERIFY(w.pane->canvasColumns() > portraitColumns);
-        QCOMPARE(w.pane->canvasColumns(), int(std::floor(SheetCells(w.previewLayout()).width())));
-        QVERIFY(w.pane->canvasColumns() > w.pane->canvasRows());
+        QVERIFY(w.mPane->canvasColumns() > portraitColumns);
+        QCOMPARE(w.mPane->canvasColumns(), int(std::floor(SheetCells(w.previewLayout()).width())));
+        QVERIFY(w.mPane->canvasColumns() > w.mPane->canvasRows());
         w.mPortraitRadio->setChecked(true);
-        QCOMPARE(w.pane->canvasColumns(), portraitColumns);
+        QCOMPARE(w.mPane->canvasColumns(), portraitColumns);
 
         // 個別印刷 with nobody chosen: the choice was cleared first, nothing is printed.
         gd->studentSelected[3] = true;
