@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <algorithm>
 
 namespace seiran {
 
@@ -120,10 +121,12 @@ void DistributionGraphWindow::display()
     canvas.SetCharacterCells();
     canvas.Cls();
     if (CheckGraphSettings(mSettings) && mCurrentItem >= 1 && mCurrentItem <= gd.itemCount) {
-        // A graph of many bands makes the canvas taller so that none is cut off.
-        const int rows = TopBand(mSettings.maximum(mCurrentItem), mSettings.band(mCurrentItem)) + 6;
-        if (rows > mPane->canvasRows() || (rows <= CanvasRows && mPane->canvasRows() > CanvasRows)) {
-            mPane->SetCanvasRows(std::max(rows, CanvasRows));
+        // A graph of many bands makes the canvas taller so that none is cut off; a short one
+        // brings it back to its usual height.
+        const int rows =
+            std::max(CanvasRows, TopBand(mSettings.maximum(mCurrentItem), mSettings.band(mCurrentItem)) + 6);
+        if (rows != mPane->canvasRows()) {
+            mPane->SetCanvasRows(rows);
             canvas.SetCharacterCells();
             canvas.Cls();
         }
