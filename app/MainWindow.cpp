@@ -86,6 +86,8 @@ MainWindow::MainWindow(const QString& programFolder, SettingsStore& settings, QW
     buildWindow();
     wireButtons();
     enableAvailableScreens();
+    // The screens that read their tests from the roster file let the main window's test go.
+    mSession.clearTestChoice = [this] { mTestCombo->clear(); };
     startUp();
 }
 

@@ -6,6 +6,7 @@
 #include "EvaluationSetupWindow.h"
 #include "HyoteiWindow.h"
 #include "CareerGuidanceWindow.h"
+#include "DistributionGraphWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
@@ -13,6 +14,8 @@
 #include "Session.h"
 #include "SubjectScoreEntryWindow.h"
 #include "TargetSchoolListWindow.h"
+#include "TestSummaryWindow.h"
+#include "TrendGraphWindow.h"
 
 #include <iterator>
 
@@ -38,6 +41,9 @@ const ScreenLine kScreenTable[] = {
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
     {Screen::EvaluationSetup, Preparation::Grade, openModal<EvaluationSetupWindow>},
     {Screen::Hyotei, Preparation::EvaluationChosen, OpenHyoteiWindow},
+    {Screen::DistributionGraph, Preparation::None, openModal<DistributionGraphWindow>},
+    {Screen::TestSummary, Preparation::None, openModal<TestSummaryWindow>},
+    {Screen::TrendGraph, Preparation::Grade, openModal<TrendGraphWindow>},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
     {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, openModal<TargetSchoolListWindow>},
     {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},

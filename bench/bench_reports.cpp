@@ -4,6 +4,7 @@
 #include "Aggregate.h"
 #include "BenchGrade.h"
 #include "GradeData.h"
+#include "GraphReport.h"
 #include "ListFiles.h"
 #include "PainterCanvas.h"
 #include "PrintTarget.h"
@@ -13,6 +14,8 @@
 #include "ReportFonts.h"
 #include "RosterFile.h"
 #include "SotenReport.h"
+#include "TestSeries.h"
+#include "TrendReport.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -132,10 +135,109 @@ void BM_EmptyPdfPages(benchmark::State& state)
     state.counters["pages"] = gd.classCount;
 }
 
+// The graph reports. The preview redraw of the five-subject graph against one empty page.
+void BM_DistributionGraphPreview(benchmark::State& state)
+{
+    PreviewPages pages;
+    const GradeData& gd = *gGrade;
+    for (auto _ : state)
+        drawPreviewPages(pages, 1,
+                         [&](PainterCanvas& canvas, int) { MakeGraph(canvas, gd, GraphSettings(), 1, 1, 1); });
+    state.counters["pages"] = 1;
+}
+
+void BM_EmptyPreviewPage(benchmark::State& state)
+{
+    PreviewPages pages;
+    for (auto _ : state)
+        drawPreviewPages(pages, 1, [](PainterCanvas& canvas, int) { canvas.PSet(0, 0, Qt::white); });
+    state.counters["pages"] = 1;
+}
+
+// Sheets without margins, NewPage between them, EndDoc at the end, nothing but the point that
+// opens the job: what the handout and the trend graph cost without their drawing.
+void emptySheets(const QString& file, int sheets)
+{
+    std::unique_ptr<QPrinter> printer = MakePdfPrinter(file, PrintableAreaPaperLayout());
+    PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
+    for (int k = 0; k < sheets; ++k) {
+        if (k > 0) canvas.NewPage();
+        canvas.SetCharacterCells();
+        canvas.PSet(0, 0, Qt::white);
+    }
+    canvas.EndDoc();
+}
+
+int gHandoutSheets = 0;
+int gTrendSheets = 0;
+
+// "個別印刷" of the handout for every pupil of the grade.
+void BM_HandoutEachPdf(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    QList<int> pupils;
+    for (int s = 1; s <= gd.studentCount; ++s)
+        pupils.append(s);
+    const HandoutTitles titles = DefaultHandoutTitles(gd, QDate(2026, 12, 7));
+    const QString file = gFolder->filePath(QStringLiteral("matome.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file, PrintableAreaPaperLayout());
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        gHandoutSheets = PrintHandout(canvas, gd, GraphSettings(), titles, false, pupils);
+    }
+    state.counters["pages"] = gHandoutSheets;
+    state.counters["bytes/page"] = double(QFileInfo(file).size()) / std::max(1, gHandoutSheets);
+}
+
+void BM_EmptyHandoutPdf(benchmark::State& state)
+{
+    const QString file = gFolder->filePath(QStringLiteral("empty-matome.pdf"));
+    for (auto _ : state)
+        emptySheets(file, gHandoutSheets);
+    state.counters["pages"] = gHandoutSheets;
+}
+
+// The trend graph of every pupil over five tests (those with scores in the sample) with the
+// raw-score table, reading the roster.
+void BM_TrendPdf(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    TrendOptions options;
+    for (int c = 1; c <= gd.classCount; ++c)
+        options.classes.append(c);
+    const QString file = gFolder->filePath(QStringLiteral("suii.pdf"));
+    for (auto _ : state) {
+        TestSeries series;
+        if (!ReadTestSeries(gd, {1, 2, 3, 4, 6}, series, NullProgress::instance())) {
+            state.SkipWithError("the roster could not be read");
+            return;
+        }
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file, PrintableAreaPaperLayout());
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        gTrendSheets = PrintTrendGraphs(canvas, gd, series, options, nullptr);
+    }
+    state.counters["pages"] = gTrendSheets;
+    state.counters["bytes/page"] = double(QFileInfo(file).size()) / std::max(1, gTrendSheets);
+}
+
+void BM_EmptyTrendPdf(benchmark::State& state)
+{
+    const QString file = gFolder->filePath(QStringLiteral("empty-suii.pdf"));
+    for (auto _ : state)
+        emptySheets(file, gTrendSheets);
+    state.counters["pages"] = gTrendSheets;
+}
+
 BENCHMARK(BM_RankItemPreview)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyPreviewPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawScorePdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DistributionGraphPreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyPreviewPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HandoutEachPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyHandoutPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrendPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyTrendPdf)->Unit(benchmark::kMillisecond);
 
 // Remembers the time per iteration of every benchmark for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter
@@ -169,6 +271,9 @@ int main(int argc, char** argv)
     };
     ratio("BM_RankItemPreview", "BM_EmptyPreviewPages");
     ratio("BM_RawScorePdf", "BM_EmptyPdfPages");
+    ratio("BM_DistributionGraphPreview", "BM_EmptyPreviewPage");
+    ratio("BM_HandoutEachPdf", "BM_EmptyHandoutPdf");
+    ratio("BM_TrendPdf", "BM_EmptyTrendPdf");
     benchmark::Shutdown();
     return 0;
 }

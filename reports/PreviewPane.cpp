@@ -164,6 +164,16 @@ void PreviewPane::SetCanvasRows(int rows)
     UpdateScrollRanges();
 }
 
+void PreviewPane::SetCanvasCells(int columns, int rows)
+{
+    if (columns < 1 || rows < 1 || (columns == mColumns && rows == mRows)) return;
+    mColumns = columns;
+    mRows = rows;
+    for (PreviewCanvasWidget* canvas : mCanvases)
+        canvas->resizeOuter(canvasOuterSize());
+    UpdateScrollRanges();
+}
+
 void PreviewPane::placeInside()
 {
     mInside->setGeometry(mFrame->contentsRect());

@@ -71,6 +71,9 @@ public:
     // so that nothing is cut off; the scroll ranges follow.
     int canvasRows() const { return mRows; }
     void SetCanvasRows(int rows);
+    // Columns and rows together: a report whose canvas is a sheet follows its orientation.
+    int canvasColumns() const { return mColumns; }
+    void SetCanvasCells(int columns, int rows);
     // Half the difference between the viewport's outer and inner width (height).
     int borderX() const { return mBorderX; }
     int borderY() const { return mBorderY; }

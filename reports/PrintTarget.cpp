@@ -22,15 +22,25 @@ PrinterChooser& chooserForTests()
 
 std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName)
 {
+    return MakePdfPrinter(fileName, StandardPaperLayout());
+}
+
+std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName, const QPageLayout& layout)
+{
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(fileName);
-    printer->setPageLayout(StandardPaperLayout());
+    printer->setPageLayout(layout);
     printer->setFullPage(false);
     return printer;
 }
 
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName)
+{
+    return ChoosePrinter(parent, documentName, StandardPaperLayout());
+}
+
+std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName, const QPageLayout& pdfLayout)
 {
     if (chooserForTests()) return chooserForTests()(documentName);
 
@@ -41,7 +51,7 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setPageLayout(StandardPaperLayout());
+        printer->setPageLayout(pdfLayout);
         printer->setOutputFileName(QDir(folder).filePath(documentName + QStringLiteral(".pdf")));
     }
     QPrintDialog dialog(printer.get(), parent);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+class QPageLayout;
 class QPrinter;
 class QWidget;
 
@@ -12,12 +13,16 @@ namespace seiran {
 class PageCanvas;
 struct GradeData;
 
-// A printer that writes a PDF file on A4 portrait sheets (the geometry of StandardPaperLayout).
+// A printer that writes a PDF file on sheets of the given layout (A4 portrait, the geometry of
+// StandardPaperLayout, unless a report asks for another).
 std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName);
+std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName, const QPageLayout& layout);
 
 // The print dialog: a printer and the number of copies, or a PDF file. With no printer on the
-// system the dialog still offers the PDF file. nullptr when the user cancels.
+// system the dialog still offers the PDF file, on sheets of `pdfLayout`. nullptr when the user
+// cancels.
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName);
+std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName, const QPageLayout& pdfLayout);
 
 // Tests: while one lives, ChoosePrinter asks this function instead of showing the dialog.
 using PrinterChooser = std::function<std::unique_ptr<QPrinter>(const QString& documentName)>;

@@ -3,6 +3,7 @@
 #include "Aggregate.h"
 #include "AverageReport.h"
 #include "GradeData.h"
+#include "GraphCommand.h"
 #include "ListFiles.h"
 #include "PainterCanvas.h"
 #include "PrintTarget.h"
@@ -137,6 +138,7 @@ QStringList ReportCommandNames()
     QStringList names{QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
                       QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
                       QStringLiteral("  jun       教科別順位表 (項目ごと)")};
+    names += GraphReportCommandNames();
     for (const ReportExtension& e : extensions())
         names += e.helpLines;
     return names;
@@ -200,11 +202,13 @@ int runExtension(const Options& o, const ReportExtension& e, QTextStream& out, Q
 
 int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
+    // The graph reports take options of their own.
+    if (const std::optional<int> status = RunGraphReportCommand(args, out, err)) return *status;
     Options o;
     bool help = false;
     const QString problem = parse(args, o, help);
     if (help) {
-        out << usageText();
+        out << usageText() << GraphReportUsage();
         out.flush();
         return 0;
     }
@@ -214,6 +218,7 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
     QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun")};
     if (!known.contains(o.report)) {
+        known += {QStringLiteral("dosu"), QStringLiteral("matome"), QStringLiteral("suii")};
         for (const ReportExtension& e : extensions())
             known += e.reports;
         return fail(err, QStringLiteral("不明な帳票「%1」です。使えるのは %2 です。").arg(o.report, known.join(u", ")));

@@ -40,6 +40,11 @@ QPageLayout StandardPaperLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+QPageLayout PrintableAreaPaperLayout(QPageLayout::Orientation orientation)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+}
+
 QDateTime ReportClockNow()
 {
     if (fixedClock()) return *fixedClock();
