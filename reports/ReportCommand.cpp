@@ -9,6 +9,7 @@
 #include "Progress.h"
 #include "RankReport.h"
 #include "RecordingCanvas.h"
+#include "ReportCardCommand.h"
 #include "ReportCommon.h"
 #include "RosterFile.h"
 #include "SotenReport.h"
@@ -50,7 +51,7 @@ QString usageText()
                "  --pdf FILE    A4 縦の PDF ファイルに書く\n"
                "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n"
                "REPORT:\n") +
-           ReportCommandNames().join(u'\n') + u'\n';
+           ReportCommandNames().join(u'\n') + u'\n' + ReportCardUsage();
 }
 
 int fail(QTextStream& err, const QString& message)
@@ -108,13 +109,15 @@ QString parse(const QStringList& args, Options& o, bool& help)
 
 QStringList ReportCommandNames()
 {
-    return {QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
-            QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
-            QStringLiteral("  jun       教科別順位表 (項目ごと)")};
+    return QStringList{QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
+                       QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
+                       QStringLiteral("  jun       教科別順位表 (項目ごと)")} +
+           ReportCardCommandNames();
 }
 
 int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
+    if (!ReportCardName(args).isEmpty()) return RunReportCardCommand(args, out, err);
     Options o;
     bool help = false;
     const QString problem = parse(args, o, help);
