@@ -427,6 +427,17 @@ QString NotificationCardFitProblem(QSizeF sheet, int tests, int graphed)
     return tooManyTests(fitting);
 }
 
+void SplitNotificationRows(const QList<NotificationTestRow>& rows, QList<int>& tests, QList<int>& graphed)
+{
+    tests.clear();
+    graphed.clear();
+    for (const NotificationTestRow& row : rows) {
+        if (!row.print) continue;
+        if (row.graph) graphed.append(int(tests.size()));
+        tests.append(row.test);
+    }
+}
+
 int PrintNotificationCards(PageCanvas& printer, const GradeData& gd, const TestSeries& series,
                            const QList<int>& graphed, const CardPupils& pupils, const CardProgress& progress)
 {

@@ -74,6 +74,17 @@ QString NotificationCardFitProblem(QSizeF sheet, int tests, int graphed);
 int PrintNotificationCards(PageCanvas& printer, const GradeData& gd, const TestSeries& series,
                            const QList<int>& graphed, const CardPupils& pupils, const CardProgress& progress = {});
 
+// One test row of the notification card's choice: the test and its two marks.
+struct NotificationTestRow
+{
+    int test = 0;
+    bool print = false;
+    bool graph = false;
+};
+// The printed tests in row order and the positions among them of the graphed ones. A test
+// marked for the graph but not for printing is neither printed nor graphed.
+void SplitNotificationRows(const QList<NotificationTestRow>& rows, QList<int>& tests, QList<int>& graphed);
+
 // The circled number of a graph position: "①" … "⑳"; empty beyond 20.
 QString CircledNumber(int n);
 
