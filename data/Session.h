@@ -19,6 +19,9 @@ struct Session
     INotice& notice;
     QString programFolder;
     std::function<int()> beepMode = [] { return 0; };
+    // Empties the main window's test choice (the screens that read several tests from the
+    // roster file do so when they open).
+    std::function<void()> clearTestChoice = [] {};
 };
 
 } // namespace seiran
