@@ -1,8 +1,10 @@
 #include "Screens.h"
 
 #include "AveragesReportWindow.h"
+#include "NotificationCardWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
+#include "ReportCardWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
@@ -27,6 +29,8 @@ const ScreenLine kScreenTable[] = {
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
+    {Screen::ReportCard, Preparation::Grade, openModal<ReportCardWindow>},
+    {Screen::NotificationCard, Preparation::Grade, openModal<NotificationCardWindow>},
 };
 
 } // namespace

@@ -3,9 +3,9 @@
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
+#include "PupilPicker.h"
 #include "Session.h"
 #include "TestSeries.h"
-#include "frmSelectStudent.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -93,7 +93,7 @@ NotificationCardWindow::NotificationCardWindow(Session& session, QWidget* parent
     resize(gridWidth + 260, 520);
 
     choosePupils = [this] {
-        frmSelectStudent picker(mSession, this);
+        PupilPicker picker(mSession, this);
         picker.exec();
     };
 
