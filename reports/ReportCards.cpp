@@ -5,6 +5,7 @@
 #include "ReportCommon.h"
 #include "TestSeries.h"
 
+#include <QHash>
 #include <QMarginsF>
 #include <QPageSize>
 #include <array>
@@ -31,10 +32,36 @@ QString pupilName(const TestSeries& series, int pupil)
     return series.pupils.at(pupil).name;
 }
 
-void printCentred(PageCanvas& canvas, const QString& text, double cellX, double cellWidth, double y)
+// Text widths measured once per font and text: a grade's cards repeat the same averages,
+// scores and labels hundreds of times, and measuring a text costs as much as shaping it.
+class TextWidths
+{
+public:
+    explicit TextWidths(PageCanvas& canvas) : canvas(canvas) {}
+    double operator()(const QString& text)
+    {
+        const CanvasFont& f = canvas.Font();
+        QString key = f.name;
+        key += QChar(f.bold ? u'B' : u'R');
+        key += QString::number(f.size);
+        key += QChar(u'\x1f');
+        key += text;
+        const auto it = mWidths.constFind(key);
+        if (it != mWidths.cend()) return *it;
+        const double width = canvas.TextWidth(text);
+        mWidths.insert(key, width);
+        return width;
+    }
+    PageCanvas& canvas;
+
+private:
+    QHash<QString, double> mWidths;
+};
+
+void printCentred(TextWidths& widths, const QString& text, double cellX, double cellWidth, double y)
 {
     if (text.isEmpty()) return;
-    canvas.PrintAt(text, cellX + (cellWidth - canvas.TextWidth(text)) / 2.0, y);
+    widths.canvas.PrintAt(text, cellX + (cellWidth - widths(text)) / 2.0, y);
 }
 
 QString totalText(const SeriesTotal& total)
@@ -80,11 +107,11 @@ void fiveDottedRules(PageCanvas& canvas, double left, double top, double width)
     canvas.SetDrawStyle(LinePattern::Solid);
 }
 
-void scaleLabels(PageCanvas& canvas, int scale, double right, double y)
+void scaleLabels(TextWidths& widths, int scale, double right, double y)
 {
     for (int m = 1; m <= 5; ++m) {
         const QString text = QString::number(scale * m / 5);
-        canvas.PrintAt(text, right - canvas.TextWidth(text), y + 6.1 - m);
+        widths.canvas.PrintAt(text, right - widths(text), y + 6.1 - m);
     }
 }
 
@@ -170,9 +197,11 @@ int TestCardGraphScale(const TestSeries& series)
     return highest && *highest > 250.0 ? 500 : 250;
 }
 
-void DrawTestCardBlock(PageCanvas& canvas, const GradeData& gd, const TestSeries& series, int pupil, double y,
+namespace {
+void drawTestCardBlock(TextWidths& widths, const GradeData& gd, const TestSeries& series, int pupil, double y,
                        bool graph, int scale)
 {
+    PageCanvas& canvas = widths.canvas;
     const SeriesPupil& p = series.pupils.at(pupil);
     const int n = series.testCount();
 
@@ -194,11 +223,11 @@ void DrawTestCardBlock(PageCanvas& canvas, const GradeData& gd, const TestSeries
         const double row = y + 2 * k;
         canvas.PrintAt(gd.testNames[series.tests.at(pos)], 1, row + 0.5);
         for (int j = 1; j <= series.subjectCount(pos); ++j) {
-            printCentred(canvas, CardScoreText(p.score(pos, j)), 14 + 5 * j, 5, row);
-            printCentred(canvas, CardAverageText(series.average(pos, j)), 14 + 5 * j, 5, row + 1);
+            printCentred(widths, CardScoreText(p.score(pos, j)), 14 + 5 * j, 5, row);
+            printCentred(widths, CardAverageText(series.average(pos, j)), 14 + 5 * j, 5, row + 1);
         }
-        printCentred(canvas, totalText(p.total(pos)), TestCardTotalX, 6, row);
-        printCentred(canvas, CardAverageText(series.totalAverage(pos)), TestCardTotalX, 6, row + 1);
+        printCentred(widths, totalText(p.total(pos)), TestCardTotalX, 6, row);
+        printCentred(widths, CardAverageText(series.totalAverage(pos)), TestCardTotalX, 6, row + 1);
     }
 
     // The frame, a rule above each test and the column rules.
@@ -232,7 +261,15 @@ void DrawTestCardBlock(PageCanvas& canvas, const GradeData& gd, const TestSeries
 
     canvas.LineStep(TestCardGraphLeft, y + 1.5, 3 * n, 5, LineShape::Box);
     fiveDottedRules(canvas, TestCardGraphLeft, y + 1.5, 3 * n);
-    scaleLabels(canvas, scale, 56, y);
+    scaleLabels(widths, scale, 56, y);
+}
+} // namespace
+
+void DrawTestCardBlock(PageCanvas& canvas, const GradeData& gd, const TestSeries& series, int pupil, double y,
+                       bool graph, int scale)
+{
+    TextWidths widths(canvas);
+    drawTestCardBlock(widths, gd, series, pupil, y, graph, scale);
 }
 
 QString TestCardFitProblem(QSizeF sheet, int tests, bool graph)
@@ -258,6 +295,7 @@ int PrintTestCards(PageCanvas& printer, const GradeData& gd, const TestSeries& s
     const int h = TestCardBlockHeight(n, graph);
     const int scale = TestCardGraphScale(series);
     const QList<int> bySeat = pupilsBySeat(series);
+    TextWidths widths(printer);
 
     int sheets = 0;
     double y = -1;
@@ -275,7 +313,7 @@ int PrintTestCards(PageCanvas& printer, const GradeData& gd, const TestSeries& s
                 printer.SetCharacterCells();
                 y = 1;
             }
-            DrawTestCardBlock(printer, gd, series, pupil, y, graph, scale);
+            drawTestCardBlock(widths, gd, series, pupil, y, graph, scale);
             y += h + 2;
         }
         y = -1; // the next class begins on a new sheet
@@ -298,9 +336,11 @@ double NotificationGraphStep(int printedTests)
     return printedTests > 7 ? 21.0 / printedTests : 3.0;
 }
 
-void DrawNotificationSheet(PageCanvas& canvas, const GradeData& gd, const TestSeries& series, int pupil,
+namespace {
+void drawNotificationSheet(TextWidths& widths, const GradeData& gd, const TestSeries& series, int pupil,
                            const QList<int>& graphed, int scale)
 {
+    PageCanvas& canvas = widths.canvas;
     const SeriesPupil& p = series.pupils.at(pupil);
     const int n = series.testCount();
     const double size = canvas.FontSize();
@@ -327,24 +367,29 @@ void DrawNotificationSheet(PageCanvas& canvas, const GradeData& gd, const TestSe
         canvas.PrintAt(gd.subjectNames[j], 21 + 7 * j, base + 1);
     canvas.PrintAt(QStringLiteral("合計"), 64, base + 1);
 
+    // The Mincho texts of the table first, then the pupil's scores in Gothic: a font change
+    // costs more on paper than the text itself.
     for (int k = 1; k <= n; ++k) {
         const int pos = k - 1;
         const double row = base + 2 * k;
         const QString circled = CircledNumber(int(graphed.indexOf(pos)) + 1);
         const QString label = circled.isEmpty() ? QString() : circled + u' ';
-        canvas.SetFontName(gd.fontMincho);
         canvas.PrintAt(label + gd.testNames[series.tests.at(pos)], 1, row + 0.5);
         canvas.PrintAt(QStringLiteral("点数"), 21, row);
         canvas.PrintAt(QStringLiteral("平均"), 21, row + 1);
-        canvas.SetFontName(gd.fontGothic);
         for (int j = 1; j <= series.subjectCount(pos); ++j)
-            printCentred(canvas, CardScoreText(p.score(pos, j)), 19 + 7 * j, 7, row);
-        printCentred(canvas, totalText(p.total(pos)), NoticeTotalX, 9, row);
-        canvas.SetFontName(gd.fontMincho);
-        for (int j = 1; j <= series.subjectCount(pos); ++j)
-            printCentred(canvas, CardAverageText(series.average(pos, j)), 19 + 7 * j, 7, row + 1);
-        printCentred(canvas, CardAverageText(series.totalAverage(pos)), NoticeTotalX, 9, row + 1);
+            printCentred(widths, CardAverageText(series.average(pos, j)), 19 + 7 * j, 7, row + 1);
+        printCentred(widths, CardAverageText(series.totalAverage(pos)), NoticeTotalX, 9, row + 1);
     }
+    canvas.SetFontName(gd.fontGothic);
+    for (int k = 1; k <= n; ++k) {
+        const int pos = k - 1;
+        const double row = base + 2 * k;
+        for (int j = 1; j <= series.subjectCount(pos); ++j)
+            printCentred(widths, CardScoreText(p.score(pos, j)), 19 + 7 * j, 7, row);
+        printCentred(widths, totalText(p.total(pos)), NoticeTotalX, 9, row);
+    }
+    canvas.SetFontName(gd.fontMincho);
 
     const double bottom = base + 2 * n + 1.9;
     canvas.Line(0, base + 0.9, NoticeWidth, bottom, LineShape::Box);
@@ -370,7 +415,7 @@ void DrawNotificationSheet(PageCanvas& canvas, const GradeData& gd, const TestSe
         canvas.LineStepTo(-width, 0);
         canvas.LineStepTo(0, -5);
         fiveDottedRules(canvas, x0 + 6.5, y0 + 1.5, width);
-        scaleLabels(canvas, qScale, x0 + 6, y0);
+        scaleLabels(widths, qScale, x0 + 6, y0);
 
         auto pointY = [&](double v) { return (y0 + 6.5) - 5.0 * v / qScale; };
         QList<QPointF> pupilPoints;
@@ -389,18 +434,29 @@ void DrawNotificationSheet(PageCanvas& canvas, const GradeData& gd, const TestSe
         joinPoints(canvas, pupilPoints);
         canvas.SetFillStyle(FillPattern::Solid);
         canvas.SetFillColor(Qt::white);
+        for (const QPointF& pt : pupilPoints)
+            canvas.Circle(pt.x(), pt.y(), 0.5);
+        // The graph numbers in the circles, all in one small font.
+        canvas.SetFontSize(size * 0.7);
+        const double half = canvas.TextHeight() / 2.0;
         for (int i = 0; i < pupilPoints.size(); ++i) {
             const QPointF pt = pupilPoints.at(i);
-            canvas.Circle(pt.x(), pt.y(), 0.5);
-            canvas.SetFontSize(size * 0.7);
             const QString number = QString::number(pointLabels.at(i));
-            canvas.PrintAt(number, pt.x() - canvas.TextWidth(number) / 2.0, pt.y() - canvas.TextHeight() / 2.0);
-            canvas.SetFontSize(size);
+            canvas.PrintAt(number, pt.x() - widths(number) / 2.0, pt.y() - half);
         }
+        canvas.SetFontSize(size);
         canvas.SetFillStyle(FillPattern::Transparent);
         canvas.SetDrawWidth(1);
         joinPoints(canvas, gradePoints);
     }
+}
+} // namespace
+
+void DrawNotificationSheet(PageCanvas& canvas, const GradeData& gd, const TestSeries& series, int pupil,
+                           const QList<int>& graphed, int scale)
+{
+    TextWidths widths(canvas);
+    drawNotificationSheet(widths, gd, series, pupil, graphed, scale);
 }
 
 namespace {
@@ -450,6 +506,7 @@ int PrintNotificationCards(PageCanvas& printer, const GradeData& gd, const TestS
         return 0;
     const int scale = NotificationGraphScale(series, graphed);
     const QList<int> bySeat = pupilsBySeat(series);
+    TextWidths widths(printer);
 
     int sheets = 0;
     for (int c = 1; c <= gd.classCount; ++c) {
@@ -462,7 +519,7 @@ int PrintNotificationCards(PageCanvas& printer, const GradeData& gd, const TestS
             if (sheets > 0) printer.NewPage();
             ++sheets;
             printer.SetCharacterCells();
-            DrawNotificationSheet(printer, gd, series, pupil, graphed, scale);
+            drawNotificationSheet(widths, gd, series, pupil, graphed, scale);
         }
     }
     if (sheets > 0) printer.EndDoc();
