@@ -84,6 +84,8 @@ MainWindow::MainWindow(const QString& programFolder, SettingsStore& settings, QW
       mProgramFolder(programFolder), mSettings(settings)
 {
     buildWindow();
+    // The report cards read their tests from the roster file and empty the test choice.
+    mSession.clearTestChoice = [this] { mTestCombo->clear(); };
     wireButtons();
     enableAvailableScreens();
     // The screens that read their tests from the roster file let the main window's test go.

@@ -2,13 +2,15 @@
 
 #include "AveragesReportWindow.h"
 #include "CareerChoiceEntryWindow.h"
-#include "NaishinEntryWindow.h"
-#include "EvaluationSetupWindow.h"
-#include "HyoteiWindow.h"
 #include "CareerGuidanceWindow.h"
 #include "DistributionGraphWindow.h"
+#include "EvaluationSetupWindow.h"
+#include "HyoteiWindow.h"
+#include "NaishinEntryWindow.h"
+#include "NotificationCardWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
+#include "ReportCardWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
@@ -47,6 +49,8 @@ const ScreenLine kScreenTable[] = {
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
     {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, openModal<TargetSchoolListWindow>},
     {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},
+    {Screen::ReportCard, Preparation::Grade, openModal<ReportCardWindow>},
+    {Screen::NotificationCard, Preparation::Grade, openModal<NotificationCardWindow>},
 };
 
 } // namespace

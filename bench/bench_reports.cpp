@@ -10,6 +10,7 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "RankReport.h"
+#include "ReportCards.h"
 #include "ReportCommon.h"
 #include "ReportFonts.h"
 #include "RosterFile.h"
@@ -228,6 +229,82 @@ void BM_EmptyTrendPdf(benchmark::State& state)
     state.counters["pages"] = gTrendSheets;
 }
 
+// The report cards of the whole grade: the roster read, the averages and every card, to a PDF.
+const QList<int> gCardTests{1, 2, 3, 4, 5};
+
+CardPupils everyClass()
+{
+    CardPupils pupils;
+    for (int c = 1; c <= gGrade->classCount; ++c)
+        pupils.classes.append(c);
+    return pupils;
+}
+
+void BM_NotificationCardsPdf(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    const QString file = gFolder->filePath(QStringLiteral("tsuchi.pdf"));
+    const QList<int> graphed{0, 1, 2, 3, 4};
+    int sheets = 0;
+    for (auto _ : state) {
+        TestSeries series;
+        if (!ReadTestSeries(gd, gCardTests, series, NullProgress::instance())) state.SkipWithError("roster");
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        printer->setPageLayout(NotificationCardPaperLayout());
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        sheets = PrintNotificationCards(canvas, gd, series, graphed, everyClass());
+    }
+    state.counters["pages"] = sheets;
+    state.counters["bytes"] = double(QFileInfo(file).size());
+    state.counters["bytes_per_card"] = sheets > 0 ? double(QFileInfo(file).size()) / sheets : 0.0;
+}
+
+// As many empty sheets as cards through the same steps: NewPage, character cells, EndDoc.
+void emptyCardSheets(benchmark::State& state, const QPageLayout& paper, int count, const char* name)
+{
+    const QString file = gFolder->filePath(QString::fromLatin1(name));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        printer->setPageLayout(paper);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
+        for (int p = 0; p < count; ++p) {
+            if (p > 0) canvas.NewPage();
+            canvas.SetCharacterCells();
+            canvas.PSet(0, 0, Qt::white);
+        }
+        canvas.EndDoc();
+    }
+    state.counters["pages"] = count;
+}
+
+void BM_EmptyB5Pdf(benchmark::State& state)
+{
+    emptyCardSheets(state, NotificationCardPaperLayout(), gGrade->studentCount, "emptyb5.pdf");
+}
+
+int gTestCardSheets = 0;
+
+void BM_TestCardsPdf(benchmark::State& state)
+{
+    const GradeData& gd = *gGrade;
+    const QString file = gFolder->filePath(QStringLiteral("seiseki.pdf"));
+    for (auto _ : state) {
+        TestSeries series;
+        if (!ReadTestSeries(gd, gCardTests, series, NullProgress::instance())) state.SkipWithError("roster");
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        printer->setPageLayout(TestCardPaperLayout());
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        gTestCardSheets = PrintTestCards(canvas, gd, series, everyClass(), true);
+    }
+    state.counters["pages"] = gTestCardSheets;
+    state.counters["bytes"] = double(QFileInfo(file).size());
+}
+
+void BM_EmptyA4Pdf(benchmark::State& state)
+{
+    emptyCardSheets(state, TestCardPaperLayout(), gTestCardSheets, "emptya4.pdf");
+}
+
 BENCHMARK(BM_RankItemPreview)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyPreviewPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawScorePdf)->Unit(benchmark::kMillisecond);
@@ -238,6 +315,10 @@ BENCHMARK(BM_HandoutEachPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyHandoutPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TrendPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyTrendPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NotificationCardsPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyB5Pdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TestCardsPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyA4Pdf)->Unit(benchmark::kMillisecond);
 
 // Remembers the time per iteration of every benchmark for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter
@@ -274,6 +355,11 @@ int main(int argc, char** argv)
     ratio("BM_DistributionGraphPreview", "BM_EmptyPreviewPage");
     ratio("BM_HandoutEachPdf", "BM_EmptyHandoutPdf");
     ratio("BM_TrendPdf", "BM_EmptyTrendPdf");
+    ratio("BM_NotificationCardsPdf", "BM_EmptyB5Pdf");
+    ratio("BM_TestCardsPdf", "BM_EmptyA4Pdf");
+    const qint64 cardBytes = QFileInfo(gFolder->filePath(QStringLiteral("tsuchi.pdf"))).size();
+    if (cardBytes > 0 && gGrade->studentCount > 0)
+        std::printf("notification cards: %.1f KB per card\n", cardBytes / 1024.0 / gGrade->studentCount);
     benchmark::Shutdown();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "Progress.h"
 #include "RankReport.h"
 #include "RecordingCanvas.h"
+#include "ReportCardCommand.h"
 #include "ReportCommon.h"
 #include "RosterFile.h"
 #include "SotenReport.h"
@@ -71,7 +72,7 @@ QString usageText()
                    lines += e.optionHelp;
                return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
            }() +
-           QStringLiteral("REPORT:\n") + ReportCommandNames().join(u'\n') + u'\n';
+           QStringLiteral("REPORT:\n") + ReportCommandNames().join(u'\n') + u'\n' + ReportCardUsage();
 }
 
 int fail(QTextStream& err, const QString& message)
@@ -139,6 +140,7 @@ QStringList ReportCommandNames()
                       QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
                       QStringLiteral("  jun       教科別順位表 (項目ごと)")};
     names += GraphReportCommandNames();
+    names += ReportCardCommandNames();
     for (const ReportExtension& e : extensions())
         names += e.helpLines;
     return names;
@@ -202,8 +204,9 @@ int runExtension(const Options& o, const ReportExtension& e, QTextStream& out, Q
 
 int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    // The graph reports take options of their own.
+    // The graph reports and the report cards take options of their own.
     if (const std::optional<int> status = RunGraphReportCommand(args, out, err)) return *status;
+    if (!ReportCardName(args).isEmpty()) return RunReportCardCommand(args, out, err);
     Options o;
     bool help = false;
     const QString problem = parse(args, o, help);
@@ -218,7 +221,8 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
     QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun")};
     if (!known.contains(o.report)) {
-        known += {QStringLiteral("dosu"), QStringLiteral("matome"), QStringLiteral("suii")};
+        known += {QStringLiteral("dosu"), QStringLiteral("matome"), QStringLiteral("suii"), QStringLiteral("seiseki"),
+                  QStringLiteral("tsuchi")};
         for (const ReportExtension& e : extensions())
             known += e.reports;
         return fail(err, QStringLiteral("不明な帳票「%1」です。使えるのは %2 です。").arg(o.report, known.join(u", ")));
