@@ -14,6 +14,7 @@
 #include "SotenReport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QTextStream>
@@ -189,11 +190,22 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         out.flush();
         return 0;
     }
-    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf);
-    PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-    const int sheets = draw(canvas);
-    if (sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
-    if (canvas.failed()) return fail(err, canvas.errorText());
+    // The PDF is written under a temporary name and renamed into place once checked whole.
+    const QString partial = PartialPdfPath(o.pdf);
+    int sheets = 0;
+    QString failure;
+    {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(partial);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
+        sheets = draw(canvas);
+        if (canvas.failed()) failure = canvas.errorText();
+    }
+    if (!failure.isEmpty()) return fail(err, FailedPdfText(failure, o.pdf));
+    if (sheets == 0) {
+        QFile::remove(partial);
+        return fail(err, QStringLiteral("描くページがありません。"));
+    }
+    if (Result r = FinishPdfFile(partial, o.pdf); !r) return fail(err, r.message);
     return 0;
 }
 
