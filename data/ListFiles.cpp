@@ -1,5 +1,6 @@
 #include "ListFiles.h"
 
+#include "Backup.h"
 #include "Cp932.h"
 #include "FileErrors.h"
 #include "GradeData.h"
@@ -520,7 +521,9 @@ Result parseSchoolSeq(const GradeData& gd, const QByteArray& bytes, const QStrin
         t.courses[i] = *course;
         t.weightCounts[i] = 0;
         defaultWeights(gd, t, i);
-        converted.quoted(*shortName).comma().quoted(*name).comma().quoted(*course).comma().written(*fourth).endLine();
+        // The converted list says "no weights of its own" (0): the old field meant something
+        // else, and copying it would make the next load read it as a count of weights.
+        converted.quoted(*shortName).comma().quoted(*name).comma().quoted(*course).comma().written(0).endLine();
     }
     return Result::success();
 }
@@ -576,8 +579,12 @@ Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& 
 
 Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INotice& notice)
 {
-    if (gd.highSchoolCount < 0 || gd.highSchoolCount > Limits::HighSchools)
-        return Result::failure(QStringLiteral("高校数 %1 は保存できません").arg(gd.highSchoolCount));
+    // The file holds at most 99 schools, so that "その他" still fits when it is read back.
+    if (gd.highSchoolCount < 0 || gd.highSchoolCount > Limits::HighSchoolsInFile)
+        return Result::failure(QStringLiteral("高校名は %1 校までしか保存できません（%2 校あります）。"
+                                              "高校名ファイルは書き込みませんでした。")
+                                   .arg(Limits::HighSchoolsInFile)
+                                   .arg(gd.highSchoolCount));
     ListWriter seq;
     seq.printed(gd.highSchoolCount).endLine();
     ListWriter txt;
@@ -599,11 +606,17 @@ Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INo
         }
         txt.endLine();
     }
-    Result seqResult = WriteWholeFile(PathIgnoringCase(gd.dataFolder, QStringLiteral("hischool.seq")), seq.toCp932());
-    Result txtResult =
-        seqResult ? WriteWholeFile(PathIgnoringCase(gd.dataFolder, QStringLiteral("Hischool.txt")), txt.toCp932())
-                  : seqResult;
-    if (seqResult && txtResult) return Result::success();
+    // The two files of the data folder change together: both are written beside their targets
+    // and renamed into place only when both are complete.
+    const QString seqPath = PathIgnoringCase(gd.dataFolder, QStringLiteral("hischool.seq"));
+    const QString txtPath = PathIgnoringCase(gd.dataFolder, QStringLiteral("Hischool.txt"));
+    const QString suffix = QStringLiteral(".new");
+    Result written = WriteWholeFile(seqPath + suffix, seq.toCp932());
+    if (written) written = WriteWholeFile(txtPath + suffix, txt.toCp932());
+    if (written) written = ReplaceFiles({{seqPath + suffix, seqPath}, {txtPath + suffix, txtPath}});
+    QFile::remove(seqPath + suffix);
+    QFile::remove(txtPath + suffix);
+    if (written) return Result::success();
     notice.notice(QStringLiteral("データフォルダに高校名を書き込めません｡標準高校名を更新します "));
     return WriteWholeFile(QDir(programFolder).filePath(QStringLiteral("hischool.seq")), seq.toCp932());
 }
