@@ -2,6 +2,7 @@
 #include "FailingDisk.h"
 #include "FileErrors.h"
 #include "GradeData.h"
+#include "IniReader.h"
 #include "ListFiles.h"
 #include "TestSupport.h"
 
@@ -188,6 +189,12 @@ void BackupTest::nonRegularFilesAreRefused()
     gd->testCount = 0;
     QVERIFY(!SaveTestList(*gd).ok);
     QVERIFY(QFileInfo(TestListPath(*gd)).exists() && !QFileInfo(TestListPath(*gd)).isFile());
+
+    // The settings file is read the same way: a FIFO gives the default at once.
+    const QString ini = dir.filePath(QStringLiteral("seiran.ini"));
+    QCOMPARE(mkfifo(qPrintable(ini), 0600), 0);
+    QCOMPARE(ReadIniString(ini, QStringLiteral("Startup"), QStringLiteral("Data_dir"), QStringLiteral("*")),
+             QStringLiteral("*"));
 
     QVERIFY(QDir().mkpath(SubjectListPath(*gd)));
     const Result folder = LoadSubjectList(*gd);
