@@ -56,6 +56,14 @@ bool pdfIsWhole(const QByteArray& pdf)
     return ok && offset > 0 && offset < mark && pdf.mid(offset, 4) == "xref";
 }
 
+// The reason a PDF could not be finished, asked while the partial file still takes its space.
+QString pdfWriteReason(const QString& partial)
+{
+    const QStorageInfo storage(QFileInfo(partial).absolutePath());
+    if (storage.isValid() && storage.bytesAvailable() < 1024 * 1024) return QStringLiteral("容量不足です");
+    return QStringLiteral("書き込みに失敗しました");
+}
+
 } // namespace
 
 Result FinishPdfFile(const QString& written, const QString& target)
@@ -68,12 +76,9 @@ Result FinishPdfFile(const QString& written, const QString& target)
     const QByteArray pdf = file.readAll();
     file.close();
     if (!pdfIsWhole(pdf)) {
+        const QString reason = pdfWriteReason(written);
         QFile::remove(written);
-        const QStorageInfo storage(QFileInfo(written).absolutePath());
-        const bool full = storage.isValid() && storage.bytesAvailable() < 1024 * 1024;
-        return Result::failure(
-            QStringLiteral("PDF ファイル %1 を最後まで書き込めませんでした。%2")
-                .arg(shown, full ? QStringLiteral("容量不足です") : QStringLiteral("書き込みに失敗しました")));
+        return Result::failure(QStringLiteral("PDF ファイル %1 を最後まで書き込めませんでした。%2").arg(shown, reason));
     }
     if (Result r = ReplaceFiles({{written, target}}); !r) {
         QFile::remove(written);
@@ -85,15 +90,22 @@ Result FinishPdfFile(const QString& written, const QString& target)
 QString FailedPdfText(const QString& canvasError, const QString& target)
 {
     const QString partial = PartialPdfPath(target);
+    const QString shown = QDir::toNativeSeparators(target);
     QString text = canvasError;
+    text.replace(partial, shown);
+    QString reason;
     if (!QFileInfo::exists(partial)) {
         // The engine does not say why the file could not be made; trying it once more does.
         QFile probe(partial);
         if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            text += FileErrorReason(probe, FileAccess::Write, errno);
+            reason = FileErrorReason(probe, FileAccess::Write, errno);
+    } else {
+        // The job broke off in the middle (a page that could not be started or ended).
+        reason = pdfWriteReason(partial);
     }
     QFile::remove(partial);
-    return text.replace(partial, QDir::toNativeSeparators(target));
+    if (!text.contains(shown)) text = QStringLiteral("PDF ファイル %1 を書き込めませんでした。").arg(shown) + text;
+    return text + reason;
 }
 
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName)
