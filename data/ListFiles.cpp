@@ -22,7 +22,11 @@ ListReader::ListReader(const QString& text) : mText(text) {}
 
 ListReader ListReader::fromCp932(const QByteArray& bytes)
 {
-    return ListReader(Cp932::decode(bytes));
+    // Nothing after an end-of-file mark (0x1A, which no double-byte character contains) belongs
+    // to the list. It is cut before decoding: the converter reads the byte as another control
+    // character, which the reader would otherwise take for a field.
+    const qsizetype end = bytes.indexOf('\x1A');
+    return ListReader(Cp932::decode(end < 0 ? bytes : bytes.left(end)));
 }
 
 static bool isBlank(QChar c)

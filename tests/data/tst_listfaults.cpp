@@ -40,6 +40,7 @@ private slots:
     void oldListWithAFourthFieldLoadsEveryTime();
     void atMostNinetyNineSchoolsAreSaved();
     void failedSaveKeepsBothFiles();
+    void endOfFileMarkEndsTheList();
 };
 
 void ListFaultsTest::oldListWithAFourthFieldLoadsEveryTime()
@@ -108,6 +109,20 @@ void ListFaultsTest::failedSaveKeepsBothFiles()
     QCOMPARE(ReadFileBytes(fx.folder() + QStringLiteral("Hischool.txt")), txt);
     QCOMPARE(QDir(fx.folder()).entryList(QDir::Files).size(), 2);
     QVERIFY(QDir(program.path()).entryList(QDir::Files).isEmpty());
+}
+
+void ListFaultsTest::endOfFileMarkEndsTheList()
+{
+    // Lists written by old programs end with 0x1A; the names missing before it stay empty.
+    GradeFixture fx(1, 3);
+    fx.writeTests({{QStringLiteral("中間"), 5}});
+    WriteFileBytes(fx.folder() + QStringLiteral("tannin01.seq"),
+                   Cp932::encode(QStringLiteral(" 3 \r\n\"佐藤\"\r\n")) + QByteArray("\x1A\x1A", 2));
+    QVERIFY(LoadTestList(fx.gd()).ok);
+    QCOMPARE(fx.gd().classCount, 3);
+    QCOMPARE(fx.gd().teacherNames[1], QStringLiteral("佐藤"));
+    QCOMPARE(fx.gd().teacherNames[2], QString());
+    QCOMPARE(fx.gd().teacherNames[3], QString());
 }
 
 QTEST_GUILESS_MAIN(ListFaultsTest)
