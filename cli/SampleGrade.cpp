@@ -100,21 +100,10 @@ int clampScore(int v)
     return v < 0 ? 0 : v > 100 ? 100 : v;
 }
 
-} // namespace
-
-Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
+// The grade's lists and selection, without the data folder.
+std::unique_ptr<GradeData> sampleLists(const SampleOptions& options)
 {
-    if (options.grade < 1 || options.grade > 3)
-        return Result::failure(QStringLiteral("学年は 1〜3 で指定してください"));
-    if (options.classes < 1 || options.classes > Limits::Classes)
-        return Result::failure(QStringLiteral("クラス数は 1〜9 で指定してください"));
-    if (options.pupils < 1 || options.pupils > 55)
-        return Result::failure(QStringLiteral("1クラスの生徒数は 1〜55 で指定してください"));
-    if (!QDir().mkpath(folder))
-        return Result::failure(QStringLiteral("フォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
-
     auto gd = std::make_unique<GradeData>();
-    gd->dataFolder = QDir(folder).absolutePath() + QLatin1Char('/');
     gd->currentGrade = options.grade;
     gd->classCount = options.classes;
 
@@ -137,7 +126,14 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
     for (int c = 1; c <= gd->classCount; ++c)
         gd->teacherNames[c] = u(kFamily[teachersFamily[c - 1]].text) + QStringLiteral("先生");
 
+    return gd;
+}
+
+// The roster file's bytes; `inUse` receives the number of pupils the program will load.
+QByteArray sampleRoster(const SampleOptions& options, const GradeData& gd, int& inUse)
+{
     SampleRandom rnd(options.seed);
+    inUse = 0;
     QByteArray roster;
     roster.reserve(60 * options.classes * StudentRecord::Size);
     const int naishinDefaults[] = {0, 1, 2, 3, 4, 6, 7, 8, 9, 5};
@@ -155,20 +151,21 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
                 const NamePart& given =
                     boy ? kBoys[rnd.below(int(std::size(kBoys)))] : kGirls[rnd.below(int(std::size(kGirls)))];
                 rec.setFlag(rnd.chance(25) ? StudentRecord::TransferredOut : StudentRecord::InUse);
+                if (rec.flag() == StudentRecord::InUse) ++inUse;
                 rec.setName(u(family.text) + QStringLiteral("　") + u(given.text));
                 rec.setFurigana(u(family.reading) + QStringLiteral(" ") + u(given.reading));
                 rec.setSex(boy ? 1 : 2);
                 const int ability = rnd.between(35, 92);
-                for (int t = 1; t <= gd->testCount; ++t) {
+                for (int t = 1; t <= gd.testCount; ++t) {
                     if (!kTests[t - 1].entered) continue;
                     const bool absentWholeTest = rnd.chance(12);
-                    for (int j = 1; j <= gd->testSubjectCount[t]; ++j) {
+                    for (int j = 1; j <= gd.testSubjectCount[t]; ++j) {
                         int v = clampScore(ability + rnd.between(-18, 18) + (j == 3 ? -5 : 0));
                         if (absentWholeTest || rnd.chance(6))
                             v = -1;
                         else if (rnd.chance(4))
                             v = -v - 10; // a bracketed score
-                        rec.setScoreSlot(gd->testFirstSlot[t] + j - 1, v);
+                        rec.setScoreSlot(gd.testFirstSlot[t] + j - 1, v);
                     }
                 }
                 for (int j = 1; j <= 9; ++j) {
@@ -184,6 +181,45 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
             roster.append(reinterpret_cast<const char*>(rec.bytes().data()), StudentRecord::Size);
         }
     }
+
+    return roster;
+}
+
+} // namespace
+
+Result CheckSampleOptions(const SampleOptions& options)
+{
+    if (options.grade < 1 || options.grade > 3)
+        return Result::failure(QStringLiteral("学年は 1〜3 で指定してください"));
+    if (options.classes < 1 || options.classes > Limits::Classes)
+        return Result::failure(QStringLiteral("クラス数は 1〜9 で指定してください"));
+    if (options.pupils < 1 || options.pupils > 55)
+        return Result::failure(QStringLiteral("1クラスの生徒数は 1〜55 で指定してください"));
+    // The program refuses a roster of more pupils than a grade holds; such a sample is never
+    // written.
+    int inUse = 0;
+    sampleRoster(options, *sampleLists(options), inUse);
+    if (inUse > Limits::Students)
+        return Result::failure(QStringLiteral("%1 クラス × 約 %2 人では在籍の生徒が %3 人になり、"
+                                              "1学年の上限 %4 人を超えます（せいらんで開けません）。"
+                                              "クラス数か1クラスの生徒数を減らしてください")
+                                   .arg(options.classes)
+                                   .arg(options.pupils)
+                                   .arg(inUse)
+                                   .arg(Limits::Students));
+    return Result::success();
+}
+
+Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
+{
+    if (Result r = CheckSampleOptions(options); !r) return r;
+    if (!QDir().mkpath(folder))
+        return Result::failure(QStringLiteral("フォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
+
+    std::unique_ptr<GradeData> gd = sampleLists(options);
+    gd->dataFolder = QDir(folder).absolutePath() + QLatin1Char('/');
+    int inUse = 0;
+    const QByteArray roster = sampleRoster(options, *gd, inUse);
 
     if (Result r = WriteWholeFile(RosterFile::pathFor(*gd), roster); !r) return r;
     if (Result r = SaveSubjectList(*gd); !r) return r;

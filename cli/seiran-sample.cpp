@@ -43,6 +43,10 @@ int main(int argc, char* argv[])
         }
     }
     if (folder.isEmpty()) return usage();
+    if (const seiran::Result checked = seiran::CheckSampleOptions(options); !checked) {
+        std::fprintf(stderr, "seiran-sample: %s\n", checked.message.toUtf8().constData());
+        return 2;
+    }
     const seiran::Result r = seiran::WriteSampleGrade(folder, options);
     if (!r) {
         std::fprintf(stderr, "seiran-sample: %s\n", r.message.toUtf8().constData());

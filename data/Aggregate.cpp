@@ -3,25 +3,33 @@
 #include "GradeData.h"
 #include "Helpers.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace seiran {
 
 namespace {
 
 // Competition ranks (480, 470, 470, 455 -> 1, 2, 2, 4) of the totals of `m` pupils starting
-// at pupil `first`, written into score column `rankColumn`.
+// at pupil `first`, written into score column `rankColumn`. A rank depends only on the totals
+// (one more than the number of greater totals), so one O(n log n) sort serves; the scratch lists
+// are left holding the ranking, highest first.
 void rankTotals(GradeData& gd, int first, int m, int totalColumn, int rankColumn)
 {
     if (m < 1) return;
-    for (int k = 1; k <= m; ++k) {
-        gd.sortKeys[k] = gd.scores(totalColumn, first + k - 1);
-        gd.sortIndex[k] = k;
-    }
-    ExchangeSortDescending(gd.sortKeys, gd.sortIndex, m);
+    std::vector<std::pair<int, int>> order; // (total, k)
+    order.reserve(std::size_t(m));
+    for (int k = 1; k <= m; ++k)
+        order.emplace_back(gd.scores(totalColumn, first + k - 1), k);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     int rank = 1;
-    gd.scores(rankColumn, first + gd.sortIndex[1] - 1) = rank;
-    for (int l = 2; l <= m; ++l) {
-        if (gd.sortKeys[l] != gd.sortKeys[l - 1]) rank = l;
-        gd.scores(rankColumn, first + gd.sortIndex[l] - 1) = rank;
+    for (int l = 1; l <= m; ++l) {
+        const auto& [total, k] = order[std::size_t(l - 1)];
+        if (l > 1 && total != order[std::size_t(l - 2)].first) rank = l;
+        gd.scores(rankColumn, first + k - 1) = rank;
+        gd.sortKeys[l] = total;
+        gd.sortIndex[l] = k;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Helpers.h"
 
+#include "GradeData.h"
+
 #include <QtGlobal>
 #include <cfenv>
 #include <cmath>
@@ -146,7 +148,8 @@ QString ScoreToCellText(int value)
 {
     if (value == -1) return QStringLiteral("-");
     if (value == -5) return QString();
-    if (value <= -10) return QString::number(value + 10);
+    // A bracketed score d is stored as -d - 10, so -10 is a bracketed zero and shows "-0".
+    if (value <= ScoreCode::BracketBase) return QLatin1Char('-') + QString::number(ScoreCode::BracketBase - value);
     return QString::number(value);
 }
 
@@ -158,9 +161,12 @@ std::optional<int> CellTextToScore(const QString& cellText)
     const std::optional<qint16> whole = RoundHalfEven(NumericValue(text));
     if (!whole) return std::nullopt;
     const int v = *whole;
-    if (v >= 0) return v;
-    if (v - 10 < -32768) return std::nullopt;
-    return v - 10;
+    // "-" and digits is a bracketed score, "-0" included: the sign decides, not the value.
+    const bool bracketed = v < 0 || (text.size() > 1 && text.at(0) == QLatin1Char('-') && text.at(1).isDigit());
+    if (!bracketed) return v;
+    const int stored = -std::abs(v) + ScoreCode::BracketBase;
+    if (stored < -32768) return std::nullopt;
+    return stored;
 }
 
 } // namespace seiran

@@ -45,10 +45,11 @@ int NextTextToken(QString& text, QString& token);
 // and the leading digits (with a decimal part); 0 when the text starts with no number.
 double NumericValue(const QString& text);
 
-// Score cell texts: -1 "-", -5 "", <= -10 "-d" (value + 10), others the number.
+// Score cell texts: -1 "-", -5 "", <= -10 "-d" with d = -10 - value ("-0" for -10), others the
+// number.
 QString ScoreToCellText(int value);
-// The stored value of a cell text; nullopt when the text is not a score text or the value
-// does not fit the 16-bit slot.
+// The stored value of a cell text ("-d" is -d - 10, "-0" -10); nullopt when the text is not a
+// score text or the value does not fit the 16-bit slot.
 std::optional<int> CellTextToScore(const QString& text);
 
 } // namespace seiran

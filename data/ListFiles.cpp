@@ -1,13 +1,17 @@
 #include "ListFiles.h"
 
+#include "Backup.h"
 #include "Cp932.h"
+#include "FileErrors.h"
 #include "GradeData.h"
 #include "Helpers.h"
 #include "Notice.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
 
 namespace seiran {
@@ -18,7 +22,11 @@ ListReader::ListReader(const QString& text) : mText(text) {}
 
 ListReader ListReader::fromCp932(const QByteArray& bytes)
 {
-    return ListReader(Cp932::decode(bytes));
+    // Nothing after an end-of-file mark (0x1A, which no double-byte character contains) belongs
+    // to the list. It is cut before decoding: the converter reads the byte as another control
+    // character, which the reader would otherwise take for a field.
+    const qsizetype end = bytes.indexOf('\x1A');
+    return ListReader(Cp932::decode(end < 0 ? bytes : bytes.left(end)));
 }
 
 static bool isBlank(QChar c)
@@ -176,22 +184,40 @@ static QString native(const QString& path)
 Result ReadWholeFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.exists()) return Result::failure(QStringLiteral("ファイル %1 がありません").arg(native(path)));
+    if (!file.exists()) return Result::failure(QStringLiteral("ファイル %1 が見つかりません").arg(native(path)));
+    if (const QString why = NotRegularFileReason(path); !why.isEmpty())
+        return Result::failure(QStringLiteral("ファイル %1 は読み込めません。%2").arg(native(path), why));
     if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("ファイル %1 を読めません（%2）").arg(native(path), file.errorString()));
+        return Result::failure(
+            QStringLiteral("ファイル %1 を読めません。%2").arg(native(path), FileErrorReason(file, FileAccess::Read)));
     bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(
+            QStringLiteral("ファイル %1 を読めません。%2").arg(native(path), FileErrorReason(file, FileAccess::Read)));
     return Result::success();
 }
 
 Result WriteWholeFile(const QString& path, const QByteArray& bytes)
 {
+    if (const QString why = NotRegularFileReason(path); !why.isEmpty())
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(native(path), why));
+    const QString kept = QFileInfo::exists(path) ? QStringLiteral("\r\n元のファイルはそのままです。") : QString();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Result::failure(
-            QStringLiteral("ファイル %1 を作成できません（%2）").arg(native(path), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return Result::failure(
-            QStringLiteral("ファイル %1 に書き込めません（%2）").arg(native(path), file.errorString()));
+        return Result::failure(QStringLiteral("ファイル %1 を作成できません。%2")
+                                   .arg(native(path), FileErrorReason(file, FileAccess::Write)));
+    // The bytes reach the disk in flush(); commit() would rename an empty temporary file into
+    // place after a failed flush, so the flush is checked first and a failure keeps the old file.
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = FileErrorReason(file, FileAccess::Write, errno);
+        file.cancelWriting();
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(native(path), reason) + kept);
+    }
+    if (!file.commit())
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2")
+                                   .arg(native(path), FileErrorReason(file, FileAccess::Write)) +
+                               kept);
     return Result::success();
 }
 
@@ -212,10 +238,16 @@ namespace {
 Result readList(const QString& path, const QString& what, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.exists()) return Result::failure(QStringLiteral("%1 %2 がありません").arg(what, native(path)));
+    if (!file.exists()) return Result::failure(QStringLiteral("%1 %2 が見つかりません").arg(what, native(path)));
+    if (const QString why = NotRegularFileReason(path); !why.isEmpty())
+        return Result::failure(QStringLiteral("%1 %2 は読み込めません。%3").arg(what, native(path), why));
     if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("%1 %2 が読めません（%3）").arg(what, native(path), file.errorString()));
+        return Result::failure(
+            QStringLiteral("%1 %2 が読めません。%3").arg(what, native(path), FileErrorReason(file, FileAccess::Read)));
     bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(
+            QStringLiteral("%1 %2 が読めません。%3").arg(what, native(path), FileErrorReason(file, FileAccess::Read)));
     return Result::success();
 }
 
@@ -493,7 +525,9 @@ Result parseSchoolSeq(const GradeData& gd, const QByteArray& bytes, const QStrin
         t.courses[i] = *course;
         t.weightCounts[i] = 0;
         defaultWeights(gd, t, i);
-        converted.quoted(*shortName).comma().quoted(*name).comma().quoted(*course).comma().written(*fourth).endLine();
+        // The converted list says "no weights of its own" (0): the old field meant something
+        // else, and copying it would make the next load read it as a count of weights.
+        converted.quoted(*shortName).comma().quoted(*name).comma().quoted(*course).comma().written(0).endLine();
     }
     return Result::success();
 }
@@ -549,8 +583,12 @@ Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& 
 
 Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INotice& notice)
 {
-    if (gd.highSchoolCount < 0 || gd.highSchoolCount > Limits::HighSchools)
-        return Result::failure(QStringLiteral("高校数 %1 は保存できません").arg(gd.highSchoolCount));
+    // The file holds at most 99 schools, so that "その他" still fits when it is read back.
+    if (gd.highSchoolCount < 0 || gd.highSchoolCount > Limits::HighSchoolsInFile)
+        return Result::failure(QStringLiteral("高校名は %1 校までしか保存できません（%2 校あります）。"
+                                              "高校名ファイルは書き込みませんでした。")
+                                   .arg(Limits::HighSchoolsInFile)
+                                   .arg(gd.highSchoolCount));
     ListWriter seq;
     seq.printed(gd.highSchoolCount).endLine();
     ListWriter txt;
@@ -572,11 +610,17 @@ Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INo
         }
         txt.endLine();
     }
-    Result seqResult = WriteWholeFile(PathIgnoringCase(gd.dataFolder, QStringLiteral("hischool.seq")), seq.toCp932());
-    Result txtResult =
-        seqResult ? WriteWholeFile(PathIgnoringCase(gd.dataFolder, QStringLiteral("Hischool.txt")), txt.toCp932())
-                  : seqResult;
-    if (seqResult && txtResult) return Result::success();
+    // The two files of the data folder change together: both are written beside their targets
+    // and renamed into place only when both are complete.
+    const QString seqPath = PathIgnoringCase(gd.dataFolder, QStringLiteral("hischool.seq"));
+    const QString txtPath = PathIgnoringCase(gd.dataFolder, QStringLiteral("Hischool.txt"));
+    const QString suffix = QStringLiteral(".new");
+    Result written = WriteWholeFile(seqPath + suffix, seq.toCp932());
+    if (written) written = WriteWholeFile(txtPath + suffix, txt.toCp932());
+    if (written) written = ReplaceFiles({{seqPath + suffix, seqPath}, {txtPath + suffix, txtPath}});
+    QFile::remove(seqPath + suffix);
+    QFile::remove(txtPath + suffix);
+    if (written) return Result::success();
     notice.notice(QStringLiteral("データフォルダに高校名を書き込めません｡標準高校名を更新します "));
     return WriteWholeFile(QDir(programFolder).filePath(QStringLiteral("hischool.seq")), seq.toCp932());
 }

@@ -1,12 +1,15 @@
 #include "RosterFile.h"
 
+#include "FileErrors.h"
 #include "GradeData.h"
 #include "Progress.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace seiran {
 
@@ -27,22 +30,37 @@ RosterFile::~RosterFile()
     close();
 }
 
+Result RosterFile::refuseNonRegular() const
+{
+    if (const QString why = NotRegularFileReason(mFile.fileName()); !why.isEmpty())
+        return Result::failure(
+            QStringLiteral("名簿ファイル %1 は開けません。%2").arg(QDir::toNativeSeparators(mFile.fileName()), why));
+    return Result::success();
+}
+
 Result RosterFile::open()
 {
     if (mFile.isOpen()) return Result::success();
+    if (Result r = refuseNonRegular(); !r) return r;
+    errno = 0;
     if (mFile.open(QIODevice::ReadWrite)) return Result::success();
+    const int error = errno;
     // A roster on a read-only medium can still be read.
     if (QFileInfo::exists(mFile.fileName()) && mFile.open(QIODevice::ReadOnly)) return Result::success();
-    return Result::failure(QStringLiteral("名簿ファイル %1 を開けません（%2）")
-                               .arg(QDir::toNativeSeparators(mFile.fileName()), mFile.errorString()));
+    return Result::failure(
+        QStringLiteral("名簿ファイル %1 を開けません。%2")
+            .arg(QDir::toNativeSeparators(mFile.fileName()), FileErrorReason(mFile, FileAccess::Write, error)));
 }
 
 Result RosterFile::openReadOnly()
 {
     if (mFile.isOpen()) return Result::success();
+    if (Result r = refuseNonRegular(); !r) return r;
+    errno = 0;
     if (mFile.open(QIODevice::ReadOnly)) return Result::success();
-    return Result::failure(QStringLiteral("名簿ファイル %1 を読めません（%2）")
-                               .arg(QDir::toNativeSeparators(mFile.fileName()), mFile.errorString()));
+    return Result::failure(
+        QStringLiteral("名簿ファイル %1 を読めません。%2")
+            .arg(QDir::toNativeSeparators(mFile.fileName()), FileErrorReason(mFile, FileAccess::Read, errno)));
 }
 
 void RosterFile::close()
@@ -57,15 +75,16 @@ int RosterFile::recordCount() const
 
 Result RosterFile::read(int r, StudentRecord& record)
 {
-    record = StudentRecord();
+    record = StudentRecord::blank();
     if (r < 1) return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r));
     if (r > recordCount()) return Result::success();
     if (!mFile.seek(qint64(r - 1) * StudentRecord::Size) ||
         mFile.read(reinterpret_cast<char*>(record.bytes().data()), StudentRecord::Size) != StudentRecord::Size) {
-        record = StudentRecord();
-        return Result::failure(QStringLiteral("名簿ファイル %1 のレコード %2 を読めません")
+        record = StudentRecord::blank();
+        return Result::failure(QStringLiteral("名簿ファイル %1 のレコード %2 を読めません。%3")
                                    .arg(QDir::toNativeSeparators(mFile.fileName()))
-                                   .arg(r));
+                                   .arg(r)
+                                   .arg(FileErrorReason(mFile, FileAccess::Read)));
     }
     return Result::success();
 }
@@ -91,10 +110,12 @@ Result RosterFile::write(int r, const StudentRecord& record)
             QStringLiteral("名簿ファイル %1 の長さが不正なため、レコード %2 を書き込めません").arg(name).arg(r));
     if (!mFile.isWritable())
         return Result::failure(QStringLiteral("名簿ファイル %1 に書き込めません（読み取り専用です）").arg(name));
+    errno = 0;
     if (!mFile.seek(qint64(r - 1) * StudentRecord::Size) ||
         mFile.write(reinterpret_cast<const char*>(record.bytes().data()), StudentRecord::Size) != StudentRecord::Size ||
         !mFile.flush()) {
-        return Result::failure(QStringLiteral("名簿ファイル %1 に書き込めません（%2）").arg(name, mFile.errorString()));
+        return Result::failure(QStringLiteral("名簿ファイル %1 に書き込めません。%2")
+                                   .arg(name, FileErrorReason(mFile, FileAccess::Write, errno)));
     }
     return Result::success();
 }
@@ -192,6 +213,14 @@ Result saveRoster(GradeData& gd, IProgress& progress, const SaveFields& fields)
     ProgressScope scope(progress, QStringLiteral("データ書込中"), 60 * gd.classCount);
     RosterFile file(RosterFile::pathFor(gd));
     if (Result r = file.open(); !r) return r;
+    // Every changed record is composed and checked before the first is written, so a value that
+    // cannot be stored refuses the whole save with the file as it was.
+    struct Pending
+    {
+        int record;
+        StudentRecord bytes;
+    };
+    std::vector<Pending> pending;
     StudentRecord record;
     for (int k = 1; k <= gd.classCount; ++k) {
         for (int m = 1; m <= gd.classSize[k]; ++m) {
@@ -201,10 +230,11 @@ Result saveRoster(GradeData& gd, IProgress& progress, const SaveFields& fields)
             if (Result r = file.read(rec, record); !r) return r;
             bool changed = false;
             if (Result r = fields(gd, s, record, changed); !r) return r;
-            if (changed) {
-                if (Result r = file.write(rec, record); !r) return r;
-            }
+            if (changed) pending.push_back({rec, record});
         }
+    }
+    for (const Pending& p : pending) {
+        if (Result r = file.write(p.record, p.bytes); !r) return r;
     }
     return Result::success();
 }

@@ -40,7 +40,8 @@ public:
     int recordCount() const;
     qint64 byteSize() const { return mFile.size(); }
 
-    // Record r (from 1). A record beyond the whole records reads as a free record (all zero).
+    // Record r (from 1). A record beyond the whole records reads as a new roster's free record
+    // (blank texts, every score slot "not entered").
     Result read(int r, StudentRecord& record);
     // Reads every whole record at once (loads of the whole grade).
     Result readAll(QByteArray& bytes);
@@ -49,12 +50,13 @@ public:
     Result write(int r, const StudentRecord& record);
 
 private:
+    Result refuseNonRegular() const;
     QFile mFile;
 };
 
 // Loads and saves between the roster file of the current grade and GradeData. Each reads every
 // in-use record of the class blocks; the saves re-read each record and write only the records
-// where an owned field changed.
+// where an owned field changed, and only once every changed record has been checked.
 Result LoadRoster(GradeData& gd, IProgress& progress);
 Result LoadTestScores(GradeData& gd, IProgress& progress);
 Result LoadNaishin(GradeData& gd, IProgress& progress);

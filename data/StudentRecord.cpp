@@ -41,9 +41,12 @@ bool StudentRecord::setInt16At(int offset, int value)
     return true;
 }
 
-QString StudentRecord::textAt(int offset, int width) const
+QString StudentRecord::textAt(int offset, int width, bool* invalid) const
 {
-    return Cp932::decode(reinterpret_cast<const char*>(mBytes.data() + offset), width);
+    QString text = Cp932::decode(reinterpret_cast<const char*>(mBytes.data() + offset), width, invalid);
+    // Records written by other programs may pad with NUL; a name never holds one.
+    if (text.contains(QChar(0))) text.replace(QChar(0), QLatin1Char(' '));
+    return text;
 }
 
 void StudentRecord::setTextAt(int offset, int width, const QString& text)
@@ -52,9 +55,9 @@ void StudentRecord::setTextAt(int offset, int width, const QString& text)
     std::memcpy(mBytes.data() + offset, bytes.constData(), std::size_t(width));
 }
 
-QString StudentRecord::name() const
+QString StudentRecord::name(bool* invalid) const
 {
-    return textAt(NameOffset, NameWidth);
+    return textAt(NameOffset, NameWidth, invalid);
 }
 
 void StudentRecord::setName(const QString& name)
@@ -62,9 +65,9 @@ void StudentRecord::setName(const QString& name)
     setTextAt(NameOffset, NameWidth, name);
 }
 
-QString StudentRecord::furigana() const
+QString StudentRecord::furigana(bool* invalid) const
 {
-    return textAt(FuriganaOffset, FuriganaWidth);
+    return textAt(FuriganaOffset, FuriganaWidth, invalid);
 }
 
 void StudentRecord::setFurigana(const QString& furigana)

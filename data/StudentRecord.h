@@ -19,10 +19,10 @@ public:
 
     enum Flag { Free = 0, InUse = 1, TransferredOut = 2, TransferIn = 96 };
 
-    // All bytes zero: what a record beyond the end of the file reads as.
+    // All bytes zero.
     StudentRecord() { mBytes.fill(0); }
-    // The record a new roster holds in every slot: flag 0, blank texts, zero integers and
-    // every score slot -5.
+    // The record a new roster holds in every slot, and what a record beyond the end of the file
+    // reads as: flag 0, blank texts, zero integers and every score slot -5.
     static StudentRecord blank();
 
     const std::array<std::uint8_t, Size>& bytes() const { return mBytes; }
@@ -31,8 +31,9 @@ public:
     int flag() const { return int16At(0); }
     void setFlag(int flag) { setInt16At(0, flag); }
 
-    // The name as stored (not trimmed); setName cuts at a character boundary.
-    QString name() const;
+    // The name as stored (not trimmed; NUL bytes read as blanks); setName cuts at a character
+    // boundary. `invalid` (when given) says whether the field held bytes that are not CP932.
+    QString name(bool* invalid = nullptr) const;
     void setName(const QString& name);
     int sex() const { return int16At(16); }
     void setSex(int sex) { setInt16At(16, sex); }
@@ -47,7 +48,7 @@ public:
     int scoreSlot(int u) const;
     bool setScoreSlot(int u, int value);
 
-    QString furigana() const;
+    QString furigana(bool* invalid = nullptr) const;
     void setFurigana(const QString& furigana);
     int newClass() const { return int16At(470); }
     void setNewClass(int c) { setInt16At(470, c); }
@@ -62,7 +63,7 @@ public:
     bool operator==(const StudentRecord& other) const { return mBytes == other.mBytes; }
 
 private:
-    QString textAt(int offset, int width) const;
+    QString textAt(int offset, int width, bool* invalid) const;
     void setTextAt(int offset, int width, const QString& text);
     std::array<std::uint8_t, Size> mBytes;
 };

@@ -34,7 +34,9 @@ std::optional<int> ScoreCellValue(const QString& text)
     if (t.contains(u'.')) return std::nullopt;
     if (t == QStringLiteral("-")) return ScoreCode::Absent;
     const qint64 v = LeadingNumber(t);
-    const qint64 stored = v >= 0 ? v : v + ScoreCode::BracketBase;
+    // A "-" before the digits makes a bracketed score, "-0" (stored -10) included.
+    const bool bracketed = v < 0 || (t.size() > 1 && t.at(0) == u'-' && t.at(1).isDigit());
+    const qint64 stored = bracketed ? -qAbs(v) + ScoreCode::BracketBase : v;
     if (stored > SlotMax || stored < SlotMin) return std::nullopt;
     return int(stored);
 }

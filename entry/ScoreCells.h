@@ -22,8 +22,8 @@ constexpr int SlotMin = -32768;
 // gives 0. Very long digit runs saturate instead of wrapping.
 qint64 LeadingNumber(const QString& text);
 
-// Stored value of a score cell: "" -5, "-" -1, a number v >= 0 itself, a negative number
-// v - 10 (a bracketed score). Surrounding blanks are ignored. nullopt when the value would
+// Stored value of a score cell: "" -5, "-" -1, a number v >= 0 itself, "-" and digits d
+// -d - 10 (a bracketed score; "-0" is -10). Surrounding blanks are ignored. nullopt when the value would
 // not fit the 16-bit slot, and for a text with a decimal point (scores are whole numbers).
 std::optional<int> ScoreCellValue(const QString& text);
 

@@ -82,7 +82,7 @@ int ScoreEntryWindow::wrapColumn() const
 
 namespace {
 // A cell that still shows what its score showed keeps the score as it is: a code that no key
-// gives ("-3", or -10 shown as "0") would otherwise turn into another value unasked.
+// gives ("-3", say) would otherwise turn into another value unasked.
 bool unchanged(const GradeData& gd, int subject, int student, const QString& text)
 {
     return text == ScoreToCellText(gd.scores(subject, student));

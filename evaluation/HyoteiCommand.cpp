@@ -385,10 +385,14 @@ int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err
         if (PrintHyoteiDocuments(probe, *gd, run, printSet, NullProgress::instance()) == 0)
             return fail(err, QStringLiteral("描くページがありません。"));
     }
-    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf);
-    PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-    PrintHyoteiDocuments(canvas, *gd, run, printSet, NullProgress::instance());
-    if (canvas.failed()) return fail(err, canvas.errorText());
+    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
+        const int sheets = PrintHyoteiDocuments(canvas, *gd, run, printSet, NullProgress::instance());
+        if (canvas.failed()) failure = canvas.errorText();
+        return sheets;
+    });
+    if (!job.error.isEmpty()) return fail(err, job.error);
     return 0;
 }
 

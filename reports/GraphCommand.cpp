@@ -272,11 +272,15 @@ int output(const Options& o, const GradeData& gd, const QPageLayout& paper, QTex
         out.flush();
         return 0;
     }
-    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf, paper);
-    PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-    const int sheets = draw(canvas);
-    if (canvas.failed()) return fail(err, canvas.errorText());
-    if (sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
+    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path, paper);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        const int sheets = draw(canvas);
+        if (canvas.failed()) failure = canvas.errorText();
+        return sheets;
+    });
+    if (!job.error.isEmpty()) return fail(err, job.error);
+    if (job.sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
     return 0;
 }
 

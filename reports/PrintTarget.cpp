@@ -4,11 +4,18 @@
 #include "PainterCanvas.h"
 #include "ReportCommon.h"
 
+#include "Backup.h"
+#include "FileErrors.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <cerrno>
 
 namespace seiran {
 
@@ -33,6 +40,91 @@ std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName, const QPageLay
     printer->setPageLayout(layout);
     printer->setFullPage(false);
     return printer;
+}
+
+QString PartialPdfPath(const QString& target)
+{
+    return target + QStringLiteral(".part");
+}
+
+namespace {
+
+// True when the PDF's trailer points at its cross-reference table and the file ends after it:
+// a write that failed anywhere moves or cuts what follows.
+bool pdfIsWhole(const QByteArray& pdf)
+{
+    if (!pdf.trimmed().endsWith("%%EOF")) return false;
+    const qsizetype mark = pdf.lastIndexOf("startxref");
+    if (mark < 0) return false;
+    bool ok = false;
+    const qint64 offset = pdf.mid(mark + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
+    return ok && offset > 0 && offset < mark && pdf.mid(offset, 4) == "xref";
+}
+
+// The reason a PDF could not be finished, asked while the partial file still takes its space.
+QString pdfWriteReason(const QString& partial)
+{
+    const QStorageInfo storage(QFileInfo(partial).absolutePath());
+    if (storage.isValid() && storage.bytesAvailable() < 1024 * 1024) return QStringLiteral("容量不足です");
+    return QStringLiteral("書き込みに失敗しました");
+}
+
+} // namespace
+
+Result FinishPdfFile(const QString& written, const QString& target)
+{
+    const QString shown = QDir::toNativeSeparators(target);
+    QFile file(written);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("PDF ファイル %1 を作成できませんでした。%2")
+                                   .arg(shown, FileErrorReason(file, FileAccess::Write)));
+    const QByteArray pdf = file.readAll();
+    file.close();
+    if (!pdfIsWhole(pdf)) {
+        const QString reason = pdfWriteReason(written);
+        QFile::remove(written);
+        return Result::failure(QStringLiteral("PDF ファイル %1 を最後まで書き込めませんでした。%2").arg(shown, reason));
+    }
+    if (Result r = ReplaceFiles({{written, target}}); !r) {
+        QFile::remove(written);
+        return r;
+    }
+    return Result::success();
+}
+
+PdfJob WritePdfJob(const QString& target, const std::function<int(const QString& path, QString& failure)>& draw)
+{
+    const QString partial = PartialPdfPath(target);
+    QString failure;
+    const int sheets = draw(partial, failure);
+    if (!failure.isEmpty()) return {0, FailedPdfText(failure, target)};
+    if (sheets == 0) {
+        QFile::remove(partial);
+        return {0, QString()};
+    }
+    if (Result r = FinishPdfFile(partial, target); !r) return {sheets, r.message};
+    return {sheets, QString()};
+}
+
+QString FailedPdfText(const QString& canvasError, const QString& target)
+{
+    const QString partial = PartialPdfPath(target);
+    const QString shown = QDir::toNativeSeparators(target);
+    QString text = canvasError;
+    text.replace(partial, shown);
+    QString reason;
+    if (!QFileInfo::exists(partial)) {
+        // The engine does not say why the file could not be made; trying it once more does.
+        QFile probe(partial);
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            reason = FileErrorReason(probe, FileAccess::Write, errno);
+    } else {
+        // The job broke off in the middle (a page that could not be started or ended).
+        reason = pdfWriteReason(partial);
+    }
+    QFile::remove(partial);
+    if (!text.contains(shown)) text = QStringLiteral("PDF ファイル %1 を書き込めませんでした。").arg(shown) + text;
+    return text + reason;
 }
 
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName)
@@ -78,11 +170,28 @@ ScopedPrinterChooser::~ScopedPrinterChooser()
 PrintOutcome RunPrintJob(QPrinter& printer, const GradeData& gd, const std::function<int(PageCanvas&)>& draw,
                          QWidget* parent)
 {
-    PainterCanvas canvas(&printer, PrinterStartFont(gd));
-    const int sheets = draw(canvas);
-    if (canvas.failed()) {
-        ShowMessage(canvas.errorText() + QStringLiteral("\n印刷できませんでした。"), MsgButtons::Ok, MsgIcon::Critical,
-                    1, QString(), parent);
+    // A PDF goes to a temporary name first (see FinishPdfFile); the printer keeps its own name.
+    const QString pdfTarget = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    if (!pdfTarget.isEmpty()) printer.setOutputFileName(PartialPdfPath(pdfTarget));
+    int sheets = 0;
+    QString failure;
+    {
+        PainterCanvas canvas(&printer, PrinterStartFont(gd));
+        sheets = draw(canvas);
+        if (canvas.failed()) failure = canvas.errorText();
+    }
+    if (!pdfTarget.isEmpty()) {
+        printer.setOutputFileName(pdfTarget);
+        if (!failure.isEmpty())
+            failure = FailedPdfText(failure, pdfTarget);
+        else if (sheets == 0)
+            QFile::remove(PartialPdfPath(pdfTarget));
+        else if (Result r = FinishPdfFile(PartialPdfPath(pdfTarget), pdfTarget); !r)
+            failure = r.message;
+    }
+    if (!failure.isEmpty()) {
+        ShowMessage(failure + QStringLiteral("\n印刷できませんでした。"), MsgButtons::Ok, MsgIcon::Critical, 1,
+                    QString(), parent);
         return PrintOutcome::Failed;
     }
     if (sheets == 0) return PrintOutcome::NothingPrinted;

@@ -267,17 +267,16 @@ int RunReportCardCommand(const QStringList& args, QTextStream& out, QTextStream&
         out.flush();
         return 0;
     }
-    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf);
-    printer->setPageLayout(paper);
-    int sheets = 0;
-    {
+    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path);
+        printer->setPageLayout(paper);
         PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-        sheets = draw(canvas);
-        if (canvas.failed()) return fail(err, canvas.errorText());
-    }
-    if (sheets == 0) return fail(err, QStringLiteral("印刷する生徒がいません。"));
-    if (QFileInfo(o.pdf).size() <= 0)
-        return fail(err, QStringLiteral("PDFファイル「%1」を書けませんでした。").arg(o.pdf));
+        const int sheets = draw(canvas);
+        if (canvas.failed()) failure = canvas.errorText();
+        return sheets;
+    });
+    if (!job.error.isEmpty()) return fail(err, job.error);
+    if (job.sheets == 0) return fail(err, QStringLiteral("印刷する生徒がいません。"));
     return 0;
 }
 

@@ -16,6 +16,7 @@
 #include "SotenReport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QTextStream>
@@ -164,11 +165,15 @@ int writeSheets(const Options& o, const GradeData& gd, const std::function<int(P
         out.flush();
         return 0;
     }
-    std::unique_ptr<QPrinter> printer = MakePdfPrinter(o.pdf);
-    PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-    const int sheets = draw(canvas);
-    if (sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
-    if (canvas.failed()) return fail(err, canvas.errorText());
+    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        const int sheets = draw(canvas);
+        if (canvas.failed()) failure = canvas.errorText();
+        return sheets;
+    });
+    if (!job.error.isEmpty()) return fail(err, job.error);
+    if (job.sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "NewRoster.h"
 
+#include "Backup.h"
 #include "ListFiles.h"
 #include "Progress.h"
 #include "RosterFile.h"
@@ -8,8 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
 
 namespace seiran {
 
@@ -23,17 +23,6 @@ QString gradeCode(int grade)
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-// Replaces `target` by `source` in one step, so that the target is always either the old or
-// the new file.
-bool replaceFile(const QString& source, const QString& target, QString& error)
-{
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(source.toStdU16String()),
-                            std::filesystem::path(target.toStdU16String()), ec);
-    if (ec) error = QString::fromLocal8Bit(ec.message());
-    return !ec;
 }
 
 Result readStandardList(const QString& programFolder, const QString& name, const QString& what, QByteArray& bytes)
@@ -61,8 +50,19 @@ GradeFileSet GradeFiles(const QString& dataFolder, int grade)
 
 bool RosterHoldsData(const QString& dataFolder, int grade)
 {
-    const QFileInfo info(GradeFiles(dataFolder, grade).roster);
-    return info.exists() && info.size() > 0;
+    const QString path = GradeFiles(dataFolder, grade).roster;
+    if (!QFileInfo::exists(path)) return false;
+    QByteArray bytes;
+    // A roster that cannot be read is treated as precious: the user is asked, and the backup
+    // that follows reports why it cannot be made.
+    if (!ReadWholeFile(path, bytes)) return true;
+    const int records = int(bytes.size() / StudentRecord::Size);
+    for (int r = 0; r < records; ++r) {
+        StudentRecord record;
+        std::memcpy(record.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size, StudentRecord::Size);
+        if (record.flag() != StudentRecord::Free) return true;
+    }
+    return false;
 }
 
 QByteArray CopyLines(const QByteArray& text)
@@ -128,35 +128,41 @@ Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, co
                                                         {files.tests, CopyLines(testList)},
                                                         {files.subjects, CopyLines(subjectList)}};
 
-    // Whatever the roster holds now is kept beside it before it is replaced.
-    if (RosterHoldsData(dataFolder, grade)) {
-        const QString backup = files.roster + QStringLiteral(".bak");
-        if (QFileInfo::exists(backup) && !QFile::remove(backup))
-            return Result::failure(
-                QStringLiteral("控えのファイル %1 を置き換えられません。\r\n名簿は消去しませんでした。")
-                    .arg(shown(backup)));
-        if (!QFile::copy(files.roster, backup))
-            return Result::failure(
-                QStringLiteral("名簿の控え %1 を作成できません。\r\n名簿は消去しませんでした。").arg(shown(backup)));
-    }
-
     const QString suffix = QStringLiteral(".new");
     auto removeTemporaries = [&contents, &suffix] {
         for (const auto& [path, bytes] : contents)
             QFile::remove(path + suffix);
     };
+    const QString nothingMade = QStringLiteral("\r\n学年のファイルは作成しませんでした。");
     for (const auto& [path, bytes] : contents) {
         if (Result r = WriteWholeFile(path + suffix, bytes); !r) {
             removeTemporaries();
-            return Result::failure(r.message + QStringLiteral("\r\n学年のファイルは作成しませんでした。"));
+            return Result::failure(r.message + nothingMade);
         }
     }
-    for (const auto& [path, bytes] : contents) {
-        QString error;
-        if (!replaceFile(path + suffix, path, error)) {
+
+    // What the files hold now is kept beside them before they are replaced: a roster with a
+    // pupil on it, and every list whose content would change. A backup never replaces an older one.
+    QStringList toKeep;
+    if (RosterHoldsData(dataFolder, grade)) toKeep.append(files.roster);
+    for (qsizetype i = 1; i < contents.size(); ++i) {
+        const auto& [path, bytes] = contents.at(i);
+        QByteArray old;
+        if (QFileInfo::exists(path) && !(ReadWholeFile(path, old) && old == bytes)) toKeep.append(path);
+    }
+    for (const QString& path : toKeep) {
+        if (Result r = KeepNumberedBackup(path); !r) {
             removeTemporaries();
-            return Result::failure(QStringLiteral("ファイル %1 を置き換えられません（%2）").arg(shown(path), error));
+            return Result::failure(r.message + nothingMade);
         }
+    }
+
+    QList<FileReplacement> replacements;
+    for (const auto& [path, bytes] : contents)
+        replacements.append({path + suffix, path});
+    if (Result r = ReplaceFiles(replacements); !r) {
+        removeTemporaries();
+        return Result::failure(r.message + nothingMade);
     }
     progress.setValue(0);
     return Result::success();

@@ -7,6 +7,8 @@
 #include "ScoreCells.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <vector>
 
 namespace seiran {
 
@@ -85,6 +87,21 @@ bool RosterEditModel::changed(int classNo, int number) const
     return valid(classNo, number) && !(seat(classNo, number) == loadedSeat(classNo, number));
 }
 
+bool RosterEditModel::nameUnreadable(int classNo, int number) const
+{
+    return valid(classNo, number) && mUnreadable[std::size_t(seatIndex(classNo, number))];
+}
+
+int RosterEditModel::unreadableNameCount() const
+{
+    int n = 0;
+    for (int k = 1; k <= mClassCount; ++k) {
+        for (int r = 1; r <= Seats; ++r)
+            n += nameUnreadable(k, r) ? 1 : 0;
+    }
+    return n;
+}
+
 int RosterEditModel::changedCount() const
 {
     int n = 0;
@@ -101,6 +118,7 @@ Result RosterEditModel::load(const QString& path, int classCount, IProgress& pro
     mSeats.fill(MeiboSeat{});
     mLoaded.fill(MeiboSeat{});
     mRemoved.fill(false);
+    mUnreadable.fill(false);
 
     progress.setStatusText(QStringLiteral("データ読込中"));
     progress.setValue(0);
@@ -113,13 +131,15 @@ Result RosterEditModel::load(const QString& path, int classCount, IProgress& pro
     for (int k = 1; result && k <= mClassCount; ++k) {
         for (int r = 1; r <= Seats; ++r) {
             progress.setValue(Seats * (k - 1) + r);
-            StudentRecord record;
+            StudentRecord record = StudentRecord::blank();
             if (exists) {
                 result = file.read(RosterFile::recordNumber(k, r), record);
                 if (!result) break;
             }
             MeiboSeat& s = at(k, r);
-            s.name = record.name().trimmed();
+            bool unreadable = false;
+            s.name = record.name(&unreadable).trimmed();
+            mUnreadable[std::size_t(seatIndex(k, r))] = unreadable;
             s.furigana = record.furigana().trimmed();
             s.sex = record.sex();
             s.flag = record.flag();
@@ -160,6 +180,7 @@ void RosterEditModel::removePupil(int classNo, int number)
     if (!valid(classNo, number)) return;
     MeiboSeat& s = at(classNo, number);
     s.name.clear();
+    mUnreadable[std::size_t(seatIndex(classNo, number))] = false;
     s.flag = 0;
     s.sex = 0;
     s.furigana.clear();
@@ -170,6 +191,7 @@ void RosterEditModel::setName(int classNo, int number, const QString& name)
 {
     if (!valid(classNo, number)) return;
     MeiboSeat& s = at(classNo, number);
+    if (name.trimmed() != s.name) mUnreadable[std::size_t(seatIndex(classNo, number))] = false;
     // The seat holds what the record will hold, so that the grid shows what is saved.
     s.name = StoredFieldText(name, StudentRecord::NameWidth);
     if (!s.name.isEmpty() && s.flag == 0) {
@@ -278,35 +300,66 @@ Result RosterEditModel::save(const QString& path, IProgress& progress)
 
     RosterFile file(path);
     Result result = changedCount() > 0 ? file.open() : Result::success();
+    // Every record to write is composed first; writing starts only when all were read.
+    struct Pending
+    {
+        int classNo;
+        int number;
+        int record;
+        StudentRecord bytes;
+    };
+    std::vector<Pending> pending;
+    const int records = result ? file.recordCount() : 0;
+    int lastRecord = records;
     for (int k = 1; result && k <= mClassCount; ++k) {
         for (int r = 1; r <= Seats; ++r) {
             progress.setValue(Seats * (k - 1) + r);
             if (!changed(k, r)) continue;
             const int recordNo = RosterFile::recordNumber(k, r);
             // A seat beyond the end of the file starts as a new roster's record does, with
-            // every score slot "not entered" rather than a score of 0; so do the free seats
-            // between the end and it, which a later enrolment reads.
+            // every score slot "not entered" rather than a score of 0.
             StudentRecord record = StudentRecord::blank();
-            for (int gap = file.recordCount() + 1; result && gap < recordNo; ++gap)
-                result = file.write(gap, record);
-            if (!result) break;
-            if (recordNo <= file.recordCount()) {
+            if (recordNo <= records) {
                 result = file.read(recordNo, record);
                 if (!result) break;
             }
-            MeiboSeat& s = at(k, r);
-            record.setName(s.name.trimmed());
+            const MeiboSeat& s = seat(k, r);
+            const MeiboSeat& was = loadedSeat(k, r);
+            // Bytes the teacher did not retype stay as they are (even those that are not CP932).
+            if (s.name != was.name || s.name.isEmpty()) record.setName(s.name.trimmed());
+            if (s.furigana != was.furigana || s.furigana.isEmpty()) record.setFurigana(s.furigana.trimmed());
             record.setSex(s.sex);
             record.setFlag(s.flag);
-            record.setFurigana(s.furigana.trimmed());
-            result = file.write(recordNo, record);
-            if (!result) break;
-            // The record keeps what fits its fields; the seat now shows exactly that.
-            s.name = record.name().trimmed();
-            s.furigana = record.furigana().trimmed();
-            mLoaded[std::size_t(seatIndex(k, r))] = s;
-            mRemoved[std::size_t(seatIndex(k, r))] = false;
+            pending.push_back({k, r, recordNo, record});
+            lastRecord = qMax(lastRecord, recordNo);
         }
+    }
+    // The free seats between the end of the file and the last new record are written as a new
+    // roster's, so that a later enrolment there reads blank texts and empty score slots.
+    if (result) {
+        const StudentRecord blank = StudentRecord::blank();
+        for (int gap = records + 1; result && gap < lastRecord; ++gap) {
+            const bool written =
+                std::any_of(pending.begin(), pending.end(), [gap](const Pending& p) { return p.record == gap; });
+            if (!written) pending.push_back({0, 0, gap, blank});
+        }
+        // The file grows in record order: a record beyond the end is never written before the
+        // ones in front of it.
+        std::sort(pending.begin(), pending.end(),
+                  [](const Pending& a, const Pending& b) { return a.record < b.record; });
+    }
+    for (const Pending& p : pending) {
+        if (!result) break;
+        result = file.write(p.record, p.bytes);
+        if (!result || p.classNo == 0) continue;
+        // The record keeps what fits its fields; the seat now shows exactly that.
+        MeiboSeat& s = at(p.classNo, p.number);
+        bool unreadable = false;
+        s.name = p.bytes.name(&unreadable).trimmed();
+        s.furigana = p.bytes.furigana().trimmed();
+        mLoaded[std::size_t(seatIndex(p.classNo, p.number))] = s;
+        mRemoved[std::size_t(seatIndex(p.classNo, p.number))] = false;
+        mUnreadable[std::size_t(seatIndex(p.classNo, p.number))] = unreadable;
     }
     file.close();
     progress.setVisible(false);

@@ -41,6 +41,10 @@ public:
     const MeiboSeat& loadedSeat(int classNo, int number) const;
     // Whether the seat differs from what was loaded (and its record must be written).
     bool changed(int classNo, int number) const;
+    // Whether the seat's name held bytes that are not CP932 when it was read (shown with U+FFFD):
+    // the editor marks it so that the teacher retypes it. Typing a name clears the mark.
+    bool nameUnreadable(int classNo, int number) const;
+    int unreadableNameCount() const;
     int changedCount() const;
 
     // Text of a grid cell for columns 1..4 ("男"/"女", "未登録"/"転出済"/"削  除").
@@ -68,9 +72,10 @@ public:
     int paste(int classNo, int top, int left, const QString& clip);
 
     // Writes the changed seats' records: each record is read afresh and only name, sex, flag
-    // and reading are replaced, name and reading fitted to their byte widths. A record beyond
-    // the end of the file, and the free records before it, are written as a new roster's. A
-    // written seat then counts as loaded with the text the record kept.
+    // and reading are replaced (a name or reading the teacher did not change keeps its bytes),
+    // name and reading fitted to their byte widths. A record beyond the end of the file, and the
+    // free records before it, are written as a new roster's. Every record is composed before
+    // the first is written. A written seat then counts as loaded with the text the record kept.
     Result save(const QString& path, IProgress& progress);
 
 private:
@@ -80,7 +85,8 @@ private:
     int mClassCount = 0;
     std::array<MeiboSeat, MaxClasses * Seats> mSeats{};
     std::array<MeiboSeat, MaxClasses * Seats> mLoaded{};
-    std::array<bool, MaxClasses * Seats> mRemoved{}; // shows "削  除" until saved
+    std::array<bool, MaxClasses * Seats> mRemoved{};    // shows "削  除" until saved
+    std::array<bool, MaxClasses * Seats> mUnreadable{}; // the name as read held invalid bytes
     MeiboSeat mNone{};
 };
 

@@ -25,6 +25,11 @@
 
 namespace seiran {
 
+namespace {
+// Background of a name cell whose stored bytes could not all be read.
+const QColor UnreadableNameColor(0xFF, 0xD8, 0xC8);
+} // namespace
+
 RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
     : GridWindow({QStringLiteral("終了"), QStringLiteral("コピー"), QStringLiteral("貼付"), QStringLiteral("消去")},
                  parent),
@@ -89,6 +94,12 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
     }
     for (int k = 1; k <= classCount; ++k)
         refreshClass(k);
+    if (loaded && mRoster.unreadableNameCount() > 0) {
+        ShowMessage(QStringLiteral("読み取れない文字を含む氏名が %1 人あります（色の付いた氏名の欄、"
+                                   "「\uFFFD」の部分）。\r\n氏名を入力し直してください。")
+                        .arg(mRoster.unreadableNameCount()),
+                    MsgButtons::Ok, MsgIcon::Warning, 1, QString(), parent);
+    }
     mFrontClass = 0;
     mRosterChanged = false;
     if (mClassCombo->count() > 0) {
@@ -136,6 +147,9 @@ void RosterEditorWindow::refreshRow(int classNo, int row)
     FlexGrid* grid = mGrids[std::size_t(classNo - 1)];
     for (int c = RosterEditModel::ColName; c <= RosterEditModel::ColRemark; ++c)
         grid->setTextMatrix(row, c, mRoster.cellText(classNo, row, c));
+    // A name the file held in bytes that are not CP932 is marked until it is typed again.
+    grid->setCellBackColor(row, RosterEditModel::ColName,
+                           mRoster.nameUnreadable(classNo, row) ? UnreadableNameColor : QColor());
 }
 
 void RosterEditorWindow::refreshClass(int classNo)

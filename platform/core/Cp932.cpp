@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <optional>
 
 namespace seiran::Cp932 {
 
@@ -39,6 +40,40 @@ QString toWindowsForms(const QString& text)
     return out;
 }
 
+constexpr auto kFlags = QStringConverter::Flag::Stateless;
+
+// One converter per thread. A converter that met an error is built anew in place, because this
+// Qt keeps the error flag set after resetState() (and its converters must not be moved: the
+// toolkit's error callback keeps the converter's address).
+QStringDecoder& threadDecoder(bool renew = false)
+{
+    thread_local std::optional<QStringDecoder> decoder;
+    if (!decoder || renew) decoder.emplace("CP932", kFlags);
+    return *decoder;
+}
+
+QStringEncoder& threadEncoder(bool renew = false)
+{
+    thread_local std::optional<QStringEncoder> encoder;
+    if (!encoder || renew) encoder.emplace("CP932", kFlags);
+    return *encoder;
+}
+
+QString decodeView(QByteArrayView bytes, bool* invalid)
+{
+    QStringDecoder& decoder = threadDecoder();
+    QString text = decoder.decode(bytes);
+    const bool bad = decoder.hasError();
+    if (bad) {
+        threadDecoder(true);
+        // The converter marks a byte it cannot read with SUB, which no name shows; the
+        // replacement character makes the damage visible.
+        text.replace(QChar(0x1A), QChar(0xFFFD));
+    }
+    if (invalid) *invalid = bad;
+    return text;
+}
+
 } // namespace
 
 bool isAvailable()
@@ -54,7 +89,7 @@ bool isLeadByte(unsigned char byte)
 
 QByteArray encode(const QString& text)
 {
-    QStringEncoder encoder("CP932");
+    QStringEncoder& encoder = threadEncoder();
     const QString src = toWindowsForms(text);
     QByteArray out;
     out.reserve(src.size() * 2);
@@ -68,7 +103,7 @@ QByteArray encode(const QString& text)
         } else {
             QByteArray bytes = encoder.encode(piece);
             if (encoder.hasError() || bytes.isEmpty() || bytes == QByteArray("\xFC\xFC", 2)) {
-                encoder.resetState();
+                if (encoder.hasError()) threadEncoder(true);
                 out.append('?');
             } else {
                 out.append(bytes);
@@ -79,15 +114,14 @@ QByteArray encode(const QString& text)
     return out;
 }
 
-QString decode(const QByteArray& bytes)
+QString decode(const QByteArray& bytes, bool* invalid)
 {
-    QStringDecoder decoder("CP932");
-    return decoder.decode(bytes);
+    return decodeView(QByteArrayView(bytes), invalid);
 }
 
-QString decode(const char* bytes, int length)
+QString decode(const char* bytes, int length, bool* invalid)
 {
-    return decode(QByteArray(bytes, length));
+    return decodeView(QByteArrayView(bytes, length), invalid);
 }
 
 QByteArray fit(const QString& text, int width)

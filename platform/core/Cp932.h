@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace seiran {
@@ -12,9 +13,11 @@ namespace Cp932 {
 // True when the toolkit can convert CP932; checked once at start-up.
 bool isAvailable();
 
+// Each thread keeps one converter each way: building one costs more than converting a name.
 QByteArray encode(const QString& text);
-QString decode(const QByteArray& bytes);
-QString decode(const char* bytes, int length);
+// Bytes that are not CP932 become U+FFFD; `invalid` (when given) says whether there were any.
+QString decode(const QByteArray& bytes, bool* invalid = nullptr);
+QString decode(const char* bytes, int length, bool* invalid = nullptr);
 
 // Encodes text into exactly `width` bytes: cut at a character boundary (never inside a
 // double-byte character) and padded with ASCII spaces.

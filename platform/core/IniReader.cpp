@@ -3,12 +3,15 @@
 #include "Cp932.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace seiran {
 
 QString ReadIniString(const QString& filePath, const QString& section, const QString& key, const QString& defaultValue)
 {
+    // Only a regular file is read: a FIFO or a device in its place would block the start-up.
+    if (!QFileInfo(filePath).isFile()) return defaultValue;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) return defaultValue;
     QByteArray bytes = file.readAll();

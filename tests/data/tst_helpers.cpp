@@ -112,7 +112,8 @@ void HelpersTest::scoreCellTexts()
     QCOMPARE(ScoreToCellText(-1), QStringLiteral("-"));
     QCOMPARE(ScoreToCellText(-5), QString());
     QCOMPARE(ScoreToCellText(-55), QStringLiteral("-45"));
-    QCOMPARE(ScoreToCellText(-10), QStringLiteral("0"));
+    QCOMPARE(ScoreToCellText(-10), QStringLiteral("-0")); // a bracketed zero
+    QCOMPARE(ScoreToCellText(-11), QStringLiteral("-1"));
     QCOMPARE(ScoreToCellText(87), QStringLiteral("87"));
     QCOMPARE(ScoreToCellText(0), QStringLiteral("0"));
 
@@ -120,7 +121,10 @@ void HelpersTest::scoreCellTexts()
     QCOMPARE(CellTextToScore(QStringLiteral(" ")), std::optional<int>(-5));
     QCOMPARE(CellTextToScore(QStringLiteral("-")), std::optional<int>(-1));
     QCOMPARE(CellTextToScore(QStringLiteral("-45")), std::optional<int>(-55));
-    QCOMPARE(CellTextToScore(QStringLiteral("-0")), std::optional<int>(0));
+    QCOMPARE(CellTextToScore(QStringLiteral("-0")), std::optional<int>(-10));
+    QCOMPARE(CellTextToScore(QStringLiteral(" -0 ")), std::optional<int>(-10));
+    for (int v = -32768; v <= -10; v += 97) // every bracketed score reads back as itself
+        QCOMPARE(CellTextToScore(ScoreToCellText(v)), std::optional<int>(v));
     QCOMPARE(CellTextToScore(QStringLiteral("87")), std::optional<int>(87));
     QCOMPARE(CellTextToScore(QStringLiteral("abc")), std::optional<int>(0));
     QCOMPARE(CellTextToScore(QStringLiteral("12-3")), std::optional<int>(12));
@@ -129,7 +133,7 @@ void HelpersTest::scoreCellTexts()
     QCOMPARE(CellTextToScore(QStringLiteral("-32758")), std::optional<int>(-32768));
     QVERIFY(!CellTextToScore(QStringLiteral("-32759")));
     for (int v : {-1, -5, -10, -55, 0, 1, 100, 32767, -32768})
-        QCOMPARE(CellTextToScore(ScoreToCellText(v)), std::optional<int>(v == -10 ? 0 : v));
+        QCOMPARE(CellTextToScore(ScoreToCellText(v)), std::optional<int>(v));
     QCOMPARE(NumericValue(QStringLiteral("  42abc")), 42.0);
     QCOMPARE(NumericValue(QStringLiteral("x42")), 0.0);
 }

@@ -7,7 +7,10 @@
 #include "SampleGrade.h"
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -115,6 +118,43 @@ void SampleTest::badOptionsAreRefused()
     o.classes = 3;
     o.grade = 4;
     QVERIFY(!WriteSampleGrade(dir.path(), o).ok);
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+    // The limit is the loader's: whatever is written opens; more than 400 pupils in use is refused.
+    for (int pupils : {44, 45, 46, 48, 55}) {
+        QTemporaryDir grade;
+        SampleOptions big;
+        big.classes = 9;
+        big.pupils = pupils;
+        big.seed = 7;
+        const Result written = WriteSampleGrade(grade.path(), big);
+        if (!written.ok) {
+            QVERIFY2(written.message.contains(QStringLiteral("400")), qPrintable(written.message));
+            QVERIFY(QDir(grade.path()).entryList(QDir::Files).isEmpty());
+            continue;
+        }
+        auto gd = std::make_unique<GradeData>();
+        gd->dataFolder = grade.path() + QLatin1Char('/');
+        gd->currentGrade = 1;
+        QVERIFY(LoadTestList(*gd).ok);
+        const Result loaded = LoadRoster(*gd, NullProgress::instance());
+        QVERIFY2(loaded.ok, qPrintable(QStringLiteral("%1 pupils: %2").arg(pupils).arg(loaded.message)));
+    }
+    SampleOptions full;
+    full.classes = 9;
+    full.pupils = 55;
+    QVERIFY(!CheckSampleOptions(full).ok);
+
+    // The command says so and exits with 2.
+    const QString command = QCoreApplication::applicationDirPath() + QStringLiteral("/seiran-sample");
+    if (!QFileInfo::exists(command)) QSKIP("seiran-sample is not built");
+    QProcess process;
+    process.start(command, {dir.path(), QStringLiteral("--classes"), QStringLiteral("9"), QStringLiteral("--pupils"),
+                            QStringLiteral("55")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 2);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("上限 400 人")), qPrintable(err));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 

@@ -53,9 +53,9 @@ void TestScoreCells::keySequences_data()
     QTest::newRow("dash replaces digits") << "70"
                                           << "7-"
                                           << "-" << -1;
-    QTest::newRow("minus zero is zero") << ""
-                                        << "-0"
-                                        << "-0" << 0;
+    QTest::newRow("minus zero is a bracketed zero") << ""
+                                                    << "-0"
+                                                    << "-0" << -10;
     QTest::newRow("space empties") << "70"
                                    << " "
                                    << "" << -5;

@@ -548,7 +548,7 @@ void TestDatainput::finishSavesOnlyChangedRecords()
     QCOMPARE(third.scoreSlot(slot), -55);
     QCOMPARE(third.scoreSlot(slot + 1), -1);
     QCOMPARE(third.scoreSlot(slot + 2), -5);
-    QCOMPARE(third.scoreSlot(slot + 3), 0);
+    QCOMPARE(third.scoreSlot(slot + 3), -10); // "-0" is a bracketed zero, not a score of 0
 
     // Every other record is untouched, byte for byte.
     const QByteArray after = env.fx.rosterBytes();
@@ -564,7 +564,7 @@ void TestDatainput::finishSavesOnlyChangedRecords()
     QCOMPARE(again->mGrid->TextMatrix(3, 4), QStringLiteral("-45"));
     QCOMPARE(again->mGrid->TextMatrix(3, 5), QStringLiteral("-"));
     QCOMPARE(again->mGrid->TextMatrix(3, 6), QString());
-    QCOMPARE(again->mGrid->TextMatrix(3, 7), QStringLiteral("0"));
+    QCOMPARE(again->mGrid->TextMatrix(3, 7), QStringLiteral("-0"));
     QCOMPARE(again->mGrid->TextMatrix(1, 4), QStringLiteral("92"));
     ScriptedMessages quiet;
     again->close();
@@ -644,8 +644,8 @@ void TestDatainput::conversionRefusesValuesOutsideTheSlot()
 
 void TestDatainput::untouchedCellsKeepTheirStoredCodes()
 {
-    // Codes no key gives: -3 shows "-3" (which would read back as -13) and -10, a bracketed 0,
-    // shows "0" (which would read back as 0). Finishing without touching them keeps them.
+    // Codes no key gives: -3 shows "-3" (which would read back as -13). Finishing without
+    // touching it keeps it; -10, a bracketed 0, shows "-0" and reads back as itself.
     Env env(2);
     const int slot = env.fx.gd().testFirstSlot[2];
     StudentRecord rec = env.fx.readRecord(2);
@@ -657,7 +657,7 @@ void TestDatainput::untouchedCellsKeepTheirStoredCodes()
 
     auto w = openWindow(env);
     QCOMPARE(w->mGrid->TextMatrix(2, 4), QStringLiteral("-3"));
-    QCOMPARE(w->mGrid->TextMatrix(2, 5), QStringLiteral("0"));
+    QCOMPARE(w->mGrid->TextMatrix(2, 5), QStringLiteral("-0"));
     ScriptedMessages answers;
     w->onFinishClicked();
     QVERIFY(!w->isVisible());
