@@ -1,13 +1,16 @@
 #include "ListFiles.h"
 
 #include "Cp932.h"
+#include "FileErrors.h"
 #include "GradeData.h"
 #include "Helpers.h"
 #include "Notice.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
 
 namespace seiran {
@@ -176,22 +179,40 @@ static QString native(const QString& path)
 Result ReadWholeFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.exists()) return Result::failure(QStringLiteral("ファイル %1 がありません").arg(native(path)));
+    if (!file.exists()) return Result::failure(QStringLiteral("ファイル %1 が見つかりません").arg(native(path)));
+    if (const QString why = NotRegularFileReason(path); !why.isEmpty())
+        return Result::failure(QStringLiteral("ファイル %1 は読み込めません。%2").arg(native(path), why));
     if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("ファイル %1 を読めません（%2）").arg(native(path), file.errorString()));
+        return Result::failure(
+            QStringLiteral("ファイル %1 を読めません。%2").arg(native(path), FileErrorReason(file, FileAccess::Read)));
     bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(
+            QStringLiteral("ファイル %1 を読めません。%2").arg(native(path), FileErrorReason(file, FileAccess::Read)));
     return Result::success();
 }
 
 Result WriteWholeFile(const QString& path, const QByteArray& bytes)
 {
+    if (const QString why = NotRegularFileReason(path); !why.isEmpty())
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(native(path), why));
+    const QString kept = QFileInfo::exists(path) ? QStringLiteral("\r\n元のファイルはそのままです。") : QString();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Result::failure(
-            QStringLiteral("ファイル %1 を作成できません（%2）").arg(native(path), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return Result::failure(
-            QStringLiteral("ファイル %1 に書き込めません（%2）").arg(native(path), file.errorString()));
+        return Result::failure(QStringLiteral("ファイル %1 を作成できません。%2")
+                                   .arg(native(path), FileErrorReason(file, FileAccess::Write)));
+    // The bytes reach the disk in flush(); commit() would rename an empty temporary file into
+    // place after a failed flush, so the flush is checked first and a failure keeps the old file.
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = FileErrorReason(file, FileAccess::Write, errno);
+        file.cancelWriting();
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(native(path), reason) + kept);
+    }
+    if (!file.commit())
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2")
+                                   .arg(native(path), FileErrorReason(file, FileAccess::Write)) +
+                               kept);
     return Result::success();
 }
 
@@ -212,10 +233,16 @@ namespace {
 Result readList(const QString& path, const QString& what, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.exists()) return Result::failure(QStringLiteral("%1 %2 がありません").arg(what, native(path)));
+    if (!file.exists()) return Result::failure(QStringLiteral("%1 %2 が見つかりません").arg(what, native(path)));
+    if (const QString why = NotRegularFileReason(path); !why.isEmpty())
+        return Result::failure(QStringLiteral("%1 %2 は読み込めません。%3").arg(what, native(path), why));
     if (!file.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("%1 %2 が読めません（%3）").arg(what, native(path), file.errorString()));
+        return Result::failure(
+            QStringLiteral("%1 %2 が読めません。%3").arg(what, native(path), FileErrorReason(file, FileAccess::Read)));
     bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(
+            QStringLiteral("%1 %2 が読めません。%3").arg(what, native(path), FileErrorReason(file, FileAccess::Read)));
     return Result::success();
 }
 
