@@ -77,8 +77,7 @@ FolderBrowser::FolderBrowser(const QString& driveCaption, const QString& folderC
     grid->setRowStretch(3, 1);
 
     connect(mDriveCombo, &QComboBox::currentIndexChanged, this, &FolderBrowser::onDriveChanged);
-    connect(mFolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &FolderBrowser::onFolderChanged);
+    connect(mFolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderBrowser::onFolderChanged);
     // The tree is read in the background; keep the chosen folder in view as its branches arrive.
     connect(mDirModel, &QFileSystemModel::directoryLoaded, this, [this] {
         if (mFolderTree->currentIndex().isValid())
