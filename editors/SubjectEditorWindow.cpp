@@ -70,7 +70,7 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     int width = 0;
     for (int c = 0; c < T::ColumnCount; ++c)
         width += mGrid->ColWidth(c);
-    mGrid->setMinimumSize(width + 24, mGrid->RowHeight() * 11 + 8);
+    mGrid->setMinimumSize(width + 8, mGrid->RowHeight() * (mTable.rowCount() + 1) + 8);
 
     connect(mGrid, &FlexGrid::keyPress, this, &SubjectEditorWindow::onGridKeyPress);
     connect(mOkButton, &QPushButton::clicked, this, &SubjectEditorWindow::onOkClicked);

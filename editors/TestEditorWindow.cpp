@@ -101,6 +101,7 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
     if (mTable.rowCount() > 0) {
         mGrid->setRow(1);
         mGrid->setCol(T::ColName);
+        onGridCellChanged();
     }
 }
 
