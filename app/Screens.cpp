@@ -1,11 +1,15 @@
 #include "Screens.h"
 
 #include "AveragesReportWindow.h"
+#include "HighSchoolEditorWindow.h"
+#include "PromotionWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "SubjectEditorWindow.h"
+#include "TestEditorWindow.h"
 
 #include <iterator>
 
@@ -19,6 +23,13 @@ template <typename Window> void openModal(Session& session, QWidget* parent)
     window.exec();
 }
 
+// A window that has told the user why its data could not be read does not open.
+template <typename Window> void openLoaded(Session& session, QWidget* parent)
+{
+    Window window(session, parent);
+    if (!window.loadFailed()) window.exec();
+}
+
 // Every screen that is part of the program, with the preparation its menu command makes. A
 // screen is added with one line here and its library in app/CMakeLists.txt.
 const ScreenLine kScreenTable[] = {
@@ -27,6 +38,10 @@ const ScreenLine kScreenTable[] = {
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
     {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
+    {Screen::Promotion, Preparation::Grade, openLoaded<PromotionWindow>},
+    {Screen::SubjectEditor, Preparation::GradeChosen, openLoaded<SubjectEditorWindow>},
+    {Screen::TestEditor, Preparation::GradeChosen, openLoaded<TestEditorWindow>},
+    {Screen::HighSchoolEditor, Preparation::None, openLoaded<HighSchoolEditorWindow>},
 };
 
 } // namespace

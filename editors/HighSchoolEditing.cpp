@@ -1,7 +1,7 @@
 #include "HighSchoolEditing.h"
 
 #include "Backup.h"
-#include "EditMeiboRoster.h"
+#include "RosterEditModel.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "Notice.h"

@@ -1,6 +1,6 @@
 #include "SubjectEditing.h"
 
-#include "EditMeiboRoster.h"
+#include "RosterEditModel.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 

@@ -1,6 +1,6 @@
 #include "TestEditing.h"
 
-#include "EditMeiboRoster.h"
+#include "RosterEditModel.h"
 #include "GradeData.h"
 
 namespace seiran {

@@ -1,7 +1,7 @@
 #include "PromotionTable.h"
 
 #include "Cp932.h"
-#include "EditMeiboRoster.h"
+#include "RosterEditModel.h"
 #include "GradeData.h"
 #include "Helpers.h"
 #include "ListFiles.h"
