@@ -1,20 +1,23 @@
 #include "PromotionTable.h"
 
 #include "Cp932.h"
-#include "RosterEditModel.h"
 #include "GradeData.h"
 #include "Helpers.h"
 #include "ListFiles.h"
 #include "NewRoster.h"
 #include "Progress.h"
+#include "RosterEditModel.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
 #include "StudentRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <tuple>
+#include <vector>
 
 namespace seiran {
 
@@ -461,18 +464,36 @@ QString PromotionTable::ReadingKey(const QString& furigana)
 namespace {
 
 // The ascending exchange sort: for i < j the rows are swapped when key(i) > key(j). Equal keys
-// are never swapped directly; where they end follows from this exact procedure.
-template <typename Key> void exchangeSortAscending(QList<Key>& keys, QList<PromotionRow>& rows)
+// are never swapped directly; where they end follows from this exact procedure. The procedure
+// only compares keys, so it runs on their ranks (equal keys, equal ranks) and moves row
+// numbers; the rows are put in their places once at the end.
+template <typename Key> void exchangeSortAscending(const QList<Key>& keys, QList<PromotionRow>& rows)
 {
-    const qsizetype m = rows.size();
-    for (qsizetype i = 0; i + 1 < m; ++i) {
-        for (qsizetype j = i + 1; j < m; ++j) {
-            if (keys.at(j) < keys.at(i)) {
-                keys.swapItemsAt(i, j);
-                rows.swapItemsAt(i, j);
+    const int m = int(rows.size());
+    std::vector<int> byKey(std::size_t(m), 0);
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::stable_sort(byKey.begin(), byKey.end(), [&keys](int a, int b) { return keys.at(a) < keys.at(b); });
+    std::vector<int> rank(std::size_t(m), 0);
+    for (int k = 1; k < m; ++k) {
+        const int prev = byKey[std::size_t(k - 1)];
+        const int cur = byKey[std::size_t(k)];
+        rank[std::size_t(cur)] = rank[std::size_t(prev)] + (keys.at(prev) < keys.at(cur) ? 1 : 0);
+    }
+    std::vector<int> order(std::size_t(m), 0);
+    std::iota(order.begin(), order.end(), 0);
+    for (int i = 0; i + 1 < m; ++i) {
+        for (int j = i + 1; j < m; ++j) {
+            if (rank[std::size_t(j)] < rank[std::size_t(i)]) {
+                std::swap(rank[std::size_t(i)], rank[std::size_t(j)]);
+                std::swap(order[std::size_t(i)], order[std::size_t(j)]);
             }
         }
     }
+    QList<PromotionRow> sorted;
+    sorted.reserve(m);
+    for (int i : order)
+        sorted.append(rows.at(i));
+    rows = sorted;
 }
 
 } // namespace
