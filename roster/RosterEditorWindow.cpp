@@ -1,5 +1,7 @@
 #include "RosterEditorWindow.h"
 
+#include "CellEditBox.h"
+
 #include "Beep.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
@@ -16,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -67,9 +68,10 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
         connect(grid, &FlexGrid::scrolled, this, &RosterEditorWindow::onGridScroll);
     }
 
-    mNameEditor = new QLineEdit(this);
-    mNameEditor->hide();
-    mNameEditor->installEventFilter(this);
+    // Enter, a click in the box or the focus leaving it puts the text into the cell.
+    mNameEditor = new CellEditBox(mGrids[0], this);
+    mNameEditor->setFinishOnMousePress(true);
+    connect(mNameEditor, &CellEditBox::finished, this, [this] { commitEditor(); });
 
     // Loading
     const int classCount = qBound(0, gd.classCount, RosterEditModel::MaxClasses);
@@ -236,29 +238,20 @@ void RosterEditorWindow::openEditor()
     FlexGrid* grid = frontGrid();
     const int col = grid->Col();
     if (col != RosterEditModel::ColName && col != RosterEditModel::ColFurigana) return;
-    // A current cell scrolled out of view comes back into view first, so that the box covers it.
     const int row = grid->Row();
-    if (row < grid->TopRow() || row >= grid->TopRow() + qMax(1, grid->visibleRows())) grid->setTopRow(row);
-    if (col < grid->LeftCol() || col >= grid->LeftCol() + qMax(1, grid->visibleCols())) grid->setLeftCol(col);
     mEditClass = frontClassNo();
     mEditRow = row;
     mEditCol = col;
-    mNameEditor->setText(grid->Text());
-    placeEditor();
-    mNameEditor->show();
-    mNameEditor->raise();
-    mNameEditor->setFocus();
+    // A current cell scrolled out of view comes back into view first, so that the box covers it.
+    mNameEditor->setGrid(grid);
+    mNameEditor->open(row, col, grid->Text());
     mRosterChanged = true;
 }
 
 void RosterEditorWindow::placeEditor()
 {
     if (mEditClass < 1) return;
-    FlexGrid* grid = mGrids[std::size_t(mEditClass - 1)];
-    const QRect cell = grid->cellRect(mEditRow, mEditCol);
-    if (cell.isEmpty()) return;
-    const QPoint topLeft = grid->mapTo(this, cell.topLeft());
-    mNameEditor->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, cell.height() - 1);
+    mNameEditor->place();
 }
 
 bool RosterEditorWindow::commitEditor()
@@ -284,29 +277,6 @@ bool RosterEditorWindow::commitEditor()
     }
     mCommitting = false;
     return accepted;
-}
-
-bool RosterEditorWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == mNameEditor) {
-        switch (event->type()) {
-        case QEvent::KeyPress: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                commitEditor();
-                return true; // the Enter key itself is swallowed
-            }
-            break;
-        }
-        case QEvent::FocusOut:
-        case QEvent::MouseButtonPress:
-            commitEditor();
-            break;
-        default:
-            break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------

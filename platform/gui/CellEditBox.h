@@ -17,6 +17,10 @@ public:
     // `window` is the widget the box lies on (the grid's window).
     CellEditBox(FlexGrid* grid, QWidget* window);
 
+    // The grid the box lies over (a window with one grid per class switches it).
+    void setGrid(FlexGrid* grid) { mGrid = grid; }
+    FlexGrid* grid() const { return mGrid; }
+
     // Shows the box over cell (row, col) with `text`, in front and focused. A cell scrolled out
     // of view is scrolled back first.
     void open(int row, int col, const QString& text);
