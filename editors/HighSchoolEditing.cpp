@@ -1,10 +1,10 @@
 #include "HighSchoolEditing.h"
 
 #include "Backup.h"
-#include "RosterEditModel.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "Notice.h"
+#include "RosterEditModel.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
 #include "StudentRecord.h"

@@ -123,7 +123,11 @@ HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent
     // Scrolling hides the box; the cell keeps what was typed into it.
     connect(mGrid, &FlexGrid::scrolled, mEditBox, &CellEditBox::dismiss);
     connect(mEditBox, &QLineEdit::textEdited, this, &HighSchoolEditorWindow::onEditBoxEdited);
-    connect(mEditBox, &CellEditBox::finished, mEditBox, &CellEditBox::dismiss);
+    // The box closes with Enter or when the focus leaves it; the grid takes the focus back.
+    connect(mEditBox, &CellEditBox::finished, this, [this] {
+        mEditBox->dismiss();
+        mGrid->setFocus();
+    });
     connect(mEditBox, &CellEditBox::arrowPressed, this, &HighSchoolEditorWindow::onEditBoxArrow);
     connect(mInsertRowButton, &QPushButton::clicked, this, &HighSchoolEditorWindow::onInsertRowClicked);
     connect(mDeleteRowButton, &QPushButton::clicked, this, &HighSchoolEditorWindow::onDeleteRowClicked);

@@ -1,8 +1,8 @@
 #include "SubjectEditing.h"
 
-#include "RosterEditModel.h"
 #include "GradeData.h"
 #include "ListFiles.h"
+#include "RosterEditModel.h"
 
 namespace seiran {
 

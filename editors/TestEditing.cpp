@@ -1,7 +1,7 @@
 #include "TestEditing.h"
 
-#include "RosterEditModel.h"
 #include "GradeData.h"
+#include "RosterEditModel.h"
 
 namespace seiran {
 
