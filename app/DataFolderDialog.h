@@ -3,7 +3,6 @@
 #include <QDialog>
 
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -11,6 +10,8 @@ class QPushButton;
 class QTreeView;
 
 namespace seiran {
+
+class FolderBrowser;
 
 // "データフォルダの選択": a drive list, a folder tree and a file list (for looking only). "ＯＫ"
 // writes the chosen folder into the main window's data-folder field; the folder in use changes
@@ -22,10 +23,11 @@ public:
     explicit DataFolderDialog(QLineEdit* Text_data_dir, QWidget* parent = nullptr);
 
     // The folder chosen in the tree.
-    QString currentFolder() const { return mFolder; }
+    QString currentFolder() const;
     // Moves the tree to a folder, as a click on it would.
     void setFolder(const QString& path);
 
+    FolderBrowser* mBrowser = nullptr;
     QLabel* mDriveLabel = nullptr;
     QComboBox* mDriveCombo = nullptr;
     QLabel* mFolderLabel = nullptr;
@@ -35,23 +37,11 @@ public:
     QPushButton* mOkButton = nullptr;     // ＯＫ
     QPushButton* mCancelButton = nullptr; // キャンセル
 
-    void onDriveChanged();
-    void onFolderChanged();
     void onOkClicked();
     void onCancelClicked();
 
 private:
-    void showDrive(const QString& root);
     QLineEdit* mDataFolderEdit;
-    QFileSystemModel* mDirModel = nullptr;
-    QFileSystemModel* mFileModel = nullptr;
-    QString mFolder;
 };
-
-// The volumes a folder may be chosen on: their root paths.
-QStringList SelectableDrives();
-// The folder as the data-folder field takes it: native separators, no final separator unless
-// it is a drive root.
-QString FolderFieldText(const QString& folder);
 
 } // namespace seiran

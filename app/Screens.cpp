@@ -5,17 +5,21 @@
 #include "CareerGuidanceWindow.h"
 #include "DistributionGraphWindow.h"
 #include "EvaluationSetupWindow.h"
+#include "HighSchoolEditorWindow.h"
 #include "HyoteiWindow.h"
 #include "NaishinEntryWindow.h"
 #include "NotificationCardWindow.h"
+#include "PromotionWindow.h"
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "ReportCardWindow.h"
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "SubjectEditorWindow.h"
 #include "SubjectScoreEntryWindow.h"
 #include "TargetSchoolListWindow.h"
+#include "TestEditorWindow.h"
 #include "TestSummaryWindow.h"
 #include "TrendGraphWindow.h"
 
@@ -29,6 +33,13 @@ template <typename Window> void openModal(Session& session, QWidget* parent)
 {
     Window window(session, parent);
     window.exec();
+}
+
+// A window that has told the user why its data could not be read does not open.
+template <typename Window> void openLoaded(Session& session, QWidget* parent)
+{
+    Window window(session, parent);
+    if (!window.loadFailed()) window.exec();
 }
 
 // Every screen that is part of the program, with the preparation its menu command makes. A
@@ -51,6 +62,10 @@ const ScreenLine kScreenTable[] = {
     {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},
     {Screen::ReportCard, Preparation::Grade, openModal<ReportCardWindow>},
     {Screen::NotificationCard, Preparation::Grade, openModal<NotificationCardWindow>},
+    {Screen::Promotion, Preparation::Grade, openLoaded<PromotionWindow>},
+    {Screen::SubjectEditor, Preparation::GradeChosen, openLoaded<SubjectEditorWindow>},
+    {Screen::TestEditor, Preparation::GradeChosen, openLoaded<TestEditorWindow>},
+    {Screen::HighSchoolEditor, Preparation::None, openLoaded<HighSchoolEditorWindow>},
 };
 
 } // namespace

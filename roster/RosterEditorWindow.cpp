@@ -1,5 +1,7 @@
 #include "RosterEditorWindow.h"
 
+#include "CellEditBox.h"
+
 #include "Beep.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
@@ -18,7 +20,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -74,9 +75,12 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
         connect(grid, &FlexGrid::scrolled, this, &RosterEditorWindow::onGridScroll);
     }
 
-    mNameEditor = new QLineEdit(this);
-    mNameEditor->hide();
-    mNameEditor->installEventFilter(this);
+    // Enter, a click in the box or the focus leaving it puts the text into the cell.
+    mNameEditor = new CellEditBox(mGrids[0], this);
+    mNameEditor->setFinishOnMousePress(true);
+    // A text that cannot be stored stays in the box for correction; Escape leaves the cell as it was.
+    connect(mNameEditor, &CellEditBox::finished, this, [this] { commitEditor(true); });
+    connect(mNameEditor, &CellEditBox::cancelled, this, [this] { frontGrid()->setFocus(); });
 
     // Loading
     const int classCount = qBound(0, gd.classCount, RosterEditModel::MaxClasses);
@@ -252,29 +256,20 @@ void RosterEditorWindow::openEditor()
     FlexGrid* grid = frontGrid();
     const int col = grid->Col();
     if (col != RosterEditModel::ColName && col != RosterEditModel::ColFurigana) return;
-    // A current cell scrolled out of view comes back into view first, so that the box covers it.
     const int row = grid->Row();
-    if (row < grid->TopRow() || row >= grid->TopRow() + qMax(1, grid->visibleRows())) grid->setTopRow(row);
-    if (col < grid->LeftCol() || col >= grid->LeftCol() + qMax(1, grid->visibleCols())) grid->setLeftCol(col);
     mEditClass = frontClassNo();
     mEditRow = row;
     mEditCol = col;
-    mNameEditor->setText(grid->Text());
-    placeEditor();
-    mNameEditor->show();
-    mNameEditor->raise();
-    mNameEditor->setFocus();
+    // A current cell scrolled out of view comes back into view first, so that the box covers it.
+    mNameEditor->setGrid(grid);
+    mNameEditor->open(row, col, grid->Text());
     mRosterChanged = true;
 }
 
 void RosterEditorWindow::placeEditor()
 {
     if (mEditClass < 1) return;
-    FlexGrid* grid = mGrids[std::size_t(mEditClass - 1)];
-    const QRect cell = grid->cellRect(mEditRow, mEditCol);
-    if (cell.isEmpty()) return;
-    const QPoint topLeft = grid->mapTo(this, cell.topLeft());
-    mNameEditor->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, cell.height() - 1);
+    mNameEditor->place();
 }
 
 bool RosterEditorWindow::commitEditor(bool keepOnError)
@@ -313,40 +308,6 @@ bool RosterEditorWindow::commitEditor(bool keepOnError)
     frontGrid()->setFocus();
     mCommitting = false;
     return true;
-}
-
-bool RosterEditorWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == mNameEditor) {
-        switch (event->type()) {
-        case QEvent::KeyPress: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                commitEditor(true);
-                return true; // the Enter key itself is swallowed
-            }
-            if (key->key() == Qt::Key_Escape) {
-                // Leaves the cell as it was.
-                mNameEditor->hide();
-                frontGrid()->setFocus();
-                return true;
-            }
-            break;
-        }
-        case QEvent::FocusOut: {
-            // A message box or a menu of this window takes the focus for a moment only.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) commitEditor(true);
-            break;
-        }
-        case QEvent::MouseButtonPress:
-            commitEditor(true);
-            break;
-        default:
-            break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------

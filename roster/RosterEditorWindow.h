@@ -6,10 +6,10 @@
 #include <array>
 
 class QFrame;
-class QLineEdit;
 
 namespace seiran {
 
+class CellEditBox;
 class FlexGrid;
 struct Session;
 
@@ -28,7 +28,7 @@ public:
     // Controls (the class selector and the six buttons are GridWindow's: 次, 前, 終了, コピー, 貼付,
     // 消去)
     std::array<FlexGrid*, GridCount> mGrids{}; // one per class; elements beyond the class count unused
-    QLineEdit* mNameEditor = nullptr;          // overlay editor for names and readings
+    CellEditBox* mNameEditor = nullptr;        // overlay editor for names and readings
     QFrame* mHintFrame = nullptr;
     QLabel* mHintLabel = nullptr;
 
@@ -60,7 +60,6 @@ protected:
     FlexGrid* activeGrid() const override { return frontGrid(); }
     void commitPendingEdit() override { commitEditor(); }
     void layoutControls() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

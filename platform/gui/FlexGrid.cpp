@@ -581,8 +581,10 @@ void FlexGrid::paintCell(QPainter& painter, int row, int col, const QRect& rect,
     const QRect inner = rect.adjusted(0, 0, -1, -1);
     QColor fore;
     if (fixed) {
-        // A raised header cell: light edge top and left, shadow bottom and right.
-        painter.fillRect(rect, pal.color(group, QPalette::Button));
+        // A raised header cell: light edge top and left, shadow bottom and right. A colour set on
+        // the cell marks it (the number of the current row).
+        const QColor mark = CellBackColor(row, col);
+        painter.fillRect(rect, mark.isValid() ? mark : pal.color(group, QPalette::Button));
         painter.setPen(pal.color(group, QPalette::Light));
         painter.drawLine(inner.topLeft(), inner.topRight());
         painter.drawLine(inner.topLeft(), inner.bottomLeft());

@@ -1,5 +1,6 @@
 #include "Beep.h"
 #include "DataFolderDialog.h"
+#include "FolderBrowser.h"
 #include "GradeData.h"
 #include "GradeDialog.h"
 #include "MainWindow.h"

@@ -1,4 +1,5 @@
 #include "Beep.h"
+#include "CellEditBox.h"
 #include "Cp932.h"
 #include "FlexGrid.h"
 #include "GradeData.h"

@@ -2,6 +2,7 @@
 // test, types scores for the whole grade's columns in the score entry window, finishes with
 // "入力終了", and the roster file holds exactly what was typed, nothing else.
 #include "Aggregate.h"
+#include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "ListFiles.h"

@@ -1,0 +1,117 @@
+#include "SubjectEditorWindow.h"
+
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "GridWindow.h"
+#include "ListFiles.h"
+#include "MessageBox.h"
+#include "Session.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace seiran {
+
+SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
+    : QDialog(parent), mSession(session), mWork(std::make_unique<GradeData>())
+{
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowTitle(QStringLiteral("教科情報の変更 (%1年)").arg(session.gd.currentGrade));
+
+    mGrid = new FlexGrid(this);
+    mKindHelpLabel = new QLabel(QStringLiteral("処理の入力\n\n0.普通\n1.男女別\n2.グループ別"), this);
+    mKindHelpLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mOkButton = new QPushButton(QStringLiteral("決定"), this);
+    mCancelButton = new QPushButton(QStringLiteral("中止"), this);
+    for (QPushButton* b : {mOkButton, mCancelButton})
+        b->setAutoDefault(false);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(mKindHelpLabel);
+    side->addStretch();
+    side->addWidget(mOkButton);
+    side->addWidget(mCancelButton);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(mGrid, 1);
+    layout->addLayout(side);
+
+    // The list is edited on a copy; the grade's tables change only when it is saved.
+    mWork->dataFolder = session.gd.dataFolder;
+    mWork->currentGrade = session.gd.currentGrade;
+    if (const Result r = LoadSubjectList(*mWork); !r) {
+        mLoadFailed = true;
+        ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
+    }
+    mTable.loadFrom(*mWork);
+
+    using T = SubjectEditorTable;
+    mGrid->setCols(T::ColumnCount);
+    mGrid->setFixedCols(1);
+    mGrid->setFixedRows(1);
+    mGrid->setRows(mTable.rowCount() + 1);
+    mGrid->setTextMatrix(0, T::ColName, QStringLiteral("教科名"));
+    mGrid->setTextMatrix(0, T::ColKind, QStringLiteral("処理"));
+    mGrid->setTextMatrix(0, T::ColWeight, QStringLiteral("内申倍率"));
+    mGrid->setTextMatrix(0, T::ColGroup, QStringLiteral("グループ"));
+    const QStringList widths = {QStringLiteral("WW"), QStringLiteral("WWWWWWWWWW"), QStringLiteral("グループ別W"),
+                                QStringLiteral("内申倍率W"), QStringLiteral("グループW")};
+    for (int c = 0; c < T::ColumnCount; ++c)
+        mGrid->setColWidth(c, MeasuredColWidth(mGrid, widths.at(c)));
+    for (int c : {int(T::ColNumber), int(T::ColKind), int(T::ColWeight), int(T::ColGroup)})
+        mGrid->setColAlignment(c, Qt::AlignCenter);
+    for (int r = 1; r <= mTable.rowCount(); ++r)
+        refreshRow(r);
+    if (mTable.rowCount() > 0) {
+        mGrid->setRow(1);
+        mGrid->setCol(T::ColKind);
+    }
+    int width = 0;
+    for (int c = 0; c < T::ColumnCount; ++c)
+        width += mGrid->ColWidth(c);
+    mGrid->setMinimumSize(width + 8, mGrid->RowHeight() * (mTable.rowCount() + 1) + 8);
+
+    connect(mGrid, &FlexGrid::keyPress, this, &SubjectEditorWindow::onGridKeyPress);
+    connect(mOkButton, &QPushButton::clicked, this, &SubjectEditorWindow::onOkClicked);
+    connect(mCancelButton, &QPushButton::clicked, this, &SubjectEditorWindow::onCancelClicked);
+}
+
+SubjectEditorWindow::~SubjectEditorWindow() = default;
+
+void SubjectEditorWindow::refreshRow(int row)
+{
+    for (int c = 0; c < SubjectEditorTable::ColumnCount; ++c)
+        mGrid->setTextMatrix(row, c, mTable.cellText(row, c));
+}
+
+void SubjectEditorWindow::onGridKeyPress(int keyAscii)
+{
+    const int row = mGrid->Row();
+    if (mTable.typeKey(row, mGrid->Col(), QChar(keyAscii))) refreshRow(row);
+}
+
+void SubjectEditorWindow::onOkClicked()
+{
+    if (const Result r = mTable.checkStorable(); !r) {
+        ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+        return;
+    }
+    if (mTable.hasOwnNaishinOrder() &&
+        ShowMessage(NaishinOrderQuestion(), MsgButtons::YesNo, MsgIcon::Warning, 2, QString(), this) != MsgAnswer::Yes)
+        return;
+    mTable.storeInto(*mWork);
+    if (const Result r = SaveSubjectList(*mWork); !r) {
+        ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+        return;
+    }
+    mTable.storeInto(mSession.gd);
+    accept();
+}
+
+void SubjectEditorWindow::onCancelClicked()
+{
+    reject();
+}
+
+} // namespace seiran

@@ -1,0 +1,91 @@
+#include "Backup.h"
+#include "ListFiles.h"
+#include "PromotionTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace seiran {
+
+namespace {
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+const QString kNotCreated = QStringLiteral("\r\n新学年のファイルは作成しませんでした。");
+
+// A temporary name beside `path` that nothing uses.
+QString freeTemporaryPath(const QString& path)
+{
+    QString candidate = path + QStringLiteral(".tmp");
+    for (int n = 2; QFileInfo(candidate).exists() || QFileInfo(candidate).isSymLink(); ++n)
+        candidate = path + QStringLiteral(".tmp") + QString::number(n);
+    return candidate;
+}
+
+} // namespace
+
+Result CheckNextYearFiles(const QList<NextYearFile>& files)
+{
+    for (const NextYearFile& f : files) {
+        const QFileInfo info(f.path);
+        const QFileInfo folder(info.absolutePath());
+        if (folder.exists() && !folder.isDir())
+            return Result::failure(QStringLiteral("%1 はフォルダではありません。").arg(shown(folder.filePath())) +
+                                   kNotCreated);
+        if (info.exists() && !info.isFile())
+            return Result::failure(
+                QStringLiteral("%1 はふつうのファイルではないため、置き換えられません。").arg(shown(f.path)) +
+                kNotCreated);
+    }
+    return Result::success();
+}
+
+Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<void()>& beforeReplace)
+{
+    if (files.isEmpty()) return Result::success();
+    if (Result r = CheckNextYearFiles(files); !r) return r;
+    const QString folder = QFileInfo(files.first().path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return Result::failure(QStringLiteral("フォルダ %1 を作成できません。").arg(shown(folder)) + kNotCreated);
+
+    QStringList backups;
+    QStringList temporaries;
+    QList<FileReplacement> replacements;
+    auto undo = [&](const QString& message) {
+        for (const QString& t : temporaries)
+            QFile::remove(t);
+        // A backup goes only when the file it keeps is back as it was.
+        for (qsizetype i = 0; i < backups.size(); ++i) {
+            const QString& backup = backups.at(i);
+            if (backup.isEmpty()) continue;
+            QByteArray kept;
+            QByteArray now;
+            if (ReadWholeFile(backup, kept) && ReadWholeFile(files.at(i).path, now) && kept == now)
+                QFile::remove(backup);
+        }
+        return Result::failure(message + kNotCreated);
+    };
+
+    for (const NextYearFile& f : files) {
+        QString backup;
+        if (QFileInfo::exists(f.path)) {
+            if (Result r = KeepNumberedBackup(f.path, &backup); !r) return undo(r.message);
+        }
+        backups.append(backup);
+    }
+    for (const NextYearFile& f : files) {
+        const QString temporary = freeTemporaryPath(f.path);
+        temporaries.append(temporary);
+        if (Result r = WriteWholeFile(temporary, f.bytes); !r) return undo(r.message);
+        replacements.append({temporary, f.path});
+    }
+    if (beforeReplace) beforeReplace();
+    if (Result r = ReplaceFiles(replacements); !r) return undo(r.message);
+    return Result::success();
+}
+
+} // namespace seiran

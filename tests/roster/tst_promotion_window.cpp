@@ -1,0 +1,258 @@
+#include "Beep.h"
+#include "CellEditBox.h"
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "MessageBox.h"
+#include "NewYearRosterDialog.h"
+#include "Notice.h"
+#include "Progress.h"
+#include "PromoteCommand.h"
+#include "PromotionWindow.h"
+#include "RosterFile.h"
+#include "Session.h"
+#include "StudentRecord.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDirIterator>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextStream>
+#include <QtTest>
+
+using namespace seiran;
+using namespace seiran::test;
+
+namespace {
+
+StudentRecord pupil(const QString& name, int sex, const QString& furigana)
+{
+    StudentRecord rec = StudentRecord::blank();
+    rec.setFlag(StudentRecord::InUse);
+    rec.setName(name);
+    rec.setSex(sex);
+    rec.setFurigana(furigana);
+    return rec;
+}
+
+QMap<QString, QByteArray> snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QFileInfo(path).fileName(), ReadFileBytes(path));
+    }
+    return files;
+}
+
+struct World
+{
+    GradeFixture fixture{1, 2};
+    RecordingProgress progress;
+    RecordingNotice notice;
+    Session session{fixture.gd(), progress, notice, StdFilesFolder()};
+    ScriptedMessages messages;
+
+    World()
+    {
+        fixture.writeStandard({});
+        fixture.writeRecord(1, pupil(QStringLiteral("青木"), 1, QStringLiteral("あおき")));
+        fixture.writeRecord(2, pupil(QStringLiteral("井上"), 2, QStringLiteral("いのうえ")));
+        fixture.writeRecord(61, pupil(QStringLiteral("江藤"), 1, QStringLiteral("えとう")));
+        fixture.writeRecord(67, pupil(QStringLiteral("小野"), 2, QStringLiteral("オノ")));
+        fixture.loadLists();
+    }
+};
+
+void press(FlexGrid* grid, int row, int col, const QString& keys)
+{
+    grid->setRow(row);
+    grid->setCol(col);
+    for (QChar c : keys)
+        QTest::keyClick(grid, c.toLatin1());
+}
+
+void grab(QWidget* w, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("SEIRAN_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+} // namespace
+
+class TestPromotionWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadsAndShowsTheGrade();
+    void keysWarningsAndTheCloseQuestion();
+    void windowAndCommandWriteTheSameFiles();
+    void newYearDialog();
+};
+
+void TestPromotionWindow::loadsAndShowsTheGrade()
+{
+    World w;
+    PromotionWindow window(w.session);
+    QCOMPARE(window.windowTitle(), QStringLiteral("進級・クラス分け処理新2年 (旧1年)"));
+    QCOMPARE(window.mGrid->Rows(), 5);
+    QCOMPARE(window.mGrid->TextMatrix(4, 1), QStringLiteral("207"));
+    QCOMPARE(window.mGrid->TextMatrix(0, 5), QStringLiteral("新組"));
+    QCOMPARE(w.progress.statusTexts.first(), QStringLiteral("データ読込中"));
+    QVERIFY(!window.mBySexCheck->isEnabled());
+    QVERIFY(!window.mGirlsFirstEdit->isEnabled());
+    QCOMPARE(window.mGirlsFirstEdit->text(), QStringLiteral("21"));
+    window.mSyllabaryOption->setChecked(true);
+    QVERIFY(window.mBySexCheck->isEnabled());
+    QVERIFY(!window.mGirlsFirstEdit->isEnabled());
+    window.mBySexCheck->setChecked(true);
+    QVERIFY(window.mGirlsFirstEdit->isEnabled());
+    // Only moving through the grid asks nothing on closing.
+    window.show();
+    window.mGrid->setRow(3);
+    window.mGrid->setCol(6);
+    window.close();
+    QVERIFY(w.messages.asked().isEmpty());
+}
+
+void TestPromotionWindow::keysWarningsAndTheCloseQuestion()
+{
+    World w;
+    const QByteArray before = w.fixture.rosterBytes();
+    PromotionWindow window(w.session);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    press(window.mGrid, 1, PromotionTable::ColName, QStringLiteral("\r"));
+    QCOMPARE(w.messages.asked().last().text, QStringLiteral("転入生以外の氏名は編集できません"));
+    QCOMPARE(w.messages.asked().last().icon, MsgIcon::Warning);
+    press(window.mGrid, 1, PromotionTable::ColSex, QStringLiteral(" "));
+    QCOMPARE(w.messages.asked().last().text, QStringLiteral("転入生以外の性別は変更できません"));
+    // 新番: "1", "5" gives 15; moving away and typing "3" gives 3; a digit past 60 beeps.
+    press(window.mGrid, 2, PromotionTable::ColNewNumber, QStringLiteral("15"));
+    QCOMPARE(window.mGrid->TextMatrix(2, 6), QStringLiteral("15"));
+    ResetBeepCount();
+    QTest::keyClick(window.mGrid, '0');
+    QCOMPARE(BeepCount(), 1);
+    press(window.mGrid, 1, PromotionTable::ColNewNumber, QString());
+    press(window.mGrid, 2, PromotionTable::ColNewNumber, QStringLiteral("3"));
+    QCOMPARE(window.mGrid->TextMatrix(2, 6), QStringLiteral("3"));
+    press(window.mGrid, 2, PromotionTable::ColNewClass, QStringLiteral("2"));
+    // "転入" adds a row and its name cell becomes current.
+    window.mTransferInButton->click();
+    QCOMPARE(window.mGrid->Rows(), 6);
+    QCOMPARE(window.mGrid->Row(), 5);
+    QCOMPARE(window.mGrid->Col(), 2);
+    QTest::keyClick(window.mGrid, Qt::Key_Return);
+    QVERIFY(window.mEditBox->isOpen());
+    window.mEditBox->setText(QStringLiteral("転入太郎"));
+    QTest::keyClick(window.mEditBox, Qt::Key_Return);
+    QVERIFY(!window.mEditBox->isOpen());
+    QCOMPARE(window.mGrid->TextMatrix(5, 2), QStringLiteral("転入太郎"));
+    press(window.mGrid, 5, PromotionTable::ColSex, QStringLiteral("2"));
+    QCOMPARE(window.mGrid->TextMatrix(5, 3), QStringLiteral("女"));
+    // Paste of classes and numbers into a selection.
+    QGuiApplication::clipboard()->setText(QStringLiteral("1\t1\r\n1\t2\r\n"));
+    window.mGrid->setRow(3);
+    window.mGrid->setCol(5);
+    window.mGrid->setRowSel(4);
+    window.mGrid->setColSel(6);
+    QTest::keyClick(window.mGrid, 'v', Qt::ControlModifier);
+    QCOMPARE(window.mGrid->TextMatrix(4, 6), QStringLiteral("2"));
+    // The sort by number finds no duplicate; the syllabary sort with 男女別 numbers the classes.
+    window.mSyllabaryOption->setChecked(true);
+    window.mBySexCheck->setChecked(true);
+    window.mGirlsFirstEdit->setText(QStringLiteral("2"));
+    window.mSortButton->click();
+    grab(&window, QStringLiteral("promotion"));
+    QCOMPARE(window.mGrid->TextMatrix(1, 2), QStringLiteral("青木")); // no class: first
+    QCOMPARE(window.mGrid->TextMatrix(2, 2), QStringLiteral("転入太郎"));
+    QCOMPARE(window.mGrid->TextMatrix(3, 2), QStringLiteral("江藤"));
+    QCOMPARE(window.mGrid->TextMatrix(4, 2), QStringLiteral("小野"));
+    QCOMPARE(window.mGrid->TextMatrix(4, 6), QStringLiteral("2"));
+
+    // Closing asks; Cancel stays, Yes saves.
+    w.messages.clear();
+    w.messages.queue(MsgAnswer::Cancel);
+    window.mCloseButton->click();
+    QVERIFY(window.isVisible());
+    QCOMPARE(w.messages.asked().last().text, QStringLiteral("変更したデータを保存しますか"));
+    QCOMPARE(w.fixture.rosterBytes(), before);
+    w.messages.queue(MsgAnswer::Yes);
+    window.mCloseButton->click();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(w.fixture.readRecord(67).newClass(), 1);
+    QCOMPARE(w.fixture.readRecord(67).newNumber(), 2);
+    QCOMPARE(w.fixture.readRecord(121).flag(), int(StudentRecord::TransferIn));
+    QCOMPARE(w.fixture.readRecord(121).sex(), 2);
+}
+
+void TestPromotionWindow::windowAndCommandWriteTheSameFiles()
+{
+    // One grade, two copies: the window builds next year in one folder, the command in another.
+    World w;
+    QTemporaryDir viaWindow;
+    QTemporaryDir viaCommand;
+    QTemporaryDir tmp;
+    {
+        PromotionWindow window(w.session);
+        window.show();
+        press(window.mGrid, 1, PromotionTable::ColNewClass, QStringLiteral("2"));
+        press(window.mGrid, 2, PromotionTable::ColNewClass, QStringLiteral("1"));
+        press(window.mGrid, 3, PromotionTable::ColNewClass, QStringLiteral("1"));
+        press(window.mGrid, 4, PromotionTable::ColNewClass, QStringLiteral("2"));
+        window.mSyllabaryOption->setChecked(true);
+        window.mSortButton->click();
+        window.setFolderForTest(viaWindow.path());
+        window.mCreateButton->click();
+        QCOMPARE(window.createdFolder(), viaWindow.path() + QLatin1Char('/'));
+        QCOMPARE(w.messages.asked().last().icon, MsgIcon::Information);
+        // A second run asks before replacing; No leaves everything.
+        const QMap<QString, QByteArray> first = snapshot(viaWindow.path());
+        w.messages.queue(MsgAnswer::No);
+        window.mCreateButton->click();
+        QCOMPARE(w.messages.asked().last().text,
+                 QStringLiteral("名簿ファイルはすでに存在します｡\r本当に消去してもよろしいですか"));
+        QCOMPARE(snapshot(viaWindow.path()), first);
+        w.messages.queue(MsgAnswer::No); // do not save the assignment
+        window.close();
+    }
+    const QString assign = tmp.filePath(QStringLiteral("a.txt"));
+    WriteFileBytes(assign, "101\t\t\t\t2\n102\t\t\t\t1\n201\t\t\t\t1\n207\t\t\t\t2\n");
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    QCOMPARE(RunPromoteCommand({"seiran-promote", "--data", w.fixture.folder(), "--grade", "1", "--assign", assign,
+                                "--sort", "kana", "--create", viaCommand.path()},
+                               StdFilesFolder(), o, e),
+             0);
+    QCOMPARE(snapshot(viaCommand.path()), snapshot(viaWindow.path()));
+    QCOMPARE(snapshot(viaCommand.path()).size(), 4);
+}
+
+void TestPromotionWindow::newYearDialog()
+{
+    QTemporaryDir dir;
+    NewYearRosterDialog dialog(1, 4, dir.path());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("進級処理　新学年名簿ファイルの作成"));
+    QCOMPARE(dialog.mGradeLabel->text(), QStringLiteral("1年 → 2年"));
+    QCOMPARE(dialog.mClassCountLabel->text(), QStringLiteral("クラス数 = 4"));
+    dialog.show();
+    grab(&dialog, QStringLiteral("new-year-dialog"));
+    dialog.mStartButton->click();
+    QCOMPARE(dialog.folder(), QDir(dir.path()).canonicalPath() + QLatin1Char('/'));
+    NewYearRosterDialog cancelled(1, 4, dir.path());
+    cancelled.mCancelButton->click();
+    QCOMPARE(cancelled.folder(), QString());
+    QCOMPARE(cancelled.classCount(), 0);
+}
+
+QTEST_MAIN(TestPromotionWindow)
+#include "tst_promotion_window.moc"
