@@ -2,6 +2,7 @@
 // The entry screens without a window: the grid a screen shows, as Tab-separated text, and the
 // same text read back into the screen's cells and saved as its finish button saves.
 #include "EntryCommand.h"
+#include "RosterCsvImport.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -18,6 +19,7 @@ int main(int argc, char* argv[])
     // The export's CR LF line ends go out as they are.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    seiran::RegisterRosterEntryScreen();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return seiran::RunEntryCommand(app.arguments(), QCoreApplication::applicationDirPath(), out, err);

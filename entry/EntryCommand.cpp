@@ -1,5 +1,6 @@
 #include "EntryCommand.h"
 
+#include "CsvFile.h"
 #include "EntrySheet.h"
 #include "GradeData.h"
 #include "ListFiles.h"
@@ -42,6 +43,20 @@ QList<OptionDef> optionDefs()
         {QStringLiteral("--export"), QString(), QStringLiteral("画面の表を標準出力に書く (タブ区切り、UTF-8)")},
         {QStringLiteral("--import"), QStringLiteral("FILE"),
          QStringLiteral("--export と同じ形のファイルを画面に入力して保存する")},
+        {QStringLiteral("--test"), QStringLiteral("T"), QStringLiteral("test: テストの番号 (1から)")},
+        {QStringLiteral("--export-csv"), QStringLiteral("FILE"),
+         QStringLiteral("画面の表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)")},
+        {QStringLiteral("--import-csv"), QStringLiteral("FILE"),
+         QStringLiteral("meibo, test: CSV ファイル (名簿、点数) を見出しで取り込んで保存する")},
+        {QStringLiteral("--encoding"), QStringLiteral("ENC"),
+         QStringLiteral("--import-csv: 文字コード auto|utf-8|utf-16|cp932 (既定 auto)")},
+        {QStringLiteral("--columns"), QStringLiteral("MAP"),
+         QStringLiteral("--import-csv: 列の役割 (例 組=1,番=2,氏名=3 / class=1,number=2,name=3)")},
+        {QStringLiteral("--no-header"), QString(),
+         QStringLiteral("--import-csv: 見出しの行がない (--columns で列を指定)")},
+        {QStringLiteral("--skip-refused"), QString(), QStringLiteral("--import-csv: 取り込めない行を除いて取り込む")},
+        {QStringLiteral("--dry-run"), QString(),
+         QStringLiteral("--import-csv: 取り込みの予定を表示するだけで保存しない")},
     };
 }
 
@@ -156,9 +171,15 @@ Result chosenSubjectTests(const Context& c, int& subject, QList<int>& tests)
     return Result::success();
 }
 
+QList<EntryScreenExtension>& screenExtensions()
+{
+    static QList<EntryScreenExtension> extensions;
+    return extensions;
+}
+
 QList<ScreenCommand> screenCommands()
 {
-    return {
+    QList<ScreenCommand> screens{
         {QStringLiteral("naishin"),
          QStringLiteral("内申点の入力"),
          {},
@@ -187,7 +208,31 @@ QList<ScreenCommand> screenCommands()
              c.gd.evalSubject = subject;
              return MakeSubjectScoreSheet(c.gd, subject, tests, NullProgress::instance(), sheet);
          }},
+        {QStringLiteral("test"),
+         QStringLiteral("点数の入力（テスト別）"),
+         {QStringLiteral("--test")},
+         [](Context& c, std::unique_ptr<EntrySheet>& sheet) {
+             if (!c.args.has(QStringLiteral("--test")))
+                 return Result::failure(QStringLiteral("test には --test T が要ります。"));
+             int test = 0;
+             if (Result r = intOption(c.args, QStringLiteral("--test"), test); !r) return r;
+             if (test < 1 || test > c.gd.testCount)
+                 return Result::failure(
+                     c.gd.testCount == 0
+                         ? QStringLiteral("%1年のテスト一覧にテストがありません。").arg(c.gd.currentGrade)
+                         : QStringLiteral("テスト %1 はありません（%2年のテストは 1～%3）。")
+                               .arg(test)
+                               .arg(c.gd.currentGrade)
+                               .arg(c.gd.testCount));
+             return MakeTestScoreSheet(c.gd, test, NullProgress::instance(), sheet);
+         }},
     };
+    for (const EntryScreenExtension& e : screenExtensions()) {
+        screens.append({e.name, e.caption, e.options, [e](Context& c, std::unique_ptr<EntrySheet>& sheet) {
+                            return e.open(c.gd, c.args.values, c.err, sheet);
+                        }});
+    }
+    return screens;
 }
 
 int exportGrid(Context&, EntrySheet& sheet, QTextStream& out)
@@ -220,15 +265,112 @@ int importGrid(Context& c, EntrySheet& sheet, QTextStream&)
     return 0;
 }
 
+int exportCsv(Context& c, EntrySheet& sheet, QTextStream& out)
+{
+    const QString path = c.args.value(QStringLiteral("--export-csv"));
+    const QList<QStringList> rows = sheet.csvRows();
+    if (path == QLatin1String("-")) {
+        out << QString::fromUtf8(CsvBytes(rows));
+        out.flush();
+        return 0;
+    }
+    if (Result r = SaveCsvFile(path, rows); !r) return fail(c.err, r.message);
+    return 0;
+}
+
+// The columns of an import file: found by the header, changed by --columns, or given wholly by
+// --columns for a file without a header.
+Result csvLayout(const Context& c, const EntrySheet& sheet, const QList<CsvRecord>& records, CsvLayout& layout)
+{
+    const QStringList subjects = sheet.csvSubjectNames();
+    const QString columns = c.args.value(QStringLiteral("--columns"));
+    if (c.args.has(QStringLiteral("--no-header"))) {
+        if (columns.isEmpty()) return Result::failure(QStringLiteral("--no-header には --columns が要ります。"));
+        layout = CsvLayout{};
+    } else if (Result r = DetectCsvLayout(records, subjects, sheet.csvNeedsName(), layout); !r) {
+        if (columns.isEmpty()) return r;
+        // --columns may name what the header does not: the first line is the header then.
+        layout = CsvLayout{};
+        layout.headerRecord = records.isEmpty() ? -1 : 0;
+    }
+    if (!columns.isEmpty()) {
+        if (Result r = ApplyCsvColumnOption(columns, subjects, layout); !r) return r;
+    }
+    return CheckCsvLayout(layout, subjects, sheet.csvNeedsName());
+}
+
+int importCsv(Context& c, EntrySheet& sheet, QTextStream& out)
+{
+    if (!sheet.takesCsv())
+        return fail(
+            c.err,
+            QStringLiteral("%1 は CSV ファイルを取り込めません（meibo と test が取り込めます）。").arg(c.args.screen));
+    CsvEncoding encoding = CsvEncoding::Auto;
+    if (c.args.has(QStringLiteral("--encoding")) &&
+        !ParseCsvEncoding(c.args.value(QStringLiteral("--encoding")), encoding))
+        return fail(c.err, QStringLiteral("文字コード「%1」は使えません（auto、utf-8、utf-16、cp932）。")
+                               .arg(c.args.value(QStringLiteral("--encoding"))));
+    const QString path = c.args.value(QStringLiteral("--import-csv"));
+    QList<CsvRecord> records;
+    CsvEncoding used = encoding;
+    if (Result r = ReadCsvFile(path, encoding, records, used); !r) return fail(c.err, r.message);
+    CsvLayout layout;
+    if (Result r = csvLayout(c, sheet, records, layout); !r)
+        return fail(c.err, QStringLiteral("%1: %2").arg(path, r.message));
+
+    const CsvImportPreview preview = sheet.previewCsv(records, layout);
+    for (const CsvImportLine& line : preview.lines) {
+        if (line.outcome == CsvImportLine::Refused) continue;
+        for (const QString& notice : line.cutNotices)
+            c.err << "seiran-entry: " << path << ": " << line.describe().section(u':', 0, 0) << ": " << notice << '\n';
+    }
+    if (c.args.has(QStringLiteral("--dry-run"))) {
+        out << QStringLiteral("文字コード: %1\n").arg(CsvEncodingName(used));
+        for (const CsvImportLine& line : preview.lines) {
+            out << QStringLiteral("%1行目\t%2\t%3\t%4\t%5\n")
+                       .arg(line.line)
+                       .arg(line.classText, line.numberText, line.outcomeText(), line.detail);
+        }
+        out << preview.countsText() << '\n';
+        out.flush();
+        c.err.flush();
+        return 0;
+    }
+    if (preview.refusedCount() > 0) {
+        for (const CsvImportLine& line : preview.lines)
+            if (line.outcome == CsvImportLine::Refused)
+                c.err << "seiran-entry: " << path << ": " << line.describe() << '\n';
+        if (!c.args.has(QStringLiteral("--skip-refused")))
+            return fail(
+                c.err,
+                QStringLiteral("取り込めない行が %1 行あるため、何も保存していません。").arg(preview.refusedCount()));
+    }
+    sheet.applyCsv(preview);
+    if (Result r = sheet.save(NullProgress::instance()); !r) return fail(c.err, r.message);
+    out << preview.countsText() << '\n';
+    out.flush();
+    c.err.flush();
+    return 0;
+}
+
 QList<ActionCommand> actionCommands()
 {
-    return {{QStringLiteral("--export"), {}, exportGrid}, {QStringLiteral("--import"), {}, importGrid}};
+    const QStringList importOptions{QStringLiteral("--encoding"), QStringLiteral("--columns"),
+                                    QStringLiteral("--no-header"), QStringLiteral("--skip-refused"),
+                                    QStringLiteral("--dry-run")};
+    return {{QStringLiteral("--export"), {}, exportGrid},
+            {QStringLiteral("--import"), {}, importGrid},
+            {QStringLiteral("--export-csv"), {}, exportCsv},
+            {QStringLiteral("--import-csv"), importOptions, importCsv}};
 }
 
 QString usageText()
 {
-    QString text = QStringLiteral("使い方: seiran-entry --data DIR --grade G SCREEN [--subject K --tests LIST] "
-                                  "(--export | --import FILE)\n");
+    QString text = QStringLiteral(
+        "使い方: seiran-entry --data DIR --grade G SCREEN [--subject K --tests LIST | --test T]\n"
+        "          (--export | --import FILE | --export-csv FILE | --import-csv FILE [IMPORT])\n"
+        "  IMPORT: [--encoding auto|utf-8|utf-16|cp932] [--columns ROLE=N,…] [--no-header] [--skip-refused] "
+        "[--dry-run]\n");
     for (const OptionDef& o : optionDefs()) {
         const QString left = o.value.isEmpty() ? o.name : o.name + u' ' + o.value;
         text += QStringLiteral("  %1%2\n").arg(left.leftJustified(16), o.help);
@@ -267,6 +409,11 @@ QString parse(const QStringList& argv, Arguments& args)
 }
 
 } // namespace
+
+void AddEntryScreen(const EntryScreenExtension& screen)
+{
+    screenExtensions().append(screen);
+}
 
 QStringList EntryScreenNames()
 {

@@ -3,9 +3,12 @@
 #include "CareerCells.h"
 #include "EntryColumns.h"
 #include "GradeData.h"
+#include "Helpers.h"
 #include "NaishinCells.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
+#include "ScoreCsvImport.h"
+#include "ScoreEntryWindow.h"
 #include "SubjectScoreCells.h"
 
 #include <QStringDecoder>
@@ -40,7 +43,78 @@ QString EntrySheet::exportText() const
     return text;
 }
 
+QList<QStringList> EntrySheet::csvRows() const
+{
+    QStringList header = mHeaders;
+    if (header.size() > 3) header[3] = QStringLiteral("性別");
+    QList<QStringList> rows{header};
+    for (const QStringList& row : mRows) {
+        QStringList trimmed = row;
+        if (trimmed.size() > 1) trimmed[1] = trimmed.at(1).trimmed();
+        rows << trimmed;
+    }
+    return rows;
+}
+
+CsvImportPreview EntrySheet::previewCsv(const QList<CsvRecord>&, const CsvLayout&) const
+{
+    return {};
+}
+
+void EntrySheet::applyCsv(const CsvImportPreview&) {}
+
 namespace {
+
+// The score entry by test: the subjects of the test as columns, as the window shows them.
+class TestScoreSheet final : public EntrySheet
+{
+public:
+    explicit TestScoreSheet(GradeData& gd) : mGd(gd), mSubjectCount(qBound(0, gd.currentTestSubjectCount(), 10))
+    {
+        mHeaders = FixedColumnHeaders() + TestSubjectNames(gd, mSubjectCount);
+        for (int i = 1; i <= gd.studentCount; ++i) {
+            QStringList row = FixedColumnTexts(gd, i, NumberStyle::AsRead);
+            for (int j = 1; j <= mSubjectCount; ++j)
+                row << ScoreToCellText(gd.scores(j, i));
+            mRows << row;
+        }
+    }
+
+    QString takeField(int row, int col, const QString& reduced) override
+    {
+        if (!ScoreCellValue(reduced)) return QStringLiteral("点数として記録できる範囲を超えています");
+        setCell(row, col, reduced);
+        return QString();
+    }
+
+    Result save(IProgress& progress) override
+    {
+        const Result converted =
+            ConvertCellsToScores(mGd, mSubjectCount, [this](int i, int j) { return cell(i, FirstDataCol + j - 1); });
+        if (!converted) return converted;
+        return SaveTestScores(mGd, progress);
+    }
+
+    bool takesCsv() const override { return true; }
+    QStringList csvSubjectNames() const override { return TestSubjectNames(mGd, mSubjectCount); }
+    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override
+    {
+        return PreviewScoreCsv(
+            mGd, mSubjectCount, [this](int i, int j) { return cell(i, FirstDataCol + j - 1); }, records, layout);
+    }
+    void applyCsv(const CsvImportPreview& preview) override
+    {
+        for (const CsvImportLine& line : preview.lines) {
+            if (line.outcome != CsvImportLine::Changed) continue;
+            for (int j = 1; j <= line.cells.size(); ++j)
+                if (!line.cells.at(j - 1).isEmpty()) setCell(line.student, FirstDataCol + j - 1, line.cells.at(j - 1));
+        }
+    }
+
+private:
+    GradeData& mGd;
+    int mSubjectCount = 0;
+};
 
 class NaishinSheet final : public EntrySheet
 {
@@ -174,6 +248,14 @@ std::unique_ptr<EntrySheet> MakeNaishinSheet(GradeData& gd)
 std::unique_ptr<EntrySheet> MakeCareerSheet(GradeData& gd)
 {
     return std::make_unique<CareerSheet>(gd);
+}
+
+Result MakeTestScoreSheet(GradeData& gd, int test, IProgress& progress, std::unique_ptr<EntrySheet>& sheet)
+{
+    gd.currentTest = test;
+    if (Result r = LoadTestScores(gd, progress); !r) return r;
+    sheet = std::make_unique<TestScoreSheet>(gd);
+    return Result::success();
 }
 
 Result MakeSubjectScoreSheet(GradeData& gd, int subject, const QList<int>& tests, IProgress& progress,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CsvImport.h"
 #include "Result.h"
 
 #include <QByteArray>
@@ -40,6 +41,19 @@ public:
 
     // Tab-separated text of the whole grid, header row first, CR LF after every row.
     QString exportText() const;
+    // The grid for a CSV file: the header (column 3 named "性別") and every row as shown.
+    virtual QList<QStringList> csvRows() const;
+
+    // CSV import of the screen. A screen that takes no CSV file keeps these defaults.
+    virtual bool takesCsv() const { return false; }
+    // Whether the file must name the pupils (a roster) or only their seats (scores).
+    virtual bool csvNeedsName() const { return false; }
+    // Subject names a column may carry.
+    virtual QStringList csvSubjectNames() const { return {}; }
+    // What each line of the file would do, before anything changes.
+    virtual CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const;
+    // Takes every new or changed line of the preview.
+    virtual void applyCsv(const CsvImportPreview& preview);
 
 protected:
     void setCell(int row, int col, const QString& text);
@@ -51,6 +65,8 @@ protected:
 // list, or nothing more for the scores by subject, which are read here).
 std::unique_ptr<EntrySheet> MakeNaishinSheet(GradeData& gd);
 std::unique_ptr<EntrySheet> MakeCareerSheet(GradeData& gd);
+// The score entry by test of test `test`: reads the roster and the test's scores first.
+Result MakeTestScoreSheet(GradeData& gd, int test, IProgress& progress, std::unique_ptr<EntrySheet>& sheet);
 // Reads the subject's scores of the chosen tests from the roster file first.
 Result MakeSubjectScoreSheet(GradeData& gd, int subject, const QList<int>& tests, IProgress& progress,
                              std::unique_ptr<EntrySheet>& sheet);

@@ -240,6 +240,18 @@ void RosterEditModel::toggleTransfer(int classNo, int number)
         s.flag = 1;
 }
 
+void RosterEditModel::setSeat(int classNo, int number, const MeiboSeat& seat)
+{
+    if (!valid(classNo, number)) return;
+    MeiboSeat& s = at(classNo, number);
+    const std::size_t index = std::size_t(seatIndex(classNo, number));
+    if (seat.name != s.name) mUnreadable[index] = false;
+    s = seat;
+    s.name = StoredFieldText(seat.name, StudentRecord::NameWidth);
+    s.furigana = StoredFieldText(seat.furigana, StudentRecord::FuriganaWidth);
+    mRemoved[index] = s.flag == 0 && loadedSeat(classNo, number).flag != 0;
+}
+
 int RosterEditModel::paste(int classNo, int top, int left, const QString& clip)
 {
     const auto isSexWord = [](const QString& t) {

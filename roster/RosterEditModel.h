@@ -63,6 +63,9 @@ public:
     void toggleSex(int classNo, int number);
     // Enrolled <-> transferred out; a free seat stays free.
     void toggleTransfer(int classNo, int number);
+    // Puts a whole seat in place (imports): texts are fitted to their fields; a seat left free
+    // shows "削  除" when it held a pupil as loaded.
+    void setSeat(int classNo, int number, const MeiboSeat& seat);
 
     // Pastes tab/CR separated text from (top, left): names (with the enrol/remove rule),
     // sexes ("1"/"男", "2"/"女"), readings (only on registered seats); the number and remark
