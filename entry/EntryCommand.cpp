@@ -270,7 +270,7 @@ int exportCsv(Context& c, EntrySheet& sheet, QTextStream& out)
     const QString path = c.args.value(QStringLiteral("--export-csv"));
     const QList<QStringList> rows = sheet.csvRows();
     if (path == QLatin1String("-")) {
-        out << QString::fromUtf8(CsvBytes(rows));
+        out << QChar(QChar::ByteOrderMark) << QString::fromUtf8(CsvBytes(rows).mid(3));
         out.flush();
         return 0;
     }

@@ -2,6 +2,8 @@
 
 #include "Aggregate.h"
 #include "AverageReport.h"
+#include "CsvFile.h"
+#include "DeviationReport.h"
 #include "GradeData.h"
 #include "GraphCommand.h"
 #include "ListFiles.h"
@@ -47,6 +49,7 @@ struct Options
     QString data;
     QString report;
     QString pdf;
+    QString csv; // hensa: the CSV file ("-" standard output)
     bool dump = false;
     int grade = 0;
     int test = 0;
@@ -59,14 +62,15 @@ QString usageText()
 {
     return QStringLiteral(
                "使い方: seiran-report --data DIR --grade G --test T REPORT [--class C] [--item I] (--pdf FILE | "
-               "--dump)\n"
+               "--dump | --csv FILE)\n"
                "  --data DIR    データフォルダ\n"
                "  --grade G     学年 (1～3)\n"
                "  --test T      テストの番号 (テスト一覧の何番目か、1から)\n"
-               "  --class C     soten: この組だけ (省略するとすべての組)\n"
+               "  --class C     soten, hensa: この組だけ (省略するとすべての組、hensa は学年集計も)\n"
                "  --item I      jun: この項目だけ (省略するとすべての項目)\n"
                "  --pdf FILE    A4 縦の PDF ファイルに書く\n"
-               "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n") +
+               "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n"
+               "  --csv FILE    hensa: 表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)\n") +
            [] {
                QStringList lines;
                for (const ReportExtension& e : extensions())
@@ -115,6 +119,8 @@ QString parse(const QStringList& args, Options& o, bool& help)
             problem = intValue(i, a, o.item);
         else if (a == QLatin1String("--pdf"))
             problem = textValue(i, a, o.pdf);
+        else if (a == QLatin1String("--csv"))
+            problem = textValue(i, a, o.csv);
         else if (a == QLatin1String("--dump"))
             o.dump = true;
         else if (std::any_of(extensions().cbegin(), extensions().cend(),
@@ -139,7 +145,8 @@ QStringList ReportCommandNames()
 {
     QStringList names{QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
                       QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
-                      QStringLiteral("  jun       教科別順位表 (項目ごと)")};
+                      QStringLiteral("  jun       教科別順位表 (項目ごと)"),
+                      QStringLiteral("  hensa     偏差値一覧表 (組ごと、最後に学年集計)")};
     names += GraphReportCommandNames();
     names += ReportCardCommandNames();
     for (const ReportExtension& e : extensions())
@@ -191,6 +198,7 @@ int runExtension(const Options& o, const ReportExtension& e, QTextStream& out, Q
         return fail(err, QStringLiteral("--data、--grade と帳票の名前が要ります。\n") + usageText());
     if (o.test != 0) return fail(err, QStringLiteral("--test は %1 では使えません。").arg(o.report));
     if (o.item != 0) return fail(err, QStringLiteral("--item は jun だけで使えます。"));
+    if (!o.csv.isEmpty()) return fail(err, QStringLiteral("--csv は hensa だけで使えます。"));
     if (o.dump == !o.pdf.isEmpty())
         return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
@@ -224,7 +232,8 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
     if (const ReportExtension* e = extensionFor(o.report)) return runExtension(o, *e, out, err);
     if (o.data.isEmpty() || o.grade == 0 || o.test == 0 || o.report.isEmpty())
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
-    QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun")};
+    QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun"),
+                      QStringLiteral("hensa")};
     if (!known.contains(o.report)) {
         known += {QStringLiteral("dosu"), QStringLiteral("matome"), QStringLiteral("suii"), QStringLiteral("seiseki"),
                   QStringLiteral("tsuchi")};
@@ -234,10 +243,13 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
     }
     if (!o.extras.isEmpty())
         return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(o.extras.keys().join(u' '), o.report));
-    if (o.dump == !o.pdf.isEmpty())
-        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+    const bool hensa = o.report == QLatin1String("hensa");
+    if (!o.csv.isEmpty() && !hensa) return fail(err, QStringLiteral("--csv は hensa だけで使えます。"));
+    if (int(o.dump) + int(!o.pdf.isEmpty()) + int(!o.csv.isEmpty()) != 1)
+        return fail(err, hensa ? QStringLiteral("--pdf FILE、--dump、--csv FILE のどれか一つを指定してください。")
+                               : QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
-    if (o.classNo != 0 && o.report != QLatin1String("soten"))
+    if (o.classNo != 0 && o.report != QLatin1String("soten") && !hensa)
         return fail(err, QStringLiteral("--class は %1 では使えません。").arg(o.report));
     if (o.item != 0 && o.report != QLatin1String("jun"))
         return fail(err, QStringLiteral("--item は jun だけで使えます。"));
@@ -261,7 +273,7 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
     AggregateTest(*gd);
 
     std::function<int(PageCanvas&)> draw;
-    if (o.report == QLatin1String("soten")) {
+    if (o.report == QLatin1String("soten") || hensa) {
         if (o.classNo != 0 && (o.classNo < 1 || o.classNo > gd->classCount))
             return fail(err, QStringLiteral("%1組はありません（%2年は %3 組まで）。")
                                  .arg(o.classNo)
@@ -270,7 +282,24 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         QList<int> classes;
         for (int c = 1; c <= gd->classCount; ++c)
             if (o.classNo == 0 || o.classNo == c) classes.append(c);
-        draw = [&gd, classes](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, classes); };
+        if (hensa && !o.csv.isEmpty()) {
+            const QList<QStringList> rows = DeviationCsvRows(*gd, ComputeDeviationTable(*gd));
+            if (o.csv == QLatin1String("-")) {
+                out << QChar(QChar::ByteOrderMark) << QString::fromUtf8(CsvBytes(rows).mid(3));
+                out.flush();
+                return 0;
+            }
+            if (Result r = SaveCsvFile(o.csv, rows); !r) return fail(err, r.message);
+            return 0;
+        }
+        // The grade sheet follows when every class is printed.
+        const bool withGrade = o.classNo == 0;
+        if (hensa)
+            draw = [&gd, classes, withGrade](PageCanvas& canvas) {
+                return PrintDeviationReport(canvas, *gd, classes, withGrade);
+            };
+        else
+            draw = [&gd, classes](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, classes); };
     } else if (o.report == QLatin1String("average")) {
         draw = [&gd](PageCanvas& canvas) { return PrintAverage(canvas, *gd); };
     } else {
