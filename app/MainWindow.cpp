@@ -200,6 +200,7 @@ void MainWindow::buildWindow()
     mRawScoreButton = menuButton(QStringLiteral("素点表一覧表"));
     mAveragesButton = menuButton(QStringLiteral("平均点・最高点一覧表"));
     mRankTableButton = menuButton(QStringLiteral("教科別順位表"));
+    mDeviationButton = menuButton(QStringLiteral("偏差値一覧表"));
     mDistributionGraphButton = menuButton(QStringLiteral("教科別度数分布グラフ"));
     mTestSummaryButton = menuButton(QStringLiteral("テストのまとめ（生徒配布用）"));
     mTestReportsBackButton = menuButton(QStringLiteral("テスト処理メニューに戻る"));
@@ -231,8 +232,8 @@ void MainWindow::buildWindow()
     mPages->addWidget(buildPage(QStringLiteral("テスト処理"),
                                 {mScoreEntryButton, mSubjectScoreEntryButton, mTestReportsButton, mTestBackButton}));
     mPages->addWidget(buildPage(QStringLiteral("テスト別集計資料"),
-                                {mRawScoreButton, mAveragesButton, mRankTableButton, mDistributionGraphButton,
-                                 mTestSummaryButton, mTestReportsBackButton}));
+                                {mRawScoreButton, mAveragesButton, mRankTableButton, mDeviationButton,
+                                 mDistributionGraphButton, mTestSummaryButton, mTestReportsBackButton}));
     mPages->addWidget(buildPage(QStringLiteral("評定・進路の処理"),
                                 {mHyoteiButton, mNaishinEntryButton, mCareerChoiceEntryButton, mTargetSchoolListButton,
                                  mCareerGuidanceButton, mEvaluationBackButton}));
@@ -342,6 +343,7 @@ void MainWindow::wireButtons()
     connect(mRawScoreButton, &QPushButton::clicked, this, &MainWindow::onRawScoreClicked);
     connect(mAveragesButton, &QPushButton::clicked, this, &MainWindow::onAveragesClicked);
     connect(mRankTableButton, &QPushButton::clicked, this, &MainWindow::onRankTableClicked);
+    connect(mDeviationButton, &QPushButton::clicked, this, &MainWindow::onDeviationClicked);
     connect(mDistributionGraphButton, &QPushButton::clicked, this, &MainWindow::onDistributionGraphClicked);
     connect(mTestSummaryButton, &QPushButton::clicked, this, &MainWindow::onTestSummaryClicked);
     connect(mHyoteiButton, &QPushButton::clicked, this, &MainWindow::onHyoteiClicked);
@@ -368,6 +370,7 @@ QList<QPair<QPushButton*, Screen>> MainWindow::menuScreens() const
         {mRawScoreButton, Screen::RawScoreReport},
         {mAveragesButton, Screen::AveragesReport},
         {mRankTableButton, Screen::RankTable},
+        {mDeviationButton, Screen::DeviationReport},
         {mDistributionGraphButton, Screen::DistributionGraph},
         {mTestSummaryButton, Screen::TestSummary},
         {mHyoteiButton, Screen::EvaluationSetup},

@@ -119,6 +119,7 @@ public:
     QPushButton* mRawScoreButton = nullptr;
     QPushButton* mAveragesButton = nullptr;
     QPushButton* mRankTableButton = nullptr;
+    QPushButton* mDeviationButton = nullptr;
     QPushButton* mDistributionGraphButton = nullptr;
     QPushButton* mTestSummaryButton = nullptr;
     QPushButton* mTestReportsBackButton = nullptr;
@@ -171,6 +172,7 @@ public:
     void onRawScoreClicked() { runMenuCommand(Screen::RawScoreReport); }
     void onAveragesClicked() { runMenuCommand(Screen::AveragesReport); }
     void onRankTableClicked() { runMenuCommand(Screen::RankTable); }
+    void onDeviationClicked() { runMenuCommand(Screen::DeviationReport); }
     void onDistributionGraphClicked() { runMenuCommand(Screen::DistributionGraph); }
     void onTestSummaryClicked() { runMenuCommand(Screen::TestSummary); }
     void onHyoteiClicked();

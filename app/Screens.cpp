@@ -3,6 +3,7 @@
 #include "AveragesReportWindow.h"
 #include "CareerChoiceEntryWindow.h"
 #include "CareerGuidanceWindow.h"
+#include "DeviationReportWindow.h"
 #include "DistributionGraphWindow.h"
 #include "EvaluationSetupWindow.h"
 #include "HighSchoolEditorWindow.h"
@@ -50,6 +51,7 @@ const ScreenLine kScreenTable[] = {
     {Screen::NaishinEntry, Preparation::GradeAndNaishin, openModal<NaishinEntryWindow>},
     {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, openModal<CareerChoiceEntryWindow>},
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
+    {Screen::DeviationReport, Preparation::None, openModal<DeviationReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
     {Screen::RankTable, Preparation::None, openModal<RankTableWindow>},
     {Screen::EvaluationSetup, Preparation::Grade, openModal<EvaluationSetupWindow>},
@@ -79,6 +81,8 @@ QString ScreenName(Screen screen)
         return QStringLiteral("SubjectScoreEntryWindow");
     case Screen::RawScoreReport:
         return QStringLiteral("RawScoreReportWindow");
+    case Screen::DeviationReport:
+        return QStringLiteral("DeviationReportWindow");
     case Screen::AveragesReport:
         return QStringLiteral("AveragesReportWindow");
     case Screen::RankTable:

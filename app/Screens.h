@@ -14,6 +14,7 @@ enum class Screen {
     ScoreEntry,
     SubjectScoreEntry,
     RawScoreReport,
+    DeviationReport,
     AveragesReport,
     RankTable,
     DistributionGraph,

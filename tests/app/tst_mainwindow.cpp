@@ -106,6 +106,7 @@ struct Program
                 {Screen::RawScoreReport, Preparation::None, nullptr},
                 {Screen::AveragesReport, Preparation::None, nullptr},
                 {Screen::RankTable, Preparation::None, nullptr},
+                {Screen::DeviationReport, Preparation::None, nullptr},
                 {Screen::DistributionGraph, Preparation::None, nullptr},
                 {Screen::TestSummary, Preparation::None, nullptr},
                 {Screen::EvaluationSetup, Preparation::Grade, nullptr},
@@ -497,10 +498,12 @@ void TestMaster::commandsPrepareTheirData()
     w->onRawScoreClicked();
     w->onAveragesClicked();
     w->onRankTableClicked();
+    w->onDeviationClicked();
     w->onDistributionGraphClicked();
     w->onTestSummaryClicked();
-    QCOMPARE(p.opened, QList<Screen>({Screen::HighSchoolEditor, Screen::RawScoreReport, Screen::AveragesReport,
-                                      Screen::RankTable, Screen::DistributionGraph, Screen::TestSummary}));
+    QCOMPARE(p.opened,
+             QList<Screen>({Screen::HighSchoolEditor, Screen::RawScoreReport, Screen::AveragesReport, Screen::RankTable,
+                            Screen::DeviationReport, Screen::DistributionGraph, Screen::TestSummary}));
     QCOMPARE(w->gd().currentGrade, 0);
     p.opened.clear();
 

@@ -2,13 +2,19 @@
 // and the command's CSV.
 #include "CsvFile.h"
 #include "DeviationReport.h"
+#include "DeviationReportWindow.h"
 #include "Helpers.h"
+#include "MessageBox.h"
+#include "Notice.h"
+#include "Progress.h"
 #include "RecordingCanvas.h"
 #include "ReportCommand.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
+#include "Session.h"
 
+#include <QComboBox>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -229,6 +235,40 @@ private slots:
                                  QStringList{QStringLiteral("soten"), QStringLiteral("--csv"), QStringLiteral("x")},
                              o, e),
             2);
+    }
+
+    void windowShowsClassesThenTheGradeAndSavesCsv()
+    {
+        MapReportFonts();
+        auto gd = handWorkedGrade(5);
+        QTemporaryDir dir;
+        gd->dataFolder = dir.path() + u'/';
+        SilentNotice notice;
+        Session session{*gd, NullProgress::instance(), notice, QString()};
+        DeviationReportWindow w(session);
+        QCOMPARE(w.mClassCombo->count(), 3);
+        QCOMPARE(w.mClassCombo->itemText(2), QStringLiteral("学年集計"));
+        QCOMPARE(w.currentClass(), 1);
+        w.mClassCombo->setCurrentIndex(2);
+        QCOMPARE(w.currentClass(), 0);
+
+        ScriptedMessages messages;
+        const QString path = dir.filePath(QStringLiteral("hensa.csv"));
+        w.chooseCsvFile = [&path] { return path; };
+        w.onCsvClicked();
+        QList<CsvRecord> records;
+        CsvEncoding used = CsvEncoding::Auto;
+        QVERIFY(ReadCsvFile(path, CsvEncoding::Auto, records, used).ok);
+        QCOMPARE(records.at(1).fields.mid(0, 5), (QStringList{"1", "1", "生徒1", "48", "38.8"}));
+        QCOMPARE(messages.asked().size(), 1);
+        // A cancelled file choice writes nothing and asks nothing.
+        w.chooseCsvFile = [] { return QString(); };
+        w.onCsvClicked();
+        QCOMPARE(messages.asked().size(), 1);
+        // Nothing chosen in the class picker starts no job.
+        w.selectClasses = [&gd] { gd->classSelected.fill(0); };
+        w.onPrintClicked();
+        QVERIFY(w.isVisible() || w.result() == 0);
     }
 
 private:
