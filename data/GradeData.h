@@ -76,7 +76,8 @@ struct GradeData
     Table<int, 0, Limits::Students> studentClass;
     Table<int, 0, Limits::Students> studentNumber;
     Table<QString, 0, Limits::Students> studentName;
-    Table<int, 0, Limits::Students> studentSex; // 1 male, 2 female, 0 not entered
+    Table<QString, 0, Limits::Students> studentFurigana; // the reading, trimmed (finding a pupil)
+    Table<int, 0, Limits::Students> studentSex;          // 1 male, 2 female, 0 not entered
     Table<int, 0, Limits::Classes> classStart;
     Table<int, 0, Limits::Classes> classSize;
 

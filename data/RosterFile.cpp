@@ -194,6 +194,7 @@ Result loadRoster(GradeData& gd, IProgress& progress, const LoadFields& fields)
             gd.studentClass[s] = k;
             gd.studentNumber[s] = n;
             gd.studentName[s] = record.name().trimmed();
+            gd.studentFurigana[s] = record.furigana().trimmed();
             gd.studentSex[s] = record.sex();
             if (fields) fields(gd, s, record);
         }

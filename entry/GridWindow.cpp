@@ -1,13 +1,17 @@
 #include "GridWindow.h"
 
+#include "FindBar.h"
 #include "FlexGrid.h"
+#include "PupilSearch.h"
 #include "ScoreCells.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace seiran {
@@ -75,6 +79,16 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
     mMinSizeLabel = new QLabel(QStringLiteral("MinSize"), this);
     mMinSizeLabel->hide();
 
+    mFindBar = new FindBar(this);
+    connect(mFindBar, &FindBar::searchRequested, this,
+            [this](const QString& text, int step) { findPupil(text, step); });
+    connect(mFindBar, &FindBar::closed, this, [this] {
+        relayout();
+        activeGrid()->setFocus();
+    });
+    auto* findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, &GridWindow::openFind);
+
     connect(mClassCombo, &QComboBox::currentIndexChanged, this, &GridWindow::onClassChanged);
     // Choosing the item already shown is a choice too (back to the start of the class); a choice
     // of another item runs the handler a second time, which changes nothing more.
@@ -121,7 +135,67 @@ void GridWindow::resizeEvent(QResizeEvent* event)
         resize(qMax(width(), minW), qMax(height(), minH));
         return;
     }
+    relayout();
+}
+
+void GridWindow::relayout()
+{
     layoutControls();
+    if (!mFindBar->isVisible()) return;
+    // Every grid on the active grid's rectangle (the roster editor stacks one per class) gives
+    // the field room along its bottom edge.
+    const QRect area = activeGrid()->geometry();
+    const int barHeight = mFindBar->sizeHint().height();
+    const QRect gridArea = area.adjusted(0, 0, 0, -(barHeight + WindowMargin / 2));
+    for (FlexGrid* grid : findChildren<FlexGrid*>())
+        if (grid->geometry() == area) grid->setGeometry(gridArea);
+    mFindBar->setGeometry(area.left(), area.bottom() - barHeight + 1, area.width(), barHeight);
+}
+
+void GridWindow::openFind()
+{
+    commitPendingEdit();
+    const bool wasOpen = mFindBar->isVisible();
+    mFindBar->open();
+    if (!wasOpen) relayout();
+}
+
+bool GridWindow::findPupil(const QString& query, int step)
+{
+    const int rows = findRowCount();
+    const int current = findCurrentRow();
+    const int from = step == 0 ? current : current + step;
+    const int wrapped = from > rows ? 1 : from < 1 ? rows : from;
+    const int row = FindPupilRow(
+        rows, [this](int r) { return findTexts(r); }, query, wrapped, step < 0 ? -1 : 1);
+    mFindBar->setNotFound(row == 0 && !FoldForSearch(query).isEmpty());
+    if (row == 0) return false;
+    if (row != current) goToFoundRow(row);
+    // A class switch gives the grid the focus; the next keystroke still belongs to the field.
+    if (mFindBar->isVisible()) mFindBar->mFindEdit->setFocus();
+    return true;
+}
+
+int GridWindow::findRowCount() const
+{
+    return activeGrid()->Rows() - 1;
+}
+
+QStringList GridWindow::findTexts(int row) const
+{
+    return {activeGrid()->TextMatrix(row, 2)};
+}
+
+int GridWindow::findCurrentRow() const
+{
+    return activeGrid()->Row();
+}
+
+void GridWindow::goToFoundRow(int row)
+{
+    FlexGrid* grid = activeGrid();
+    grid->setRow(row);
+    ScrollRowIntoView(grid, row);
 }
 
 void GridWindow::reject()

@@ -9,6 +9,7 @@ class QVBoxLayout;
 
 namespace seiran {
 
+class FindBar;
 class FlexGrid;
 
 // Window sizes are given in twips, 15 to a pixel.
@@ -62,6 +63,7 @@ public:
     QPushButton* mPasteButton = nullptr;
     QPushButton* mExtraButton = nullptr;
     QLabel* mMinSizeLabel = nullptr; // hidden; its position is the window's minimum size
+    FindBar* mFindBar = nullptr;     // under the grid while a pupil is being found (Ctrl+F)
 
     // Handlers of the shared controls.
     virtual void onClassChanged() = 0;
@@ -72,6 +74,12 @@ public:
     void onCopyClicked();
     virtual void onPasteClicked() = 0;
     virtual void onExtraClicked() = 0;
+    // Ctrl+F: the find field opens under the grid.
+    void openFind();
+    // Finds a pupil whose name or reading holds `query`: step 0 from the current row (each
+    // keystroke), 1 the next match, -1 the previous one, wrapping round. The match becomes the
+    // current row; none turns the field light red. Returns whether a pupil was found.
+    bool findPupil(const QString& query, int step);
 
 protected:
     // Minimum window size in twips; the window is never made smaller.
@@ -82,12 +90,23 @@ protected:
     virtual void commitPendingEdit() {}
     // Places the controls for the current window size.
     virtual void layoutControls() = 0;
+
+    // The rows a find goes through, 1..findRowCount(), with the texts each may match (name and
+    // reading), the row that is current, and the move to a found row through the window's usual
+    // cell move. Defaults: the rows of the active grid, its name column, a plain row change.
+    virtual int findRowCount() const;
+    virtual QStringList findTexts(int row) const;
+    virtual int findCurrentRow() const;
+    virtual void goToFoundRow(int row);
     // Places the top panel across the window; returns the rectangle left below it for the grid,
     // with the margin on every side.
     QRect placeTopPanel();
 
     void resizeEvent(QResizeEvent* event) override;
     void reject() override;
+
+    // layoutControls(), then room for the find field under the grid while it is open.
+    void relayout();
 
     // The controls along the top, in rows (mTopRows) filled by the window.
     QWidget* mTopPanel = nullptr;

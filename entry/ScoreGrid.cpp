@@ -1,6 +1,7 @@
 #include "ScoreGrid.h"
 
 #include "Beep.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
@@ -256,6 +257,19 @@ void ScoreGridWindow::moveCurrentCell(int row, int col)
     mGrid->setCol(col);
     mMoving = false;
     onGridRowColChange();
+}
+
+QStringList ScoreGridWindow::findTexts(int row) const
+{
+    const GradeData& g = gd();
+    const QString reading = row >= 1 && row <= g.studentCount ? g.studentFurigana[row] : QString();
+    return {mGrid->TextMatrix(row, 2), reading};
+}
+
+void ScoreGridWindow::goToFoundRow(int row)
+{
+    moveCurrentCell(row, mGrid->Col());
+    ScrollRowIntoView(mGrid, row);
 }
 
 int ScoreGridWindow::wrapColumn() const

@@ -109,6 +109,9 @@ protected:
     // Places the top panel and the grid below the button row.
     void layoutControls() override;
     FlexGrid* activeGrid() const override { return mGrid; }
+    // A find matches the name and the reading; the found row is reached by the usual cell move.
+    QStringList findTexts(int row) const override;
+    void goToFoundRow(int row) override;
 
     bool hasCurrentDataCell() const;
     bool isDataCell(int row, int col) const;

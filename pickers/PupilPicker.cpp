@@ -1,16 +1,20 @@
 #include "PupilPicker.h"
 
 #include "Beep.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
+#include "PupilSearch.h"
 #include "RosterFile.h"
 #include "Session.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace seiran {
@@ -41,6 +45,8 @@ PupilPicker::PupilPicker(Session& session, QWidget* parent) : QDialog(parent), m
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(mPromptLabel);
     layout->addWidget(mGrid, 1);
+    mFindBar = new FindBar(this);
+    layout->addWidget(mFindBar);
     layout->addLayout(buttons);
 
     connect(mGrid, &FlexGrid::doubleClicked, this, &PupilPicker::onGridDoubleClick);
@@ -48,6 +54,11 @@ PupilPicker::PupilPicker(Session& session, QWidget* parent) : QDialog(parent), m
     connect(mGrid, &FlexGrid::wheel, this, &PupilPicker::onGridWheel);
     connect(mSetButton, &QPushButton::clicked, this, &PupilPicker::onSetClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &PupilPicker::onCancelClicked);
+    connect(mFindBar, &FindBar::searchRequested, this,
+            [this](const QString& text, int step) { findPupil(text, step); });
+    connect(mFindBar, &FindBar::closed, this, [this] { mGrid->setFocus(); });
+    auto* findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, &PupilPicker::openFind);
 
     // The marks start from the caller's current choice, on the roster as it is on disk now.
     const Result loaded = LoadRoster(mSession.gd, mSession.progress);
@@ -60,6 +71,35 @@ PupilPicker::PupilPicker(Session& session, QWidget* parent) : QDialog(parent), m
     mGrid->setMinimumWidth(width + 24);
     resize(qMax(width + 48, 420), 520);
     mGrid->setFocus();
+}
+
+void PupilPicker::openFind()
+{
+    mFindBar->open();
+}
+
+bool PupilPicker::findPupil(const QString& query, int step)
+{
+    const GradeData& gd = mSession.gd;
+    const int rows = mGrid->Rows() - 1;
+    const int current = mGrid->Row();
+    const int from = step == 0 ? current : current + step;
+    const int row = FindPupilRow(
+        rows,
+        [this, &gd](int r) {
+            return QStringList{mGrid->TextMatrix(r, 3), r <= gd.studentCount ? gd.studentFurigana[r] : QString()};
+        },
+        query,
+        from > rows ? 1
+        : from < 1  ? rows
+                    : from,
+        step < 0 ? -1 : 1);
+    mFindBar->setNotFound(row == 0 && !FoldForSearch(query).isEmpty());
+    if (row == 0) return false;
+    mGrid->setRow(row);
+    ScrollRowIntoView(mGrid, row);
+    if (mFindBar->isVisible()) mFindBar->mFindEdit->setFocus();
+    return true;
 }
 
 void PupilPicker::fillGrid()

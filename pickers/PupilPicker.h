@@ -8,6 +8,7 @@ class QPushButton;
 namespace seiran {
 
 struct Session;
+class FindBar;
 class FlexGrid;
 
 // "生徒の指定": the grade's pupils in a grid; a double click or the space key marks or unmarks
@@ -25,6 +26,7 @@ public:
     FlexGrid* mGrid = nullptr;
     QPushButton* mSetButton = nullptr;    // 設定
     QPushButton* mCancelButton = nullptr; // キャンセル
+    FindBar* mFindBar = nullptr;          // under the grid after Ctrl+F
 
     void onGridDoubleClick();
     void onGridKeyPress(int keyAscii);
@@ -32,6 +34,10 @@ public:
     void onGridWheel(int direction);
     void onSetClicked();
     void onCancelClicked();
+    // Ctrl+F, and each search of the find field (step 0 from the current row, 1 next, -1
+    // previous): a pupil whose name or reading holds the query becomes the current row.
+    void openFind();
+    bool findPupil(const QString& query, int step);
 
 private:
     void fillGrid();

@@ -3,6 +3,7 @@
 #include "CellEditBox.h"
 
 #include "Beep.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
@@ -422,6 +423,33 @@ void RosterEditorWindow::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------------------------------------------
 // Resize
+
+int RosterEditorWindow::findRowCount() const
+{
+    return mRoster.classCount() * RosterEditModel::Seats;
+}
+
+QStringList RosterEditorWindow::findTexts(int row) const
+{
+    const MeiboSeat& seat =
+        mRoster.seat((row - 1) / RosterEditModel::Seats + 1, (row - 1) % RosterEditModel::Seats + 1);
+    return {seat.name, seat.furigana};
+}
+
+int RosterEditorWindow::findCurrentRow() const
+{
+    return mFrontClass * RosterEditModel::Seats + frontGrid()->Row();
+}
+
+void RosterEditorWindow::goToFoundRow(int row)
+{
+    commitEditor();
+    const int classIndex = (row - 1) / RosterEditModel::Seats;
+    if (classIndex != mFrontClass) mClassCombo->setCurrentIndex(classIndex);
+    const int seat = (row - 1) % RosterEditModel::Seats + 1;
+    frontGrid()->setRow(seat);
+    ScrollRowIntoView(frontGrid(), seat);
+}
 
 void RosterEditorWindow::layoutControls()
 {

@@ -60,6 +60,11 @@ protected:
     FlexGrid* activeGrid() const override { return frontGrid(); }
     void commitPendingEdit() override { commitEditor(); }
     void layoutControls() override;
+    // A find goes through every seat of every class (class by class) and switches the class.
+    int findRowCount() const override;
+    QStringList findTexts(int row) const override;
+    int findCurrentRow() const override;
+    void goToFoundRow(int row) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

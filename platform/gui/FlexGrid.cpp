@@ -658,11 +658,12 @@ void FlexGrid::paintCell(QPainter& painter, int row, int col, const QRect& rect,
 bool FlexGrid::event(QEvent* event)
 {
     // The grid's own keys win over window shortcuts, as in an edit box: Ctrl+C and Ctrl+V are
-    // the screens' copy and paste.
+    // the screens' copy and paste. Ctrl+F stays the window's: it finds a pupil.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-        const bool ctrlLetter = mods == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z;
+        const bool ctrlLetter = mods == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z &&
+                                key->key() != Qt::Key_F;
         bool plain = false;
         if (mods == Qt::NoModifier) {
             switch (key->key()) {
