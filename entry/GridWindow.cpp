@@ -1,15 +1,21 @@
 #include "GridWindow.h"
 
+#include "CsvFile.h"
 #include "FindBar.h"
 #include "FlexGrid.h"
+#include "ImportPreviewDialog.h"
+#include "MessageBox.h"
 #include "PupilSearch.h"
 #include "ScoreCells.h"
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -78,6 +84,19 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
 
     mMinSizeLabel = new QLabel(QStringLiteral("MinSize"), this);
     mMinSizeLabel->hide();
+
+    mCsvImportButton = makeButton(QStringLiteral("CSV取込"), this);
+    mCsvImportButton->hide();
+    connect(mCsvImportButton, &QPushButton::clicked, this, &GridWindow::onCsvImportClicked);
+    chooseImportFile = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("CSV取込"), QString(),
+                                            QStringLiteral("CSVファイル (*.csv *.txt);;すべてのファイル (*)"));
+    };
+    chooseExportFile = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("CSVファイルに保存"), QString(),
+                                            QStringLiteral("CSVファイル (*.csv)"));
+    };
+    runImportPreview = [](ImportPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
     mFindBar = new FindBar(this);
     connect(mFindBar, &FindBar::searchRequested, this,
@@ -196,6 +215,62 @@ void GridWindow::goToFoundRow(int row)
     FlexGrid* grid = activeGrid();
     grid->setRow(row);
     ScrollRowIntoView(grid, row);
+}
+
+QList<QStringList> GridWindow::csvRows() const
+{
+    const FlexGrid* grid = activeGrid();
+    QList<QStringList> rows;
+    for (int r = 0; r < grid->Rows(); ++r) {
+        QStringList row;
+        for (int c = 0; c < grid->Cols(); ++c)
+            row << (r == 0 && c == 3 ? QStringLiteral("性別") : grid->TextMatrix(r, c).trimmed());
+        rows << row;
+    }
+    return rows;
+}
+
+CsvImportPreview GridWindow::previewCsv(const QList<CsvRecord>&, const CsvLayout&) const
+{
+    return {};
+}
+
+void GridWindow::applyCsv(const CsvImportPreview&) {}
+
+void GridWindow::installGridMenu(FlexGrid* grid)
+{
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& pos) {
+        QMenu menu(this);
+        QAction* save = menu.addAction(QStringLiteral("CSVファイルに保存…"));
+        QAction* import = takesCsv() ? menu.addAction(QStringLiteral("CSV取込…")) : nullptr;
+        QAction* chosen = menu.exec(grid->mapToGlobal(pos));
+        if (chosen && chosen == save) onCsvExportClicked();
+        if (chosen && chosen == import) onCsvImportClicked();
+    });
+}
+
+void GridWindow::onCsvImportClicked()
+{
+    if (!takesCsv()) return;
+    commitPendingEdit();
+    const QString path = chooseImportFile();
+    if (path.isEmpty()) return;
+    ImportPreviewDialog dialog(
+        path, csvSubjectNames(), csvNeedsName(),
+        [this](const QList<CsvRecord>& records, const CsvLayout& layout) { return previewCsv(records, layout); }, this);
+    if (runImportPreview(dialog)) applyCsv(dialog.preview());
+    activeGrid()->setFocus();
+}
+
+void GridWindow::onCsvExportClicked()
+{
+    commitPendingEdit();
+    const QString path = chooseExportFile();
+    if (path.isEmpty()) return;
+    if (const Result saved = SaveCsvFile(path, csvRows()); !saved)
+        ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+    activeGrid()->setFocus();
 }
 
 void GridWindow::reject()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "CsvImport.h"
+
 #include <QDialog>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -10,6 +13,7 @@ class QVBoxLayout;
 namespace seiran {
 
 class FindBar;
+class ImportPreviewDialog;
 class FlexGrid;
 
 // Window sizes are given in twips, 15 to a pixel.
@@ -62,8 +66,9 @@ public:
     QPushButton* mCopyButton = nullptr;
     QPushButton* mPasteButton = nullptr;
     QPushButton* mExtraButton = nullptr;
-    QLabel* mMinSizeLabel = nullptr; // hidden; its position is the window's minimum size
-    FindBar* mFindBar = nullptr;     // under the grid while a pupil is being found (Ctrl+F)
+    QLabel* mMinSizeLabel = nullptr;         // hidden; its position is the window's minimum size
+    FindBar* mFindBar = nullptr;             // under the grid while a pupil is being found (Ctrl+F)
+    QPushButton* mCsvImportButton = nullptr; // CSV取込, shown by the screens that take a CSV file
 
     // Handlers of the shared controls.
     virtual void onClassChanged() = 0;
@@ -74,6 +79,15 @@ public:
     void onCopyClicked();
     virtual void onPasteClicked() = 0;
     virtual void onExtraClicked() = 0;
+    // "CSV取込": a file chosen, its preview, and the accepted lines given to the screen.
+    void onCsvImportClicked();
+    // "CSVファイルに保存…" of the grid's context menu.
+    void onCsvExportClicked();
+    // Test seams: the file to read or write (empty: cancelled) and the preview's answer.
+    std::function<QString()> chooseImportFile;
+    std::function<QString()> chooseExportFile;
+    std::function<bool(ImportPreviewDialog&)> runImportPreview;
+
     // Ctrl+F: the find field opens under the grid.
     void openFind();
     // Finds a pupil whose name or reading holds `query`: step 0 from the current row (each
@@ -104,6 +118,17 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void reject() override;
+
+    // CSV of the screen. The grid as shown by default (column 3 "性別"); screens that take a file
+    // say so and give the preview and its application.
+    virtual QList<QStringList> csvRows() const;
+    virtual bool takesCsv() const { return false; }
+    virtual bool csvNeedsName() const { return false; }
+    virtual QStringList csvSubjectNames() const { return {}; }
+    virtual CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const;
+    virtual void applyCsv(const CsvImportPreview& preview);
+    // The context menu of a grid: "CSVファイルに保存…", and "CSV取込…" where the screen takes a file.
+    void installGridMenu(FlexGrid* grid);
 
     // layoutControls(), then room for the find field under the grid while it is open.
     void relayout();

@@ -4,6 +4,7 @@
 #include "GradeData.h"
 #include "Helpers.h"
 #include "RosterFile.h"
+#include "ScoreCsvImport.h"
 #include "Session.h"
 
 #include <QCheckBox>
@@ -46,6 +47,8 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     mTestLabel->setText(QStringLiteral("点数の入力（テスト別）　") + QString::number(g.currentGrade) +
                         QStringLiteral("年 ") + testName);
 
+    mCsvImportButton->show();
+
     fillClassCombo();
     QStringList headers;
     for (int j = 1; j <= mSubjectCount; ++j)
@@ -70,6 +73,29 @@ void ScoreEntryWindow::display()
     for (int i = 1; i <= g.studentCount; ++i) {
         for (int j = 1; j <= mSubjectCount; ++j)
             mGrid->setTextMatrix(i, FirstDataCol + j - 1, ScoreToCellText(g.scores(j, i)));
+    }
+    mGrid->viewport()->update();
+}
+
+QStringList ScoreEntryWindow::csvSubjectNames() const
+{
+    return TestSubjectNames(gd(), mSubjectCount);
+}
+
+CsvImportPreview ScoreEntryWindow::previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const
+{
+    return PreviewScoreCsv(
+        gd(), mSubjectCount, [this](int i, int j) { return mGrid->TextMatrix(i, FirstDataCol + j - 1); }, records,
+        layout);
+}
+
+void ScoreEntryWindow::applyCsv(const CsvImportPreview& preview)
+{
+    for (const CsvImportLine& line : preview.lines) {
+        if (line.outcome != CsvImportLine::Changed) continue;
+        for (int j = 1; j <= line.cells.size() && j <= mSubjectCount; ++j)
+            if (!line.cells.at(j - 1).isEmpty())
+                mGrid->setTextMatrix(line.student, FirstDataCol + j - 1, line.cells.at(j - 1));
     }
     mGrid->viewport()->update();
 }

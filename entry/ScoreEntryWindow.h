@@ -25,6 +25,11 @@ public:
 protected:
     int wrapColumn() const override;
     Result saveEdits() override;
+    // A test's scores from a CSV file: the cells take the score texts; "入力終了" saves them.
+    bool takesCsv() const override { return true; }
+    QStringList csvSubjectNames() const override;
+    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override;
+    void applyCsv(const CsvImportPreview& preview) override;
 
 private:
     int mSubjectCount = 0;

@@ -47,12 +47,14 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
     buttonRow->addWidget(mCopyButton);
     buttonRow->addWidget(mPasteButton);
     buttonRow->addWidget(mExtraButton);
+    buttonRow->addWidget(mCsvImportButton);
     buttonRow->addStretch(1);
     buttonRow->addWidget(mFinishButton);
     mTopRows->addLayout(buttonRow);
 
     mGrid = new FlexGrid(this);
     mGrid->setWheelScrolls(false); // the window scrolls two rows per notch itself
+    installGridMenu(mGrid);
 
     connect(mGrid, &FlexGrid::keyPress, this, &ScoreGridWindow::onGridKeyPress);
     connect(mGrid, &FlexGrid::keyDown, this, &ScoreGridWindow::onGridKeyDown);

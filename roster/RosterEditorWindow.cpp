@@ -7,6 +7,7 @@
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
+#include "RosterCsvImport.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
 #include "Session.h"
@@ -50,6 +51,7 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
     buttonRow->addWidget(mCopyButton);
     buttonRow->addWidget(mPasteButton);
     buttonRow->addWidget(mExtraButton);
+    buttonRow->addWidget(mCsvImportButton);
     buttonRow->addStretch(1);
     buttonRow->addWidget(mFinishButton);
     mTopRows->addLayout(buttonRow);
@@ -69,6 +71,7 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
     for (int i = 0; i < GridCount; ++i) {
         auto* grid = new FlexGrid(this);
         mGrids[std::size_t(i)] = grid;
+        installGridMenu(grid);
         grid->hide();
         connect(grid, &FlexGrid::keyPress, this, &RosterEditorWindow::onGridKeyPress);
         connect(grid, &FlexGrid::doubleClicked, this, &RosterEditorWindow::onGridDoubleClick);
@@ -423,6 +426,24 @@ void RosterEditorWindow::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------------------------------------------
 // Resize
+
+QList<QStringList> RosterEditorWindow::csvRows() const
+{
+    return RosterCsvRows(mRoster, mSession.gd.classLabels);
+}
+
+CsvImportPreview RosterEditorWindow::previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const
+{
+    return PreviewRosterCsv(mRoster, records, layout, mSession.gd.classLabels, mSession.gd.currentGrade);
+}
+
+void RosterEditorWindow::applyCsv(const CsvImportPreview& preview)
+{
+    ApplyRosterCsv(mRoster, preview);
+    for (int k = 1; k <= mRoster.classCount(); ++k)
+        refreshClass(k);
+    if (preview.count(CsvImportLine::New) + preview.count(CsvImportLine::Changed) > 0) mRosterChanged = true;
+}
 
 int RosterEditorWindow::findRowCount() const
 {

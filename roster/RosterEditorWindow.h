@@ -65,6 +65,12 @@ protected:
     QStringList findTexts(int row) const override;
     int findCurrentRow() const override;
     void goToFoundRow(int row) override;
+    // Class lists from the office: every class as 組, 番, 氏名, 性別, ふりがな, 備考 out, merged in.
+    QList<QStringList> csvRows() const override;
+    bool takesCsv() const override { return true; }
+    bool csvNeedsName() const override { return true; }
+    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override;
+    void applyCsv(const CsvImportPreview& preview) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
