@@ -52,6 +52,7 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
     buttonRow->addWidget(mPasteButton);
     buttonRow->addWidget(mExtraButton);
     buttonRow->addWidget(mCsvImportButton);
+    mCsvImportButton->show();
     buttonRow->addStretch(1);
     buttonRow->addWidget(mFinishButton);
     mTopRows->addLayout(buttonRow);
