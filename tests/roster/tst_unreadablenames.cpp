@@ -1,11 +1,11 @@
 // Names stored in bytes that are not CP932, and seats beyond the end of a short roster, in the
 // roster editor: marked for retyping, never rewritten unasked, blank rather than NUL.
-#include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "MessageBox.h"
 #include "Notice.h"
 #include "Progress.h"
 #include "RosterEditModel.h"
+#include "CellEditBox.h"
 #include "RosterEditorWindow.h"
 #include "RosterFile.h"
 #include "Session.h"
