@@ -130,9 +130,28 @@ void CareerChoiceEntryWindow::deleteSelection()
 // ---------------------------------------------------------------------------------------------
 // The school list
 
+QString CareerChoiceEntryWindow::undoCellValue(int row, int col) const
+{
+    return mGrid->TextMatrix(row, col) + QChar(0x1F) + QString::number(gd().careerChoice(col - FirstDataCol + 1, row));
+}
+
+void CareerChoiceEntryWindow::restoreCellValue(int row, int col, const QString& value)
+{
+    const qsizetype mark = value.lastIndexOf(QChar(0x1F));
+    mGrid->setTextMatrix(row, col, value.left(mark));
+    gd().careerChoice(col - FirstDataCol + 1, row) = value.mid(mark + 1).toInt();
+}
+
 void CareerChoiceEntryWindow::pickSchool()
 {
     if (!hasCurrentDataCell()) return;
+    beginUndoStep();
+    pickSchoolIntoCell();
+    endUndoStep(QStringLiteral("高校"));
+}
+
+void CareerChoiceEntryWindow::pickSchoolIntoCell()
+{
     const GradeData& g = gd();
     const int k = SchoolListEntry(mSchoolGrid->Row(), mSchoolGrid->Col());
     const int choice = mGrid->Col() - FirstDataCol + 1;

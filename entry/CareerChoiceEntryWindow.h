@@ -33,6 +33,9 @@ protected:
     void cellLeft() override;
     void leavingCell() override;
     void deleteSelection() override;
+    // A choice's undo holds the school number beside the cell text.
+    QString undoCellValue(int row, int col) const override;
+    void restoreCellValue(int row, int col, const QString& value) override;
     NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
     void discardEdits() override;
     Result saveEdits() override;
@@ -42,6 +45,7 @@ private:
     void fillSchoolList();
     // Stores the school at the school list's current cell in the current choice cell and moves on.
     void pickSchool();
+    void pickSchoolIntoCell();
     void advanceAfterPick();
 
     using ChoiceTable = Table2<int, 0, Limits::Choices, 0, Limits::Students>;

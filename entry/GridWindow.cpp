@@ -18,6 +18,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace seiran {
@@ -31,6 +33,56 @@ QPushButton* makeButton(const QString& caption, QWidget* parent)
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
+} // namespace
+
+namespace {
+// One step: the units it changed with their values before and after.
+class UnitsCommand final : public QUndoCommand
+{
+public:
+    UnitsCommand(GridWindow* window, QList<int> units, QStringList before, QStringList after, bool typing,
+                 const QString& text)
+        : QUndoCommand(text), mWindow(window), mUnits(std::move(units)), mBefore(std::move(before)),
+          mAfter(std::move(after)), mTyping(typing)
+    {
+    }
+
+    int id() const override { return mTyping ? 1 : -1; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const UnitsCommand*>(other);
+        if (!mTyping || !next->mTyping || !mWindow->typingStepOpen()) return false;
+        for (qsizetype i = 0; i < next->mUnits.size(); ++i) {
+            const qsizetype at = mUnits.indexOf(next->mUnits.at(i));
+            if (at >= 0) {
+                mAfter[at] = next->mAfter.at(i);
+            } else {
+                mUnits << next->mUnits.at(i);
+                mBefore << next->mBefore.at(i);
+                mAfter << next->mAfter.at(i);
+            }
+        }
+        return true;
+    }
+    void undo() override { mWindow->applyUndoValues(mUnits, mBefore); }
+    void redo() override
+    {
+        // The edit is already on screen when the step is pushed.
+        if (mFirst) {
+            mFirst = false;
+            return;
+        }
+        mWindow->applyUndoValues(mUnits, mAfter);
+    }
+
+private:
+    GridWindow* mWindow;
+    QList<int> mUnits;
+    QStringList mBefore;
+    QStringList mAfter;
+    bool mTyping = false;
+    bool mFirst = true;
+};
 } // namespace
 
 int MeasuredColWidth(const FlexGrid* grid, const QString& text)
@@ -97,6 +149,15 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
                                             QStringLiteral("CSVファイル (*.csv)"));
     };
     runImportPreview = [](ImportPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+
+    mUndoStack = new QUndoStack(this);
+    auto* undoShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undoShortcut, &QShortcut::activated, this, &GridWindow::onUndo);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+        auto* redoShortcut = new QShortcut(keys, this);
+        connect(redoShortcut, &QShortcut::activated, this, &GridWindow::onRedo);
+    }
 
     mFindBar = new FindBar(this);
     connect(mFindBar, &FindBar::searchRequested, this,
@@ -242,6 +303,17 @@ void GridWindow::installGridMenu(FlexGrid* grid)
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& pos) {
         QMenu menu(this);
+        QAction* undo =
+            menu.addAction(mUndoStack->canUndo() ? QStringLiteral("元に戻す（%1）").arg(mUndoStack->undoText())
+                                                 : QStringLiteral("元に戻す"));
+        undo->setEnabled(mUndoStack->canUndo());
+        QAction* redo =
+            menu.addAction(mUndoStack->canRedo() ? QStringLiteral("やり直し（%1）").arg(mUndoStack->redoText())
+                                                 : QStringLiteral("やり直し"));
+        redo->setEnabled(mUndoStack->canRedo());
+        menu.addSeparator();
+        connect(undo, &QAction::triggered, this, &GridWindow::onUndo);
+        connect(redo, &QAction::triggered, this, &GridWindow::onRedo);
         QAction* save = menu.addAction(QStringLiteral("CSVファイルに保存…"));
         QAction* import = takesCsv() ? menu.addAction(QStringLiteral("CSV取込…")) : nullptr;
         QAction* chosen = menu.exec(grid->mapToGlobal(pos));
@@ -259,7 +331,11 @@ void GridWindow::onCsvImportClicked()
     ImportPreviewDialog dialog(
         path, csvSubjectNames(), csvNeedsName(),
         [this](const QList<CsvRecord>& records, const CsvLayout& layout) { return previewCsv(records, layout); }, this);
-    if (runImportPreview(dialog)) applyCsv(dialog.preview());
+    if (runImportPreview(dialog)) {
+        beginUndoStep();
+        applyCsv(dialog.preview());
+        endUndoStep(QStringLiteral("CSV取込"));
+    }
     activeGrid()->setFocus();
 }
 
@@ -272,6 +348,66 @@ void GridWindow::onCsvExportClicked()
         ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
     activeGrid()->setFocus();
 }
+
+void GridWindow::beginUndoStep()
+{
+    if (mRestoring) return;
+    if (mUndoDepth++ == 0) mUndoBefore = undoState();
+}
+
+void GridWindow::endUndoStep(const QString& action, bool typing)
+{
+    if (mRestoring || mUndoDepth == 0 || --mUndoDepth > 0) return;
+    const QStringList after = undoState();
+    QList<int> units;
+    QStringList before;
+    QStringList values;
+    for (int i = 0; i < after.size() && i < mUndoBefore.size(); ++i) {
+        if (after.at(i) == mUndoBefore.at(i)) continue;
+        units << i;
+        before << mUndoBefore.at(i);
+        values << after.at(i);
+    }
+    mUndoBefore.clear();
+    if (units.isEmpty()) return;
+    const QString label = undoUnitLabel(units.first());
+    const QString text = action.isEmpty() ? label : label.isEmpty() ? action : action + u' ' + label;
+    mUndoStack->push(new UnitsCommand(this, units, before, values, typing, text));
+    mTypingOpen = typing;
+}
+
+void GridWindow::onUndo()
+{
+    commitPendingEdit();
+    mTypingOpen = false;
+    mUndoStack->undo();
+}
+
+void GridWindow::onRedo()
+{
+    commitPendingEdit();
+    mTypingOpen = false;
+    mUndoStack->redo();
+}
+
+void GridWindow::applyUndoValues(const QList<int>& units, const QStringList& values)
+{
+    if (units.isEmpty()) return;
+    mRestoring = true;
+    restoreUndoValues(units, values);
+    showUndoUnit(units.first());
+    mRestoring = false;
+    mTypingOpen = false;
+}
+
+void GridWindow::restoreUndoValues(const QList<int>&, const QStringList&) {}
+
+QString GridWindow::undoUnitLabel(int) const
+{
+    return QString();
+}
+
+void GridWindow::showUndoUnit(int) {}
 
 void GridWindow::reject()
 {

@@ -8,6 +8,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QUndoStack;
 class QVBoxLayout;
 
 namespace seiran {
@@ -69,6 +70,9 @@ public:
     QLabel* mMinSizeLabel = nullptr;         // hidden; its position is the window's minimum size
     FindBar* mFindBar = nullptr;             // under the grid while a pupil is being found (Ctrl+F)
     QPushButton* mCsvImportButton = nullptr; // CSV取込, shown by the screens that take a CSV file
+    // Every edit of the window is a step here (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, the context menu);
+    // the stack ends with the window.
+    QUndoStack* mUndoStack = nullptr;
 
     // Handlers of the shared controls.
     virtual void onClassChanged() = 0;
@@ -87,6 +91,14 @@ public:
     std::function<QString()> chooseImportFile;
     std::function<QString()> chooseExportFile;
     std::function<bool(ImportPreviewDialog&)> runImportPreview;
+
+    void onUndo();
+    void onRedo();
+    // Gives the values of the units (see undoState) back as a step's undo or redo does, makes the
+    // first of them current and visible; never beeps or asks.
+    void applyUndoValues(const QList<int>& units, const QStringList& values);
+    // Whether typing goes on in the same step (the current cell has not changed since).
+    bool typingStepOpen() const { return mTypingOpen; }
 
     // Ctrl+F: the find field opens under the grid.
     void openFind();
@@ -119,6 +131,37 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void reject() override;
 
+    // Undo. The window's editable state as a flat list of texts, one per unit (a cell, a seat);
+    // an edit between beginUndoStep() and endUndoStep() becomes one step holding the units it
+    // changed. Steps nest: only the outermost pair counts. A typing step stays open, merging the
+    // keys that follow in the same cell, until closeTypingStep() (the current cell changed).
+    virtual QStringList undoState() const { return {}; }
+    virtual void restoreUndoValues(const QList<int>& units, const QStringList& values);
+    // "3組 12番 国語": the unit as a step names it.
+    virtual QString undoUnitLabel(int unit) const;
+    // Makes the unit's cell current and visible without the leave-cell rules.
+    virtual void showUndoUnit(int unit);
+    void beginUndoStep();
+    void endUndoStep(const QString& action, bool typing = false);
+    void closeTypingStep() { mTypingOpen = false; }
+    // One step for the rest of a scope.
+    class UndoScope
+    {
+    public:
+        UndoScope(GridWindow& window, const QString& action) : mWindow(window), mAction(action)
+        {
+            mWindow.beginUndoStep();
+        }
+        ~UndoScope() { mWindow.endUndoStep(mAction); }
+        UndoScope(const UndoScope&) = delete;
+        UndoScope& operator=(const UndoScope&) = delete;
+
+    private:
+        GridWindow& mWindow;
+        QString mAction;
+    };
+    bool restoringUndo() const { return mRestoring; }
+
     // CSV of the screen. The grid as shown by default (column 3 "性別"); screens that take a file
     // say so and give the preview and its application.
     virtual QList<QStringList> csvRows() const;
@@ -134,6 +177,11 @@ protected:
     void relayout();
 
     // The controls along the top, in rows (mTopRows) filled by the window.
+    int mUndoDepth = 0;
+    QStringList mUndoBefore;
+    bool mTypingOpen = false;
+    bool mRestoring = false;
+
     QWidget* mTopPanel = nullptr;
     QVBoxLayout* mTopRows = nullptr;
 };

@@ -195,7 +195,10 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
         enterMovement();
         return;
     default:
-        if (hasCurrentDataCell()) cellKeyPress(keyAscii);
+        if (!hasCurrentDataCell()) return;
+        beginUndoStep();
+        cellKeyPress(keyAscii);
+        endUndoStep(QString(), true);
         return;
     }
 }
@@ -219,7 +222,10 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
 void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
-    if (key == Qt::Key_Delete) deleteSelection();
+    if (key != Qt::Key_Delete) return;
+    beginUndoStep();
+    deleteSelection();
+    endUndoStep(QStringLiteral("削除"));
 }
 
 void ScoreGridWindow::deleteSelection()
@@ -235,7 +241,10 @@ void ScoreGridWindow::deleteSelection()
 void ScoreGridWindow::onGridLeaveCell()
 {
     if (!hasCurrentDataCell()) return;
+    // What leaving does to the cell (a choice turned into its school) belongs to the typing.
+    beginUndoStep();
     cellLeft();
+    endUndoStep(QString(), true);
     if (!mCellUntouched) leavingCell();
 }
 
@@ -247,6 +256,7 @@ void ScoreGridWindow::leavingCell()
 
 void ScoreGridWindow::onGridRowColChange()
 {
+    closeTypingStep();
     mCellUntouched = true;
     if (hasCurrentDataCell()) cellEntered();
 }
@@ -388,7 +398,63 @@ void ScoreGridWindow::pasteClipboard()
 
 void ScoreGridWindow::onPasteClicked()
 {
-    if (pasteEnabled()) pasteClipboard();
+    if (!pasteEnabled()) return;
+    beginUndoStep();
+    pasteClipboard();
+    endUndoStep(QStringLiteral("張付"));
+}
+
+QString ScoreGridWindow::undoCellValue(int row, int col) const
+{
+    return mGrid->TextMatrix(row, col);
+}
+
+void ScoreGridWindow::restoreCellValue(int row, int col, const QString& value)
+{
+    mGrid->setTextMatrix(row, col, value);
+}
+
+QStringList ScoreGridWindow::undoState() const
+{
+    QStringList state;
+    const int cols = mGrid->Cols();
+    for (int r = 1; r < mGrid->Rows(); ++r)
+        for (int c = FirstDataCol; c < cols; ++c)
+            state << undoCellValue(r, c);
+    return state;
+}
+
+void ScoreGridWindow::restoreUndoValues(const QList<int>& units, const QStringList& values)
+{
+    const int width = mGrid->Cols() - FirstDataCol;
+    for (qsizetype i = 0; i < units.size() && i < values.size(); ++i)
+        restoreCellValue(units.at(i) / width + 1, units.at(i) % width + FirstDataCol, values.at(i));
+    mGrid->viewport()->update();
+}
+
+QString ScoreGridWindow::undoUnitLabel(int unit) const
+{
+    const int width = mGrid->Cols() - FirstDataCol;
+    const int row = unit / width + 1;
+    const int col = unit % width + FirstDataCol;
+    return QStringLiteral("%1組 %2番 %3")
+        .arg(mGrid->TextMatrix(row, 0).trimmed(), mGrid->TextMatrix(row, 1).trimmed(),
+             mGrid->TextMatrix(0, col).trimmed());
+}
+
+void ScoreGridWindow::showUndoUnit(int unit)
+{
+    const int width = mGrid->Cols() - FirstDataCol;
+    const int row = unit / width + 1;
+    const int col = unit % width + FirstDataCol;
+    mMoving = true;
+    mGrid->setRow(row);
+    mGrid->setCol(col);
+    mMoving = false;
+    ScrollRowIntoView(mGrid, row);
+    if (col < mGrid->LeftCol()) mGrid->setLeftCol(col);
+    mCellUntouched = true;
+    if (hasCurrentDataCell()) cellEntered();
 }
 
 void ScoreGridWindow::onExtraClicked()

@@ -109,6 +109,14 @@ protected:
     // Places the top panel and the grid below the button row.
     void layoutControls() override;
     FlexGrid* activeGrid() const override { return mGrid; }
+    // Undo: every data cell is a unit holding undoCellValue (its text by default; a screen that
+    // keeps a side table in step with its cells adds the table's value).
+    virtual QString undoCellValue(int row, int col) const;
+    virtual void restoreCellValue(int row, int col, const QString& value);
+    QStringList undoState() const override;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values) override;
+    QString undoUnitLabel(int unit) const override;
+    void showUndoUnit(int unit) override;
     // A find matches the name and the reading; the found row is reached by the usual cell move.
     QStringList findTexts(int row) const override;
     void goToFoundRow(int row) override;

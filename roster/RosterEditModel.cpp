@@ -252,6 +252,34 @@ void RosterEditModel::setSeat(int classNo, int number, const MeiboSeat& seat)
     mRemoved[index] = s.flag == 0 && loadedSeat(classNo, number).flag != 0;
 }
 
+QString RosterEditModel::seatStateText(int classNo, int number) const
+{
+    if (!valid(classNo, number)) return QString();
+    const MeiboSeat& s = seat(classNo, number);
+    const std::size_t index = std::size_t(seatIndex(classNo, number));
+    return QStringList{s.name,
+                       s.furigana,
+                       QString::number(s.sex),
+                       QString::number(s.flag),
+                       mRemoved[index] ? QStringLiteral("1") : QStringLiteral("0"),
+                       mUnreadable[index] ? QStringLiteral("1") : QStringLiteral("0")}
+        .join(QChar(0x1F));
+}
+
+void RosterEditModel::restoreSeatState(int classNo, int number, const QString& state)
+{
+    const QStringList parts = state.split(QChar(0x1F));
+    if (!valid(classNo, number) || parts.size() != 6) return;
+    MeiboSeat& s = at(classNo, number);
+    s.name = parts.at(0);
+    s.furigana = parts.at(1);
+    s.sex = parts.at(2).toInt();
+    s.flag = parts.at(3).toInt();
+    const std::size_t index = std::size_t(seatIndex(classNo, number));
+    mRemoved[index] = parts.at(4) == QLatin1String("1");
+    mUnreadable[index] = parts.at(5) == QLatin1String("1");
+}
+
 int RosterEditModel::paste(int classNo, int top, int left, const QString& clip)
 {
     const auto isSexWord = [](const QString& t) {

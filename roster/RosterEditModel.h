@@ -66,6 +66,10 @@ public:
     // Puts a whole seat in place (imports): texts are fitted to their fields; a seat left free
     // shows "削  除" when it held a pupil as loaded.
     void setSeat(int classNo, int number, const MeiboSeat& seat);
+    // Everything the editor knows of a seat (with its "削  除" and unreadable marks) as one text,
+    // and the seat put back from such a text (undo).
+    QString seatStateText(int classNo, int number) const;
+    void restoreSeatState(int classNo, int number, const QString& state);
 
     // Pastes tab/CR separated text from (top, left): names (with the enrol/remove rule),
     // sexes ("1"/"男", "2"/"女"), readings (only on registered seats); the number and remark

@@ -172,6 +172,7 @@ void RosterEditorWindow::refreshClass(int classNo)
 
 void RosterEditorWindow::onGridKeyPress(int keyAscii)
 {
+    UndoScope step(*this, QString());
     FlexGrid* grid = frontGrid();
     if (mRoster.classCount() == 0) return;
     if (keyAscii == 3) {
@@ -209,6 +210,7 @@ void RosterEditorWindow::onGridKeyPress(int keyAscii)
 
 void RosterEditorWindow::onGridDoubleClick()
 {
+    UndoScope step(*this, QString());
     FlexGrid* grid = frontGrid();
     if (mRoster.classCount() == 0 || grid->Row() < 1) return;
     switch (grid->Col()) {
@@ -299,6 +301,7 @@ bool RosterEditorWindow::commitEditor(bool keepOnError)
         mCommitting = false;
         return false;
     }
+    UndoScope step(*this, QString());
     const int width =
         mEditCol == RosterEditModel::ColFurigana ? StudentRecord::FuriganaWidth : StudentRecord::NameWidth;
     const QString stored = StoredFieldText(text, width);
@@ -351,6 +354,7 @@ void RosterEditorWindow::onPreviousClicked()
 void RosterEditorWindow::onPasteClicked()
 {
     commitEditor();
+    UndoScope step(*this, QStringLiteral("貼付"));
     if (mRoster.classCount() == 0) return;
     FlexGrid* grid = frontGrid();
     const CellRange range = NormalisedRange(grid->Row(), grid->Col(), grid->RowSel(), grid->ColSel());
@@ -370,6 +374,7 @@ void RosterEditorWindow::onPasteClicked()
 void RosterEditorWindow::onExtraClicked()
 {
     commitEditor();
+    UndoScope step(*this, QStringLiteral("消去"));
     if (mRoster.classCount() == 0) return;
     FlexGrid* grid = frontGrid();
     const int classNo = frontClassNo();
@@ -444,6 +449,42 @@ void RosterEditorWindow::applyCsv(const CsvImportPreview& preview)
     for (int k = 1; k <= mRoster.classCount(); ++k)
         refreshClass(k);
     if (preview.count(CsvImportLine::New) + preview.count(CsvImportLine::Changed) > 0) mRosterChanged = true;
+}
+
+QStringList RosterEditorWindow::undoState() const
+{
+    QStringList state;
+    for (int k = 1; k <= mRoster.classCount(); ++k)
+        for (int r = 1; r <= RosterEditModel::Seats; ++r)
+            state << mRoster.seatStateText(k, r);
+    return state;
+}
+
+void RosterEditorWindow::restoreUndoValues(const QList<int>& units, const QStringList& values)
+{
+    for (qsizetype i = 0; i < units.size() && i < values.size(); ++i) {
+        const int classNo = units.at(i) / RosterEditModel::Seats + 1;
+        const int seat = units.at(i) % RosterEditModel::Seats + 1;
+        mRoster.restoreSeatState(classNo, seat, values.at(i));
+        refreshRow(classNo, seat);
+    }
+    mRosterChanged = true;
+}
+
+QString RosterEditorWindow::undoUnitLabel(int unit) const
+{
+    return QStringLiteral("%1組 %2番")
+        .arg(mSession.gd.classLabel(unit / RosterEditModel::Seats + 1))
+        .arg(unit % RosterEditModel::Seats + 1);
+}
+
+void RosterEditorWindow::showUndoUnit(int unit)
+{
+    const int classIndex = unit / RosterEditModel::Seats;
+    if (classIndex != mFrontClass) mClassCombo->setCurrentIndex(classIndex);
+    const int seat = unit % RosterEditModel::Seats + 1;
+    frontGrid()->setRow(seat);
+    ScrollRowIntoView(frontGrid(), seat);
 }
 
 int RosterEditorWindow::findRowCount() const

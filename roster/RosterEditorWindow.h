@@ -71,6 +71,11 @@ protected:
     bool csvNeedsName() const override { return true; }
     CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override;
     void applyCsv(const CsvImportPreview& preview) override;
+    // Undo: every seat of every class is a unit.
+    QStringList undoState() const override;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values) override;
+    QString undoUnitLabel(int unit) const override;
+    void showUndoUnit(int unit) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -658,12 +658,13 @@ void FlexGrid::paintCell(QPainter& painter, int row, int col, const QRect& rect,
 bool FlexGrid::event(QEvent* event)
 {
     // The grid's own keys win over window shortcuts, as in an edit box: Ctrl+C and Ctrl+V are
-    // the screens' copy and paste. Ctrl+F stays the window's: it finds a pupil.
+    // the screens' copy and paste. Ctrl+F (find a pupil), Ctrl+Z and Ctrl+Y (undo, redo) stay the
+    // window's.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
         const bool ctrlLetter = mods == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z &&
-                                key->key() != Qt::Key_F;
+                                key->key() != Qt::Key_F && key->key() != Qt::Key_Z && key->key() != Qt::Key_Y;
         bool plain = false;
         if (mods == Qt::NoModifier) {
             switch (key->key()) {
