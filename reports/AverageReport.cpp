@@ -1,5 +1,7 @@
 #include "AverageReport.h"
 
+#include "DeviationReport.h"
+
 #include "GradeData.h"
 #include "PageCanvas.h"
 #include "ReportCommon.h"
@@ -33,7 +35,7 @@ void printMaximum(PageCanvas& canvas, const GradeData& gd, int j, double x, doub
 }
 } // namespace
 
-void DrawAveragePage(PageCanvas& canvas, const GradeData& gd)
+void DrawAveragePage(PageCanvas& canvas, const GradeData& gd, bool withDeviation)
 {
     const int n = std::clamp(gd.currentTestSubjectCount(), 0, Limits::TestSubjects);
     const int classes = std::clamp(gd.classCount, 0, Limits::Classes);
@@ -61,20 +63,28 @@ void DrawAveragePage(PageCanvas& canvas, const GradeData& gd)
         printMaximum(canvas, gd, i, 4 + 5 * i, 3 * C + 5, 4);
     printMaximum(canvas, gd, n + 1, 9 + 5 * n, 3 * C + 5, 5);
 
-    canvas.PrintAt(PrintStampText(StampWording::Plain, ReportClockNow()), 1, 3 * C + 7);
-
     const double end = 5 * n + 15;
+    if (withDeviation) {
+        const DeviationTable table = ComputeDeviationTable(gd);
+        canvas.PrintAt(QStringLiteral("標準偏差"), 0, 3 * C + 6);
+        for (int i = 1; i <= n; ++i)
+            PrintAverageCell(canvas, table.grade.at(i).standardDeviation(), 5 + 5 * i, 3 * C + 6, 4);
+        PrintAverageCell(canvas, table.grade.at(n + 1).standardDeviation(), 10 + 5 * n, 3 * C + 6, 5);
+        canvas.Line(0, 3 * C + 6.9, end, 3 * C + 6.9);
+    }
+    canvas.PrintAt(PrintStampText(StampWording::Plain, ReportClockNow()), 1, withDeviation ? 3 * C + 8 : 3 * C + 7);
+
     canvas.Line(0, 0.9, end, 0.9);
     for (int k = 0; k <= C + 1; ++k)
         canvas.Line(0, 3 * k + 1.9, end, 3 * k + 1.9);
     canvas.Line(0, 3 * C + 5.9, end, 3 * C + 5.9);
 }
 
-int PrintAverage(PageCanvas& printer, const GradeData& gd)
+int PrintAverage(PageCanvas& printer, const GradeData& gd, bool withDeviation)
 {
     PrintRun run(printer, gd);
     run.startSheet();
-    DrawAveragePage(printer, gd);
+    DrawAveragePage(printer, gd, withDeviation);
     run.finish();
     return run.sheets();
 }

@@ -8,6 +8,7 @@
 #include "ReportCommon.h"
 #include "Session.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
@@ -20,12 +21,16 @@ AveragesReportWindow::AveragesReportWindow(Session& session, QWidget* parent)
     mHeadingLabel = makeHeading(QStringLiteral("平均点・最高点一覧表"), 300);
     mPrintButton = makeButton(QStringLiteral("印刷"), 330);
     mCloseButton = makeButton(QStringLiteral("終了"), 406);
+    mDeviationCheck = new QCheckBox(QStringLiteral("標準偏差を表示"), this);
+    mDeviationCheck->setGeometry(490, 14, 160, 24);
+    mDeviationCheck->setChecked(false);
 
     mPane =
         new PreviewPane(this, QRect(12, 50, 900, 600), 1, 120, 60, PreviewFont(mSession.gd, 9.75), QPoint(500, 300));
 
     connect(mPrintButton, &QPushButton::clicked, this, &AveragesReportWindow::onPrintClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &AveragesReportWindow::onCloseClicked);
+    connect(mDeviationCheck, &QCheckBox::toggled, this, &AveragesReportWindow::display);
 
     mPane->fitToWindow();
     display();
@@ -38,7 +43,7 @@ void AveragesReportWindow::display()
     PainterCanvas& canvas = mPane->canvas(0);
     canvas.Cls();
     canvas.SetCharacterCells();
-    DrawAveragePage(canvas, mSession.gd);
+    DrawAveragePage(canvas, mSession.gd, mDeviationCheck->isChecked());
     mPane->Refresh();
 }
 
@@ -47,8 +52,9 @@ void AveragesReportWindow::onPrintClicked()
     std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("平均点・最高点一覧表"));
     if (!printer) return;
     const GradeData& gd = mSession.gd;
+    const bool withDeviation = mDeviationCheck->isChecked();
     const PrintOutcome outcome = RunPrintJob(
-        *printer, gd, [&](PageCanvas& canvas) { return PrintAverage(canvas, gd); }, this);
+        *printer, gd, [&](PageCanvas& canvas) { return PrintAverage(canvas, gd, withDeviation); }, this);
     if (outcome == PrintOutcome::Completed) accept();
 }
 

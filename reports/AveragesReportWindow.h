@@ -2,6 +2,7 @@
 
 #include "ReportWindow.h"
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -19,8 +20,9 @@ public:
     ~AveragesReportWindow() override;
 
     QLabel* mHeadingLabel = nullptr;
-    QPushButton* mPrintButton = nullptr; // 印刷
-    QPushButton* mCloseButton = nullptr; // 終了
+    QPushButton* mPrintButton = nullptr;  // 印刷
+    QPushButton* mCloseButton = nullptr;  // 終了
+    QCheckBox* mDeviationCheck = nullptr; // 標準偏差を表示
 
     void display();
     void onPrintClicked();

@@ -51,6 +51,7 @@ struct Options
     QString pdf;
     QString csv; // hensa: the CSV file ("-" standard output)
     bool dump = false;
+    bool sd = false; // average: the grade's standard deviations under the maxima
     int grade = 0;
     int test = 0;
     int classNo = 0; // 0 = every class
@@ -70,6 +71,7 @@ QString usageText()
                "  --item I      jun: この項目だけ (省略するとすべての項目)\n"
                "  --pdf FILE    A4 縦の PDF ファイルに書く\n"
                "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n"
+               "  --sd          average: 学年の標準偏差の行を加える\n"
                "  --csv FILE    hensa: 表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)\n") +
            [] {
                QStringList lines;
@@ -123,6 +125,8 @@ QString parse(const QStringList& args, Options& o, bool& help)
             problem = textValue(i, a, o.csv);
         else if (a == QLatin1String("--dump"))
             o.dump = true;
+        else if (a == QLatin1String("--sd"))
+            o.sd = true;
         else if (std::any_of(extensions().cbegin(), extensions().cend(),
                              [&a](const ReportExtension& e) { return e.valueOptions.contains(a); }))
             problem = textValue(i, a, o.extras[a]);
@@ -199,6 +203,7 @@ int runExtension(const Options& o, const ReportExtension& e, QTextStream& out, Q
     if (o.test != 0) return fail(err, QStringLiteral("--test は %1 では使えません。").arg(o.report));
     if (o.item != 0) return fail(err, QStringLiteral("--item は jun だけで使えます。"));
     if (!o.csv.isEmpty()) return fail(err, QStringLiteral("--csv は hensa だけで使えます。"));
+    if (o.sd) return fail(err, QStringLiteral("--sd は average だけで使えます。"));
     if (o.dump == !o.pdf.isEmpty())
         return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
@@ -249,6 +254,8 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return fail(err, hensa ? QStringLiteral("--pdf FILE、--dump、--csv FILE のどれか一つを指定してください。")
                                : QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
+    if (o.sd && o.report != QLatin1String("average"))
+        return fail(err, QStringLiteral("--sd は average だけで使えます。"));
     if (o.classNo != 0 && o.report != QLatin1String("soten") && !hensa)
         return fail(err, QStringLiteral("--class は %1 では使えません。").arg(o.report));
     if (o.item != 0 && o.report != QLatin1String("jun"))
@@ -301,7 +308,8 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         else
             draw = [&gd, classes](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, classes); };
     } else if (o.report == QLatin1String("average")) {
-        draw = [&gd](PageCanvas& canvas) { return PrintAverage(canvas, *gd); };
+        const bool sd = o.sd;
+        draw = [&gd, sd](PageCanvas& canvas) { return PrintAverage(canvas, *gd, sd); };
     } else {
         if (Result r = BuildReportItemList(*gd); !r) err << "seiran-report: " << r.message << '\n';
         if (o.item != 0 && (o.item < 1 || o.item > gd->itemCount))

@@ -1,5 +1,6 @@
 // 偏差値一覧表: the statistics against hand-worked figures, the sheets on the recording canvas,
 // and the command's CSV.
+#include "AverageReport.h"
 #include "CsvFile.h"
 #include "DeviationReport.h"
 #include "DeviationReportWindow.h"
@@ -163,6 +164,23 @@ private slots:
         QCOMPARE(textAt(empty, 0, 2), QStringLiteral("クラス平均"));
         QCOMPARE(textAt(empty, 24, 2), QStringLiteral("<nothing>"));
         QCOMPARE(textAt(empty, 24, 3), QStringLiteral("  55.2"));
+    }
+
+    void averagesTableWithAndWithoutDeviation()
+    {
+        auto gd = handWorkedGrade(5);
+        AggregateTest(*gd);
+        RecordingCanvas plain(120, 60, Preview9);
+        DrawAveragePage(plain, *gd);
+        QVERIFY(!plain.findText(QStringLiteral("標準偏差")));
+        QVERIFY(textAt(plain, 1, 13).contains(QStringLiteral("印刷日時"))); // 3C + 7 with two classes
+        RecordingCanvas withSd(120, 60, Preview9);
+        DrawAveragePage(withSd, *gd, true);
+        QCOMPARE(textAt(withSd, 0, 12), QStringLiteral("標準偏差"));
+        QCOMPARE(textAt(withSd, 10, 12), QStringLiteral(" 6.4"));
+        QVERIFY(textAt(withSd, 1, 14).contains(QStringLiteral("印刷日時")));
+        // Everything above the new row is the same page.
+        QCOMPARE(withSd.texts().size(), plain.texts().size() + 1 + 6);
     }
 
     void sheetsOfALargeClass()
