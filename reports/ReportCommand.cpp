@@ -14,6 +14,7 @@
 #include "RecordingCanvas.h"
 #include "ReportCardCommand.h"
 #include "ReportCommon.h"
+#include "ReportCsv.h"
 #include "RosterFile.h"
 #include "SotenReport.h"
 
@@ -72,7 +73,7 @@ QString usageText()
                "  --pdf FILE    A4 縦の PDF ファイルに書く\n"
                "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n"
                "  --sd          average: 学年の標準偏差の行を加える\n"
-               "  --csv FILE    hensa: 表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)\n") +
+               "  --csv FILE    soten, average, jun, hensa: 表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)\n") +
            [] {
                QStringList lines;
                for (const ReportExtension& e : extensions())
@@ -188,6 +189,18 @@ int writeSheets(const Options& o, const GradeData& gd, const std::function<int(P
     return 0;
 }
 
+// A report's table as a CSV file, or on standard output for "-".
+int writeCsv(const Options& o, const QList<QStringList>& rows, QTextStream& out, QTextStream& err)
+{
+    if (o.csv == QLatin1String("-")) {
+        out << QChar(QChar::ByteOrderMark) << QString::fromUtf8(CsvBytes(rows).mid(3));
+        out.flush();
+        return 0;
+    }
+    if (Result r = SaveCsvFile(o.csv, rows); !r) return fail(err, r.message);
+    return 0;
+}
+
 QString absoluteFolder(const QFileInfo& folder)
 {
     QString path = QDir::toNativeSeparators(folder.absoluteFilePath());
@@ -249,10 +262,8 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
     if (!o.extras.isEmpty())
         return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(o.extras.keys().join(u' '), o.report));
     const bool hensa = o.report == QLatin1String("hensa");
-    if (!o.csv.isEmpty() && !hensa) return fail(err, QStringLiteral("--csv は hensa だけで使えます。"));
     if (int(o.dump) + int(!o.pdf.isEmpty()) + int(!o.csv.isEmpty()) != 1)
-        return fail(err, hensa ? QStringLiteral("--pdf FILE、--dump、--csv FILE のどれか一つを指定してください。")
-                               : QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+        return fail(err, QStringLiteral("--pdf FILE、--dump、--csv FILE のどれか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
     if (o.sd && o.report != QLatin1String("average"))
         return fail(err, QStringLiteral("--sd は average だけで使えます。"));
@@ -289,16 +300,8 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         QList<int> classes;
         for (int c = 1; c <= gd->classCount; ++c)
             if (o.classNo == 0 || o.classNo == c) classes.append(c);
-        if (hensa && !o.csv.isEmpty()) {
-            const QList<QStringList> rows = DeviationCsvRows(*gd, ComputeDeviationTable(*gd));
-            if (o.csv == QLatin1String("-")) {
-                out << QChar(QChar::ByteOrderMark) << QString::fromUtf8(CsvBytes(rows).mid(3));
-                out.flush();
-                return 0;
-            }
-            if (Result r = SaveCsvFile(o.csv, rows); !r) return fail(err, r.message);
-            return 0;
-        }
+        if (!o.csv.isEmpty())
+            return writeCsv(o, hensa ? DeviationCsvRows(*gd, ComputeDeviationTable(*gd)) : SotenCsvRows(*gd), out, err);
         // The grade sheet follows when every class is printed.
         const bool withGrade = o.classNo == 0;
         if (hensa)
@@ -309,6 +312,7 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
             draw = [&gd, classes](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, classes); };
     } else if (o.report == QLatin1String("average")) {
         const bool sd = o.sd;
+        if (!o.csv.isEmpty()) return writeCsv(o, AverageCsvRows(*gd, sd), out, err);
         draw = [&gd, sd](PageCanvas& canvas) { return PrintAverage(canvas, *gd, sd); };
     } else {
         if (Result r = BuildReportItemList(*gd); !r) err << "seiran-report: " << r.message << '\n';
@@ -319,6 +323,7 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         QList<int> items;
         for (int i = 1; i <= gd->itemCount; ++i)
             if (o.item == 0 || o.item == i) items.append(i);
+        if (!o.csv.isEmpty()) return writeCsv(o, RankCsvRows(*gd, items), out, err);
         draw = [&gd, items](PageCanvas& canvas) { return PrintRankItems(canvas, *gd, items); };
     }
 

@@ -248,11 +248,29 @@ private slots:
             0);
         o.flush();
         QVERIFY(!out.contains(QStringLiteral("学年集計")));
-        QCOMPARE(
-            RunReportCommand(QStringList{base.mid(0, 7)} +
-                                 QStringList{QStringLiteral("soten"), QStringLiteral("--csv"), QStringLiteral("x")},
-                             o, e),
-            2);
+        // The other tables of the test reports.
+        const auto csvOf = [&](const QStringList& report) {
+            QString text;
+            QTextStream to(&text);
+            const int status = RunReportCommand(base.mid(0, 7) + report + QStringList{"--csv", "-"}, to, e);
+            to.flush();
+            QList<CsvRecord> rows;
+            if (status == 0) ParseCsvText(text.mid(1), rows);
+            return rows;
+        };
+        const QList<CsvRecord> soten = csvOf({"soten"});
+        QCOMPARE(soten.first().fields.mid(0, 4), (QStringList{"組", "番", "氏名", "国語"}));
+        QCOMPARE(soten.first().fields.mid(soten.first().fields.size() - 3),
+                 (QStringList{"5教科", "学年順位", "組順位"}));
+        QCOMPARE(soten.size(), records.size() - 9); // a row per pupil, without the 3 x 3 summary rows
+        const QList<CsvRecord> average = csvOf({"average", "--sd"});
+        QCOMPARE(average.at(1).fields.mid(0, 2), (QStringList{"1組", "全体"}));
+        QCOMPARE(average.at(average.size() - 2).fields.mid(0, 2), (QStringList{"学年", "最高点"}));
+        QCOMPARE(average.last().fields.mid(0, 2), (QStringList{"学年", "標準偏差"}));
+        const QList<CsvRecord> jun = csvOf({"jun", "--item", "1"});
+        QCOMPARE(jun.first().fields, (QStringList{"項目", "順位", "組", "番", "氏名", "点数"}));
+        QCOMPARE(jun.at(1).fields.at(1), QStringLiteral("1"));
+        QCOMPARE(RunReportCommand(base.mid(0, 7) + QStringList{"soten", "--sd", "--dump"}, o, e), 2);
     }
 
     void windowShowsClassesThenTheGradeAndSavesCsv()
