@@ -6,6 +6,7 @@
 #include "PreviewPane.h"
 #include "PrintTarget.h"
 #include "ReportCommon.h"
+#include "ReportCsv.h"
 #include "Session.h"
 
 #include <QCheckBox>
@@ -20,15 +21,17 @@ AveragesReportWindow::AveragesReportWindow(Session& session, QWidget* parent)
 {
     mHeadingLabel = makeHeading(QStringLiteral("平均点・最高点一覧表"), 300);
     mPrintButton = makeButton(QStringLiteral("印刷"), 330);
-    mCloseButton = makeButton(QStringLiteral("終了"), 406);
+    mCsvButton = makeButton(QStringLiteral("CSV保存"), 406);
+    mCloseButton = makeButton(QStringLiteral("終了"), 482);
     mDeviationCheck = new QCheckBox(QStringLiteral("標準偏差を表示"), this);
-    mDeviationCheck->setGeometry(490, 14, 160, 24);
+    mDeviationCheck->setGeometry(570, 14, 160, 24);
     mDeviationCheck->setChecked(false);
 
     mPane =
         new PreviewPane(this, QRect(12, 50, 900, 600), 1, 120, 60, PreviewFont(mSession.gd, 9.75), QPoint(500, 300));
 
     connect(mPrintButton, &QPushButton::clicked, this, &AveragesReportWindow::onPrintClicked);
+    connect(mCsvButton, &QPushButton::clicked, this, &AveragesReportWindow::onCsvClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &AveragesReportWindow::onCloseClicked);
     connect(mDeviationCheck, &QCheckBox::toggled, this, &AveragesReportWindow::display);
 
@@ -56,6 +59,11 @@ void AveragesReportWindow::onPrintClicked()
     const PrintOutcome outcome = RunPrintJob(
         *printer, gd, [&](PageCanvas& canvas) { return PrintAverage(canvas, gd, withDeviation); }, this);
     if (outcome == PrintOutcome::Completed) accept();
+}
+
+void AveragesReportWindow::onCsvClicked()
+{
+    saveCsvRows(AverageCsvRows(mSession.gd, mDeviationCheck->isChecked()), QStringLiteral("平均点・最高点一覧表.csv"));
 }
 
 void AveragesReportWindow::onCloseClicked()

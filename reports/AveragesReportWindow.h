@@ -20,12 +20,14 @@ public:
     ~AveragesReportWindow() override;
 
     QLabel* mHeadingLabel = nullptr;
+    QPushButton* mCsvButton = nullptr;    // CSV保存
     QPushButton* mPrintButton = nullptr;  // 印刷
     QPushButton* mCloseButton = nullptr;  // 終了
     QCheckBox* mDeviationCheck = nullptr; // 標準偏差を表示
 
     void display();
     void onPrintClicked();
+    void onCsvClicked();
     void onCloseClicked();
 };
 

@@ -1,10 +1,8 @@
 #include "DeviationReportWindow.h"
 
 #include "ClassPicker.h"
-#include "CsvFile.h"
 #include "DeviationReport.h"
 #include "GradeData.h"
-#include "MessageBox.h"
 #include "PainterCanvas.h"
 #include "PreviewPane.h"
 #include "PrintTarget.h"
@@ -13,8 +11,6 @@
 #include "SotenReport.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
@@ -52,11 +48,6 @@ DeviationReportWindow::DeviationReportWindow(Session& session, QWidget* parent)
     selectClasses = [this] {
         ClassPicker picker(mSession, this);
         picker.exec();
-    };
-    chooseCsvFile = [this] {
-        const QString suggested = QDir(mSession.gd.dataFolder).filePath(QStringLiteral("偏差値一覧表.csv"));
-        return QFileDialog::getSaveFileName(this, QStringLiteral("CSVファイルに保存"), suggested,
-                                            QStringLiteral("CSVファイル (*.csv)"));
     };
 
     connect(mClassCombo, &QComboBox::currentIndexChanged, this, &DeviationReportWindow::onClassChanged);
@@ -114,16 +105,8 @@ void DeviationReportWindow::onPrintClicked()
 
 void DeviationReportWindow::onCsvClicked()
 {
-    const QString path = chooseCsvFile();
-    if (path.isEmpty()) return;
     const GradeData& gd = mSession.gd;
-    const Result saved = SaveCsvFile(path, DeviationCsvRows(gd, ComputeDeviationTable(gd)));
-    if (!saved) {
-        ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
-        return;
-    }
-    ShowMessage(QStringLiteral("CSVファイル %1 に保存しました").arg(QDir::toNativeSeparators(path)), MsgButtons::Ok,
-                MsgIcon::Information, 1, QString(), this);
+    saveCsvRows(DeviationCsvRows(gd, ComputeDeviationTable(gd)), QStringLiteral("偏差値一覧表.csv"));
 }
 
 void DeviationReportWindow::onCloseClicked()

@@ -42,8 +42,6 @@ public:
 
     // The class picker, modal; it leaves its answer in classSelected. Tests replace it.
     std::function<void()> selectClasses;
-    // The file the CSV goes to; empty when the user cancelled. Tests replace it.
-    std::function<QString()> chooseCsvFile;
 
 private:
     int mCurrentClass = 1;

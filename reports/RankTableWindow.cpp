@@ -6,6 +6,7 @@
 #include "PreviewPane.h"
 #include "PrintTarget.h"
 #include "ReportCommon.h"
+#include "ReportCsv.h"
 #include "ReportItemPicker.h"
 #include "Session.h"
 #include "SpinButton.h"
@@ -33,7 +34,8 @@ RankTableWindow::RankTableWindow(Session& session, QWidget* parent)
     mPageSpin = new SpinButton(this);
     mPageSpin->setGeometry(492, 8, 24, 34);
     mPrintButton = makeButton(QStringLiteral("印刷"), 540);
-    mCloseButton = makeButton(QStringLiteral("終了"), 616);
+    mCsvButton = makeButton(QStringLiteral("CSV保存"), 616);
+    mCloseButton = makeButton(QStringLiteral("終了"), 692);
 
     mCurrentItem = 1;
     const Result built = BuildReportItemList(gd);
@@ -58,6 +60,7 @@ RankTableWindow::RankTableWindow(Session& session, QWidget* parent)
     connect(mPageSpin, &SpinButton::SpinDown, this, &RankTableWindow::onPageSpinDown);
     connect(mPageSpin, &SpinButton::SpinUp, this, &RankTableWindow::onPageSpinUp);
     connect(mPrintButton, &QPushButton::clicked, this, &RankTableWindow::onPrintClicked);
+    connect(mCsvButton, &QPushButton::clicked, this, &RankTableWindow::onCsvClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &RankTableWindow::onCloseClicked);
 
     mPane->fitToWindow();
@@ -152,6 +155,14 @@ void RankTableWindow::onPrintClicked()
     const PrintOutcome outcome = RunPrintJob(
         *printer, gd, [&](PageCanvas& canvas) { return PrintRankItems(canvas, gd, items); }, this);
     if (outcome == PrintOutcome::Completed) accept();
+}
+
+void RankTableWindow::onCsvClicked()
+{
+    QList<int> items;
+    for (int i = 1; i <= mSession.gd.itemCount; ++i)
+        items << i;
+    saveCsvRows(RankCsvRows(mSession.gd, items), QStringLiteral("教科別順位表.csv"));
 }
 
 void RankTableWindow::onCloseClicked()

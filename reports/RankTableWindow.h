@@ -31,6 +31,7 @@ public:
     SpinButton* mItemSpin = nullptr; // items
     SpinButton* mPageSpin = nullptr; // pages
     QLabel* mPageLabel = nullptr;
+    QPushButton* mCsvButton = nullptr;   // CSV保存
     QPushButton* mPrintButton = nullptr; // 印刷
     QPushButton* mCloseButton = nullptr; // 終了
 
@@ -50,6 +51,7 @@ public:
     void onPageSpinDown();
     void onPageSpinUp();
     void onPrintClicked();
+    void onCsvClicked();
     void onCloseClicked();
 
     // The subject picker, modal; it leaves its answer in itemSelected. Tests replace it.

@@ -6,6 +6,7 @@
 #include "PreviewPane.h"
 #include "PrintTarget.h"
 #include "ReportCommon.h"
+#include "ReportCsv.h"
 #include "Session.h"
 #include "SotenReport.h"
 
@@ -28,7 +29,8 @@ RawScoreReportWindow::RawScoreReportWindow(Session& session, QWidget* parent)
     mPreviousClassButton = makeButton(QStringLiteral("前組"), 300);
     mNextClassButton = makeButton(QStringLiteral("次組"), 376);
     mPrintButton = makeButton(QStringLiteral("印刷"), 480);
-    mCloseButton = makeButton(QStringLiteral("終了"), 556);
+    mCsvButton = makeButton(QStringLiteral("CSV保存"), 556);
+    mCloseButton = makeButton(QStringLiteral("終了"), 632);
 
     mCurrentClass = 1;
     for (int c = 1; c <= qBound(0, gd.classCount, int(Limits::Classes)); ++c)
@@ -48,6 +50,7 @@ RawScoreReportWindow::RawScoreReportWindow(Session& session, QWidget* parent)
     connect(mNextClassButton, &QPushButton::clicked, this, &RawScoreReportWindow::onNextClassClicked);
     connect(mPreviousClassButton, &QPushButton::clicked, this, &RawScoreReportWindow::onPreviousClassClicked);
     connect(mPrintButton, &QPushButton::clicked, this, &RawScoreReportWindow::onPrintClicked);
+    connect(mCsvButton, &QPushButton::clicked, this, &RawScoreReportWindow::onCsvClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &RawScoreReportWindow::onCloseClicked);
 
     mPane->fitToWindow();
@@ -106,6 +109,11 @@ void RawScoreReportWindow::onPrintClicked()
     const PrintOutcome outcome = RunPrintJob(
         *printer, gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, gd, classes); }, this);
     if (outcome == PrintOutcome::Completed) accept();
+}
+
+void RawScoreReportWindow::onCsvClicked()
+{
+    saveCsvRows(SotenCsvRows(mSession.gd), QStringLiteral("素点一覧表.csv"));
 }
 
 void RawScoreReportWindow::onCloseClicked()

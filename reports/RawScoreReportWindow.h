@@ -29,6 +29,7 @@ public:
     QComboBox* mClassCombo = nullptr;
     QPushButton* mNextClassButton = nullptr;     // 次組
     QPushButton* mPreviousClassButton = nullptr; // 前組
+    QPushButton* mCsvButton = nullptr;           // CSV保存
     QPushButton* mPrintButton = nullptr;         // 印刷
     QPushButton* mCloseButton = nullptr;         // 終了
 
@@ -42,6 +43,7 @@ public:
     void onNextClassClicked();
     void onPreviousClassClicked();
     void onPrintClicked();
+    void onCsvClicked();
     void onCloseClicked();
 
     // The class picker, modal; it leaves its answer in classSelected. Tests replace it.

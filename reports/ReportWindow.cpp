@@ -1,6 +1,13 @@
 #include "ReportWindow.h"
 
+#include "CsvFile.h"
+#include "GradeData.h"
+#include "MessageBox.h"
 #include "PreviewPane.h"
+#include "Session.h"
+
+#include <QDir>
+#include <QFileDialog>
 
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +19,23 @@ ReportWindow::ReportWindow(Session& session, const QString& caption, QWidget* pa
 {
     setWindowTitle(caption);
     resize(1000, 760);
+    chooseCsvFile = [this](const QString& suggestedName) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("CSVファイルに保存"),
+                                            QDir(mSession.gd.dataFolder).filePath(suggestedName),
+                                            QStringLiteral("CSVファイル (*.csv)"));
+    };
+}
+
+void ReportWindow::saveCsvRows(const QList<QStringList>& rows, const QString& suggestedName)
+{
+    const QString path = chooseCsvFile(suggestedName);
+    if (path.isEmpty()) return;
+    if (const Result saved = SaveCsvFile(path, rows); !saved) {
+        ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+        return;
+    }
+    ShowMessage(QStringLiteral("CSVファイル %1 に保存しました").arg(QDir::toNativeSeparators(path)), MsgButtons::Ok,
+                MsgIcon::Information, 1, QString(), this);
 }
 
 QLabel* ReportWindow::makeHeading(const QString& text, int width)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QStringList>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -19,6 +22,8 @@ class ReportWindow : public QDialog
     Q_OBJECT
 public:
     PreviewPane* mPane = nullptr;
+    // The file "CSV保存" writes, given a suggested name; empty when cancelled. Tests replace it.
+    std::function<QString(const QString& suggestedName)> chooseCsvFile;
 
 protected:
     ReportWindow(Session& session, const QString& caption, QWidget* parent);
@@ -28,6 +33,8 @@ protected:
     QPushButton* makeButton(const QString& caption, int x);
 
     void resizeEvent(QResizeEvent* event) override;
+    // "CSV保存": the table written to a file the user chooses, and a word on how it went.
+    void saveCsvRows(const QList<QStringList>& rows, const QString& suggestedName);
 
     Session& mSession;
 };

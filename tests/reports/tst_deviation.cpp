@@ -1,6 +1,7 @@
 // 偏差値一覧表: the statistics against hand-worked figures, the sheets on the recording canvas,
 // and the command's CSV.
 #include "AverageReport.h"
+#include "AveragesReportWindow.h"
 #include "CsvFile.h"
 #include "DeviationReport.h"
 #include "DeviationReportWindow.h"
@@ -8,6 +9,9 @@
 #include "MessageBox.h"
 #include "Notice.h"
 #include "Progress.h"
+#include "RankReport.h"
+#include "RankTableWindow.h"
+#include "RawScoreReportWindow.h"
 #include "RecordingCanvas.h"
 #include "ReportCommand.h"
 #include "ReportCommon.h"
@@ -15,6 +19,7 @@
 #include "SampleGrade.h"
 #include "Session.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -290,7 +295,7 @@ private slots:
 
         ScriptedMessages messages;
         const QString path = dir.filePath(QStringLiteral("hensa.csv"));
-        w.chooseCsvFile = [&path] { return path; };
+        w.chooseCsvFile = [&path](const QString&) { return path; };
         w.onCsvClicked();
         QList<CsvRecord> records;
         CsvEncoding used = CsvEncoding::Auto;
@@ -298,13 +303,58 @@ private slots:
         QCOMPARE(records.at(1).fields.mid(0, 5), (QStringList{"1", "1", "生徒1", "48", "38.8"}));
         QCOMPARE(messages.asked().size(), 1);
         // A cancelled file choice writes nothing and asks nothing.
-        w.chooseCsvFile = [] { return QString(); };
+        w.chooseCsvFile = [](const QString&) { return QString(); };
         w.onCsvClicked();
         QCOMPARE(messages.asked().size(), 1);
         // Nothing chosen in the class picker starts no job.
         w.selectClasses = [&gd] { gd->classSelected.fill(0); };
         w.onPrintClicked();
         QVERIFY(w.isVisible() || w.result() == 0);
+    }
+
+    void reportWindowsSaveTheirTables()
+    {
+        MapReportFonts();
+        auto gd = handWorkedGrade(5);
+        QVERIFY(BuildReportItemList(*gd).ok);
+        QTemporaryDir dir;
+        gd->dataFolder = dir.path() + u'/';
+        SilentNotice notice;
+        Session session{*gd, NullProgress::instance(), notice, QString()};
+        ScriptedMessages messages;
+        const auto firstLine = [](const QString& path) {
+            QList<CsvRecord> records;
+            CsvEncoding used = CsvEncoding::Auto;
+            ReadCsvFile(path, CsvEncoding::Auto, records, used);
+            return records.isEmpty() ? QStringList() : records.first().fields;
+        };
+        const QString path = dir.filePath(QStringLiteral("t.csv"));
+        QString suggested;
+        const auto choose = [&](const QString& name) {
+            suggested = name;
+            return path;
+        };
+        {
+            RawScoreReportWindow w(session);
+            w.chooseCsvFile = choose;
+            w.onCsvClicked();
+            QCOMPARE(suggested, QStringLiteral("素点一覧表.csv"));
+            QCOMPARE(firstLine(path).mid(0, 4), (QStringList{"組", "番", "氏名", "国語"}));
+        }
+        {
+            AveragesReportWindow w(session);
+            w.chooseCsvFile = choose;
+            w.mDeviationCheck->setChecked(true);
+            w.onCsvClicked();
+            QCOMPARE(firstLine(path).mid(0, 2), (QStringList{"組", "区分"}));
+        }
+        {
+            RankTableWindow w(session);
+            w.chooseCsvFile = choose;
+            w.onCsvClicked();
+            QCOMPARE(firstLine(path), (QStringList{"項目", "順位", "組", "番", "氏名", "点数"}));
+        }
+        QCOMPARE(messages.asked().size(), 3);
     }
 
 private:
