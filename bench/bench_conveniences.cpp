@@ -1,0 +1,257 @@
+// Costs of the teacher conveniences against a floor each: the 偏差値 sheets of the full grade
+// against as many empty sheets, a 400-line CP932 class list imported and saved against loading
+// the roster, undoing a 3,600-cell paste against the paste, and the slowest find keystroke over
+// 400 rows against a key the grid ignores.
+#include "Aggregate.h"
+#include "BenchGrade.h"
+#include "Cp932.h"
+#include "CsvColumns.h"
+#include "CsvFile.h"
+#include "DeviationReport.h"
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "Notice.h"
+#include "PainterCanvas.h"
+#include "PrintTarget.h"
+#include "Progress.h"
+#include "ReportCommon.h"
+#include "ReportFonts.h"
+#include "RosterCsvImport.h"
+#include "RosterEditModel.h"
+#include "RosterFile.h"
+#include "ScoreEntryWindow.h"
+#include "Session.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+using namespace seiran;
+
+namespace {
+std::unique_ptr<QTemporaryDir> gFolder;
+std::unique_ptr<GradeData> gGrade;
+int gHensaSheets = 0;
+
+bool loadSampleGrade()
+{
+    gFolder = std::make_unique<QTemporaryDir>();
+    gGrade = std::make_unique<GradeData>();
+    GradeData& gd = *gGrade;
+    if (!WriteAndLoadFullGrade(gFolder->path(), gd)) return false;
+    if (!LoadTestScores(gd, NullProgress::instance())) return false;
+    AggregateTest(gd);
+    return gd.studentCount > 350;
+}
+
+QList<int> everyClass()
+{
+    QList<int> classes;
+    for (int c = 1; c <= gGrade->classCount; ++c)
+        classes << c;
+    return classes;
+}
+
+void BM_HensaPdf(benchmark::State& state)
+{
+    const QString file = gFolder->filePath(QStringLiteral("hensa.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
+        gHensaSheets = PrintDeviationReport(canvas, *gGrade, everyClass(), true);
+    }
+    state.counters["pages"] = gHensaSheets;
+}
+
+void BM_EmptyA4Sheets(benchmark::State& state)
+{
+    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
+    for (auto _ : state) {
+        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
+        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
+        PrintRun run(canvas, *gGrade);
+        for (int k = 0; k < gHensaSheets; ++k) {
+            run.startSheet();
+            canvas.PSet(0, 0, Qt::white);
+        }
+        run.finish();
+    }
+    state.counters["pages"] = gHensaSheets;
+}
+
+// Every pupil of the grade with a changed name and reading, in CP932.
+QString writeClassList()
+{
+    QString text = QStringLiteral("組,番,氏名,ふりがな,性別\r\n");
+    for (int s = 1; s <= gGrade->studentCount; ++s)
+        text += QStringLiteral("%1,%2,%3,よみ%4,%5\r\n")
+                    .arg(gGrade->studentClass[s])
+                    .arg(gGrade->studentNumber[s])
+                    .arg(gGrade->studentName[s].left(5) + QStringLiteral("子"))
+                    .arg(s)
+                    .arg(gGrade->studentSex[s] == 2 ? QStringLiteral("女") : QStringLiteral("男"));
+    const QString path = gFolder->filePath(QStringLiteral("list.csv"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(Cp932::encode(text));
+    return path;
+}
+
+void BM_ImportClassListAndSave(benchmark::State& state)
+{
+    const QString csv = writeClassList();
+    const QString roster = RosterFile::pathFor(*gGrade);
+    QFile original(roster);
+    original.open(QIODevice::ReadOnly);
+    const QByteArray bytes = original.readAll();
+    original.close();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile restore(roster);
+        restore.open(QIODevice::WriteOnly);
+        restore.write(bytes);
+        restore.close();
+        state.ResumeTiming();
+        RosterEditModel model;
+        model.load(roster, gGrade->classCount, NullProgress::instance());
+        QList<CsvRecord> records;
+        CsvEncoding used = CsvEncoding::Auto;
+        ReadCsvFile(csv, CsvEncoding::Auto, records, used);
+        CsvLayout layout;
+        DetectCsvLayout(records, {}, true, layout);
+        const CsvImportPreview preview =
+            PreviewRosterCsv(model, records, layout, gGrade->classLabels, gGrade->currentGrade);
+        ApplyRosterCsv(model, preview);
+        model.save(roster, NullProgress::instance());
+    }
+}
+
+void BM_LoadRoster(benchmark::State& state)
+{
+    GradeData gd = *gGrade;
+    for (auto _ : state)
+        LoadRoster(gd, NullProgress::instance());
+}
+
+struct EntryWindow
+{
+    SilentNotice notice;
+    Session session{*gGrade, NullProgress::instance(), notice, QString()};
+    ScoreEntryWindow window{session};
+};
+
+QString pasteText()
+{
+    QString text;
+    for (int r = 0; r < 400; ++r) {
+        QStringList row;
+        for (int c = 0; c < 9; ++c)
+            row << QString::number((r + c) % 100);
+        text += row.join(u'\t') + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+void selectAll(FlexGrid* grid)
+{
+    grid->setRow(1);
+    grid->setCol(FirstDataCol);
+    grid->setRowSel(grid->Rows() - 1);
+    grid->setColSel(grid->Cols() - 1);
+}
+
+void BM_Paste3600(benchmark::State& state)
+{
+    EntryWindow w;
+    QApplication::clipboard()->setText(pasteText());
+    for (auto _ : state) {
+        selectAll(w.window.mGrid);
+        w.window.onPasteClicked();
+        state.PauseTiming();
+        w.window.onUndo();
+        state.ResumeTiming();
+    }
+}
+
+void BM_UndoPaste3600(benchmark::State& state)
+{
+    EntryWindow w;
+    QApplication::clipboard()->setText(pasteText());
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectAll(w.window.mGrid);
+        w.window.onPasteClicked();
+        state.ResumeTiming();
+        w.window.onUndo();
+    }
+}
+
+void BM_FindKeystrokeNoMatch(benchmark::State& state)
+{
+    EntryWindow w;
+    for (auto _ : state)
+        w.window.findPupil(QStringLiteral("該当なし"), 0);
+}
+
+void BM_IgnoredKey(benchmark::State& state)
+{
+    EntryWindow w;
+    w.window.mGrid->setRow(1);
+    w.window.mGrid->setCol(FirstDataCol);
+    for (auto _ : state)
+        w.window.onGridKeyPress('a');
+}
+
+BENCHMARK(BM_HensaPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EmptyA4Sheets)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportClassListAndSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadRoster)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paste3600)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoPaste3600)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindKeystrokeNoMatch)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_IgnoredKey)->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MapReportFonts();
+    benchmark::Initialize(&argc, argv);
+    if (!loadSampleGrade()) return 1;
+    std::printf("sample grade: %d pupils in %d classes\n", gGrade->studentCount, gGrade->classCount);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* work, const char* floor) {
+        const auto w = reporter.times.find(work);
+        const auto f = reporter.times.find(floor);
+        if (w == reporter.times.end() || f == reporter.times.end() || f->second <= 0) return;
+        std::printf("%s / %s = %.1f\n", work, floor, w->second / f->second);
+    };
+    ratio("BM_HensaPdf", "BM_EmptyA4Sheets");
+    ratio("BM_ImportClassListAndSave", "BM_LoadRoster");
+    ratio("BM_UndoPaste3600", "BM_Paste3600");
+    ratio("BM_FindKeystrokeNoMatch", "BM_IgnoredKey");
+    benchmark::Shutdown();
+    return 0;
+}
