@@ -5,6 +5,7 @@
 #include "Notice.h"
 #include "Progress.h"
 #include "RosterEditModel.h"
+#include "CellEditBox.h"
 #include "RosterEditorWindow.h"
 #include "RosterFile.h"
 #include "Session.h"
