@@ -105,9 +105,24 @@ IProgress& MainWindow::progress()
 
 // ---------------------------------------------------------------- window
 
+namespace {
+
+// A menu button has one size whatever its caption, so its size needs no measuring of the
+// caption: laying out the seven pages would otherwise shape every caption at start-up, most of
+// them on pages not yet shown.
+class MenuButton final : public QPushButton
+{
+public:
+    explicit MenuButton(const QString& caption) : QPushButton(caption) {}
+    QSize sizeHint() const override { return QSize(300, 46); }
+    QSize minimumSizeHint() const override { return QSize(300, 46); }
+};
+
+} // namespace
+
 QPushButton* MainWindow::menuButton(const QString& caption)
 {
-    auto* button = new QPushButton(caption);
+    auto* button = new MenuButton(caption);
     button->setMinimumSize(300, 46);
     button->setAutoDefault(false);
     QFont f = button->font();

@@ -886,7 +886,10 @@ bool NextYearRosterExists(const QString& folder, int grade)
 {
     QString dir = folder;
     if (!dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QDir::separator())) dir += QLatin1Char('/');
-    return RosterHoldsData(dir, grade + 1);
+    // Next year's roster counts as there once it has any length: the question before replacing
+    // it must come even for a roster made but not yet filled.
+    const QFileInfo info(GradeFiles(dir, grade + 1).roster);
+    return info.exists() && info.size() > 0;
 }
 
 } // namespace seiran
