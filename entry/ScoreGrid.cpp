@@ -244,8 +244,8 @@ void ScoreGridWindow::onGridLeaveCell()
     // What leaving does to the cell (a choice turned into its school) belongs to the typing.
     beginUndoStep();
     cellLeft();
-    endUndoStep(QString(), true);
     if (!mCellUntouched) leavingCell();
+    endUndoStep(QString(), true);
 }
 
 void ScoreGridWindow::leavingCell()

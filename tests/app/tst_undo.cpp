@@ -1,5 +1,6 @@
 // Undo and redo in the grid windows: the steps of typing, paste, Delete, the roster editor's
 // edit box and sex keys, and what undoing shows.
+#include "CareerChoiceEntryWindow.h"
 #include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
@@ -141,6 +142,33 @@ private slots:
         QVERIFY(w.mUndoStack->undoText().startsWith(QStringLiteral("削除")));
         w.onUndo();
         QCOMPARE(column(g, FirstDataCol + 1, 2, 4), (QStringList{"50", "50", "50"}));
+    }
+
+    void careerChoiceComesBackWithItsCell()
+    {
+        Env env;
+        GradeData& gd = env.fx.gd();
+        QVERIFY(LoadCareerChoices(gd, NullProgress::instance()).ok);
+        gd.highSchoolCount = 16;
+        for (int k = 1; k <= 16; ++k)
+            gd.highSchoolShortNames[k] = k == 16 ? QStringLiteral("その他") : QStringLiteral("高%1").arg(k);
+        CareerChoiceEntryWindow w(env.session);
+        w.show();
+        FlexGrid* g = w.mGrid;
+        g->setRow(2);
+        g->setCol(FirstDataCol);
+        const QString before = g->TextMatrix(2, FirstDataCol);
+        const int choiceBefore = gd.careerChoice(1, 2);
+        w.onGridKeyPress('3');
+        w.onGridKeyPress(13); // leaving the cell stores school 3
+        QCOMPARE(gd.careerChoice(1, 2), 3);
+        QCOMPARE(g->TextMatrix(2, FirstDataCol), QStringLiteral("高3"));
+        QCOMPARE(w.mUndoStack->count(), 1);
+        w.onUndo();
+        QCOMPARE(gd.careerChoice(1, 2), choiceBefore);
+        QCOMPARE(g->TextMatrix(2, FirstDataCol), before);
+        w.onRedo();
+        QCOMPARE(gd.careerChoice(1, 2), 3);
     }
 
     void rosterSeatsComeBack()

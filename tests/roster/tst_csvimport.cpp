@@ -70,6 +70,7 @@ private slots:
     void initTestCase() { RegisterRosterEntryScreen(); }
     void helpNamesTheNewScreensAndOptions();
     void exportThenImportWritesNothing();
+    void otherScreensExportTheirGrids();
     void importsAnOfficeClassList();
     void refusedLinesChangeNoByte();
     void skipRefusedTakesTheRest();
@@ -116,6 +117,18 @@ void TestCsvImport::exportThenImportWritesNothing()
             QVERIFY(exported.contains(QStringLiteral("1,2,鈴木　花子,女,-,55,,90,-3\r\n").toUtf8()));
         }
     }
+}
+
+void TestCsvImport::otherScreensExportTheirGrids()
+{
+    Env env;
+    const QString csv = env.fx.folder() + QStringLiteral("naishin.csv");
+    const Run r = env.run({QStringLiteral("naishin"), QStringLiteral("--export-csv"), csv});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    const QByteArray bytes = test::ReadFileBytes(csv);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(bytes.contains(QStringLiteral("組,番,氏   名,性別,").toUtf8()));
+    QVERIFY(bytes.contains(QStringLiteral("\r\n1,2,鈴木　花子,女,").toUtf8()));
 }
 
 void TestCsvImport::importsAnOfficeClassList()
