@@ -3,7 +3,9 @@
 #include "GradeData.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "ModalAnswer.h"
 #include "NotificationCardWindow.h"
+#include "ProgramFixture.h"
 #include "ReportCardWindow.h"
 #include "Screens.h"
 #include "SettingsStore.h"
@@ -19,33 +21,6 @@
 
 using namespace seiran;
 
-namespace {
-// Runs `action` on the next modal window of type T, then closes it.
-template <typename T> class CloseModal
-{
-public:
-    explicit CloseModal(std::function<void(T*)> action) : mAction(std::move(action))
-    {
-        mTimer.setInterval(5);
-        QObject::connect(&mTimer, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                mTimer.stop();
-                mAction(window);
-                window->reject();
-                mSeen = true;
-            }
-        });
-        mTimer.start();
-    }
-    bool seen() const { return mSeen; }
-
-private:
-    std::function<void(T*)> mAction;
-    QTimer mTimer;
-    bool mSeen = false;
-};
-} // namespace
-
 class CardsMenuTest : public QObject
 {
     Q_OBJECT
@@ -60,12 +35,11 @@ private slots:
         test::GradeFixture fx(1, 2);
         fx.writeStandard({{1, 1, QStringLiteral("青木一郎"), 1, {60, 70, 80, 90, 100}, 1},
                           {2, 5, QStringLiteral("山田花子"), 2, {50, 50, 50, 50, 50}, 1}});
-        QTemporaryDir dir;
-        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-        settings.setValue(QStringLiteral("Data_dir"), fx.folder());
-        settings.sync();
+        test::ProgramFixture p;
+        p.setStored(QStringLiteral("Data_dir"), fx.folder());
         ScriptedMessages messages;
-        MainWindow w(dir.path(), settings);
+        const auto window = p.start();
+        MainWindow& w = *window;
         QVERIFY(w.mReportCardButton->isEnabled());
         QVERIFY(w.mNotificationCardButton->isEnabled());
         QCOMPARE(w.mReportCardButton->text(), QStringLiteral("テスト成績表作成"));
@@ -83,12 +57,13 @@ private slots:
         int tests = -1;
         int classes = -1;
         {
-            CloseModal<ReportCardWindow> close([&](ReportCardWindow* window) {
+            test::ModalAnswer<ReportCardWindow> close([&](ReportCardWindow* window) {
                 tests = window->mTestList->count();
                 classes = window->mClassList->count();
+                window->reject();
             });
             w.onReportCardClicked();
-            QVERIFY(close.seen());
+            QVERIFY(close.answered());
         }
         QCOMPARE(tests, 3);
         QCOMPARE(classes, 2);
@@ -96,10 +71,12 @@ private slots:
 
         int rows = -1;
         {
-            CloseModal<NotificationCardWindow> close(
-                [&](NotificationCardWindow* window) { rows = window->testRows().size(); });
+            test::ModalAnswer<NotificationCardWindow> close([&](NotificationCardWindow* window) {
+                rows = window->testRows().size();
+                window->reject();
+            });
             w.onNotificationCardClicked();
-            QVERIFY(close.seen());
+            QVERIFY(close.answered());
         }
         QCOMPARE(rows, 3);
     }

@@ -6,6 +6,8 @@
 #include "HighSchoolEditorWindow.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "ModalAnswer.h"
+#include "ProgramFixture.h"
 #include "PromotionWindow.h"
 #include "SampleGrade.h"
 #include "Screens.h"
@@ -26,30 +28,6 @@
 using namespace seiran;
 
 namespace {
-
-// Acts on the next modal window of type T from inside its own event loop.
-template <typename T> class ModalAction
-{
-public:
-    explicit ModalAction(std::function<void(T*)> action) : mAction(std::move(action))
-    {
-        mTimer.setInterval(5);
-        QObject::connect(&mTimer, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                mTimer.stop();
-                mDone = true;
-                mAction(window);
-            }
-        });
-        mTimer.start();
-    }
-    bool done() const { return mDone; }
-
-private:
-    std::function<void(T*)> mAction;
-    QTimer mTimer;
-    bool mDone = false;
-};
 
 QMap<QString, QByteArray> snapshot(const QString& folder)
 {
@@ -85,19 +63,15 @@ void TestEditorMenu::screensOpenFromTheMenu()
     for (Screen s : {Screen::SubjectEditor, Screen::TestEditor, Screen::HighSchoolEditor, Screen::Promotion})
         QVERIFY2(ScreenAvailable(s), qPrintable(ScreenName(s)));
 
-    QTemporaryDir dir;
-    const QString data = dir.filePath(QStringLiteral("DATA"));
+    test::ProgramFixture p;
     SampleOptions options;
     options.grade = 1;
     options.classes = 4;
-    QVERIFY(WriteSampleGrade(data, options).ok);
-    const QString program = dir.filePath(QStringLiteral("program"));
-    QDir().mkpath(program);
-    SettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
-    store.setValue(QStringLiteral("Data_dir"), data + QLatin1Char('/'));
-    store.sync();
+    QVERIFY(p.useSample(options, QStringLiteral("DATA")));
+    const QString data = p.data;
     ScriptedMessages messages;
-    MainWindow w(program, store);
+    const auto window = p.start();
+    MainWindow& w = *window;
     w.session().programFolder = test::StdFilesFolder();
     w.show();
     QVERIFY(w.mSubjectEditorButton->isEnabled());
@@ -107,39 +81,39 @@ void TestEditorMenu::screensOpenFromTheMenu()
     // The high-school list needs no grade.
     w.onBasicInfoMenuClicked();
     grab(&w, QStringLiteral("menu-basic-info"));
-    ModalAction<HighSchoolEditorWindow> school([](HighSchoolEditorWindow* d) {
+    test::ModalAnswer<HighSchoolEditorWindow> school([](HighSchoolEditorWindow* d) {
         QCOMPARE(d->mGrid->TextMatrix(0, 1), QStringLiteral("高校略称"));
         QVERIFY(d->table().schoolCount() > 0);
         grab(d, QStringLiteral("menu-highschool-editor"));
         d->mCancelButton->click(); // the question is answered Yes, its default
     });
     w.onHighSchoolEditorClicked();
-    QVERIFY(school.done());
+    QVERIFY(school.answered());
     QCOMPARE(w.gd().currentGrade, 0);
 
     // The subject editor asks for the grade first.
-    ModalAction<GradeDialog> grade([](GradeDialog* d) { d->mFirstGradeButton->click(); });
-    ModalAction<SubjectEditorWindow> subjects([](SubjectEditorWindow* d) {
+    test::ModalAnswer<GradeDialog> grade([](GradeDialog* d) { d->mFirstGradeButton->click(); });
+    test::ModalAnswer<SubjectEditorWindow> subjects([](SubjectEditorWindow* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("教科情報の変更 (1年)"));
         QCOMPARE(d->table().rowCount(), 9);
         grab(d, QStringLiteral("menu-subject-editor"));
         d->mCancelButton->click();
     });
     w.onSubjectEditorClicked();
-    QVERIFY(grade.done());
-    QVERIFY(subjects.done());
+    QVERIFY(grade.answered());
+    QVERIFY(subjects.answered());
 
-    ModalAction<TestEditorWindow> tests([](TestEditorWindow* d) {
+    test::ModalAnswer<TestEditorWindow> tests([](TestEditorWindow* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("テスト情報の変更 (1年)"));
         QVERIFY(d->table().rowCount() > 0);
         grab(d, QStringLiteral("menu-test-editor"));
         d->mCancelButton->click();
     });
     w.onTestEditorClicked();
-    QVERIFY(tests.done());
+    QVERIFY(tests.answered());
 
     w.onRosterMenuClicked();
-    ModalAction<PromotionWindow> promotion([](PromotionWindow* d) {
+    test::ModalAnswer<PromotionWindow> promotion([](PromotionWindow* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("進級・クラス分け処理新2年 (旧1年)"));
         QVERIFY(d->table().rowCount() > 100);
         d->resize(720, 640);
@@ -147,7 +121,7 @@ void TestEditorMenu::screensOpenFromTheMenu()
         d->mCloseButton->click(); // nothing changed: no question
     });
     w.onPromotionClicked();
-    QVERIFY(promotion.done());
+    QVERIFY(promotion.answered());
     QCOMPARE(snapshot(data), before);
 }
 

@@ -5,7 +5,9 @@
 #include "GradeData.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "ModalAnswer.h"
 #include "PreviewPane.h"
+#include "ProgramFixture.h"
 #include "SampleGrade.h"
 #include "SettingsStore.h"
 #include "TestPicker.h"
@@ -26,30 +28,6 @@ using namespace seiran;
 
 namespace {
 
-// Acts on the next modal window of type T from inside its own event loop.
-template <typename T> class ModalAnswer
-{
-public:
-    explicit ModalAnswer(std::function<void(T*)> action) : mAction(std::move(action))
-    {
-        mTimer.setInterval(5);
-        QObject::connect(&mTimer, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                mTimer.stop();
-                mAnswered = true;
-                mAction(window);
-            }
-        });
-        mTimer.start();
-    }
-    bool answered() const { return mAnswered; }
-
-private:
-    std::function<void(T*)> mAction;
-    QTimer mTimer;
-    bool mAnswered = false;
-};
-
 void screenshot(QWidget* window, const QString& name)
 {
     const QString folder = qEnvironmentVariable("SEIRAN_SCREENSHOTS");
@@ -65,25 +43,15 @@ class GraphScreensTest : public QObject
 private slots:
     void fromTheMenu()
     {
-        QTemporaryDir dir;
-        const QString data = dir.filePath(QStringLiteral("data"));
-        QVERIFY(QDir().mkpath(data));
+        test::ProgramFixture p;
         SampleOptions options;
         options.grade = 1;
         options.classes = 3;
         options.pupils = 30;
-        QVERIFY(WriteSampleGrade(data, options).ok);
-        const QString program = dir.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program));
-        const QString settingsPath = dir.filePath(QStringLiteral("settings.ini"));
-        {
-            SettingsStore s(settingsPath);
-            s.setValue(QStringLiteral("Data_dir"), data + u'/');
-            s.sync();
-        }
-        SettingsStore settings(settingsPath);
+        QVERIFY(p.useSample(options));
         ScriptedMessages messages;
-        MainWindow w(program, settings);
+        const auto window = p.start();
+        MainWindow& w = *window;
         w.show();
         QVERIFY(w.mDistributionGraphButton->isEnabled());
         QVERIFY(w.mTestSummaryButton->isEnabled());
@@ -92,14 +60,14 @@ private slots:
         w.mGradeCombo->setCurrentIndex(0);
         w.onTestMenuClicked();
         {
-            ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+            test::ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
             w.onTestReportsClicked();
             QVERIFY(first.answered());
         }
         QCOMPARE(w.gd().currentTest, 1);
 
         {
-            ModalAnswer<DistributionGraphWindow> graph([](DistributionGraphWindow* g) {
+            test::ModalAnswer<DistributionGraphWindow> graph([](DistributionGraphWindow* g) {
                 g->resize(1000, 760);
                 QVERIFY(g->mItemCombo->count() >= 6);
                 g->mItemCombo->setCurrentIndex(1);
@@ -110,7 +78,7 @@ private slots:
             QVERIFY(graph.answered());
         }
         {
-            ModalAnswer<TestSummaryWindow> summary([](TestSummaryWindow* t) {
+            test::ModalAnswer<TestSummaryWindow> summary([](TestSummaryWindow* t) {
                 t->resize(1000, 760);
                 screenshot(t, QStringLiteral("test-summary-portrait"));
                 t->mLandscapeRadio->setChecked(true);
@@ -126,7 +94,7 @@ private slots:
         w.returnToTestMenu();
         int testsWhileOpen = -1;
         {
-            ModalAnswer<TrendGraphWindow> trend([&](TrendGraphWindow* t) {
+            test::ModalAnswer<TrendGraphWindow> trend([&](TrendGraphWindow* t) {
                 testsWhileOpen = w.mTestCombo->count();
                 t->mTestList->item(0)->setSelected(true);
                 t->mTestList->item(1)->setSelected(true);

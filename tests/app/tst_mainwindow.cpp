@@ -5,7 +5,9 @@
 #include "GradeDialog.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "ModalAnswer.h"
 #include "NewRosterWindow.h"
+#include "ProgramFixture.h"
 #include "SettingsStore.h"
 #include "Startup.h"
 #include "SubjectTestsPicker.h"
@@ -36,63 +38,16 @@ using namespace seiran;
 
 namespace {
 
-// Answers the next modal window of type T from inside its own event loop.
-template <typename T> class ModalAnswer
+// The shared program fixture, its windows' screens recorded instead of opened.
+struct Program : test::ProgramFixture
 {
-public:
-    explicit ModalAnswer(std::function<void(T*)> action) : mAction(std::move(action))
-    {
-        mTimer.setInterval(5);
-        QObject::connect(&mTimer, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                mTimer.stop();
-                mAnswered = true;
-                mAction(window);
-            }
-        });
-        mTimer.start();
-    }
-    bool answered() const { return mAnswered; }
-
-private:
-    std::function<void(T*)> mAction;
-    QTimer mTimer;
-    bool mAnswered = false;
-};
-
-// A program folder, a Settings file and a lock of the test's own.
-struct Program
-{
-    QTemporaryDir dir;
-    QString folder = dir.filePath(QStringLiteral("program"));
-    QString settingsPath = dir.filePath(QStringLiteral("settings.ini"));
-    QString lockPath = dir.filePath(QStringLiteral("seiran.lock"));
-    std::vector<std::unique_ptr<SettingsStore>> stores; // one per window, alive as long as the test
     QList<Screen> opened;
-
-    Program() { QDir().mkpath(folder); }
-
-    void setStored(const QString& key, const QString& value)
-    {
-        SettingsStore s(settingsPath);
-        s.setValue(key, value);
-        s.sync();
-    }
-    QString stored(const QString& key) const
-    {
-        return SettingsStore(settingsPath).value(key, QStringLiteral("<none>"));
-    }
-    void writeIni(const QByteArray& text)
-    {
-        test::WriteFileBytes(QDir(folder).filePath(QStringLiteral("seiran.ini")), text);
-    }
 
     // The window with every screen of the menu present (what each command prepares is the
     // same whether its screen is built yet or not), or with the program's own screen table.
     std::unique_ptr<MainWindow> start(bool everyScreen = true)
     {
-        stores.push_back(std::make_unique<SettingsStore>(settingsPath));
-        auto w = std::make_unique<MainWindow>(folder, *stores.back());
+        auto w = ProgramFixture::start();
         if (everyScreen) w->setScreenTable(EveryScreen());
         w->setScreenRunner([this](Screen s) { opened.append(s); });
         return w;
@@ -418,7 +373,7 @@ void TestMaster::returnToMasterResetsTheGrade()
 
     // The next command asks for the grade again.
     w->onRosterMenuClicked();
-    ModalAnswer<GradeDialog> closeIt([](GradeDialog* d) { d->reject(); });
+    test::ModalAnswer<GradeDialog> closeIt([](GradeDialog* d) { d->reject(); });
     w->onRosterEditorClicked();
     QVERIFY(closeIt.answered());
     QCOMPARE(w->gd().currentGrade, 0);
@@ -437,7 +392,7 @@ void TestMaster::commandAbandonedWithoutGrade()
                                      &MainWindow::onReportCardClicked,   &MainWindow::onSubjectEditorClicked,
                                      &MainWindow::onTestEditorClicked};
     for (Handler handler : handlers) {
-        ModalAnswer<GradeDialog> closeIt([](GradeDialog* d) { d->close(); });
+        test::ModalAnswer<GradeDialog> closeIt([](GradeDialog* d) { d->close(); });
         (w.get()->*handler)();
         QVERIFY(closeIt.answered());
     }
@@ -454,7 +409,7 @@ void TestMaster::missingGradeFilesAreExplained()
     ScriptedMessages messages;
     auto w = p.start();
 
-    ModalAnswer<GradeDialog> second([](GradeDialog* d) {
+    test::ModalAnswer<GradeDialog> second([](GradeDialog* d) {
         QCOMPARE(d->windowTitle(), QStringLiteral("学年の設定"));
         QCOMPARE(d->mPromptLabel->text(), QStringLiteral("学年を選んでください。"));
         d->onSecondGradeClicked();
@@ -561,7 +516,7 @@ void TestMaster::entryScreensNeedPupils()
         QStringLiteral("この学年には生徒が登録されていません。「名簿の管理」→「名簿の入力・編集」で生徒を"
                        "登録してください。");
     w->onNaishinEntryClicked();
-    ModalAnswer<SubjectTestsPicker> choose([](SubjectTestsPicker* d) {
+    test::ModalAnswer<SubjectTestsPicker> choose([](SubjectTestsPicker* d) {
         d->mTestList->item(0)->setSelected(true);
         d->onOkClicked();
     });
@@ -590,7 +545,7 @@ void TestMaster::testChoiceLoadsAndAggregates()
 
     // Cancelled: no entry screen.
     {
-        ModalAnswer<TestPicker> cancel([](TestPicker* d) { d->onCancelClicked(); });
+        test::ModalAnswer<TestPicker> cancel([](TestPicker* d) { d->onCancelClicked(); });
         w->onScoreEntryClicked();
         QVERIFY(cancel.answered());
         QCOMPARE(w->gd().currentTest, -1);
@@ -598,7 +553,7 @@ void TestMaster::testChoiceLoadsAndAggregates()
     }
     // Chosen: the test is loaded and aggregated before the entry screen opens.
     {
-        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        test::ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
         w->onScoreEntryClicked();
         QVERIFY(first.answered());
         QCOMPARE(w->gd().currentTest, 1);
@@ -612,7 +567,7 @@ void TestMaster::testChoiceLoadsAndAggregates()
 
     // The test-summary page: the grade is fixed, the test list is open.
     {
-        ModalAnswer<TestPicker> third([](TestPicker* d) {
+        test::ModalAnswer<TestPicker> third([](TestPicker* d) {
             d->mTestList->setCurrentRow(2);
             d->onOkClicked();
         });
@@ -636,7 +591,7 @@ void TestMaster::testChoiceLoadsAndAggregates()
     // A test that cannot be loaded on the summary page: told, and the page is left, so that
     // no report runs on it.
     {
-        ModalAnswer<TestPicker> again([](TestPicker* d) { d->onOkClicked(); });
+        test::ModalAnswer<TestPicker> again([](TestPicker* d) { d->onOkClicked(); });
         w->onTestReportsClicked();
         QVERIFY(again.answered());
     }
@@ -654,7 +609,7 @@ void TestMaster::testChoiceLoadsAndAggregates()
 
     // テスト名 belongs to one grade of one data folder: another grade or folder clears it.
     {
-        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        test::ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
         QVERIFY(QDir().rmdir(fx.rosterPath()));
         w->onScoreEntryClicked();
     }
@@ -664,14 +619,14 @@ void TestMaster::testChoiceLoadsAndAggregates()
     QCOMPARE(w->gd().currentTest, 0);
     w->mGradeCombo->setCurrentIndex(0);
     {
-        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        test::ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
         w->onScoreEntryClicked();
     }
     QCOMPARE(w->mTestCombo->count(), 3);
     w->returnToMasterMenu();
     QCOMPARE(w->mTestCombo->count(), 0);
     {
-        ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
+        test::ModalAnswer<TestPicker> first([](TestPicker* d) { d->onOkClicked(); });
         w->mGradeCombo->setCurrentIndex(0);
         w->onScoreEntryClicked();
     }
@@ -714,7 +669,7 @@ void TestMaster::subjectTestsChoiceOpensEntryBySubject()
     auto w = p.start();
     w->mGradeCombo->setCurrentIndex(0);
     {
-        ModalAnswer<SubjectTestsPicker> choose([](SubjectTestsPicker* d) {
+        test::ModalAnswer<SubjectTestsPicker> choose([](SubjectTestsPicker* d) {
             d->mSubjectList->setCurrentRow(6); // the seventh subject is only in the second test
             d->onOkClicked();
         });
@@ -728,7 +683,7 @@ void TestMaster::subjectTestsChoiceOpensEntryBySubject()
 
     // Closed by its frame: the earlier choice does not open the entry screen again.
     {
-        ModalAnswer<SubjectTestsPicker> close([](SubjectTestsPicker* d) { d->close(); });
+        test::ModalAnswer<SubjectTestsPicker> close([](SubjectTestsPicker* d) { d->close(); });
         w->onSubjectScoreEntryClicked();
         QVERIFY(close.answered());
     }
@@ -814,7 +769,7 @@ void TestMaster::newRosterWindowIsModelessAndSetsTheGrade()
     // Re-made with 2 classes while the summary page shows a test of that grade: the class count
     // shown follows, and the page of the old test is left.
     {
-        ModalAnswer<TestPicker> choose([](TestPicker* d) { d->onOkClicked(); });
+        test::ModalAnswer<TestPicker> choose([](TestPicker* d) { d->onOkClicked(); });
         w->onTestReportsClicked();
         QVERIFY(choose.answered());
     }
@@ -975,7 +930,7 @@ void TestMaster::folderDialog()
     ScriptedMessages messages;
     auto w = p.start();
     {
-        ModalAnswer<DataFolderDialog> pick([&](DataFolderDialog* d) {
+        test::ModalAnswer<DataFolderDialog> pick([&](DataFolderDialog* d) {
             d->setFolder(b);
             d->onOkClicked();
         });
@@ -989,7 +944,7 @@ void TestMaster::folderDialog()
 
     // A folder chosen in the dialog and the program closed at once: the choice is what is saved.
     {
-        ModalAnswer<DataFolderDialog> pick([&](DataFolderDialog* d) {
+        test::ModalAnswer<DataFolderDialog> pick([&](DataFolderDialog* d) {
             d->setFolder(a);
             d->onOkClicked();
         });

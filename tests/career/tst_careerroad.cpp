@@ -4,7 +4,9 @@
 #include "GradeData.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
+#include "ModalAnswer.h"
 #include "PrintTarget.h"
+#include "ProgramFixture.h"
 #include "ReportFonts.h"
 #include "SampleGrade.h"
 #include "SettingsStore.h"
@@ -24,32 +26,6 @@
 
 using namespace seiran;
 
-namespace {
-// Acts on the first modal window of type T that opens.
-template <typename T> class WhenOpen
-{
-public:
-    explicit WhenOpen(std::function<void(T*)> action) : mAction(std::move(action))
-    {
-        mTimer.setInterval(5);
-        QObject::connect(&mTimer, &QTimer::timeout, [this] {
-            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                mTimer.stop();
-                mDone = true;
-                mAction(window);
-            }
-        });
-        mTimer.start();
-    }
-    bool done() const { return mDone; }
-
-private:
-    std::function<void(T*)> mAction;
-    QTimer mTimer;
-    bool mDone = false;
-};
-} // namespace
-
 class CareerRoadTest : public QObject
 {
     Q_OBJECT
@@ -57,16 +33,15 @@ private slots:
     void bothScreensPrintFromTheMenu()
     {
         MapReportFonts();
-        QTemporaryDir dir;
-        const QString data = dir.filePath(QStringLiteral("data"));
+        test::ProgramFixture p;
+        p.folder = test::StdFilesFolder();
         SampleOptions options;
         options.grade = 2;
         options.classes = 2;
         options.pupils = 12;
-        QVERIFY(WriteSampleGrade(data, options).ok);
-        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-        settings.setValue(QStringLiteral("Data_dir"), data + u'/');
-        MainWindow w(test::StdFilesFolder(), settings);
+        QVERIFY(p.useSample(options));
+        const auto window = p.start();
+        MainWindow& w = *window;
         w.mGradeCombo->setCurrentIndex(1);
         QVERIFY(w.mTargetSchoolListButton->isEnabled());
         QVERIFY(w.mCareerGuidanceButton->isEnabled());
@@ -76,24 +51,25 @@ private slots:
         ScriptedMessages messages;
         QStringList files;
         ScopedPrinterChooser chooser([&](const QString& name) {
-            files.append(dir.filePath(QStringLiteral("%1.pdf").arg(files.size())));
+            files.append(p.dir.filePath(QStringLiteral("%1.pdf").arg(files.size())));
             Q_UNUSED(name);
             return MakePdfPrinter(files.last());
         });
 
-        WhenOpen<TargetSchoolListWindow> lists([](TargetSchoolListWindow* window) { window->mPrintButton->click(); });
+        test::ModalAnswer<TargetSchoolListWindow> lists(
+            [](TargetSchoolListWindow* window) { window->mPrintButton->click(); });
         w.onTargetSchoolListClicked();
-        QVERIFY(lists.done());
+        QVERIFY(lists.answered());
         QCOMPARE(w.gd().currentGrade, 2);
 
-        WhenOpen<CareerGuidanceWindow> guidance([](CareerGuidanceWindow* window) {
+        test::ModalAnswer<CareerGuidanceWindow> guidance([](CareerGuidanceWindow* window) {
             window->mTestList->item(0)->setSelected(true);
             window->mTestList->item(1)->setSelected(true);
             window->mSecondChoiceBox->setChecked(true);
             window->mPrintButton->click();
         });
         w.onCareerGuidanceClicked();
-        QVERIFY(guidance.done());
+        QVERIFY(guidance.answered());
 
         QCOMPARE(files.size(), 2);
         QCOMPARE(messages.asked().size(), 2);

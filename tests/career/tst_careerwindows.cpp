@@ -8,6 +8,7 @@
 #include "GuidanceMaterials.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
+#include "ModalAnswer.h"
 #include "Notice.h"
 #include "PickerLayout.h"
 #include "PrintTarget.h"
@@ -117,9 +118,7 @@ private slots:
         TargetSchoolListWindow w(*mSession);
         int rows = -1;
         QString title;
-        QTimer::singleShot(0, this, [&] {
-            auto* list = qobject_cast<CareerListWindow*>(QApplication::activeModalWidget());
-            if (!list) return;
+        test::ModalAnswer<CareerListWindow> answer([&](CareerListWindow* list) {
             rows = list->mGrid->Rows();
             title = list->windowTitle();
             list->reject();
