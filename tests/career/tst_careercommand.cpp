@@ -6,6 +6,7 @@
 #include "ReportCommand.h"
 #include "ReportCommon.h"
 #include "SampleGrade.h"
+#include "TestSupport.h"
 #include "reports/ReportTestData.h"
 
 #include <QTemporaryDir>
@@ -15,22 +16,11 @@
 using namespace seiran;
 
 namespace {
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = test::CommandRun;
 
 Run report(const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.status = RunReportCommand(QStringList{QStringLiteral("seiran-report")} + args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return test::RunCommand(RunReportCommand, QStringLiteral("seiran-report"), args);
 }
 
 int sheets(const QString& dump)

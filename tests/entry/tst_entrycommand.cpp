@@ -16,20 +16,13 @@ using namespace seiran;
 
 namespace {
 
-struct Run
-{
-    int status = 0;
-    QString out;
-    QString err;
-};
+using Run = test::CommandRun;
 
 Run runEntry(const QStringList& args, const QString& programFolder = test::StdFilesFolder())
 {
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = RunEntryCommand(QStringList{QStringLiteral("seiran-entry")} + args, programFolder, out, err);
-    return run;
+    return test::RunCommand([&](const QStringList& argv, QTextStream& out,
+                                QTextStream& err) { return RunEntryCommand(argv, programFolder, out, err); },
+                            QStringLiteral("seiran-entry"), args);
 }
 
 // A sample grade of three classes with its own school list, short names holding digits.

@@ -35,16 +35,14 @@ void putInt16(QByteArray& bytes, int record, int offset, int value)
 
 QString exportGrid(const QString& folder, const QStringList& screen)
 {
-    QString out;
-    QString err;
-    QTextStream o(&out);
-    QTextStream e(&err);
-    const int status = RunEntryCommand(QStringList{QStringLiteral("seiran-entry"), QStringLiteral("--data"), folder,
-                                                   QStringLiteral("--grade"), QStringLiteral("2")} +
-                                           screen + QStringList{QStringLiteral("--export")},
-                                       test::StdFilesFolder(), o, e);
-    if (status != 0) qWarning() << err;
-    return out;
+    const test::CommandRun run =
+        test::RunCommand([](const QStringList& argv, QTextStream& out,
+                            QTextStream& err) { return RunEntryCommand(argv, test::StdFilesFolder(), out, err); },
+                         QStringLiteral("seiran-entry"),
+                         QStringList{QStringLiteral("--data"), folder, QStringLiteral("--grade"), QStringLiteral("2")} +
+                             screen + QStringList{QStringLiteral("--export")});
+    if (run.status != 0) qWarning() << run.err;
+    return run.out;
 }
 
 } // namespace

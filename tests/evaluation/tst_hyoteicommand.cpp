@@ -5,6 +5,7 @@
 #include "ReportCommon.h"
 #include "ReportFonts.h"
 #include "ScoreCells.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -13,22 +14,11 @@ using namespace seiran;
 using namespace seiran::test;
 
 namespace {
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = test::CommandRun;
 
 Run seiranReport(const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.status = RunSeiranReport(QStringList{QStringLiteral("seiran-report")} + args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return test::RunCommand(RunSeiranReport, QStringLiteral("seiran-report"), args);
 }
 } // namespace
 

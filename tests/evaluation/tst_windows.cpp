@@ -411,18 +411,11 @@ private:
 
     QString command(const char* view)
     {
-        QString out;
-        QString err;
-        QTextStream o(&out);
-        QTextStream e(&err);
-        const int status =
-            RunSeiranReport({"seiran-report", "--data", mGrade->folder(), "--grade", "3", "hyotei", "--subject", "1",
-                             "--weights", "1=1,3=0.5", "--tsv", "--view", QString::fromLatin1(view)},
-                            o, e);
-        o.flush();
-        e.flush();
-        if (status != 0) qWarning() << err;
-        return out;
+        const CommandRun run = RunCommand(RunSeiranReport, QStringLiteral("seiran-report"),
+                                          {"--data", mGrade->folder(), "--grade", "3", "hyotei", "--subject", "1",
+                                           "--weights", "1=1,3=0.5", "--tsv", "--view", QString::fromLatin1(view)});
+        if (run.status != 0) qWarning() << run.err;
+        return run.out;
     }
 
     std::unique_ptr<ScopedReportClock> mClock;

@@ -4,6 +4,7 @@
 #include "ReportTestData.h"
 #include "RosterFile.h"
 #include "SampleGrade.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -21,18 +22,10 @@ struct Run
 
 Run report(const QString& folder, const QStringList& args)
 {
-    Run r;
-    QString out;
-    QTextStream o(&out);
-    QTextStream e(&r.err);
-    r.status = RunReportCommand(QStringList{QStringLiteral("seiran-report"), QStringLiteral("--data"), folder,
-                                            QStringLiteral("--grade"), QStringLiteral("1")} +
-                                    args,
-                                o, e);
-    o.flush();
-    e.flush();
-    r.out = out.split(u'\n', Qt::SkipEmptyParts);
-    return r;
+    const test::CommandRun run = test::RunCommand(
+        RunReportCommand, QStringLiteral("seiran-report"),
+        QStringList{QStringLiteral("--data"), folder, QStringLiteral("--grade"), QStringLiteral("1")} + args);
+    return {run.status, run.out.split(u'\n', Qt::SkipEmptyParts), run.err};
 }
 
 int count(const QStringList& lines, const QString& start)

@@ -3,6 +3,7 @@
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,22 +13,11 @@
 using namespace seiran;
 
 namespace {
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = test::CommandRun;
 
 Run report(const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.status = RunReportCommand(QStringList{QStringLiteral("seiran-report")} + args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return test::RunCommand(RunReportCommand, QStringLiteral("seiran-report"), args);
 }
 
 QStringList linesOf(const Run& r, const QString& kind)

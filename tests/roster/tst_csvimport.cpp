@@ -11,12 +11,7 @@ using namespace seiran;
 
 namespace {
 
-struct Run
-{
-    int status = 0;
-    QString out;
-    QString err;
-};
+using Run = test::CommandRun;
 
 // Grade 1 of two classes: 1組 1番 佐藤 (scores 80, 70, 60, 50, 40), 1組 2番 鈴木, 2組 1番 高橋
 // (transferred out); every other seat is free.
@@ -36,14 +31,12 @@ struct Env
 
     Run run(const QStringList& args)
     {
-        Run r;
-        QTextStream out(&r.out);
-        QTextStream err(&r.err);
-        const QStringList argv = QStringList{QStringLiteral("seiran-entry"), QStringLiteral("--data"), fx.folder(),
-                                             QStringLiteral("--grade"), QStringLiteral("1")} +
-                                 args;
-        r.status = RunEntryCommand(argv, test::StdFilesFolder(), out, err);
-        return r;
+        return test::RunCommand(
+            [](const QStringList& argv, QTextStream& out, QTextStream& err) {
+                return RunEntryCommand(argv, test::StdFilesFolder(), out, err);
+            },
+            QStringLiteral("seiran-entry"),
+            QStringList{QStringLiteral("--data"), fx.folder(), QStringLiteral("--grade"), QStringLiteral("1")} + args);
     }
     Run import(const QString& screen, const QByteArray& bytes, const QStringList& extra = {})
     {

@@ -23,20 +23,13 @@ using namespace seiran::test;
 
 namespace {
 
-struct Run
-{
-    int status = 0;
-    QString out;
-    QString err;
-};
+using Run = test::CommandRun;
 
 Run promote(const QStringList& args)
 {
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = RunPromoteCommand(QStringList{QStringLiteral("seiran-promote")} + args, StdFilesFolder(), out, err);
-    return run;
+    return test::RunCommand([](const QStringList& argv, QTextStream& out,
+                               QTextStream& err) { return RunPromoteCommand(argv, StdFilesFolder(), out, err); },
+                            QStringLiteral("seiran-promote"), args);
 }
 
 // Every file under a folder with its bytes.

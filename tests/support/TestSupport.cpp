@@ -134,4 +134,15 @@ QString StdFilesFolder()
     return fromEnv.isEmpty() ? QStringLiteral(SEIRAN_SOURCE_DIR "/stdfiles") : fromEnv;
 }
 
+CommandRun RunCommand(const CommandMain& main, const QString& program, const QStringList& args)
+{
+    CommandRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.status = main(QStringList{program} + args, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
 } // namespace seiran::test

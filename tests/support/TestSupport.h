@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTextStream>
+#include <functional>
 #include <memory>
 
 namespace seiran::test {
@@ -61,5 +63,17 @@ QByteArray ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 // The standard lists of the program folder (the repository's stdfiles folder in tests).
 QString StdFilesFolder();
+
+// What a command-line tool run in-process returned and wrote.
+struct CommandRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+// A command's entry function: its arguments (program name first), standard output and error.
+using CommandMain = std::function<int(const QStringList& args, QTextStream& out, QTextStream& err)>;
+// Runs `program args` through `main`, its output captured.
+CommandRun RunCommand(const CommandMain& main, const QString& program, const QStringList& args);
 
 } // namespace seiran::test
