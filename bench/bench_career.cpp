@@ -111,26 +111,10 @@ void BM_GuidanceScoresAllTests(benchmark::State& state)
 void BM_ReadAndDecodeFloor(benchmark::State& state)
 {
     const GradeData& gd = *gGrade;
-    const QString path = RosterFile::pathFor(gd);
-    const int first = gd.testFirstSlot[2];
-    long checksum = 0;
-    for (auto _ : state) {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray bytes = f.readAll();
-        const int records = int(bytes.size() / StudentRecord::Size);
-        StudentRecord rec;
-        for (int r = 0; r < records; ++r) {
-            std::memcpy(rec.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size,
-                        StudentRecord::Size);
-            if (rec.flag() != 1) continue;
-            const QString name = rec.name().trimmed();
-            checksum += name.size() + rec.sex();
-            for (int j = 0; j < 9; ++j)
-                checksum += rec.scoreSlot(first + j);
-        }
-        benchmark::DoNotOptimize(checksum);
-    }
+    std::vector<int> scoreSlots;
+    for (int j = 0; j < 9; ++j)
+        scoreSlots.push_back(gd.testFirstSlot[2] + j);
+    ReadAndDecodeRoster(state, gd, scoreSlots);
 }
 
 BENCHMARK(BM_GuidancePrintRunPdf)->Unit(benchmark::kMillisecond);
@@ -138,17 +122,6 @@ BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GuidanceScoresAllTests)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 } // namespace
 
 int main(int argc, char** argv)
@@ -160,16 +133,10 @@ int main(int argc, char** argv)
     if (!loadSampleGrade()) return 1;
     std::printf("sample grade: %d pupils in %d classes, %d tests\n", gGrade->studentCount, gGrade->classCount,
                 gGrade->testCount);
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* work, const char* base) {
-        const auto w = reporter.times.find(work);
-        const auto b = reporter.times.find(base);
-        if (w == reporter.times.end() || b == reporter.times.end() || b->second <= 0) return;
-        std::printf("%s / %s = %.2f\n", work, base, w->second / b->second);
-    };
-    ratio("BM_GuidancePrintRunPdf", "BM_EmptyPdfPages");
-    ratio("BM_GuidanceScoresAllTests", "BM_ReadAndDecodeFloor");
+    reporter.printRatio("BM_GuidancePrintRunPdf", "BM_EmptyPdfPages", 2);
+    reporter.printRatio("BM_GuidanceScoresAllTests", "BM_ReadAndDecodeFloor", 2);
     benchmark::Shutdown();
     return 0;
 }

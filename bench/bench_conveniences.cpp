@@ -219,17 +219,6 @@ BENCHMARK(BM_UndoPaste3600)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindKeystrokeNoMatch)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_IgnoredKey)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 } // namespace
 
 int main(int argc, char** argv)
@@ -240,18 +229,12 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (!loadSampleGrade()) return 1;
     std::printf("sample grade: %d pupils in %d classes\n", gGrade->studentCount, gGrade->classCount);
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* work, const char* floor) {
-        const auto w = reporter.times.find(work);
-        const auto f = reporter.times.find(floor);
-        if (w == reporter.times.end() || f == reporter.times.end() || f->second <= 0) return;
-        std::printf("%s / %s = %.1f\n", work, floor, w->second / f->second);
-    };
-    ratio("BM_HensaPdf", "BM_EmptyA4Sheets");
-    ratio("BM_ImportClassListAndSave", "BM_LoadRoster");
-    ratio("BM_UndoPaste3600", "BM_Paste3600");
-    ratio("BM_FindKeystrokeNoMatch", "BM_IgnoredKey");
+    reporter.printRatio("BM_HensaPdf", "BM_EmptyA4Sheets");
+    reporter.printRatio("BM_ImportClassListAndSave", "BM_LoadRoster");
+    reporter.printRatio("BM_UndoPaste3600", "BM_Paste3600");
+    reporter.printRatio("BM_FindKeystrokeNoMatch", "BM_IgnoredKey");
     benchmark::Shutdown();
     return 0;
 }

@@ -66,25 +66,11 @@ double gOpenNs = 0;
 
 void BM_ReadAndDecodeFloor(benchmark::State& state)
 {
-    FullGrade& g = grade();
-    const QString path = RosterFile::pathFor(*g.gd);
-    long checksum = 0;
-    for (auto _ : state) {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray bytes = f.readAll();
-        const int records = int(bytes.size() / StudentRecord::Size);
-        StudentRecord rec;
-        for (int r = 0; r < records; ++r) {
-            std::memcpy(rec.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size,
-                        StudentRecord::Size);
-            if (rec.flag() != 1) continue;
-            checksum += rec.name().trimmed().size() + rec.sex();
-            for (int t = 1; t <= g.gd->testCount; ++t)
-                checksum += rec.scoreSlot(g.gd->testFirstSlot[t]);
-        }
-        benchmark::DoNotOptimize(checksum);
-    }
+    const GradeData& gd = *grade().gd;
+    std::vector<int> scoreSlots;
+    for (int t = 1; t <= gd.testCount; ++t)
+        scoreSlots.push_back(gd.testFirstSlot[t]);
+    ReadAndDecodeRoster(state, gd, scoreSlots);
 }
 
 void BM_OpenSubjectScoreEntry(benchmark::State& state)

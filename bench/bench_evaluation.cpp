@@ -118,17 +118,6 @@ BENCHMARK(BM_ComputeEvaluation)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HyoteiPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 } // namespace
 
 int main(int argc, char** argv)
@@ -139,16 +128,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (!prepare()) return 1;
     std::printf("sample grade: %d pupils evaluated\n", gRun->pupilCount);
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* work, const char* base) {
-        const auto w = reporter.times.find(work);
-        const auto b = reporter.times.find(base);
-        if (w == reporter.times.end() || b == reporter.times.end() || b->second <= 0) return;
-        std::printf("%s / %s = %.2f\n", work, base, w->second / b->second);
-    };
-    ratio("BM_ComputeEvaluation", "BM_LoadRoster");
-    ratio("BM_HyoteiPdf", "BM_EmptyPdfPages");
+    reporter.printRatio("BM_ComputeEvaluation", "BM_LoadRoster", 2);
+    reporter.printRatio("BM_HyoteiPdf", "BM_EmptyPdfPages", 2);
     benchmark::Shutdown();
     return 0;
 }

@@ -39,29 +39,14 @@ FullGrade& grade()
 double gFloorNs = 0;
 double gLoadNs = 0;
 
+// The nine slots of the test the grade has chosen.
 void BM_ReadAndDecodeFloor(benchmark::State& state)
 {
-    FullGrade& g = grade();
-    const QString path = RosterFile::pathFor(*g.gd);
-    const int first = g.gd->testFirstSlot[2];
-    long checksum = 0;
-    for (auto _ : state) {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray bytes = f.readAll();
-        const int records = int(bytes.size() / StudentRecord::Size);
-        StudentRecord rec;
-        for (int r = 0; r < records; ++r) {
-            std::memcpy(rec.bytes().data(), bytes.constData() + qsizetype(r) * StudentRecord::Size,
-                        StudentRecord::Size);
-            if (rec.flag() != 1) continue;
-            const QString name = rec.name().trimmed();
-            checksum += name.size() + rec.sex();
-            for (int j = 0; j < 9; ++j)
-                checksum += rec.scoreSlot(first + j);
-        }
-        benchmark::DoNotOptimize(checksum);
-    }
+    const GradeData& gd = *grade().gd;
+    std::vector<int> scoreSlots;
+    for (int j = 0; j < 9; ++j)
+        scoreSlots.push_back(gd.testFirstSlot[2] + j);
+    ReadAndDecodeRoster(state, gd, scoreSlots);
 }
 
 void BM_LoadTestScoresAndAggregate(benchmark::State& state)

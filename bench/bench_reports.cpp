@@ -320,18 +320,6 @@ BENCHMARK(BM_EmptyB5Pdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TestCardsPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyA4Pdf)->Unit(benchmark::kMillisecond);
 
-// Remembers the time per iteration of every benchmark for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 } // namespace
 
 int main(int argc, char** argv)
@@ -342,21 +330,15 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (!loadSampleGrade()) return 1;
     std::printf("sample grade: %d pupils in %d classes\n", gGrade->studentCount, gGrade->classCount);
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* work, const char* empty) {
-        const auto w = reporter.times.find(work);
-        const auto e = reporter.times.find(empty);
-        if (w == reporter.times.end() || e == reporter.times.end() || e->second <= 0) return;
-        std::printf("%s / %s = %.1f\n", work, empty, w->second / e->second);
-    };
-    ratio("BM_RankItemPreview", "BM_EmptyPreviewPages");
-    ratio("BM_RawScorePdf", "BM_EmptyPdfPages");
-    ratio("BM_DistributionGraphPreview", "BM_EmptyPreviewPage");
-    ratio("BM_HandoutEachPdf", "BM_EmptyHandoutPdf");
-    ratio("BM_TrendPdf", "BM_EmptyTrendPdf");
-    ratio("BM_NotificationCardsPdf", "BM_EmptyB5Pdf");
-    ratio("BM_TestCardsPdf", "BM_EmptyA4Pdf");
+    reporter.printRatio("BM_RankItemPreview", "BM_EmptyPreviewPages");
+    reporter.printRatio("BM_RawScorePdf", "BM_EmptyPdfPages");
+    reporter.printRatio("BM_DistributionGraphPreview", "BM_EmptyPreviewPage");
+    reporter.printRatio("BM_HandoutEachPdf", "BM_EmptyHandoutPdf");
+    reporter.printRatio("BM_TrendPdf", "BM_EmptyTrendPdf");
+    reporter.printRatio("BM_NotificationCardsPdf", "BM_EmptyB5Pdf");
+    reporter.printRatio("BM_TestCardsPdf", "BM_EmptyA4Pdf");
     const qint64 cardBytes = QFileInfo(gFolder->filePath(QStringLiteral("tsuchi.pdf"))).size();
     if (cardBytes > 0 && gGrade->studentCount > 0)
         std::printf("notification cards: %.1f KB per card\n", cardBytes / 1024.0 / gGrade->studentCount);
