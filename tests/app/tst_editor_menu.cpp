@@ -64,10 +64,7 @@ void TestEditorMenu::screensOpenFromTheMenu()
         QVERIFY2(ScreenAvailable(s), qPrintable(ScreenName(s)));
 
     test::ProgramFixture p;
-    SampleOptions options;
-    options.grade = 1;
-    options.classes = 4;
-    QVERIFY(p.useSample(options, QStringLiteral("DATA")));
+    QVERIFY(p.useSample(1, 4, SampleOptions().pupils, QStringLiteral("DATA")));
     const QString data = p.data;
     ScriptedMessages messages;
     const auto window = p.start();

@@ -44,11 +44,7 @@ private slots:
     void fromTheMenu()
     {
         test::ProgramFixture p;
-        SampleOptions options;
-        options.grade = 1;
-        options.classes = 3;
-        options.pupils = 30;
-        QVERIFY(p.useSample(options));
+        QVERIFY(p.useSample(1, 3, 30));
         ScriptedMessages messages;
         const auto window = p.start();
         MainWindow& w = *window;

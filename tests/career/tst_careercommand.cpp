@@ -51,11 +51,8 @@ private slots:
         AddCareerReports(); // once is enough
         QVERIFY(mDir.isValid());
         mFolder = mDir.filePath(QStringLiteral("grade"));
-        SampleOptions options;
-        options.grade = 3;
-        options.classes = 3;
-        options.pupils = 30;
-        QVERIFY(WriteSampleGrade(mFolder, options).ok);
+        const Result r = test::WriteSample(mFolder, 3, 3, 30);
+        QVERIFY2(r.ok, qPrintable(r.message));
     }
     void init() { mClock = std::make_unique<ScopedReportClock>(test::FixedStampTime()); }
     void cleanup() { mClock.reset(); }

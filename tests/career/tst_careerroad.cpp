@@ -35,11 +35,7 @@ private slots:
         MapReportFonts();
         test::ProgramFixture p;
         p.folder = test::StdFilesFolder();
-        SampleOptions options;
-        options.grade = 2;
-        options.classes = 2;
-        options.pupils = 12;
-        QVERIFY(p.useSample(options));
+        QVERIFY(p.useSample(2, 2, 12));
         const auto window = p.start();
         MainWindow& w = *window;
         w.mGradeCombo->setCurrentIndex(1);

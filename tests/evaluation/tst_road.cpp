@@ -32,11 +32,7 @@ private slots:
     void fromTheMenuToTheLevels()
     {
         test::ProgramFixture p;
-        SampleOptions options;
-        options.grade = 2;
-        options.classes = 3;
-        options.pupils = 30;
-        QVERIFY(p.useSample(options));
+        QVERIFY(p.useSample(2, 3, 30));
         ScriptedMessages messages;
         const auto window = p.start();
         MainWindow& w = *window;

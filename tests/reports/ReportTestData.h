@@ -104,17 +104,32 @@ inline bool HavePdfText()
     return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
 }
 
-// Pages of a PDF file by poppler's pdfinfo; -1 when it is missing.
-inline int PdfPages(const QString& pdf)
+// A field of poppler's pdfinfo on a PDF file ("Pages", "Page size"...); empty when pdfinfo is
+// missing or does not name the field.
+inline QString PdfInfo(const QString& pdf, const QString& field)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    if (tool.isEmpty()) return -1;
+    if (tool.isEmpty()) return QString();
     QProcess p;
     p.start(tool, {pdf});
     p.waitForFinished(60000);
+    const QString start = field + u':';
     for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
-        if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
-    return -1;
+        if (line.startsWith(start)) return line.mid(start.size()).trimmed();
+    return QString();
+}
+
+// Pages of a PDF file by poppler's pdfinfo; -1 when it is missing.
+inline int PdfPages(const QString& pdf)
+{
+    const QString pages = PdfInfo(pdf, QStringLiteral("Pages"));
+    return pages.isEmpty() ? -1 : pages.toInt();
+}
+
+// The page size pdfinfo gives ("515.906 x 728.504 pts (B5)"); empty when it is missing.
+inline QString PdfPageSize(const QString& pdf)
+{
+    return PdfInfo(pdf, QStringLiteral("Page size"));
 }
 
 } // namespace seiran::test

@@ -92,18 +92,6 @@ void selectRows(QListWidget* list, const QList<int>& rows)
         list->item(r)->setSelected(true);
 }
 
-QString pageSize(const QString& pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    if (tool.isEmpty()) return QString();
-    QProcess p;
-    p.start(tool, {pdf});
-    p.waitForFinished(60000);
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
-        if (line.startsWith(QLatin1String("Page size:"))) return line.mid(10).trimmed();
-    return QString();
-}
-
 // Screenshots for a person to look at, when SEIRAN_SCREENSHOTS names a folder.
 void screenshot(QWidget& window, const QString& name)
 {
@@ -346,7 +334,7 @@ private slots:
         QCOMPARE(w.result(), int(QDialog::Accepted));
         if (PdfPages(pdf) >= 0) {
             QCOMPARE(PdfPages(pdf), 2);
-            QVERIFY2(pageSize(pdf).startsWith(QLatin1String("51")), qPrintable(pageSize(pdf)));
+            QVERIFY2(test::PdfPageSize(pdf).startsWith(QLatin1String("51")), qPrintable(test::PdfPageSize(pdf)));
         }
         if (HavePdfText()) {
             const QString text = PdfText(pdf);

@@ -46,12 +46,7 @@ private slots:
         MapReportFonts();
         QVERIFY(mDir.isValid());
         mFolder = mDir.filePath(QStringLiteral("grade"));
-        QVERIFY(QDir().mkpath(mFolder));
-        SampleOptions options;
-        options.grade = 1;
-        options.classes = 3;
-        options.pupils = 12;
-        const Result r = WriteSampleGrade(mFolder, options);
+        const Result r = test::WriteSample(mFolder, 1, 3, 12);
         QVERIFY2(r.ok, qPrintable(r.message));
     }
     void init() { mClock = std::make_unique<ScopedReportClock>(test::FixedStampTime()); }

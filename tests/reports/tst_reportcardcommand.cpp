@@ -28,17 +28,6 @@ QStringList linesOf(const Run& r, const QString& kind)
     return result;
 }
 
-QString pdfPageSize(const QString& pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    if (tool.isEmpty()) return QString();
-    QProcess p;
-    p.start(tool, {pdf});
-    p.waitForFinished(60000);
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
-        if (line.startsWith(QLatin1String("Page size:"))) return line.mid(10).trimmed();
-    return QString();
-}
 } // namespace
 
 class ReportCardCommandTest : public QObject
@@ -50,12 +39,7 @@ private slots:
         MapReportFonts();
         QVERIFY(mDir.isValid());
         mFolder = mDir.filePath(QStringLiteral("grade"));
-        QVERIFY(QDir().mkpath(mFolder));
-        SampleOptions options;
-        options.grade = 1;
-        options.classes = 3;
-        options.pupils = 8;
-        const Result r = WriteSampleGrade(mFolder, options);
+        const Result r = test::WriteSample(mFolder, 1, 3, 8);
         QVERIFY2(r.ok, qPrintable(r.message));
     }
 
@@ -178,8 +162,9 @@ private slots:
         QCOMPARE(test::PdfPages(a4), linesOf(a4Dump, QStringLiteral("N")).size() + 1);
         QVERIFY(test::PdfPages(b5) > 20);
         // JIS B5 is 182 x 257 mm = 516 x 729 points.
-        QVERIFY2(pdfPageSize(b5).startsWith(QLatin1String("515.9")) || pdfPageSize(b5).startsWith(QLatin1String("516")),
-                 qPrintable(pdfPageSize(b5)));
+        QVERIFY2(test::PdfPageSize(b5).startsWith(QLatin1String("515.9")) ||
+                     test::PdfPageSize(b5).startsWith(QLatin1String("516")),
+                 qPrintable(test::PdfPageSize(b5)));
         if (!test::HavePdfText()) QSKIP("pdftotext is not installed");
         const QString text = test::PdfText(b5);
         QVERIFY2(text.contains(QStringLiteral("テスト成績一覧表")), qPrintable(text.left(300)));

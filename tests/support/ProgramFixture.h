@@ -38,12 +38,13 @@ struct ProgramFixture
     }
     void writeIni(const QByteArray& text) { WriteFileBytes(QDir(folder).filePath(QStringLiteral("seiran.ini")), text); }
 
-    // Writes a sample grade into the folder `name` of the fixture and stores it as the data
-    // folder; false when the sample could not be written.
-    bool useSample(const SampleOptions& options, const QString& name = QStringLiteral("data"))
+    // Writes a sample grade of `classes` classes of about `pupils` pupils into the folder `name`
+    // of the fixture and stores it as the data folder; false when it could not be written.
+    bool useSample(int grade, int classes, int pupils = SampleOptions().pupils,
+                   const QString& name = QStringLiteral("data"))
     {
         data = dir.filePath(name);
-        if (!QDir().mkpath(data) || !WriteSampleGrade(data, options).ok) return false;
+        if (!WriteSample(data, grade, classes, pupils).ok) return false;
         setStored(QStringLiteral("Data_dir"), data + u'/');
         return true;
     }

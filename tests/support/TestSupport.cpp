@@ -2,7 +2,9 @@
 
 #include "ListFiles.h"
 #include "RosterFile.h"
+#include "SampleGrade.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -132,6 +134,16 @@ QString StdFilesFolder()
 {
     const QString fromEnv = qEnvironmentVariable("SEIRAN_STDFILES");
     return fromEnv.isEmpty() ? QStringLiteral(SEIRAN_SOURCE_DIR "/stdfiles") : fromEnv;
+}
+
+Result WriteSample(const QString& folder, int grade, int classes, int pupils)
+{
+    if (!QDir().mkpath(folder)) return Result::failure(QStringLiteral("%1 を作れません").arg(folder));
+    SampleOptions options;
+    options.grade = grade;
+    options.classes = classes;
+    options.pupils = pupils;
+    return WriteSampleGrade(folder, options);
 }
 
 CommandRun RunCommand(const CommandMain& main, const QString& program, const QStringList& args)

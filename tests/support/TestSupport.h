@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GradeData.h"
+#include "Result.h"
 #include "StudentRecord.h"
 
 #include <QByteArray>
@@ -63,6 +64,9 @@ QByteArray ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 // The standard lists of the program folder (the repository's stdfiles folder in tests).
 QString StdFilesFolder();
+
+// Writes a sample grade of `classes` classes of about `pupils` pupils into `folder`, made first.
+Result WriteSample(const QString& folder, int grade, int classes, int pupils);
 
 // What a command-line tool run in-process returned and wrote.
 struct CommandRun
