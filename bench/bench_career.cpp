@@ -3,6 +3,7 @@
 // number of empty pages, and the score computation of all eight tests against the floor of
 // reading and decoding the roster file.
 #include "BenchGrade.h"
+#include "BenchPrint.h"
 #include "GradeData.h"
 #include "GuidanceMaterials.h"
 #include "ListFiles.h"
@@ -79,19 +80,7 @@ void BM_GuidancePrintRunPdf(benchmark::State& state)
 // The same print run with nothing on the sheets but the point that opens the job.
 void BM_EmptyPdfPages(benchmark::State& state)
 {
-    const GradeData& gd = *gGrade;
-    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
-    for (auto _ : state) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-        PrintRun run(canvas, gd);
-        for (int p = 0; p < gSheets; ++p) {
-            run.startSheet();
-            canvas.PSet(0, 0, Qt::white);
-        }
-        run.finish();
-    }
-    state.counters["pages"] = gSheets;
+    PrintEmptyPdfSheets(state, *gGrade, gFolder->filePath(QStringLiteral("empty.pdf")), gSheets);
 }
 
 void BM_GuidanceScoresAllTests(benchmark::State& state)

@@ -4,6 +4,7 @@
 // 400 rows against a key the grid ignores.
 #include "Aggregate.h"
 #include "BenchGrade.h"
+#include "BenchPrint.h"
 #include "Cp932.h"
 #include "CsvColumns.h"
 #include "CsvFile.h"
@@ -73,18 +74,7 @@ void BM_HensaPdf(benchmark::State& state)
 
 void BM_EmptyA4Sheets(benchmark::State& state)
 {
-    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
-    for (auto _ : state) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
-        PrintRun run(canvas, *gGrade);
-        for (int k = 0; k < gHensaSheets; ++k) {
-            run.startSheet();
-            canvas.PSet(0, 0, Qt::white);
-        }
-        run.finish();
-    }
-    state.counters["pages"] = gHensaSheets;
+    PrintEmptyPdfSheets(state, *gGrade, gFolder->filePath(QStringLiteral("empty.pdf")), gHensaSheets);
 }
 
 // Every pupil of the grade with a changed name and reading, in CP932.

@@ -1,6 +1,7 @@
 // The evaluation of a full grade (about 395 pupils, three weighted tests) against loading the
 // same roster, and its four printed documents as a PDF against as many empty sheets.
 #include "BenchGrade.h"
+#include "BenchPrint.h"
 #include "Evaluation.h"
 #include "GradeData.h"
 #include "HyoteiPrint.h"
@@ -99,18 +100,7 @@ void BM_HyoteiPdf(benchmark::State& state)
 // The same print run with nothing on the sheets but the point that opens the job.
 void BM_EmptyPdfPages(benchmark::State& state)
 {
-    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
-    for (auto _ : state) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(*gGrade));
-        PrintRun run(canvas, *gGrade);
-        for (int s = 0; s < gSheets; ++s) {
-            run.startSheet();
-            canvas.PSet(0, 0, Qt::white);
-        }
-        run.finish();
-    }
-    state.counters["pages"] = gSheets;
+    PrintEmptyPdfSheets(state, *gGrade, gFolder->filePath(QStringLiteral("empty.pdf")), gSheets);
 }
 
 BENCHMARK(BM_LoadRoster)->Unit(benchmark::kMillisecond);

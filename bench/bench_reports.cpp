@@ -3,6 +3,7 @@
 // table, each as a ratio to drawing the same number of empty pages the same way.
 #include "Aggregate.h"
 #include "BenchGrade.h"
+#include "BenchPrint.h"
 #include "GradeData.h"
 #include "GraphReport.h"
 #include "ListFiles.h"
@@ -121,19 +122,7 @@ void BM_RawScorePdf(benchmark::State& state)
 // paper origin, EndDoc at the end) with nothing on the sheets but the point that opens the job.
 void BM_EmptyPdfPages(benchmark::State& state)
 {
-    const GradeData& gd = *gGrade;
-    const QString file = gFolder->filePath(QStringLiteral("empty.pdf"));
-    for (auto _ : state) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-        PrintRun run(canvas, gd);
-        for (int c = 1; c <= gd.classCount; ++c) {
-            run.startSheet();
-            canvas.PSet(0, 0, Qt::white);
-        }
-        run.finish();
-    }
-    state.counters["pages"] = gd.classCount;
+    PrintEmptyPdfSheets(state, *gGrade, gFolder->filePath(QStringLiteral("empty.pdf")), gGrade->classCount);
 }
 
 // The graph reports. The preview redraw of the five-subject graph against one empty page.
