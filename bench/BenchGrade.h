@@ -2,16 +2,22 @@
 
 #include "GradeData.h"
 #include "ListFiles.h"
+#include "Notice.h"
+#include "Progress.h"
 #include "RosterFile.h"
 #include "SampleGrade.h"
+#include "Session.h"
 #include "StudentRecord.h"
 
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +46,24 @@ inline bool WriteAndLoadFullGrade(const QString& folder, GradeData& gd)
     gd.currentTest = 2;
     return true;
 }
+
+// The full grade in a temporary folder, behind a session of its own as the windows get it;
+// `loaded` tells whether it was written and its lists read.
+struct SessionGrade
+{
+    QTemporaryDir dir;
+    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
+    RecordingProgress progress;
+    SilentNotice notice;
+    Session session;
+    bool loaded = false;
+
+    explicit SessionGrade(std::function<int()> beepMode)
+        : session{*gd, progress, notice, QString(), std::move(beepMode)}
+    {
+        loaded = WriteAndLoadFullGrade(dir.path(), *gd);
+    }
+};
 
 // The floor the loading benchmarks are measured against: read the roster file into memory and
 // decode every in-use record's name, sex and the given score slots.

@@ -28,17 +28,11 @@ using namespace seiran;
 
 namespace {
 
-struct FullGrade
+struct FullGrade : SessionGrade
 {
-    QTemporaryDir dir;
-    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
-    RecordingProgress progress;
-    SilentNotice notice;
-    Session session{*gd, progress, notice, QString(), [] { return 1; }};
-
-    FullGrade()
+    FullGrade() : SessionGrade([] { return 1; })
     {
-        if (!WriteAndLoadFullGrade(dir.path(), *gd)) return;
+        if (!loaded) return;
         const Result loaded = LoadTestScores(*gd, progress);
         if (!loaded) std::fprintf(stderr, "load: %s\n", qPrintable(loaded.message));
     }

@@ -34,17 +34,11 @@ using namespace seiran;
 
 namespace {
 
-struct FullGrade
+struct FullGrade : SessionGrade
 {
-    QTemporaryDir dir;
-    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
-    RecordingProgress progress;
-    SilentNotice notice;
-    Session session{*gd, progress, notice, QString(), [] { return 0; }};
-
-    FullGrade()
+    FullGrade() : SessionGrade([] { return 0; })
     {
-        if (!WriteAndLoadFullGrade(dir.path(), *gd)) return;
+        if (!loaded) return;
         // Subject 1 of every test of the year.
         gd->evalSubject = 1;
         gd->selectedItemCount = gd->testCount;
