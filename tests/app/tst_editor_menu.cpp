@@ -29,17 +29,6 @@ using namespace seiran;
 
 namespace {
 
-QMap<QString, QByteArray> snapshot(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QFileInfo(path).fileName(), test::ReadFileBytes(path));
-    }
-    return files;
-}
-
 void grab(QWidget* w, const QString& name)
 {
     const QString dir = qEnvironmentVariable("SEIRAN_SCREENSHOTS");
@@ -73,7 +62,7 @@ void TestEditorMenu::screensOpenFromTheMenu()
     w.show();
     QVERIFY(w.mSubjectEditorButton->isEnabled());
     QVERIFY(w.mPromotionButton->isEnabled());
-    const QMap<QString, QByteArray> before = snapshot(data);
+    const QMap<QString, QByteArray> before = test::FolderFiles(data);
 
     // The high-school list needs no grade.
     w.onBasicInfoMenuClicked();
@@ -119,7 +108,7 @@ void TestEditorMenu::screensOpenFromTheMenu()
     });
     w.onPromotionClicked();
     QVERIFY(promotion.answered());
-    QCOMPARE(snapshot(data), before);
+    QCOMPARE(test::FolderFiles(data), before);
 }
 
 QTEST_MAIN(TestEditorMenu)

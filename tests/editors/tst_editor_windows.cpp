@@ -31,17 +31,6 @@ QByteArray sjis(const char* utf8)
     return Cp932::encode(QString::fromUtf8(utf8));
 }
 
-QMap<QString, QByteArray> snapshot(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QFileInfo(path).fileName(), ReadFileBytes(path));
-    }
-    return files;
-}
-
 struct World
 {
     GradeFixture fixture{1, 2};
@@ -95,7 +84,7 @@ void TestEditorWindows::subjectEditorSavesOrLeavesEveryByte()
 {
     World w;
     QVERIFY(w.fixture.loadLists());
-    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(w.fixture.folder());
     {
         SubjectEditorWindow dialog(w.session);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("教科情報の変更 (1年)"));
@@ -108,7 +97,7 @@ void TestEditorWindows::subjectEditorSavesOrLeavesEveryByte()
         dialog.mCancelButton->click();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
-    QCOMPARE(snapshot(w.fixture.folder()), before);
+    QCOMPARE(test::FolderFiles(w.fixture.folder()), before);
     QCOMPARE(w.fixture.gd().subjectKind[1], 0);
 
     SubjectEditorWindow dialog(w.session);
@@ -151,7 +140,7 @@ void TestEditorWindows::subjectEditorAsksBeforeResettingTheNaishinOrder()
 void TestEditorWindows::testEditorEditBox()
 {
     World w;
-    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(w.fixture.folder());
     {
         TestEditorWindow dialog(w.session);
         dialog.show();
@@ -186,7 +175,7 @@ void TestEditorWindows::testEditorEditBox()
         QCOMPARE(dialog.mGrid->Row(), 2);
         dialog.mCancelButton->click();
     }
-    QCOMPARE(snapshot(w.fixture.folder()), before);
+    QCOMPARE(test::FolderFiles(w.fixture.folder()), before);
 
     TestEditorWindow dialog(w.session);
     dialog.show();
@@ -208,7 +197,7 @@ void TestEditorWindows::highSchoolEditorRowsAndCancel()
         w.fixture.folder() + "hischool.txt",
         sjis(" 3 \r\n\"A\",\"A高校\",\"普通\", 0 \r\n\"B\",\"B高校\",\"理数\", 9 , 1 , 2 , 3 , 4 , 5 , 6 , 7 , 8 , 9 "
              "\r\n\"C\",\"C高校\",\"\", 0 \r\n"));
-    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(w.fixture.folder());
     HighSchoolEditorWindow dialog(w.session);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -251,7 +240,7 @@ void TestEditorWindows::highSchoolEditorRowsAndCancel()
     dialog.close(); // the close box asks the same
     QVERIFY(!dialog.isVisible());
     QCOMPARE(w.messages.asked().size(), 2);
-    QCOMPARE(snapshot(w.fixture.folder()), before);
+    QCOMPARE(test::FolderFiles(w.fixture.folder()), before);
 }
 
 void TestEditorWindows::highSchoolEditorRemapsChoices()

@@ -32,18 +32,6 @@ Run promote(const QStringList& args)
                             QStringLiteral("seiran-promote"), args);
 }
 
-// Every file under a folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), ReadFileBytes(path));
-    }
-    return files;
-}
-
 StudentRecord pupil(const QString& name, int sex, const QString& furigana, int flag = StudentRecord::InUse)
 {
     StudentRecord rec = StudentRecord::blank();
@@ -155,14 +143,14 @@ void TestPromoteCommand::secondRunKeepsTheFirstBackups()
     QCOMPARE(
         promote({"--data", f.folder(), "--grade", "2", "--assign", assign, "--sort", "kana", "--create", next}).status,
         0);
-    const QMap<QString, QByteArray> first = snapshot(next);
+    const QMap<QString, QByteArray> first = test::FolderFiles(next, true);
     QCOMPARE(first.size(), 4);
 
     // Without --replace a second run refuses and touches nothing.
     const Run refused = promote({"--data", f.folder(), "--grade", "2", "--assign", assign, "--create", next});
     QCOMPARE(refused.status, 2);
     QVERIFY2(refused.err.contains(QStringLiteral("--replace")), qPrintable(refused.err));
-    QCOMPARE(snapshot(next), first);
+    QCOMPARE(test::FolderFiles(next, true), first);
 
     // A corrected run replaces the files and keeps the first run's in backups.
     QByteArray corrected = kAssign;
@@ -172,7 +160,7 @@ void TestPromoteCommand::secondRunKeepsTheFirstBackups()
                       "--replace"})
                  .status,
              0);
-    QMap<QString, QByteArray> second = snapshot(next);
+    QMap<QString, QByteArray> second = test::FolderFiles(next, true);
     QCOMPARE(second.size(), 8);
     for (auto it = first.cbegin(); it != first.cend(); ++it)
         QCOMPARE(second.value(it.key() + ".bak"), it.value());
@@ -181,7 +169,7 @@ void TestPromoteCommand::secondRunKeepsTheFirstBackups()
     // A third run never replaces the first backup.
     QCOMPARE(promote({"--data", f.folder(), "--grade", "2", "--assign", assign, "--create", next, "--replace"}).status,
              0);
-    const QMap<QString, QByteArray> third = snapshot(next);
+    const QMap<QString, QByteArray> third = test::FolderFiles(next, true);
     QCOMPARE(third.size(), 12);
     for (auto it = first.cbegin(); it != first.cend(); ++it) {
         QCOMPARE(third.value(it.key() + ".bak"), it.value());
@@ -247,15 +235,15 @@ void TestPromoteCommand::errorsTouchNoFile()
              << "1";
     args << "--data" << f.folder();
     if (!assign.isEmpty()) args << "--assign" << writeAssign(tmp, assign);
-    const QMap<QString, QByteArray> before = snapshot(tmp.path());
-    const QMap<QString, QByteArray> data = snapshot(f.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(tmp.path(), true);
+    const QMap<QString, QByteArray> data = test::FolderFiles(f.folder(), true);
 
     const Run run = promote(args);
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QCOMPARE(run.out, QString());
-    QCOMPARE(snapshot(tmp.path()), before);
-    QCOMPARE(snapshot(f.folder()), data);
+    QCOMPARE(test::FolderFiles(tmp.path(), true), before);
+    QCOMPARE(test::FolderFiles(f.folder(), true), data);
     QVERIFY(!QFileInfo::exists(next));
 }
 
@@ -297,7 +285,7 @@ void TestPromoteCommand::failedRenamePutsTheFolderBack()
     WriteFileBytes(dir + "dtfile02.rnd", "old roster");
     WriteFileBytes(dir + "dtfile02.rnd.bak", "older roster");
     WriteFileBytes(dir + "test02.seq", "old tests");
-    const QMap<QString, QByteArray> before = snapshot(tmp.path());
+    const QMap<QString, QByteArray> before = test::FolderFiles(tmp.path(), true);
     PromotionTable t;
     t.appendRow(PromotionRow{"101", "甲", "男", "", "1", "1"});
     QList<NextYearFile> files;
@@ -306,11 +294,11 @@ void TestPromoteCommand::failedRenamePutsTheFolderBack()
     const Result r = WriteNextYearFiles(files, [&] { QFile::remove(dir + "test02.seq.tmp"); });
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(QStringLiteral("作成しませんでした")), qPrintable(r.message));
-    QCOMPARE(snapshot(tmp.path()), before);
+    QCOMPARE(test::FolderFiles(tmp.path(), true), before);
 
     // Without the fault the same set is written, with the backups beside it.
     QVERIFY(WriteNextYearFiles(files).ok);
-    const QMap<QString, QByteArray> after = snapshot(tmp.path());
+    const QMap<QString, QByteArray> after = test::FolderFiles(tmp.path(), true);
     QCOMPARE(after.value("dtfile02.rnd.bak"), QByteArray("older roster"));
     QCOMPARE(after.value("dtfile02.rnd.bak2"), QByteArray("old roster"));
     QCOMPARE(after.value("test02.seq.bak"), QByteArray("old tests"));
@@ -320,9 +308,9 @@ void TestPromoteCommand::failedRenamePutsTheFolderBack()
     // A folder standing where a file goes is refused before anything is written.
     QVERIFY(QFile::remove(dir + "kyoka02.seq"));
     QVERIFY(QDir().mkpath(dir + "kyoka02.seq"));
-    const QMap<QString, QByteArray> withFolder = snapshot(tmp.path());
+    const QMap<QString, QByteArray> withFolder = test::FolderFiles(tmp.path(), true);
     QVERIFY(!WriteNextYearFiles(files).ok);
-    QCOMPARE(snapshot(tmp.path()), withFolder);
+    QCOMPARE(test::FolderFiles(tmp.path(), true), withFolder);
 }
 
 void TestPromoteCommand::saveFailureAfterTheCreation()

@@ -39,17 +39,6 @@ StudentRecord pupil(const QString& name, int sex, const QString& furigana)
     return rec;
 }
 
-QMap<QString, QByteArray> snapshot(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QFileInfo(path).fileName(), ReadFileBytes(path));
-    }
-    return files;
-}
-
 struct World
 {
     GradeFixture fixture{1, 2};
@@ -214,12 +203,12 @@ void TestPromotionWindow::windowAndCommandWriteTheSameFiles()
         QCOMPARE(window.createdFolder(), viaWindow.path() + QLatin1Char('/'));
         QCOMPARE(w.messages.asked().last().icon, MsgIcon::Information);
         // A second run asks before replacing; No leaves everything.
-        const QMap<QString, QByteArray> first = snapshot(viaWindow.path());
+        const QMap<QString, QByteArray> first = test::FolderFiles(viaWindow.path());
         w.messages.queue(MsgAnswer::No);
         window.mCreateButton->click();
         QCOMPARE(w.messages.asked().last().text,
                  QStringLiteral("名簿ファイルはすでに存在します｡\r本当に消去してもよろしいですか"));
-        QCOMPARE(snapshot(viaWindow.path()), first);
+        QCOMPARE(test::FolderFiles(viaWindow.path()), first);
         w.messages.queue(MsgAnswer::No); // do not save the assignment
         window.close();
     }
@@ -233,8 +222,8 @@ void TestPromotionWindow::windowAndCommandWriteTheSameFiles()
                                 "--sort", "kana", "--create", viaCommand.path()},
                                StdFilesFolder(), o, e),
              0);
-    QCOMPARE(snapshot(viaCommand.path()), snapshot(viaWindow.path()));
-    QCOMPARE(snapshot(viaCommand.path()).size(), 4);
+    QCOMPARE(test::FolderFiles(viaCommand.path()), test::FolderFiles(viaWindow.path()));
+    QCOMPARE(test::FolderFiles(viaCommand.path()).size(), 4);
 }
 
 void TestPromotionWindow::newYearDialog()

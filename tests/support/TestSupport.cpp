@@ -5,6 +5,7 @@
 #include "SampleGrade.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 
@@ -134,6 +135,18 @@ QString StdFilesFolder()
 {
     const QString fromEnv = qEnvironmentVariable("SEIRAN_STDFILES");
     return fromEnv.isEmpty() ? QStringLiteral(SEIRAN_SOURCE_DIR "/stdfiles") : fromEnv;
+}
+
+QMap<QString, QByteArray> FolderFiles(const QString& folder, bool subfolders)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden,
+                    subfolders ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), ReadFileBytes(path));
+    }
+    return files;
 }
 
 Result WriteSample(const QString& folder, int grade, int classes, int pupils)
