@@ -86,7 +86,6 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     };
     hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
     hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
-    hooks.commitPendingEdit = [this] {  };
     mUndo = new GridUndo(this, std::move(hooks));
     mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {

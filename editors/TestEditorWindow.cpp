@@ -2,8 +2,8 @@
 
 #include "CellEditBox.h"
 #include "FlexGrid.h"
-#include "GridUndo.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "GridWindow.h"
 #include "ListFiles.h"
 #include "MessageBox.h"

@@ -138,8 +138,10 @@ void GridUndo::apply(const QList<int>& units, const QStringList& values, int siz
     mRestoring = true;
     mHooks.restore(units, values, size);
     if (mHooks.showUnit) {
-        if (!units.isEmpty()) mHooks.showUnit(units.first());
-        else if (size > 0) mHooks.showUnit(size - 1);
+        if (!units.isEmpty())
+            mHooks.showUnit(units.first());
+        else if (size > 0)
+            mHooks.showUnit(size - 1);
     }
     mRestoring = false;
     mTypingOpen = false;

@@ -35,7 +35,6 @@ QPushButton* makeButton(const QString& caption, QWidget* parent)
 }
 } // namespace
 
-
 int MeasuredColWidth(const FlexGrid* grid, const QString& text)
 {
     return grid->fontMetrics().horizontalAdvance(text) + CellPadding;

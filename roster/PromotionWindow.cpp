@@ -251,7 +251,10 @@ bool PromotionWindow::findPupil(const QString& query, int step)
     const int current = mGrid->Row();
     const int row = FindPupilStep(
         mFindBar, mTable.rowCount(), current,
-        [this](int r) { return QStringList{mTable.row(r).name, mTable.row(r).furigana}; }, query, step);
+        [this](int r) {
+            return QStringList{mTable.row(r).name, mTable.row(r).furigana};
+        },
+        query, step);
     if (row == 0) return false;
     if (row != current) {
         mGrid->setRow(row);

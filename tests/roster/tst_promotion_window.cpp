@@ -1,9 +1,9 @@
 #include "Beep.h"
-#include "FindBar.h"
-#include "GridUndo.h"
 #include "CellEditBox.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "MessageBox.h"
 #include "NewYearRosterDialog.h"
 #include "Notice.h"
@@ -24,8 +24,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QUndoStack>
 #include <QTextStream>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace seiran;
@@ -96,8 +96,9 @@ QStringList names(const FlexGrid* grid)
 {
     QStringList texts;
     for (int r = 1; r < grid->Rows(); ++r)
-        texts << grid->TextMatrix(r, PromotionTable::ColName) + u'/' + grid->TextMatrix(r, PromotionTable::ColNewClass) +
-                     u'/' + grid->TextMatrix(r, PromotionTable::ColNewNumber);
+        texts << grid->TextMatrix(r, PromotionTable::ColName) + u'/' +
+                     grid->TextMatrix(r, PromotionTable::ColNewClass) + u'/' +
+                     grid->TextMatrix(r, PromotionTable::ColNewNumber);
     return texts;
 }
 
