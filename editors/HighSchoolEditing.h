@@ -42,6 +42,9 @@ public:
     bool isAppendRow(int r) const { return r == appendRow(); }
     bool full() const { return schoolCount() >= MaxSchools; }
     const Row& row(int r) const;
+    QList<Row> rows() const { return mRows; }
+    // Replaces every school row (an undo step giving back an earlier list).
+    void setRows(const QList<Row>& rows) { mRows = rows; }
     // Column 0 is the row number of a school row and empty on the append row.
     QString cellText(int r, int col) const;
     static QString Header(int col);

@@ -4,6 +4,7 @@
 #include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "GridWindow.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -17,6 +18,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -135,9 +137,73 @@ HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent
     connect(mPasteButton, &QPushButton::clicked, this, &HighSchoolEditorWindow::onPasteClicked);
     connect(mOkButton, &QPushButton::clicked, this, &HighSchoolEditorWindow::onOkClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &HighSchoolEditorWindow::onCancelClicked);
+    connect(mGrid, &FlexGrid::rowColChange, this, [this] { mUndo->closeTyping(); });
+
+    GridUndo::Hooks hooks;
+    hooks.state = [this] { return undoState(); };
+    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
+        restoreUndoValues(units, values, size);
+    };
+    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
+    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
+    hooks.commitPendingEdit = [this] { mEditBox->dismiss(); };
+    mUndo = new GridUndo(this, std::move(hooks));
+    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        mUndo->addMenuEntries(menu);
+        menu.exec(mGrid->mapToGlobal(pos));
+    });
 }
 
 HighSchoolEditorWindow::~HighSchoolEditorWindow() = default;
+
+namespace {
+constexpr QChar UnitSeparator(0x1f);
+}
+
+QStringList HighSchoolEditorWindow::undoState() const
+{
+    QStringList units;
+    for (int r = 1; r <= mTable.schoolCount(); ++r) {
+        const HighSchoolEditorTable::Row& row = mTable.row(r);
+        QStringList fields{QString::number(row.origin)};
+        for (int c = HighSchoolEditorTable::ColShortName; c <= HighSchoolEditorTable::LastCol; ++c)
+            fields << row.cells.at(c);
+        units << fields.join(UnitSeparator);
+    }
+    return units;
+}
+
+void HighSchoolEditorWindow::restoreUndoValues(const QList<int>& units, const QStringList& values, int size)
+{
+    using T = HighSchoolEditorTable;
+    QList<T::Row> rows = mTable.rows();
+    rows.resize(size);
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const QStringList f = values.at(i).split(UnitSeparator);
+        if (units.at(i) >= size || f.size() != T::LastCol + 1 - T::ColShortName + 1) continue;
+        T::Row row;
+        row.origin = f.at(0).toInt();
+        for (int c = T::ColShortName; c <= T::LastCol; ++c)
+            row.cells[c] = f.at(c - T::ColShortName + 1);
+        rows[units.at(i)] = row;
+    }
+    mTable.setRows(rows);
+    refreshGrid();
+}
+
+QString HighSchoolEditorWindow::undoUnitLabel(int unit) const
+{
+    const QString name = mTable.row(unit + 1).cells.at(HighSchoolEditorTable::ColShortName).trimmed();
+    return name.isEmpty() ? QStringLiteral("%1行").arg(unit + 1) : name;
+}
+
+void HighSchoolEditorWindow::showUndoUnit(int unit)
+{
+    mGrid->setRow(qBound(1, unit + 1, mGrid->Rows() - 1));
+    mGrid->setFocus();
+}
 
 void HighSchoolEditorWindow::refreshGrid()
 {
@@ -159,6 +225,7 @@ void HighSchoolEditorWindow::openEditBox()
         ShowMessage(SchoolListFullMessage(), MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
         return;
     }
+    mUndo->closeTyping();
     mEditBox->open(row, col, mGrid->TextMatrix(row, col));
 }
 
@@ -179,7 +246,9 @@ void HighSchoolEditorWindow::onGridKeyPress(int keyAscii)
     }
     const int row = mGrid->Row();
     const int col = mGrid->Col();
+    mUndo->begin();
     if (mTable.typeDigit(row, col, QChar(keyAscii))) mGrid->setTextMatrix(row, col, mTable.cellText(row, col));
+    mUndo->end(QString(), true);
 }
 
 void HighSchoolEditorWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -190,6 +259,7 @@ void HighSchoolEditorWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifi
     } else if (key == Qt::Key_Insert && shift) {
         onInsertRowClicked();
     } else if (key == Qt::Key_Delete) {
+        GridUndo::Scope step(*mUndo, QStringLiteral("消去"));
         mTable.clearRange(mGrid->selTop(), mGrid->selLeft(), mGrid->selBottom(), mGrid->selRight());
         refreshGrid();
     }
@@ -214,6 +284,7 @@ void HighSchoolEditorWindow::onEditBoxEdited(const QString& text)
 {
     const int row = mEditBox->row();
     const bool appended = mTable.isAppendRow(row);
+    GridUndo::Scope step(*mUndo, QString(), true);
     if (!mTable.setText(row, mEditBox->col(), text)) return;
     if (appended) {
         mGrid->setRows(mTable.schoolCount() + 2);
@@ -243,6 +314,7 @@ void HighSchoolEditorWindow::onInsertRowClicked()
         return;
     }
     const int col = mGrid->Col();
+    GridUndo::Scope step(*mUndo, QStringLiteral("行挿入"));
     mTable.insertRow(row);
     refreshGrid();
     mGrid->setRow(row);
@@ -256,6 +328,7 @@ void HighSchoolEditorWindow::onDeleteRowClicked()
     const int row = mGrid->Row();
     if (row < 1 || mTable.isAppendRow(row)) return;
     const int col = mGrid->Col();
+    GridUndo::Scope step(*mUndo, QStringLiteral("行削除"));
     mTable.deleteRow(row);
     refreshGrid();
     mGrid->setRow(qMin(row, mGrid->Rows() - 1));
@@ -274,6 +347,7 @@ void HighSchoolEditorWindow::onPasteClicked()
 {
     mEditBox->dismiss();
     if (mTable.isAppendRow(mGrid->Row())) return;
+    GridUndo::Scope step(*mUndo, QStringLiteral("貼付"));
     const int refused = mTable.paste(mGrid->selTop(), mGrid->selLeft(), mGrid->selBottom(), mGrid->selRight(),
                                      QGuiApplication::clipboard()->text());
     refreshGrid();

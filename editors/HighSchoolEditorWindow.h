@@ -13,6 +13,7 @@ namespace seiran {
 
 class CellEditBox;
 class FlexGrid;
+class GridUndo;
 struct GradeData;
 struct Session;
 
@@ -30,6 +31,8 @@ public:
     // Controls
     FlexGrid* mGrid = nullptr;
     CellEditBox* mEditBox = nullptr;
+    // Every edit is a step here (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, the grid's context menu).
+    GridUndo* mUndo = nullptr;
     QLabel* mCountLabel = nullptr;           // the number of school rows
     QLabel* mCountCaption = nullptr;         // のべ高校数
     QGroupBox* mEditFrame = nullptr;         // 編集
@@ -63,6 +66,11 @@ public:
 
     // Opens the edit box on the current cell when it is a text cell.
     void openEditBox();
+    // Undo: one unit per row, its editable cells joined.
+    QStringList undoState() const;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
+    QString undoUnitLabel(int unit) const;
+    void showUndoUnit(int unit);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

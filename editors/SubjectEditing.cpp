@@ -33,6 +33,11 @@ const SubjectEditorTable::Row& SubjectEditorTable::row(int i) const
     return i >= 1 && i <= rowCount() ? mRows.at(i - 1) : mNone;
 }
 
+void SubjectEditorTable::setRow(int i, const Row& row)
+{
+    if (i >= 1 && i <= rowCount()) mRows[i - 1] = row;
+}
+
 QString SubjectEditorTable::KindText(int kind)
 {
     switch (kind) {

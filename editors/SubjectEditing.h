@@ -31,6 +31,8 @@ public:
     void loadFrom(const GradeData& gd);
     int rowCount() const { return int(mRows.size()); }
     const Row& row(int i) const; // 1..rowCount
+    // Gives row i earlier values (an undo step).
+    void setRow(int i, const Row& row);
     QString cellText(int i, int col) const;
     static QString KindText(int kind); // "", "男女別", "グループ別"
 

@@ -2,6 +2,7 @@
 
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "GridWindow.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -9,6 +10,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -75,6 +77,22 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     connect(mGrid, &FlexGrid::keyPress, this, &SubjectEditorWindow::onGridKeyPress);
     connect(mOkButton, &QPushButton::clicked, this, &SubjectEditorWindow::onOkClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &SubjectEditorWindow::onCancelClicked);
+    connect(mGrid, &FlexGrid::rowColChange, this, &SubjectEditorWindow::onGridCellChanged);
+
+    GridUndo::Hooks hooks;
+    hooks.state = [this] { return undoState(); };
+    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
+        restoreUndoValues(units, values, size);
+    };
+    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
+    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
+    mUndo = new GridUndo(this, std::move(hooks));
+    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        mUndo->addMenuEntries(menu);
+        menu.exec(mGrid->mapToGlobal(pos));
+    });
 }
 
 SubjectEditorWindow::~SubjectEditorWindow() = default;
@@ -85,10 +103,57 @@ void SubjectEditorWindow::refreshRow(int row)
         mGrid->setTextMatrix(row, c, mTable.cellText(row, c));
 }
 
+namespace {
+constexpr QChar UnitSeparator(0x1f);
+}
+
+QStringList SubjectEditorWindow::undoState() const
+{
+    QStringList units;
+    for (int i = 1; i <= mTable.rowCount(); ++i) {
+        const SubjectEditorTable::Row& row = mTable.row(i);
+        units << QStringList{QString::number(row.kind), QString::number(row.weight, 'g', 17), row.group}.join(
+            UnitSeparator);
+    }
+    return units;
+}
+
+void SubjectEditorWindow::restoreUndoValues(const QList<int>& units, const QStringList& values, int)
+{
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const QStringList f = values.at(i).split(UnitSeparator);
+        if (f.size() != 3) continue;
+        SubjectEditorTable::Row row = mTable.row(units.at(i) + 1);
+        row.kind = f.at(0).toInt();
+        row.weight = f.at(1).toDouble();
+        row.group = f.at(2);
+        mTable.setRow(units.at(i) + 1, row);
+        refreshRow(units.at(i) + 1);
+    }
+}
+
+QString SubjectEditorWindow::undoUnitLabel(int unit) const
+{
+    return mTable.row(unit + 1).name.trimmed();
+}
+
+void SubjectEditorWindow::showUndoUnit(int unit)
+{
+    mGrid->setRow(unit + 1);
+    mGrid->setFocus();
+}
+
+void SubjectEditorWindow::onGridCellChanged()
+{
+    mUndo->closeTyping();
+}
+
 void SubjectEditorWindow::onGridKeyPress(int keyAscii)
 {
     const int row = mGrid->Row();
+    mUndo->begin();
     if (mTable.typeKey(row, mGrid->Col(), QChar(keyAscii))) refreshRow(row);
+    mUndo->end(QString(), true);
 }
 
 void SubjectEditorWindow::onOkClicked()

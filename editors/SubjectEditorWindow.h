@@ -11,6 +11,7 @@ class QPushButton;
 namespace seiran {
 
 class FlexGrid;
+class GridUndo;
 struct GradeData;
 struct Session;
 
@@ -29,6 +30,8 @@ public:
     QLabel* mKindHelpLabel = nullptr;
     QPushButton* mOkButton = nullptr;     // 決定
     QPushButton* mCancelButton = nullptr; // 中止
+    // Every edit is a step here (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, the grid's context menu).
+    GridUndo* mUndo = nullptr;
 
     bool loadFailed() const { return mLoadFailed; }
     const SubjectEditorTable& table() const { return mTable; }
@@ -37,9 +40,15 @@ public:
     void onGridKeyPress(int keyAscii);
     void onOkClicked();
     void onCancelClicked();
+    void onGridCellChanged();
 
 private:
     void refreshRow(int row);
+    // Undo: one unit per row, its editable cells joined.
+    QStringList undoState() const;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
+    QString undoUnitLabel(int unit) const;
+    void showUndoUnit(int unit);
 
     Session& mSession;
     std::unique_ptr<GradeData> mWork; // the subject list being edited

@@ -3,6 +3,7 @@
 #include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "GridWindow.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -98,6 +100,22 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
     connect(mOkButton, &QPushButton::clicked, this, &TestEditorWindow::onOkClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &TestEditorWindow::onCancelClicked);
 
+    GridUndo::Hooks hooks;
+    hooks.state = [this] { return undoState(); };
+    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
+        restoreUndoValues(units, values, size);
+    };
+    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
+    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
+    hooks.commitPendingEdit = [this] { mEditBox->dismiss(); };
+    mUndo = new GridUndo(this, std::move(hooks));
+    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        mUndo->addMenuEntries(menu);
+        menu.exec(mGrid->mapToGlobal(pos));
+    });
+
     if (mTable.rowCount() > 0) {
         mGrid->setRow(1);
         mGrid->setCol(T::ColName);
@@ -107,8 +125,47 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
 
 TestEditorWindow::~TestEditorWindow() = default;
 
+namespace {
+constexpr QChar UnitSeparator(0x1f);
+}
+
+QStringList TestEditorWindow::undoState() const
+{
+    using T = TestEditorTable;
+    QStringList units;
+    for (int i = 1; i <= mTable.rowCount(); ++i)
+        units << mTable.cellText(i, T::ColName) + UnitSeparator + mTable.cellText(i, T::ColShortName);
+    return units;
+}
+
+void TestEditorWindow::restoreUndoValues(const QList<int>& units, const QStringList& values, int)
+{
+    using T = TestEditorTable;
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const QStringList f = values.at(i).split(UnitSeparator);
+        if (f.size() != 2) continue;
+        const int row = units.at(i) + 1;
+        for (int c : {int(T::ColName), int(T::ColShortName)}) {
+            mTable.setCellText(row, c, f.at(c == T::ColName ? 0 : 1));
+            mGrid->setTextMatrix(row, c, mTable.cellText(row, c));
+        }
+    }
+}
+
+QString TestEditorWindow::undoUnitLabel(int unit) const
+{
+    return mTable.cellText(unit + 1, TestEditorTable::ColName).trimmed();
+}
+
+void TestEditorWindow::showUndoUnit(int unit)
+{
+    mGrid->setRow(unit + 1);
+    mGrid->setFocus();
+}
+
 void TestEditorWindow::onGridCellChanged()
 {
+    mUndo->closeTyping();
     // The number of the current row is marked while the row is current.
     if (mHighlightedRow > 0 && mHighlightedRow < mGrid->Rows()) mGrid->setCellBackColor(mHighlightedRow, 0, QColor());
     mHighlightedRow = mGrid->Row();
@@ -120,6 +177,7 @@ void TestEditorWindow::openEditBox()
     const int row = mGrid->Row();
     const int col = mGrid->Col();
     if (row < 1 || row > mTable.rowCount() || !TestEditorTable::Editable(col)) return;
+    mUndo->closeTyping();
     mEditBox->open(row, col, mGrid->TextMatrix(row, col));
 }
 
@@ -135,8 +193,10 @@ void TestEditorWindow::onGridDoubleClicked()
 
 void TestEditorWindow::onEditBoxEdited(const QString& text)
 {
+    mUndo->begin();
     mTable.setCellText(mEditBox->row(), mEditBox->col(), text);
     mGrid->setTextMatrix(mEditBox->row(), mEditBox->col(), text);
+    mUndo->end(QString(), true);
 }
 
 void TestEditorWindow::onEditBoxArrow(bool up)

@@ -13,6 +13,7 @@ namespace seiran {
 
 class CellEditBox;
 class FlexGrid;
+class GridUndo;
 struct GradeData;
 struct Session;
 
@@ -29,6 +30,8 @@ public:
     // Controls
     FlexGrid* mGrid = nullptr;
     CellEditBox* mEditBox = nullptr;
+    // Every edit is a step here (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, the grid's context menu).
+    GridUndo* mUndo = nullptr;
     QLabel* mTotalLabel = nullptr;   // the number of score slots in use
     QLabel* mTotalCaption = nullptr; // のべ科目数
     QGroupBox* mHelpFrame = nullptr; // 操作方法
@@ -55,6 +58,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Undo: one unit per row, its editable cells joined.
+    QStringList undoState() const;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
+    QString undoUnitLabel(int unit) const;
+    void showUndoUnit(int unit);
+
     Session& mSession;
     std::unique_ptr<GradeData> mWork;
     TestEditorTable mTable;

@@ -3,6 +3,7 @@
 #include "CsvFile.h"
 #include "FindBar.h"
 #include "FlexGrid.h"
+#include "GridUndo.h"
 #include "ImportPreviewDialog.h"
 #include "MessageBox.h"
 #include "PupilSearch.h"
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QUndoCommand>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
@@ -33,56 +33,6 @@ QPushButton* makeButton(const QString& caption, QWidget* parent)
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
-} // namespace
-
-namespace {
-// One step: the units it changed with their values before and after.
-class UnitsCommand final : public QUndoCommand
-{
-public:
-    UnitsCommand(GridWindow* window, QList<int> units, QStringList before, QStringList after, bool typing,
-                 const QString& text)
-        : QUndoCommand(text), mWindow(window), mUnits(std::move(units)), mBefore(std::move(before)),
-          mAfter(std::move(after)), mTyping(typing)
-    {
-    }
-
-    int id() const override { return mTyping ? 1 : -1; }
-    bool mergeWith(const QUndoCommand* other) override
-    {
-        const auto* next = static_cast<const UnitsCommand*>(other);
-        if (!mTyping || !next->mTyping || !mWindow->typingStepOpen()) return false;
-        for (qsizetype i = 0; i < next->mUnits.size(); ++i) {
-            const qsizetype at = mUnits.indexOf(next->mUnits.at(i));
-            if (at >= 0) {
-                mAfter[at] = next->mAfter.at(i);
-            } else {
-                mUnits << next->mUnits.at(i);
-                mBefore << next->mBefore.at(i);
-                mAfter << next->mAfter.at(i);
-            }
-        }
-        return true;
-    }
-    void undo() override { mWindow->applyUndoValues(mUnits, mBefore); }
-    void redo() override
-    {
-        // The edit is already on screen when the step is pushed.
-        if (mFirst) {
-            mFirst = false;
-            return;
-        }
-        mWindow->applyUndoValues(mUnits, mAfter);
-    }
-
-private:
-    GridWindow* mWindow;
-    QList<int> mUnits;
-    QStringList mBefore;
-    QStringList mAfter;
-    bool mTyping = false;
-    bool mFirst = true;
-};
 } // namespace
 
 int MeasuredColWidth(const FlexGrid* grid, const QString& text)
@@ -109,6 +59,16 @@ void PutOnClipboard(const QString& text)
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
+}
+
+int FindPupilStep(FindBar* bar, int rowCount, int currentRow, const std::function<QStringList(int)>& texts,
+                  const QString& query, int step)
+{
+    const int from = step == 0 ? currentRow : currentRow + step;
+    const int wrapped = from > rowCount ? 1 : from < 1 ? rowCount : from;
+    const int row = FindPupilRow(rowCount, texts, query, wrapped, step < 0 ? -1 : 1);
+    bar->setNotFound(row == 0 && !FoldForSearch(query).isEmpty());
+    return row;
 }
 
 GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(parent)
@@ -150,14 +110,16 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
     };
     runImportPreview = [](ImportPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
-    mUndoStack = new QUndoStack(this);
-    auto* undoShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
-    connect(undoShortcut, &QShortcut::activated, this, &GridWindow::onUndo);
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
-        auto* redoShortcut = new QShortcut(keys, this);
-        connect(redoShortcut, &QShortcut::activated, this, &GridWindow::onRedo);
-    }
+    GridUndo::Hooks hooks;
+    hooks.state = [this] { return undoState(); };
+    hooks.restore = [this](const QList<int>& units, const QStringList& values, int) {
+        restoreUndoValues(units, values);
+    };
+    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
+    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
+    hooks.commitPendingEdit = [this] { commitPendingEdit(); };
+    mUndo = new GridUndo(this, std::move(hooks));
+    mUndoStack = mUndo->stack();
 
     mFindBar = new FindBar(this);
     connect(mFindBar, &FindBar::searchRequested, this,
@@ -242,13 +204,9 @@ void GridWindow::openFind()
 
 bool GridWindow::findPupil(const QString& query, int step)
 {
-    const int rows = findRowCount();
     const int current = findCurrentRow();
-    const int from = step == 0 ? current : current + step;
-    const int wrapped = from > rows ? 1 : from < 1 ? rows : from;
-    const int row = FindPupilRow(
-        rows, [this](int r) { return findTexts(r); }, query, wrapped, step < 0 ? -1 : 1);
-    mFindBar->setNotFound(row == 0 && !FoldForSearch(query).isEmpty());
+    const int row = FindPupilStep(
+        mFindBar, findRowCount(), current, [this](int r) { return findTexts(r); }, query, step);
     if (row == 0) return false;
     if (row != current) goToFoundRow(row);
     // A class switch gives the grid the focus; the next keystroke still belongs to the field.
@@ -303,17 +261,7 @@ void GridWindow::installGridMenu(FlexGrid* grid)
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& pos) {
         QMenu menu(this);
-        QAction* undo =
-            menu.addAction(mUndoStack->canUndo() ? QStringLiteral("元に戻す（%1）").arg(mUndoStack->undoText())
-                                                 : QStringLiteral("元に戻す"));
-        undo->setEnabled(mUndoStack->canUndo());
-        QAction* redo =
-            menu.addAction(mUndoStack->canRedo() ? QStringLiteral("やり直し（%1）").arg(mUndoStack->redoText())
-                                                 : QStringLiteral("やり直し"));
-        redo->setEnabled(mUndoStack->canRedo());
-        menu.addSeparator();
-        connect(undo, &QAction::triggered, this, &GridWindow::onUndo);
-        connect(redo, &QAction::triggered, this, &GridWindow::onRedo);
+        mUndo->addMenuEntries(menu);
         QAction* save = menu.addAction(QStringLiteral("CSVファイルに保存…"));
         QAction* import = takesCsv() ? menu.addAction(QStringLiteral("CSV取込…")) : nullptr;
         QAction* chosen = menu.exec(grid->mapToGlobal(pos));
@@ -351,53 +299,42 @@ void GridWindow::onCsvExportClicked()
 
 void GridWindow::beginUndoStep()
 {
-    if (mRestoring) return;
-    if (mUndoDepth++ == 0) mUndoBefore = undoState();
+    mUndo->begin();
 }
 
 void GridWindow::endUndoStep(const QString& action, bool typing)
 {
-    if (mRestoring || mUndoDepth == 0 || --mUndoDepth > 0) return;
-    const QStringList after = undoState();
-    QList<int> units;
-    QStringList before;
-    QStringList values;
-    for (int i = 0; i < after.size() && i < mUndoBefore.size(); ++i) {
-        if (after.at(i) == mUndoBefore.at(i)) continue;
-        units << i;
-        before << mUndoBefore.at(i);
-        values << after.at(i);
-    }
-    mUndoBefore.clear();
-    if (units.isEmpty()) return;
-    const QString label = undoUnitLabel(units.first());
-    const QString text = action.isEmpty() ? label : label.isEmpty() ? action : action + u' ' + label;
-    mUndoStack->push(new UnitsCommand(this, units, before, values, typing, text));
-    mTypingOpen = typing;
+    mUndo->end(action, typing);
+}
+
+void GridWindow::closeTypingStep()
+{
+    mUndo->closeTyping();
+}
+
+bool GridWindow::typingStepOpen() const
+{
+    return mUndo->typingOpen();
+}
+
+bool GridWindow::restoringUndo() const
+{
+    return mUndo->restoring();
 }
 
 void GridWindow::onUndo()
 {
-    commitPendingEdit();
-    mTypingOpen = false;
-    mUndoStack->undo();
+    mUndo->undo();
 }
 
 void GridWindow::onRedo()
 {
-    commitPendingEdit();
-    mTypingOpen = false;
-    mUndoStack->redo();
+    mUndo->redo();
 }
 
 void GridWindow::applyUndoValues(const QList<int>& units, const QStringList& values)
 {
-    if (units.isEmpty()) return;
-    mRestoring = true;
-    restoreUndoValues(units, values);
-    showUndoUnit(units.first());
-    mRestoring = false;
-    mTypingOpen = false;
+    if (!units.isEmpty()) mUndo->apply(units, values, 0);
 }
 
 void GridWindow::restoreUndoValues(const QList<int>&, const QStringList&) {}

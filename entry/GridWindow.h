@@ -14,6 +14,7 @@ class QVBoxLayout;
 namespace seiran {
 
 class FindBar;
+class GridUndo;
 class ImportPreviewDialog;
 class FlexGrid;
 
@@ -36,6 +37,12 @@ QString SelectionCopyText(const FlexGrid* grid);
 
 // Clears the clipboard and puts the text on it.
 void PutOnClipboard(const QString& text);
+
+// One search of the find field over rows 1..rowCount, each with the texts it may match (name and
+// reading): step 0 from the current row (each keystroke), 1 the next match, -1 the previous one,
+// wrapping round. Returns the row found, 0 for none (the field turns light red).
+int FindPupilStep(FindBar* bar, int rowCount, int currentRow, const std::function<QStringList(int)>& texts,
+                  const QString& query, int step);
 
 // What the grid windows (the entry screens and the roster editor) share: the class selector,
 // "次", "前" and four command buttons wired to their handlers, the hidden label whose position
@@ -98,7 +105,7 @@ public:
     // first of them current and visible; never beeps or asks.
     void applyUndoValues(const QList<int>& units, const QStringList& values);
     // Whether typing goes on in the same step (the current cell has not changed since).
-    bool typingStepOpen() const { return mTypingOpen; }
+    bool typingStepOpen() const;
 
     // Ctrl+F: the find field opens under the grid.
     void openFind();
@@ -143,7 +150,7 @@ protected:
     virtual void showUndoUnit(int unit);
     void beginUndoStep();
     void endUndoStep(const QString& action, bool typing = false);
-    void closeTypingStep() { mTypingOpen = false; }
+    void closeTypingStep();
     // One step for the rest of a scope.
     class UndoScope
     {
@@ -160,7 +167,7 @@ protected:
         GridWindow& mWindow;
         QString mAction;
     };
-    bool restoringUndo() const { return mRestoring; }
+    bool restoringUndo() const;
 
     // CSV of the screen. The grid as shown by default (column 3 "性別"); screens that take a file
     // say so and give the preview and its application.
@@ -176,11 +183,9 @@ protected:
     // layoutControls(), then room for the find field under the grid while it is open.
     void relayout();
 
+    GridUndo* mUndo = nullptr;
+
     // The controls along the top, in rows (mTopRows) filled by the window.
-    int mUndoDepth = 0;
-    QStringList mUndoBefore;
-    bool mTypingOpen = false;
-    bool mRestoring = false;
 
     QWidget* mTopPanel = nullptr;
     QVBoxLayout* mTopRows = nullptr;

@@ -342,6 +342,12 @@ void PromotionTable::setRow(int r, const PromotionRow& row)
     mChanged = true;
 }
 
+void PromotionTable::setRows(const QList<PromotionRow>& rows)
+{
+    mRows = rows;
+    mChanged = true;
+}
+
 int PromotionTable::appendRow(const PromotionRow& row)
 {
     mRows.append(row);

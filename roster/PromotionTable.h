@@ -113,6 +113,8 @@ public:
     // Replaces a row's cells, or adds a row at the end (an assignment read from a file).
     void setRow(int r, const PromotionRow& row);
     int appendRow(const PromotionRow& row);
+    // Replaces every row (an undo step giving back an earlier table).
+    void setRows(const QList<PromotionRow>& rows);
 
     // "転入": adds a transfer-in row when the last row has a name (or there is no row); returns
     // the new row, or 0 when nothing was added.

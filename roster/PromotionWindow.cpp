@@ -2,8 +2,10 @@
 
 #include "Beep.h"
 #include "CellEditBox.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "GridWindow.h"
 #include "MessageBox.h"
 #include "NewYearRosterDialog.h"
@@ -18,15 +20,37 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace seiran {
 
 namespace {
 using T = PromotionTable;
+constexpr QChar UnitSeparator(0x1f);
+
+QString RowUnit(const PromotionRow& row)
+{
+    return QStringList{row.oldNumber, row.name, row.sex, row.furigana, row.newClass, row.newNumber}.join(UnitSeparator);
 }
+
+PromotionRow UnitRow(const QString& unit)
+{
+    const QStringList f = unit.split(UnitSeparator);
+    PromotionRow row;
+    if (f.size() != 6) return row;
+    row.oldNumber = f.at(0);
+    row.name = f.at(1);
+    row.sex = f.at(2);
+    row.furigana = f.at(3);
+    row.newClass = f.at(4);
+    row.newNumber = f.at(5);
+    return row;
+}
+} // namespace
 
 PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
 {
@@ -80,10 +104,13 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : QDialog(pa
     mGrid->setWheelScrolls(false);
     mEditBox = new CellEditBox(mGrid, this);
     mEditBox->setFinishOnMousePress(true);
+    mFindBar = new FindBar(this);
+    mFindBar->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(second);
     layout->addWidget(mGrid, 1);
+    layout->addWidget(mFindBar);
 
     mGrid->setCols(T::ColumnCount);
     mGrid->setFixedRows(1);
@@ -139,10 +166,103 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : QDialog(pa
     connect(mClearButton, &QPushButton::clicked, this, &PromotionWindow::onClearClicked);
     connect(mCloseButton, &QPushButton::clicked, this, &PromotionWindow::onCloseClicked);
     connect(mCreateButton, &QPushButton::clicked, this, &PromotionWindow::onCreateClicked);
+
+    GridUndo::Hooks hooks;
+    hooks.state = [this] { return undoState(); };
+    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
+        restoreUndoValues(units, values, size);
+    };
+    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
+    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
+    hooks.commitPendingEdit = [this] { onEditBoxFinished(); };
+    mUndo = new GridUndo(this, std::move(hooks));
+    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        mUndo->addMenuEntries(menu);
+        QAction* copy = menu.addAction(QStringLiteral("コピー"));
+        QAction* paste = menu.addAction(QStringLiteral("貼付"));
+        QAction* chosen = menu.exec(mGrid->mapToGlobal(pos));
+        if (chosen && chosen == copy) onCopyClicked();
+        if (chosen && chosen == paste) onPasteClicked();
+    });
+
+    connect(mFindBar, &FindBar::searchRequested, this,
+            [this](const QString& text, int step) { findPupil(text, step); });
+    connect(mFindBar, &FindBar::closed, this, [this] { mGrid->setFocus(); });
+    auto* findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, &PromotionWindow::openFind);
     resize(width + 60, 560);
 }
 
 PromotionWindow::~PromotionWindow() = default;
+
+QStringList PromotionWindow::undoState() const
+{
+    QStringList units;
+    for (int r = 1; r <= mTable.rowCount(); ++r)
+        units << RowUnit(mTable.row(r));
+    return units;
+}
+
+void PromotionWindow::restoreUndoValues(const QList<int>& units, const QStringList& values, int size)
+{
+    QList<PromotionRow> rows = mTable.rows();
+    rows.resize(size);
+    for (qsizetype i = 0; i < units.size(); ++i)
+        if (units.at(i) < size) rows[units.at(i)] = UnitRow(values.at(i));
+    mTable.setRows(rows);
+    mNumberStarted = false;
+    showTable();
+}
+
+QString PromotionWindow::undoUnitLabel(int unit) const
+{
+    const PromotionRow& row = mTable.row(unit + 1);
+    return row.name.trimmed().isEmpty() ? QStringLiteral("%1行").arg(unit + 1) : row.name.trimmed();
+}
+
+void PromotionWindow::showUndoUnit(int unit)
+{
+    const int row = qBound(1, unit + 1, qMax(1, mTable.rowCount()));
+    mGrid->setRow(row);
+    ScrollRowIntoView(mGrid, row);
+    mGrid->setFocus();
+}
+
+void PromotionWindow::onUndo()
+{
+    mUndo->undo();
+}
+
+void PromotionWindow::onRedo()
+{
+    mUndo->redo();
+}
+
+void PromotionWindow::openFind()
+{
+    onEditBoxFinished();
+    mFindBar->open();
+}
+
+bool PromotionWindow::findPupil(const QString& query, int step)
+{
+    const int current = mGrid->Row();
+    const int row = FindPupilStep(
+        mFindBar, mTable.rowCount(), current,
+        [this](int r) {
+            return QStringList{mTable.row(r).name, mTable.row(r).furigana};
+        },
+        query, step);
+    if (row == 0) return false;
+    if (row != current) {
+        mGrid->setRow(row);
+        ScrollRowIntoView(mGrid, row);
+    }
+    if (mFindBar->isVisible()) mFindBar->mFindEdit->setFocus();
+    return true;
+}
 
 void PromotionWindow::showRow(int r)
 {
@@ -201,7 +321,9 @@ void PromotionWindow::onGridKeyPress(int keyAscii)
     const int row = mGrid->Row();
     const int col = mGrid->Col();
     if (row < 1 || row > mTable.rowCount()) return;
+    mUndo->begin();
     actOnKeyEffect(mTable.typeKey(row, col, QChar(keyAscii), mNumberStarted), row, col);
+    mUndo->end(QString(), true);
 }
 
 void PromotionWindow::onGridDoubleClicked()
@@ -209,12 +331,14 @@ void PromotionWindow::onGridDoubleClicked()
     const int row = mGrid->Row();
     const int col = mGrid->Col();
     if (row < 1 || row > mTable.rowCount()) return;
+    GridUndo::Scope step(*mUndo, QString());
     actOnKeyEffect(mTable.doubleClick(row, col), row, col);
 }
 
 void PromotionWindow::onGridCellChanged()
 {
     mNumberStarted = false; // the first digit in the next number cell replaces it
+    mUndo->closeTyping();
 }
 
 void PromotionWindow::onGridWheel(int direction)
@@ -241,8 +365,10 @@ void PromotionWindow::onEditBoxFinished()
     const QString text = mEditBox->text();
     mEditBox->dismiss();
     mGrid->setFocus();
+    mUndo->begin();
     const T::TextEntry entry = mTable.enterText(row, col, text);
     showRow(row);
+    mUndo->end(QString());
     const QString what = col == T::ColName ? QStringLiteral("氏名") : QStringLiteral("ふりがな");
     if (!entry.unstorable.isEmpty()) {
         Beep();
@@ -257,6 +383,7 @@ void PromotionWindow::onEditBoxFinished()
 void PromotionWindow::onTransferInClicked()
 {
     onEditBoxFinished();
+    GridUndo::Scope step(*mUndo, QStringLiteral("転入"));
     const int row = mTable.addTransferIn();
     if (row == 0) {
         mGrid->setFocus();
@@ -283,12 +410,15 @@ void PromotionWindow::onSortClicked()
                                 : mNewNumberOption->isChecked() ? PromotionSort::NewNumber
                                                                 : PromotionSort::Syllabary;
     const bool bySex = order == PromotionSort::Syllabary && mBySexCheck->isChecked();
+    mUndo->begin();
     const T::SortOutcome outcome = mTable.sort(order, bySex, mGirlsFirstEdit->text());
     if (!outcome.result) {
+        mUndo->end(QStringLiteral("並替"));
         ShowMessage(outcome.result.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
         return;
     }
     showTable();
+    mUndo->end(QStringLiteral("並替"));
     mGrid->setFocus();
     if (outcome.duplicateRow > 0) {
         mGrid->setRow(outcome.duplicateRow);
@@ -308,8 +438,10 @@ void PromotionWindow::onCopyClicked()
 void PromotionWindow::onPasteClicked()
 {
     onEditBoxFinished();
+    mUndo->begin();
     const T::PasteOutcome outcome = mTable.paste(selection(), QGuiApplication::clipboard()->text());
     showTable();
+    mUndo->end(QStringLiteral("貼付"));
     mGrid->setFocus();
     if (outcome.refused > 0) Beep();
     if (outcome.cut > 0)
@@ -321,8 +453,10 @@ void PromotionWindow::onPasteClicked()
 void PromotionWindow::onClearClicked()
 {
     onEditBoxFinished();
+    mUndo->begin();
     mTable.clear(selection());
     showTable();
+    mUndo->end(QStringLiteral("消去"));
     mGrid->setFocus();
 }
 

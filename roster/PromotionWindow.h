@@ -13,7 +13,9 @@ class QRadioButton;
 namespace seiran {
 
 class CellEditBox;
+class FindBar;
 class FlexGrid;
+class GridUndo;
 struct Session;
 
 // "進級・クラス分け処理": every pupil of the grade with the old class and number, the class and
@@ -43,6 +45,9 @@ public:
     QPushButton* mClearButton = nullptr;      // 消去
     QPushButton* mCloseButton = nullptr;      // 終了
     QPushButton* mCreateButton = nullptr;     // 新学年作成
+    FindBar* mFindBar = nullptr;              // under the grid while a pupil is being found (Ctrl+F)
+    // Every edit is a step here (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, the grid's context menu).
+    GridUndo* mUndo = nullptr;
 
     const PromotionTable& table() const { return mTable; }
     bool loadFailed() const { return mLoadFailed; }
@@ -69,6 +74,13 @@ public:
     void onClearClicked();
     void onCloseClicked();
     void onCreateClicked();
+    void onUndo();
+    void onRedo();
+    // Ctrl+F: the find field opens under the grid.
+    void openFind();
+    // Finds a pupil whose name or reading holds `query` (see FindPupilStep) and makes the row
+    // current; returns whether one was found.
+    bool findPupil(const QString& query, int step);
 
     // Fills the grid from the table: rows, then every cell.
     void showTable();
@@ -83,6 +95,11 @@ private:
     void actOnKeyEffect(PromotionTable::KeyEffect effect, int row, int col);
     void warnCut(const QString& what, const QString& text);
     PromotionTable::Range selection() const;
+    // Undo: one unit per row, its cells joined.
+    QStringList undoState() const;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
+    QString undoUnitLabel(int unit) const;
+    void showUndoUnit(int unit);
     // The closing question; true when the window may close.
     bool confirmClose();
 

@@ -2,6 +2,7 @@
 #include "Cp932.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "HighSchoolEditorWindow.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -19,6 +20,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace seiran;
@@ -59,6 +62,29 @@ void typeText(QWidget* box, const QString& text)
     }
 }
 
+// Runs the window's shortcut for `keys` as the key would.
+bool shortcut(QWidget* window, const QKeySequence& keys)
+{
+    for (QShortcut* s : window->findChildren<QShortcut*>()) {
+        if (s->key() != keys) continue;
+        emit s->activated();
+        return true;
+    }
+    return false;
+}
+
+const QKeySequence UndoKeys(Qt::CTRL | Qt::Key_Z);
+const QKeySequence RedoKeys(Qt::CTRL | Qt::Key_Y);
+
+QStringList gridTexts(const FlexGrid* grid)
+{
+    QStringList texts;
+    for (int r = 0; r < grid->Rows(); ++r)
+        for (int c = 0; c < grid->Cols(); ++c)
+            texts << grid->TextMatrix(r, c);
+    return texts;
+}
+
 void grab(QWidget* w, const QString& name)
 {
     const QString dir = qEnvironmentVariable("SEIRAN_SCREENSHOTS");
@@ -78,7 +104,116 @@ private slots:
     void testEditorEditBox();
     void highSchoolEditorRowsAndCancel();
     void highSchoolEditorRemapsChoices();
+    void subjectEditorUndo();
+    void testEditorUndo();
+    void highSchoolEditorUndo();
 };
+
+void TestEditorWindows::subjectEditorUndo()
+{
+    World w;
+    QVERIFY(w.fixture.loadLists());
+    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    SubjectEditorWindow dialog(w.session);
+    dialog.show();
+    const QStringList loaded = gridTexts(dialog.mGrid);
+    typeInto(dialog.mGrid, 1, SubjectEditorTable::ColKind, QStringLiteral("2"));
+    typeInto(dialog.mGrid, 1, SubjectEditorTable::ColGroup, QStringLiteral("13"));
+    // The two digits of the group are one step, named by the subject.
+    QCOMPARE(dialog.mUndo->stack()->count(), 2);
+    QCOMPARE(dialog.mUndo->stack()->undoText(), QStringLiteral("国語"));
+    QVERIFY(shortcut(&dialog, UndoKeys));
+    QCOMPARE(dialog.mGrid->TextMatrix(1, SubjectEditorTable::ColGroup), QString());
+    QCOMPARE(dialog.mGrid->TextMatrix(1, SubjectEditorTable::ColKind), QStringLiteral("グループ別"));
+    QVERIFY(shortcut(&dialog, RedoKeys));
+    QCOMPARE(dialog.mGrid->TextMatrix(1, SubjectEditorTable::ColGroup), QStringLiteral("13"));
+    QVERIFY(shortcut(&dialog, UndoKeys));
+    QVERIFY(shortcut(&dialog, UndoKeys));
+    QCOMPARE(gridTexts(dialog.mGrid), loaded);
+    // Everything undone, "決定" writes the list as it was.
+    dialog.mOkButton->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(snapshot(w.fixture.folder()), before);
+}
+
+void TestEditorWindows::testEditorUndo()
+{
+    World w;
+    QVERIFY(w.fixture.loadLists());
+    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    TestEditorWindow dialog(w.session);
+    dialog.show();
+    const QStringList loaded = gridTexts(dialog.mGrid);
+    dialog.mGrid->setRow(2);
+    dialog.mGrid->setCol(TestEditorTable::ColName);
+    QTest::keyClick(dialog.mGrid, Qt::Key_Return);
+    QVERIFY(dialog.mEditBox->isOpen());
+    QTest::keyClicks(dialog.mEditBox, QStringLiteral("xy"));
+    QTest::keyClick(dialog.mEditBox, Qt::Key_Return);
+    const QString typed = dialog.mGrid->TextMatrix(2, TestEditorTable::ColName);
+    QVERIFY(typed.endsWith(QStringLiteral("xy")));
+    // The typing in the box is one step.
+    QCOMPARE(dialog.mUndo->stack()->count(), 1);
+    dialog.mGrid->setRow(1);
+    QVERIFY(shortcut(&dialog, UndoKeys));
+    QCOMPARE(gridTexts(dialog.mGrid), loaded);
+    QCOMPARE(dialog.mGrid->Row(), 2);
+    QVERIFY(shortcut(&dialog, RedoKeys));
+    QCOMPARE(dialog.mGrid->TextMatrix(2, TestEditorTable::ColName), typed);
+    QVERIFY(shortcut(&dialog, UndoKeys));
+    dialog.mOkButton->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(snapshot(w.fixture.folder()), before);
+}
+
+void TestEditorWindows::highSchoolEditorUndo()
+{
+    World w;
+    WriteFileBytes(
+        w.fixture.folder() + "hischool.txt",
+        sjis(" 3 \r\n\"A\",\"A高校\",\"普通\", 0 \r\n\"B\",\"B高校\",\"理数\", 9 , 1 , 2 , 3 , 4 , 5 , 6 , 7 , 8 , 9 "
+             "\r\n\"C\",\"C高校\",\"\", 0 \r\n"));
+    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    HighSchoolEditorWindow dialog(w.session);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QStringList loaded = gridTexts(dialog.mGrid);
+    // "行挿入" above school 2, a digit, Delete on school 3's name, "行削除" of school 1.
+    dialog.mGrid->setRow(2);
+    dialog.mGrid->setCol(1);
+    QTest::keyClick(dialog.mGrid, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(dialog.mGrid->Rows(), 6);
+    QCOMPARE(dialog.mUndo->stack()->undoText(), QStringLiteral("行挿入 2行"));
+    dialog.mGrid->setCol(5);
+    QTest::keyClick(dialog.mGrid, '7');
+    dialog.mGrid->setRow(3);
+    dialog.mGrid->setCol(2);
+    QTest::keyClick(dialog.mGrid, Qt::Key_Delete);
+    QCOMPARE(dialog.mGrid->TextMatrix(3, 2), QString());
+    const QStringList cleared = gridTexts(dialog.mGrid);
+    dialog.mGrid->setRow(1);
+    QTest::keyClick(dialog.mGrid, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(dialog.mGrid->TextMatrix(1, 1), QString());
+    QCOMPARE(dialog.mCountLabel->text(), QStringLiteral("3"));
+    QCOMPARE(dialog.mUndo->stack()->count(), 4);
+    // The deletion undone gives the row back, redone takes it again.
+    QVERIFY(shortcut(&dialog, UndoKeys));
+    QCOMPARE(gridTexts(dialog.mGrid), cleared);
+    QCOMPARE(dialog.mGrid->Row(), 1);
+    QVERIFY(shortcut(&dialog, RedoKeys));
+    QCOMPARE(dialog.mCountLabel->text(), QStringLiteral("3"));
+    while (dialog.mUndo->stack()->canUndo())
+        QVERIFY(shortcut(&dialog, UndoKeys));
+    QCOMPARE(gridTexts(dialog.mGrid), loaded);
+    QCOMPARE(dialog.mCountLabel->text(), QStringLiteral("3"));
+    // Everything undone, "決定" leaves every file as it was (the save adds only the companion
+    // sequence file it writes with every list).
+    dialog.mOkButton->click();
+    QVERIFY(!dialog.isVisible());
+    QMap<QString, QByteArray> after = snapshot(w.fixture.folder());
+    after.remove(QStringLiteral("hischool.seq"));
+    QCOMPARE(after, before);
+}
 
 void TestEditorWindows::subjectEditorSavesOrLeavesEveryByte()
 {

@@ -1,7 +1,9 @@
 #include "Beep.h"
 #include "CellEditBox.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "MessageBox.h"
 #include "NewYearRosterDialog.h"
 #include "Notice.h"
@@ -21,7 +23,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextStream>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace seiran;
@@ -66,6 +70,27 @@ void press(FlexGrid* grid, int row, int col, const QString& keys)
         QTest::keyClick(grid, c.toLatin1());
 }
 
+// Runs the window's shortcut for `keys` as the key would.
+bool shortcut(QWidget* window, const QKeySequence& keys)
+{
+    for (QShortcut* s : window->findChildren<QShortcut*>()) {
+        if (s->key() != keys) continue;
+        emit s->activated();
+        return true;
+    }
+    return false;
+}
+
+QStringList names(const FlexGrid* grid)
+{
+    QStringList texts;
+    for (int r = 1; r < grid->Rows(); ++r)
+        texts << grid->TextMatrix(r, PromotionTable::ColName) + u'/' +
+                     grid->TextMatrix(r, PromotionTable::ColNewClass) + u'/' +
+                     grid->TextMatrix(r, PromotionTable::ColNewNumber);
+    return texts;
+}
+
 void grab(QWidget* w, const QString& name)
 {
     const QString dir = qEnvironmentVariable("SEIRAN_SCREENSHOTS");
@@ -84,7 +109,83 @@ private slots:
     void keysWarningsAndTheCloseQuestion();
     void windowAndCommandWriteTheSameFiles();
     void newYearDialog();
+    void undoSortAndTyping();
+    void findsAPupilByReading();
 };
+
+void TestPromotionWindow::undoSortAndTyping()
+{
+    World w;
+    PromotionWindow window(w.session);
+    window.show();
+    const QStringList loaded = names(window.mGrid);
+    // Typing in a cell is one step until the cell changes.
+    press(window.mGrid, 1, PromotionTable::ColNewClass, QStringLiteral("2"));
+    press(window.mGrid, 2, PromotionTable::ColNewClass, QStringLiteral("1"));
+    press(window.mGrid, 3, PromotionTable::ColNewClass, QStringLiteral("1"));
+    press(window.mGrid, 4, PromotionTable::ColNewClass, QStringLiteral("2"));
+    QCOMPARE(window.mUndo->stack()->count(), 4);
+    const QStringList typed = names(window.mGrid);
+    QVERIFY(shortcut(&window, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    QCOMPARE(window.mGrid->TextMatrix(4, PromotionTable::ColNewClass), QString());
+    QCOMPARE(window.mGrid->Row(), 4);
+    QVERIFY(shortcut(&window, QKeySequence(Qt::CTRL | Qt::Key_Y)));
+    QCOMPARE(names(window.mGrid), typed);
+
+    // The syllabary sort with its numbering is one step; undone, the old order is back.
+    window.mSyllabaryOption->setChecked(true);
+    window.mSortButton->click();
+    QCOMPARE(names(window.mGrid), QStringList({QStringLiteral("井上/1/1"), QStringLiteral("江藤/1/2"),
+                                               QStringLiteral("青木/2/1"), QStringLiteral("小野/2/2")}));
+    QCOMPARE(window.mUndo->stack()->undoText().left(2), QStringLiteral("並替"));
+    const QStringList sorted = names(window.mGrid);
+    QVERIFY(shortcut(&window, QKeySequence(Qt::CTRL | Qt::Key_Z)));
+    QCOMPARE(names(window.mGrid), typed);
+    QCOMPARE(window.table().row(1).name, QStringLiteral("青木"));
+    QVERIFY(shortcut(&window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    QCOMPARE(names(window.mGrid), sorted);
+
+    // "消去" and "転入" are steps too; undoing everything gives the table as loaded.
+    window.mGrid->setRow(1);
+    window.mGrid->setCol(PromotionTable::ColNewClass);
+    window.mGrid->setRowSel(4);
+    window.mGrid->setColSel(PromotionTable::ColNewNumber);
+    window.mClearButton->click();
+    QCOMPARE(window.mGrid->TextMatrix(2, PromotionTable::ColNewNumber), QString());
+    window.mTransferInButton->click();
+    QCOMPARE(window.mGrid->Rows(), 6);
+    while (window.mUndo->stack()->canUndo())
+        window.mUndo->undo();
+    QCOMPARE(window.mGrid->Rows(), 5);
+    QCOMPARE(names(window.mGrid), loaded);
+}
+
+void TestPromotionWindow::findsAPupilByReading()
+{
+    World w;
+    PromotionWindow window(w.session);
+    window.show();
+    window.mGrid->setRow(1);
+    QVERIFY(!window.mFindBar->isVisible());
+    QVERIFY(shortcut(&window, QKeySequence::Find));
+    QVERIFY(window.mFindBar->isVisible());
+    // Part of a reading, katakana or hiragana alike, makes the pupil's row current.
+    for (QChar c : QStringLiteral("のう")) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(window.mFindBar->mFindEdit, &key);
+    }
+    QCOMPARE(window.mGrid->Row(), 2);
+    QVERIFY(!window.mFindBar->notFound());
+    QVERIFY(window.findPupil(QStringLiteral("おの"), 0));
+    QCOMPARE(window.mGrid->Row(), 4);
+    // The next match wraps round; a text no pupil has turns the field red and stays.
+    QVERIFY(window.findPupil(QStringLiteral("お"), 1));
+    QCOMPARE(window.mGrid->Row(), 1);
+    QVERIFY(!window.findPupil(QStringLiteral("わたなべ"), 0));
+    QVERIFY(window.mFindBar->notFound());
+    QCOMPARE(window.mGrid->Row(), 1);
+    grab(&window, QStringLiteral("promotion-find"));
+}
 
 void TestPromotionWindow::loadsAndShowsTheGrade()
 {

@@ -1,0 +1,163 @@
+#include "GridUndo.h"
+
+#include <QMenu>
+#include <QShortcut>
+#include <QUndoCommand>
+#include <QUndoStack>
+#include <QWidget>
+
+namespace seiran {
+
+namespace {
+// One step: the units it changed with their values before and after. A step that changed the
+// number of units keeps the units from the first difference on, on each side.
+class UnitsCommand final : public QUndoCommand
+{
+public:
+    struct Side
+    {
+        QList<int> units;
+        QStringList values;
+        int size = 0;
+    };
+
+    UnitsCommand(GridUndo* undo, Side before, Side after, bool typing, const QString& text)
+        : QUndoCommand(text), mUndo(undo), mBefore(std::move(before)), mAfter(std::move(after)),
+          mTyping(typing && mBefore.size == mAfter.size)
+    {
+    }
+
+    int id() const override { return mTyping ? 1 : -1; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const UnitsCommand*>(other);
+        if (!mTyping || !next->mTyping || !mUndo->typingOpen() || next->mAfter.size != mAfter.size) return false;
+        for (qsizetype i = 0; i < next->mAfter.units.size(); ++i) {
+            const qsizetype at = mAfter.units.indexOf(next->mAfter.units.at(i));
+            if (at >= 0) {
+                mAfter.values[at] = next->mAfter.values.at(i);
+            } else {
+                mBefore.units << next->mBefore.units.at(i);
+                mBefore.values << next->mBefore.values.at(i);
+                mAfter.units << next->mAfter.units.at(i);
+                mAfter.values << next->mAfter.values.at(i);
+            }
+        }
+        return true;
+    }
+    void undo() override { mUndo->apply(mBefore.units, mBefore.values, mBefore.size); }
+    void redo() override
+    {
+        // The edit is already on screen when the step is pushed.
+        if (mFirst) {
+            mFirst = false;
+            return;
+        }
+        mUndo->apply(mAfter.units, mAfter.values, mAfter.size);
+    }
+
+private:
+    GridUndo* mUndo;
+    Side mBefore;
+    Side mAfter;
+    bool mTyping = false;
+    bool mFirst = true;
+};
+} // namespace
+
+GridUndo::GridUndo(QWidget* window, Hooks hooks) : QObject(window), mHooks(std::move(hooks))
+{
+    mStack = new QUndoStack(this);
+    auto* undoShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), window);
+    connect(undoShortcut, &QShortcut::activated, this, &GridUndo::undo);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+        auto* redoShortcut = new QShortcut(keys, window);
+        connect(redoShortcut, &QShortcut::activated, this, &GridUndo::redo);
+    }
+}
+
+void GridUndo::begin()
+{
+    if (mRestoring) return;
+    if (mDepth++ == 0) mBefore = mHooks.state();
+}
+
+void GridUndo::end(const QString& action, bool typing)
+{
+    if (mRestoring || mDepth == 0 || --mDepth > 0) return;
+    const QStringList after = mHooks.state();
+    const QStringList before = std::exchange(mBefore, {});
+    UnitsCommand::Side was{{}, {}, int(before.size())};
+    UnitsCommand::Side now{{}, {}, int(after.size())};
+    if (before.size() == after.size()) {
+        for (int i = 0; i < after.size(); ++i) {
+            if (after.at(i) == before.at(i)) continue;
+            was.units << i;
+            was.values << before.at(i);
+            now.units << i;
+            now.values << after.at(i);
+        }
+    } else {
+        int first = 0;
+        while (first < before.size() && first < after.size() && before.at(first) == after.at(first))
+            ++first;
+        for (int i = first; i < before.size(); ++i) {
+            was.units << i;
+            was.values << before.at(i);
+        }
+        for (int i = first; i < after.size(); ++i) {
+            now.units << i;
+            now.values << after.at(i);
+        }
+    }
+    if (was.units.isEmpty() && now.units.isEmpty()) return;
+    const int named = now.units.isEmpty() ? was.units.first() : now.units.first();
+    const QString label = mHooks.unitLabel ? mHooks.unitLabel(named) : QString();
+    const QString text = action.isEmpty() ? label : label.isEmpty() ? action : action + u' ' + label;
+    mStack->push(new UnitsCommand(this, was, now, typing, text));
+    mTypingOpen = typing;
+}
+
+void GridUndo::undo()
+{
+    if (mHooks.commitPendingEdit) mHooks.commitPendingEdit();
+    mTypingOpen = false;
+    mStack->undo();
+}
+
+void GridUndo::redo()
+{
+    if (mHooks.commitPendingEdit) mHooks.commitPendingEdit();
+    mTypingOpen = false;
+    mStack->redo();
+}
+
+void GridUndo::apply(const QList<int>& units, const QStringList& values, int size)
+{
+    mRestoring = true;
+    mHooks.restore(units, values, size);
+    if (mHooks.showUnit) {
+        if (!units.isEmpty())
+            mHooks.showUnit(units.first());
+        else if (size > 0)
+            mHooks.showUnit(size - 1);
+    }
+    mRestoring = false;
+    mTypingOpen = false;
+}
+
+void GridUndo::addMenuEntries(QMenu& menu)
+{
+    QAction* undo = menu.addAction(mStack->canUndo() ? QStringLiteral("元に戻す（%1）").arg(mStack->undoText())
+                                                     : QStringLiteral("元に戻す"));
+    undo->setEnabled(mStack->canUndo());
+    QAction* redo = menu.addAction(mStack->canRedo() ? QStringLiteral("やり直し（%1）").arg(mStack->redoText())
+                                                     : QStringLiteral("やり直し"));
+    redo->setEnabled(mStack->canRedo());
+    menu.addSeparator();
+    connect(undo, &QAction::triggered, this, &GridUndo::undo);
+    connect(redo, &QAction::triggered, this, &GridUndo::redo);
+}
+
+} // namespace seiran

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class QMenu;
+class QUndoStack;
+class QWidget;
+
+namespace seiran {
+
+// Undo and redo of a grid window. The window's editable state is a flat list of texts, one per
+// unit (a cell, a seat, a row); an edit between begin() and end() becomes one step holding the
+// units it changed, or, when the edit changed the number of units (a row inserted or deleted),
+// everything from the first difference on. Steps nest: only the outermost pair counts. A typing
+// step stays open, merging the keys that follow in the same cell, until closeTyping() (the
+// current cell changed). Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo; the stack ends with the
+// window.
+class GridUndo : public QObject
+{
+    Q_OBJECT
+public:
+    struct Hooks
+    {
+        std::function<QStringList()> state;
+        // Gives the units the values; `size` is the number of units the state has afterwards
+        // (different from now only for a step that added or removed units).
+        std::function<void(const QList<int>& units, const QStringList& values, int size)> restore;
+        // "3組 12番 国語": the unit as a step names it (may be empty).
+        std::function<QString(int unit)> unitLabel;
+        // Makes the unit's cell current and visible without the leave-cell rules.
+        std::function<void(int unit)> showUnit;
+        // Finishes an edit in progress before an undo or redo.
+        std::function<void()> commitPendingEdit;
+    };
+
+    GridUndo(QWidget* window, Hooks hooks);
+
+    QUndoStack* stack() const { return mStack; }
+    void begin();
+    void end(const QString& action, bool typing = false);
+    void closeTyping() { mTypingOpen = false; }
+    bool typingOpen() const { return mTypingOpen; }
+    bool restoring() const { return mRestoring; }
+    void undo();
+    void redo();
+    // Gives the units their values as a step's undo or redo does and shows the first of them.
+    void apply(const QList<int>& units, const QStringList& values, int size);
+    // "元に戻す（step）" and "やり直し（step）" at the top of a context menu, then a separator.
+    void addMenuEntries(QMenu& menu);
+
+    // One step for the rest of a scope.
+    class Scope
+    {
+    public:
+        Scope(GridUndo& undo, const QString& action, bool typing = false)
+            : mUndo(undo), mAction(action), mTyping(typing)
+        {
+            mUndo.begin();
+        }
+        ~Scope() { mUndo.end(mAction, mTyping); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        GridUndo& mUndo;
+        QString mAction;
+        bool mTyping = false;
+    };
+
+private:
+    Hooks mHooks;
+    QUndoStack* mStack = nullptr;
+    int mDepth = 0;
+    QStringList mBefore;
+    bool mTypingOpen = false;
+    bool mRestoring = false;
+};
+
+} // namespace seiran
