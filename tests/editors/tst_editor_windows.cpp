@@ -113,7 +113,7 @@ void TestEditorWindows::subjectEditorUndo()
 {
     World w;
     QVERIFY(w.fixture.loadLists());
-    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(w.fixture.folder());
     SubjectEditorWindow dialog(w.session);
     dialog.show();
     const QStringList loaded = gridTexts(dialog.mGrid);
@@ -133,14 +133,14 @@ void TestEditorWindows::subjectEditorUndo()
     // Everything undone, "決定" writes the list as it was.
     dialog.mOkButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(snapshot(w.fixture.folder()), before);
+    QCOMPARE(test::FolderFiles(w.fixture.folder()), before);
 }
 
 void TestEditorWindows::testEditorUndo()
 {
     World w;
     QVERIFY(w.fixture.loadLists());
-    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(w.fixture.folder());
     TestEditorWindow dialog(w.session);
     dialog.show();
     const QStringList loaded = gridTexts(dialog.mGrid);
@@ -163,7 +163,7 @@ void TestEditorWindows::testEditorUndo()
     QVERIFY(shortcut(&dialog, UndoKeys));
     dialog.mOkButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(snapshot(w.fixture.folder()), before);
+    QCOMPARE(test::FolderFiles(w.fixture.folder()), before);
 }
 
 void TestEditorWindows::highSchoolEditorUndo()
@@ -173,7 +173,7 @@ void TestEditorWindows::highSchoolEditorUndo()
         w.fixture.folder() + "hischool.txt",
         sjis(" 3 \r\n\"A\",\"A高校\",\"普通\", 0 \r\n\"B\",\"B高校\",\"理数\", 9 , 1 , 2 , 3 , 4 , 5 , 6 , 7 , 8 , 9 "
              "\r\n\"C\",\"C高校\",\"\", 0 \r\n"));
-    const QMap<QString, QByteArray> before = snapshot(w.fixture.folder());
+    const QMap<QString, QByteArray> before = test::FolderFiles(w.fixture.folder());
     HighSchoolEditorWindow dialog(w.session);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -210,7 +210,7 @@ void TestEditorWindows::highSchoolEditorUndo()
     // sequence file it writes with every list).
     dialog.mOkButton->click();
     QVERIFY(!dialog.isVisible());
-    QMap<QString, QByteArray> after = snapshot(w.fixture.folder());
+    QMap<QString, QByteArray> after = test::FolderFiles(w.fixture.folder());
     after.remove(QStringLiteral("hischool.seq"));
     QCOMPARE(after, before);
 }
