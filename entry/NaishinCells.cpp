@@ -34,16 +34,8 @@ CellKeyOutcome ApplyNaishinKey(const QString& text, bool untouched, int keyAscii
         return {CellKey::Changed, QStringLiteral("10"), false};
     case 32:
         return {CellKey::Changed, QString(), false};
-    case 13:
-        out.action = CellKey::Enter;
-        break;
-    case 3:
-        out.action = CellKey::Copy;
-        break;
-    case 22:
-        out.action = CellKey::Paste;
-        break;
     default:
+        out.action = GridControlKey(keyAscii);
         break;
     }
     return out;

@@ -48,6 +48,20 @@ int NarrowKey(int keyAscii)
     return keyAscii;
 }
 
+CellKey GridControlKey(int keyAscii)
+{
+    switch (keyAscii) {
+    case 13:
+        return CellKey::Enter;
+    case 3:
+        return CellKey::Copy;
+    case 22:
+        return CellKey::Paste;
+    default:
+        return CellKey::Ignored;
+    }
+}
+
 CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii)
 {
     CellKeyOutcome out{CellKey::Ignored, text, untouched};
@@ -75,16 +89,8 @@ CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii)
         out.action = CellKey::Changed;
         out.text.clear();
         break;
-    case 13:
-        out.action = CellKey::Enter;
-        break;
-    case 3:
-        out.action = CellKey::Copy;
-        break;
-    case 22:
-        out.action = CellKey::Paste;
-        break;
     default:
+        out.action = GridControlKey(keyAscii);
         break;
     }
     return out;

@@ -51,6 +51,9 @@ int NarrowKey(int keyAscii);
 // Applies one typed character (its code: digits, '-', 8 Backspace, 32 Space, 13 Enter,
 // 3 Ctrl+C, 22 Ctrl+V) to a score cell holding `text`.
 CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii);
+// The grid keys every entry screen shares: Enter (13), Ctrl+C (3) and Ctrl+V (22); Ignored for any
+// other key.
+CellKey GridControlKey(int keyAscii);
 
 // Whether leaving a cell that holds `text` sounds the warning beep: beep mode 1 above 50,
 // 2 above 100, 0 never.

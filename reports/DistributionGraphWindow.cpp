@@ -27,22 +27,6 @@ namespace {
 constexpr double PreviewPointSize = 9.75;
 constexpr int DotsPerMeter96 = 3780; // 96 dpi, the preview's resolution
 
-// A frame with "最高点" and "間隔" and their text boxes.
-QGroupBox* settingsFrame(QWidget* parent, const QString& title, const QRect& geometry, QLineEdit*& maximum,
-                         QLineEdit*& band)
-{
-    auto* frame = new QGroupBox(title, parent);
-    frame->setGeometry(geometry);
-    auto* maxLabel = new QLabel(QStringLiteral("最高点"), frame);
-    maxLabel->setGeometry(8, 22, 44, 24);
-    maximum = new QLineEdit(frame);
-    maximum->setGeometry(52, 22, 48, 24);
-    auto* bandLabel = new QLabel(QStringLiteral("間隔"), frame);
-    bandLabel->setGeometry(110, 22, 32, 24);
-    band = new QLineEdit(frame);
-    band->setGeometry(142, 22, 40, 24);
-    return frame;
-}
 } // namespace
 
 DistributionGraphWindow::DistributionGraphWindow(Session& session, QWidget* parent)
@@ -59,20 +43,12 @@ DistributionGraphWindow::DistributionGraphWindow(Session& session, QWidget* pare
     mPrintButton = makeButton(QStringLiteral("印刷"), 582);
     mCloseButton = makeButton(QStringLiteral("終了"), 658);
 
-    mTotalFrame =
-        settingsFrame(this, QStringLiteral("５教科合計"), QRect(12, 46, 192, 54), mTotalMaxEdit, mTotalBandEdit);
-    mSubjectFrame =
-        settingsFrame(this, QStringLiteral("各教科"), QRect(212, 46, 192, 54), mSubjectMaxEdit, mSubjectBandEdit);
+    mSettings = GraphSettings();
+    mSettingsBoxes.build(this, QRect(12, 46, 192, 54), QRect(212, 46, 192, 54), mSettings);
     mFiftyButton = makeButton(QStringLiteral("５０点"), 430);
     mFiftyButton->move(430, 62);
     mHundredButton = makeButton(QStringLiteral("１００点"), 506);
     mHundredButton->move(506, 62);
-
-    mSettings = GraphSettings();
-    mTotalMaxEdit->setText(QString::number(mSettings.totalMaximum));
-    mTotalBandEdit->setText(QString::number(mSettings.totalBand));
-    mSubjectMaxEdit->setText(QString::number(mSettings.subjectMaximum));
-    mSubjectBandEdit->setText(QString::number(mSettings.subjectBand));
 
     const Result built = BuildReportItemList(gd);
     if (!built) ShowMessage(built.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
@@ -90,7 +66,8 @@ DistributionGraphWindow::DistributionGraphWindow(Session& session, QWidget* pare
     connect(mItemCombo, &QComboBox::currentIndexChanged, this, &DistributionGraphWindow::onItemChanged);
     connect(mItemSpin, &SpinButton::SpinUp, this, &DistributionGraphWindow::onItemSpinUp);
     connect(mItemSpin, &SpinButton::SpinDown, this, &DistributionGraphWindow::onItemSpinDown);
-    for (QLineEdit* edit : {mTotalMaxEdit, mTotalBandEdit, mSubjectMaxEdit, mSubjectBandEdit})
+    for (QLineEdit* edit : {mSettingsBoxes.totalMaximum, mSettingsBoxes.totalBand, mSettingsBoxes.subjectMaximum,
+                            mSettingsBoxes.subjectBand})
         connect(edit, &QLineEdit::textChanged, this, &DistributionGraphWindow::onSettingEdited);
     connect(mFiftyButton, &QPushButton::clicked, this, &DistributionGraphWindow::onFiftyClicked);
     connect(mHundredButton, &QPushButton::clicked, this, &DistributionGraphWindow::onHundredClicked);
@@ -155,18 +132,12 @@ void DistributionGraphWindow::onItemSpinDown()
 void DistributionGraphWindow::onSettingEdited()
 {
     // The settings follow the text boxes; the graph waits for "再表示".
-    mSettings.totalMaximum = SettingValue(mTotalMaxEdit->text());
-    mSettings.totalBand = SettingValue(mTotalBandEdit->text());
-    mSettings.subjectMaximum = SettingValue(mSubjectMaxEdit->text());
-    mSettings.subjectBand = SettingValue(mSubjectBandEdit->text());
+    mSettings = mSettingsBoxes.read();
 }
 
 void DistributionGraphWindow::applyPreset(const GraphSettings& preset)
 {
-    mTotalMaxEdit->setText(QString::number(preset.totalMaximum));
-    mTotalBandEdit->setText(QString::number(preset.totalBand));
-    mSubjectMaxEdit->setText(QString::number(preset.subjectMaximum));
-    mSubjectBandEdit->setText(QString::number(preset.subjectBand));
+    mSettingsBoxes.show(preset);
     display();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphReport.h"
+#include "GraphSettingsBoxes.h"
 #include "ReportWindow.h"
 
 #include <QImage>
@@ -34,12 +35,7 @@ public:
     QLabel* mHeadingLabel = nullptr;
     QComboBox* mItemCombo = nullptr;
     SpinButton* mItemSpin = nullptr;
-    QGroupBox* mTotalFrame = nullptr; // ５教科合計
-    QLineEdit* mTotalMaxEdit = nullptr;
-    QLineEdit* mTotalBandEdit = nullptr;
-    QGroupBox* mSubjectFrame = nullptr; // 各教科
-    QLineEdit* mSubjectMaxEdit = nullptr;
-    QLineEdit* mSubjectBandEdit = nullptr;
+    GraphSettingsBoxes mSettingsBoxes;     // ５教科合計 and 各教科: 最高点, 間隔
     QPushButton* mFiftyButton = nullptr;   // ５０点
     QPushButton* mHundredButton = nullptr; // １００点
     QPushButton* mRedrawButton = nullptr;  // 再表示

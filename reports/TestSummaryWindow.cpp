@@ -24,21 +24,6 @@ namespace seiran {
 namespace {
 constexpr double PreviewPointSize = 10.0;
 
-QGroupBox* settingsFrame(QWidget* parent, const QString& title, const QRect& geometry, QLineEdit*& maximum,
-                         QLineEdit*& band)
-{
-    auto* frame = new QGroupBox(title, parent);
-    frame->setGeometry(geometry);
-    auto* maxLabel = new QLabel(QStringLiteral("最高点"), frame);
-    maxLabel->setGeometry(8, 22, 44, 24);
-    maximum = new QLineEdit(frame);
-    maximum->setGeometry(52, 22, 48, 24);
-    auto* bandLabel = new QLabel(QStringLiteral("間隔"), frame);
-    bandLabel->setGeometry(110, 22, 32, 24);
-    band = new QLineEdit(frame);
-    band->setGeometry(142, 22, 40, 24);
-    return frame;
-}
 } // namespace
 
 TestSummaryWindow::TestSummaryWindow(Session& session, QWidget* parent)
@@ -69,16 +54,10 @@ TestSummaryWindow::TestSummaryWindow(Session& session, QWidget* parent)
     mLandscapeRadio->setGeometry(8, 38, 80, 20);
     mPortraitRadio->setChecked(true);
 
-    settingsFrame(this, QStringLiteral("５教科合計"), QRect(528, 44, 192, 60), mTotalMaxEdit, mTotalBandEdit);
-    settingsFrame(this, QStringLiteral("各教科"), QRect(728, 44, 192, 60), mSubjectMaxEdit, mSubjectBandEdit);
+    mSettings = GraphSettings();
+    mSettingsBoxes.build(this, QRect(528, 44, 192, 60), QRect(728, 44, 192, 60), mSettings);
     mFiftyButton = makeButton(QStringLiteral("５０点"), 664);
     mHundredButton = makeButton(QStringLiteral("１００点"), 740);
-
-    mSettings = GraphSettings();
-    mTotalMaxEdit->setText(QString::number(mSettings.totalMaximum));
-    mTotalBandEdit->setText(QString::number(mSettings.totalBand));
-    mSubjectMaxEdit->setText(QString::number(mSettings.subjectMaximum));
-    mSubjectBandEdit->setText(QString::number(mSettings.subjectBand));
 
     const Result built = BuildReportItemList(gd);
     if (!built) ShowMessage(built.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
@@ -94,7 +73,8 @@ TestSummaryWindow::TestSummaryWindow(Session& session, QWidget* parent)
     };
 
     connect(mPortraitRadio, &QRadioButton::toggled, this, &TestSummaryWindow::onOrientationChanged);
-    for (QLineEdit* edit : {mTotalMaxEdit, mTotalBandEdit, mSubjectMaxEdit, mSubjectBandEdit})
+    for (QLineEdit* edit : {mSettingsBoxes.totalMaximum, mSettingsBoxes.totalBand, mSettingsBoxes.subjectMaximum,
+                            mSettingsBoxes.subjectBand})
         connect(edit, &QLineEdit::textChanged, this, &TestSummaryWindow::onSettingEdited);
     connect(mFiftyButton, &QPushButton::clicked, this, &TestSummaryWindow::onFiftyClicked);
     connect(mHundredButton, &QPushButton::clicked, this, &TestSummaryWindow::onHundredClicked);
@@ -160,18 +140,12 @@ void TestSummaryWindow::onOrientationChanged()
 
 void TestSummaryWindow::onSettingEdited()
 {
-    mSettings.totalMaximum = SettingValue(mTotalMaxEdit->text());
-    mSettings.totalBand = SettingValue(mTotalBandEdit->text());
-    mSettings.subjectMaximum = SettingValue(mSubjectMaxEdit->text());
-    mSettings.subjectBand = SettingValue(mSubjectBandEdit->text());
+    mSettings = mSettingsBoxes.read();
 }
 
 void TestSummaryWindow::applyPreset(const GraphSettings& preset)
 {
-    mTotalMaxEdit->setText(QString::number(preset.totalMaximum));
-    mTotalBandEdit->setText(QString::number(preset.totalBand));
-    mSubjectMaxEdit->setText(QString::number(preset.subjectMaximum));
-    mSubjectBandEdit->setText(QString::number(preset.subjectBand));
+    mSettingsBoxes.show(preset);
     display();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphReport.h"
+#include "GraphSettingsBoxes.h"
 #include "ReportWindow.h"
 
 #include <QPageLayout>
@@ -34,10 +35,7 @@ public:
     QGroupBox* mOrientationFrame = nullptr;
     QRadioButton* mPortraitRadio = nullptr;  // 縦置き
     QRadioButton* mLandscapeRadio = nullptr; // 横置き
-    QLineEdit* mTotalMaxEdit = nullptr;
-    QLineEdit* mTotalBandEdit = nullptr;
-    QLineEdit* mSubjectMaxEdit = nullptr;
-    QLineEdit* mSubjectBandEdit = nullptr;
+    GraphSettingsBoxes mSettingsBoxes;       // ５教科合計 and 各教科: 最高点, 間隔
     QPushButton* mFiftyButton = nullptr;     // ５０点
     QPushButton* mHundredButton = nullptr;   // １００点
     QPushButton* mRedrawButton = nullptr;    // 再表示

@@ -80,15 +80,15 @@ private slots:
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("度数分布グラフ"));
         QCOMPARE(w.mHeadingLabel->text(), QStringLiteral("度数分布グラフ"));
-        QCOMPARE(w.mTotalFrame->title(), QStringLiteral("５教科合計"));
-        QCOMPARE(w.mSubjectFrame->title(), QStringLiteral("各教科"));
+        QCOMPARE(w.mSettingsBoxes.totalFrame->title(), QStringLiteral("５教科合計"));
+        QCOMPARE(w.mSettingsBoxes.subjectFrame->title(), QStringLiteral("各教科"));
         for (QPushButton* b :
              {w.mFiftyButton, w.mHundredButton, w.mRedrawButton, w.mCopyButton, w.mPrintButton, w.mCloseButton})
             QVERIFY(!b->text().isEmpty());
         QCOMPARE(w.mFiftyButton->text(), QStringLiteral("５０点"));
         QCOMPARE(w.mCopyButton->text(), QStringLiteral("コピー"));
-        QCOMPARE(w.mTotalMaxEdit->text(), QStringLiteral("500"));
-        QCOMPARE(w.mSubjectBandEdit->text(), QStringLiteral("10"));
+        QCOMPARE(w.mSettingsBoxes.totalMaximum->text(), QStringLiteral("500"));
+        QCOMPARE(w.mSettingsBoxes.subjectBand->text(), QStringLiteral("10"));
         QCOMPARE(w.mItemCombo->count(), 7);
         QCOMPARE(w.mItemCombo->itemText(4), QStringLiteral("数学(女子)"));
         QCOMPARE(w.mPane->canvasRows(), 60);
@@ -102,12 +102,12 @@ private slots:
 
         QTest::mouseClick(w.mFiftyButton, Qt::LeftButton);
         QCOMPARE(w.settings(), GraphSettings::FiftyPoints());
-        QCOMPARE(w.mTotalMaxEdit->text(), QStringLiteral("250"));
-        QCOMPARE(w.mSubjectBandEdit->text(), QStringLiteral("5"));
+        QCOMPARE(w.mSettingsBoxes.totalMaximum->text(), QStringLiteral("250"));
+        QCOMPARE(w.mSettingsBoxes.subjectBand->text(), QStringLiteral("5"));
 
         // Typing sets the setting without redrawing; a band of many rows makes the canvas taller.
         ScriptedMessages messages;
-        w.mTotalBandEdit->setText(QStringLiteral("３"));
+        w.mSettingsBoxes.totalBand->setText(QStringLiteral("３"));
         QCOMPARE(w.settings().totalBand, 3);
         QCOMPARE(w.mPane->canvasRows(), 60);
         QTest::mouseClick(w.mRedrawButton, Qt::LeftButton);
@@ -115,7 +115,7 @@ private slots:
         QVERIFY(messages.asked().isEmpty());
 
         // A text that is not a number reads 0 and is refused.
-        w.mSubjectBandEdit->setText(QStringLiteral("abc"));
+        w.mSettingsBoxes.subjectBand->setText(QStringLiteral("abc"));
         QCOMPARE(w.settings().subjectBand, 0);
         QTest::mouseClick(w.mRedrawButton, Qt::LeftButton);
         QCOMPARE(messages.asked().size(), 1);
@@ -162,8 +162,8 @@ private slots:
         auto gd = test::MakeReportGrade(1, 5, test::EvenPupils(1, 10, 5, 64));
         Session session{*gd, NullProgress::instance(), mNotice, QString()};
         DistributionGraphWindow w(session);
-        w.mSubjectMaxEdit->setText(QStringLiteral("150"));
-        w.mSubjectBandEdit->setText(QStringLiteral("2"));
+        w.mSettingsBoxes.subjectMaximum->setText(QStringLiteral("150"));
+        w.mSettingsBoxes.subjectBand->setText(QStringLiteral("2"));
         w.selectItems = [&] {
             gd->itemSelected.fill(0);
             gd->itemSelected[1] = gd->itemSelected[2] = 1;
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(w.result(), 0);
 
         // Settings whose graphs pass the bottom of the sheet are refused before the job.
-        w.mSubjectBandEdit->setText(QStringLiteral("3"));
+        w.mSettingsBoxes.subjectBand->setText(QStringLiteral("3"));
         w.selectPupils = [&] { gd->studentSelected[2] = gd->studentSelected[5] = true; };
         {
             PdfChooser chooser(each, PrintableAreaPaperLayout());
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(messages.asked().at(0).text, QString::fromUtf16(HandoutTooTallText));
 
         messages.clear();
-        w.mSubjectBandEdit->setText(QStringLiteral("10"));
+        w.mSettingsBoxes.subjectBand->setText(QStringLiteral("10"));
         {
             PdfChooser chooser(each, PrintableAreaPaperLayout());
             QTest::mouseClick(w.mEachPrintButton, Qt::LeftButton);
