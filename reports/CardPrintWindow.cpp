@@ -7,11 +7,14 @@
 #include "Session.h"
 #include "TestSeries.h"
 
+#include <QGridLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QMarginsF>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <optional>
 
 namespace seiran {
@@ -39,6 +42,29 @@ CardPrintWindow::CardPrintWindow(Session& session, const QString& caption, QWidg
     mPrintButton->setAutoDefault(false);
     mCloseButton->setAutoDefault(false);
     connect(mCloseButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QGridLayout* CardPrintWindow::buildListsLayout(const QString& heading, QWidget* list)
+{
+    mUpButton = new QPushButton(QStringLiteral("▲"), this);
+    mDownButton = new QPushButton(QStringLiteral("▼"), this);
+    mUpButton->setAutoDefault(false);
+    mDownButton->setAutoDefault(false);
+    auto* moves = new QVBoxLayout;
+    moves->addStretch();
+    moves->addWidget(mUpButton);
+    moves->addWidget(mDownButton);
+    moves->addStretch();
+
+    auto* lists = new QGridLayout;
+    lists->addWidget(new QLabel(heading, this), 0, 0);
+    lists->addWidget(new QLabel(QStringLiteral("組"), this), 0, 2);
+    lists->addWidget(list, 1, 0);
+    lists->addLayout(moves, 1, 1);
+    lists->addWidget(mClassList, 1, 2);
+    lists->setColumnStretch(0, 3);
+    lists->setColumnStretch(2, 1);
+    return lists;
 }
 
 QList<int> CardPrintWindow::selectedClasses() const

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QGridLayout;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -24,6 +25,8 @@ class CardPrintWindow : public QDialog
     Q_OBJECT
 public:
     QListWidget* mClassList = nullptr;
+    QPushButton* mUpButton = nullptr;   // ▲
+    QPushButton* mDownButton = nullptr; // ▼
     QProgressBar* mProgressBar = nullptr;
     QPushButton* mPrintButton = nullptr;
     QPushButton* mCloseButton = nullptr;
@@ -44,6 +47,9 @@ protected:
         std::function<QString(QSizeF sheet)> fitProblem;
         std::function<int(PageCanvas&, const TestSeries&)> print;
     };
+    // The window's lists: `list` (under `heading`) with "▲"/"▼" beside it, then the class list
+    // under "組". Makes the two buttons.
+    QGridLayout* buildListsLayout(const QString& heading, QWidget* list);
     // Reads the tests, asks for the printer and prints; true when the job was completed.
     bool runCardJob(const CardJob& job);
     // The progress bar of a print run (0 at its end).

@@ -59,27 +59,10 @@ NotificationCardWindow::NotificationCardWindow(Session& session, QWidget* parent
     mGrid->setMinimumWidth(gridWidth + 24);
     mGrid->setMaximumWidth(gridWidth + 24);
 
-    mUpButton = new QPushButton(QStringLiteral("▲"), this);
-    mDownButton = new QPushButton(QStringLiteral("▼"), this);
-    mUpButton->setAutoDefault(false);
-    mDownButton->setAutoDefault(false);
     mPupilCheck = new QCheckBox(QStringLiteral("生徒指定"), this);
 
-    auto* moves = new QVBoxLayout;
-    moves->addStretch();
-    moves->addWidget(mUpButton);
-    moves->addWidget(mDownButton);
-    moves->addStretch();
-
-    auto* lists = new QGridLayout;
-    lists->addWidget(new QLabel(QStringLiteral("ダブルクリックまたはスペースキーで○を付けます。"), this), 0, 0);
-    lists->addWidget(new QLabel(QStringLiteral("組"), this), 0, 2);
-    lists->addWidget(mGrid, 1, 0);
-    lists->addLayout(moves, 1, 1);
-    lists->addWidget(mClassList, 1, 2);
+    QGridLayout* lists = buildListsLayout(QStringLiteral("ダブルクリックまたはスペースキーで○を付けます。"), mGrid);
     lists->addWidget(mPupilCheck, 2, 2);
-    lists->setColumnStretch(0, 3);
-    lists->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -27,8 +27,6 @@ public:
     explicit NotificationCardWindow(Session& session, QWidget* parent = nullptr);
 
     FlexGrid* mGrid = nullptr;
-    QPushButton* mUpButton = nullptr;
-    QPushButton* mDownButton = nullptr;
     QCheckBox* mPupilCheck = nullptr;
 
     // The grid's rows as tests with their marks, in grid order.

@@ -31,26 +31,9 @@ ReportCardWindow::ReportCardWindow(Session& session, QWidget* parent)
         item->setData(Qt::UserRole, t);
     }
     if (mTestList->count() > 0) mTestList->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    mUpButton = new QPushButton(QStringLiteral("▲"), this);
-    mDownButton = new QPushButton(QStringLiteral("▼"), this);
-    mUpButton->setAutoDefault(false);
-    mDownButton->setAutoDefault(false);
     mGraphCheck = new QCheckBox(QStringLiteral("合計グラフ"), this);
 
-    auto* moves = new QVBoxLayout;
-    moves->addStretch();
-    moves->addWidget(mUpButton);
-    moves->addWidget(mDownButton);
-    moves->addStretch();
-
-    auto* lists = new QGridLayout;
-    lists->addWidget(new QLabel(QStringLiteral("テスト（表の順に並べて選びます）"), this), 0, 0);
-    lists->addWidget(new QLabel(QStringLiteral("組"), this), 0, 2);
-    lists->addWidget(mTestList, 1, 0);
-    lists->addLayout(moves, 1, 1);
-    lists->addWidget(mClassList, 1, 2);
-    lists->setColumnStretch(0, 3);
-    lists->setColumnStretch(2, 1);
+    QGridLayout* lists = buildListsLayout(QStringLiteral("テスト（表の順に並べて選びます）"), mTestList);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(mGraphCheck);

@@ -20,8 +20,6 @@ public:
     explicit ReportCardWindow(Session& session, QWidget* parent = nullptr);
 
     QListWidget* mTestList = nullptr;
-    QPushButton* mUpButton = nullptr;
-    QPushButton* mDownButton = nullptr;
     QCheckBox* mGraphCheck = nullptr;
 
     // Test numbers of the selected rows, from the top of the list.
