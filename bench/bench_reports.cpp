@@ -281,7 +281,7 @@ void BM_TestCardsPdf(benchmark::State& state)
         TestSeries series;
         if (!ReadTestSeries(gd, gCardTests, series, NullProgress::instance())) state.SkipWithError("roster");
         std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
-        printer->setPageLayout(TestCardPaperLayout());
+        printer->setPageLayout(PrintableAreaPaperLayout());
         PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
         gTestCardSheets = PrintTestCards(canvas, gd, series, everyClass(), true);
     }
@@ -291,7 +291,7 @@ void BM_TestCardsPdf(benchmark::State& state)
 
 void BM_EmptyA4Pdf(benchmark::State& state)
 {
-    emptyCardSheets(state, TestCardPaperLayout(), gTestCardSheets, "emptya4.pdf");
+    emptyCardSheets(state, PrintableAreaPaperLayout(), gTestCardSheets, "emptya4.pdf");
 }
 
 BENCHMARK(BM_RankItemPreview)->Unit(benchmark::kMillisecond);

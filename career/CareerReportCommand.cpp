@@ -6,11 +6,12 @@
 #include "Notice.h"
 #include "PageCanvas.h"
 #include "Progress.h"
-#include "ReportCommand.h"
+#include "ReportOutput.h"
 #include "RosterFile.h"
 #include "TargetSchoolLists.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <algorithm>
 #include <memory>
@@ -40,22 +41,18 @@ private:
 
 using Draw = std::function<int(PageCanvas&)>;
 
+// What a career report is asked for on the command line.
+struct ReportRequest
+{
+    QString report;
+    int classNo = 0; // --class, 0 when not given
+    ParsedCommandLine line;
+};
+
 Draw prepare(const ReportRequest& request, GradeData& gd, QTextStream& err, QString& problem)
 {
     const QString& report = request.report;
     const bool guidance = report.startsWith(QLatin1String("sinro-"));
-    const bool perClass = report.endsWith(QLatin1String("-class"));
-    if (!guidance) {
-        for (auto it = request.extras.cbegin(); it != request.extras.cend(); ++it) {
-            problem = QStringLiteral("%1 は %2 では使えません（sinro-class, sinro-grade, sinro-school だけ）。")
-                          .arg(it.key(), report);
-            return {};
-        }
-    }
-    if (request.classNo != 0 && !perClass) {
-        problem = QStringLiteral("--class は %1 では使えません。").arg(report);
-        return {};
-    }
 
     auto failWith = [&problem](const QString& message) {
         problem = message;
@@ -91,13 +88,13 @@ Draw prepare(const ReportRequest& request, GradeData& gd, QTextStream& err, QStr
     }
 
     GuidanceOptions options;
-    if (request.extras.contains(TestsOption)) {
-        options.tests = ParseTestList(request.extras.value(TestsOption), gd.testCount, problem);
+    if (request.line.has(TestsOption)) {
+        options.tests = ParseTestList(request.line.value(TestsOption), gd.testCount, problem);
         if (!problem.isEmpty()) return {};
     }
-    options.secondChoices = request.extras.contains(SecondOption);
-    options.testsOnly = request.extras.contains(NoNaishinOption);
-    options.subjectMultipliers = request.extras.contains(NoSchoolWeightsOption);
+    options.secondChoices = request.line.has(SecondOption);
+    options.testsOnly = request.line.has(NoNaishinOption);
+    options.subjectMultipliers = request.line.has(NoSchoolWeightsOption);
     problem = GuidanceOptionsProblem(gd, options);
     if (!problem.isEmpty()) return {};
 
@@ -111,6 +108,71 @@ Draw prepare(const ReportRequest& request, GradeData& gd, QTextStream& err, QStr
     return [&gd, options, scores, selection](PageCanvas& canvas) {
         return PrintGuidanceMaterials(canvas, gd, options, *scores, selection);
     };
+}
+
+int fail(QTextStream& err, const QString& message)
+{
+    return ReportCommandFailure(err, message);
+}
+
+// The options a career report takes besides the common ones.
+QList<CommandOption> careerOptions(const QString& report)
+{
+    QList<CommandOption> options;
+    if (report.endsWith(QLatin1String("-class")))
+        options.append({QStringLiteral("--class"), QStringLiteral("C"), QStringLiteral("この組だけ")});
+    if (report.startsWith(QLatin1String("sinro-")))
+        options += QList<CommandOption>{
+            {TestsOption, QStringLiteral("LIST"),
+             QStringLiteral("処理するテストの番号をコンマで区切って (例 1,3,4; 13まで)")},
+            {SecondOption, QString(), QStringLiteral("志望校別順位に第２志望も含める")},
+            {NoNaishinOption, QString(), QStringLiteral("テスト点のみで処理する（内申点なし）")},
+            {NoSchoolWeightsOption, QString(), QStringLiteral("志望校別順位の内申点に学校別倍率を使わない")}};
+    return options;
+}
+
+int runCareerReport(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    // Read against every career option, so that one a report does not take is named as such.
+    const QList<CommandOption> common = ReportCommonOptions();
+    ParsedCommandLine line;
+    QString problem = ParseCommandLine(args, common + careerOptions(QStringLiteral("sinro-class")),
+                                       QStringLiteral("帳票"), line);
+    if (!problem.isEmpty()) return fail(err, problem + u'\n' + ReportUsageHint());
+    const QString& report = line.entry;
+    const QList<CommandOption> own = careerOptions(report);
+    for (auto it = line.values.cbegin(); it != line.values.cend(); ++it) {
+        const auto named = [&it](const CommandOption& o) { return o.name == it.key(); };
+        if (std::none_of(common.begin(), common.end(), named) && std::none_of(own.begin(), own.end(), named))
+            return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(it.key(), report));
+    }
+    if (!line.has(QStringLiteral("--data")) || !line.has(QStringLiteral("--grade")))
+        return fail(err, QStringLiteral("--data と --grade が要ります。\n") + ReportUsageHint());
+    if (line.has(QStringLiteral("--dump")) == line.has(QStringLiteral("--pdf")))
+        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+    bool ok = false;
+    const int grade = line.value(QStringLiteral("--grade")).toInt(&ok);
+    if (!ok || grade < 1 || grade > 3)
+        return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(line.value(QStringLiteral("--grade"))));
+    ReportRequest request{report, 0, line};
+    if (line.has(QStringLiteral("--class"))) {
+        request.classNo = line.value(QStringLiteral("--class")).toInt(&ok);
+        if (!ok || request.classNo < 1)
+            return fail(err, QStringLiteral("--class の値「%1」は組の番号ではありません。")
+                                 .arg(line.value(QStringLiteral("--class"))));
+    }
+    const QString data = line.value(QStringLiteral("--data"));
+    if (!QFileInfo(data).isDir()) return fail(err, QStringLiteral("データフォルダ「%1」がありません。").arg(data));
+
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = ReportDataFolder(data);
+    gd->currentGrade = grade;
+    const Draw draw = prepare(request, *gd, err, problem);
+    if (!draw) return fail(err, problem.isEmpty() ? QStringLiteral("描くページがありません。") : problem);
+    SheetOutput output;
+    output.dump = line.has(QStringLiteral("--dump"));
+    output.pdf = line.value(QStringLiteral("--pdf"));
+    return WriteReportSheets(output, *gd, draw, out, err);
 }
 } // namespace
 
@@ -134,32 +196,19 @@ QList<int> ParseTestList(const QString& text, int testCount, QString& problem)
     return tests;
 }
 
-void AddCareerReports()
+QList<CommandEntry> CareerReportCommands()
 {
-    static bool added = false;
-    if (added) return;
-    added = true;
-    ReportExtension e;
-    e.reports =
-        QStringList{QStringLiteral("sibo-class"),  QStringLiteral("sibo-points"), QStringLiteral("sibo-schools"),
-                    QStringLiteral("sinro-class"), QStringLiteral("sinro-grade"), QStringLiteral("sinro-school")};
-    e.helpLines = QStringList{
-        QStringLiteral("  sibo-class    クラス別　進路希望・内申点 一覧表 (組ごとに1枚、--class C でその組だけ)"),
-        QStringLiteral("  sibo-points   内申点別人数一覧表 (1枚)"),
-        QStringLiteral("  sibo-schools  志望校別人数一覧 (第１志望)"),
-        QStringLiteral("  sinro-class   クラス別 得点・内申点・志望校一覧 (組ごと、--class C でその組だけ)"),
-        QStringLiteral("  sinro-grade   学年全体順位表"),
-        QStringLiteral("  sinro-school  志望校別 順位表")};
-    e.optionHelp = QStringList{
-        QStringLiteral("  --tests LIST  sinro-*: 処理するテストの番号をコンマで区切って (例 1,3,4; 13まで)"),
-        QStringLiteral("  --second      sinro-*: 志望校別順位に第２志望も含める"),
-        QStringLiteral("  --no-naishin  sinro-*: テスト点のみで処理する（内申点なし）"),
-        QStringLiteral("  --no-school-weights  sinro-*: 志望校別順位の内申点に学校別倍率を使わない"),
-        QStringLiteral("  --class C     sibo-class, sinro-class でも使えます (その組だけ)")};
-    e.valueOptions = QStringList{TestsOption};
-    e.flagOptions = QStringList{SecondOption, NoNaishinOption, NoSchoolWeightsOption};
-    e.prepare = prepare;
-    AddReportExtension(e);
+    const QList<QPair<QString, QString>> reports{
+        {QStringLiteral("sibo-class"), QStringLiteral("クラス別　進路希望・内申点 一覧表 (組ごとに1枚)")},
+        {QStringLiteral("sibo-points"), QStringLiteral("内申点別人数一覧表 (1枚)")},
+        {QStringLiteral("sibo-schools"), QStringLiteral("志望校別人数一覧 (第１志望)")},
+        {QStringLiteral("sinro-class"), QStringLiteral("クラス別 得点・内申点・志望校一覧 (組ごと)")},
+        {QStringLiteral("sinro-grade"), QStringLiteral("学年全体順位表")},
+        {QStringLiteral("sinro-school"), QStringLiteral("志望校別 順位表")}};
+    QList<CommandEntry> entries;
+    for (const auto& [name, description] : reports)
+        entries.append({name, description, careerOptions(name), runCareerReport});
+    return entries;
 }
 
 } // namespace seiran

@@ -1,11 +1,8 @@
-// seiran-report --data DIR --grade G [--test T] REPORT [options] (--pdf FILE | --dump)
-// seiran-report --data DIR --grade G hyotei --subject S --weights T=W ... (--tsv | --dump | --pdf FILE)
+// seiran-report --data DIR --grade G REPORT [options] (--pdf FILE | --dump)
 // Draws the test reports, the evaluation lists and the career lists of a grade without a window:
-// PDF files for printing in batches, or a list of the drawing operations.
-#include "CareerReportCommand.h"
-#include "HyoteiCommand.h"
-#include "ReportCommand.h"
+// PDF files for printing in batches, or a list of the drawing operations. --help lists them.
 #include "ReportFonts.h"
+#include "SeiranReport.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -17,7 +14,6 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     seiran::MapReportFonts();
-    seiran::AddCareerReports();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return seiran::RunSeiranReport(app.arguments(), out, err);

@@ -9,7 +9,7 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "RecordingCanvas.h"
-#include "ReportCommand.h"
+#include "ReportOutput.h"
 #include "ReportCommon.h"
 #include "ScoreCells.h"
 
@@ -24,7 +24,6 @@
 namespace seiran {
 
 namespace {
-constexpr int ExitError = 2;
 
 const QStringList& valueOptions()
 {
@@ -62,9 +61,7 @@ struct Options
 
 int fail(QTextStream& err, const QString& message)
 {
-    err << "seiran-report: " << message << '\n';
-    err.flush();
-    return ExitError;
+    return ReportCommandFailure(err, message);
 }
 
 QString parse(const QStringList& args, Options& o)
@@ -160,61 +157,13 @@ QString parsePupilEdits(const QString& option, const QString& text, const GradeD
 
 } // namespace
 
-QString HyoteiUsageText()
-{
-    return QStringLiteral(
-        "使い方: seiran-report --data DIR --grade G hyotei --subject S --weights T=W[,T=W...]\n"
-        "    [--classes C[,C...] | --classes none] [--sex 0|1|2] [--method 0|1|2]\n"
-        "    [--counts L=N[,L=N...]] [--levels C-N=L[,...]] [--marks C-N=M[,...]]\n"
-        "    (--tsv [--view score|number|distribution] [--names] | --dump [--print DIGITS] | --pdf FILE [--print "
-        "DIGITS])\n"
-        "  hyotei        評定の算出と印刷\n"
-        "  --subject S   評定する教科 (教科一覧の何番目か、1から)\n"
-        "  --weights     テスト番号=倍率 (倍率 0 または空のテストは使わない)\n"
-        "  --classes     対象クラス (省略するとすべて、none で対象なし)\n"
-        "  --sex         0 男・女両方, 1 男子のみ, 2 女子のみ\n"
-        "  --method      0 自動５段階, 1 自動１０段階, 2 人数指定\n"
-        "  --counts      評定=人数 (--method 2 のとき)\n"
-        "  --levels      組-番=評定 (1～10) の手直し\n"
-        "  --marks       組-番=印 (0 なし, 1 ○, 2 △)\n"
-        "  --tsv         「Copy」と同じタブ区切りの表 (--view で表示, --names で「名Copy」)\n"
-        "  --print       印刷する文書: 1 点数順, 2 出席番号順, 3 クラス別, 4 人数分布 (既定 134)\n");
-}
-
-bool IsHyoteiInvocation(const QStringList& args)
-{
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (valueOptions().contains(args.at(i)))
-            ++i;
-        else if (args.at(i) == QLatin1String("hyotei"))
-            return true;
-    }
-    return false;
-}
-
-int RunSeiranReport(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (IsHyoteiInvocation(args)) return RunHyoteiCommand(args, out, err);
-    const int status = RunReportCommand(args, out, err);
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << '\n' << HyoteiUsageText();
-        out.flush();
-    }
-    return status;
-}
-
 int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     Options o;
     if (const QString problem = parse(args, o); !problem.isEmpty())
-        return fail(err, problem + u'\n' + HyoteiUsageText());
-    if (o.help) {
-        out << HyoteiUsageText();
-        out.flush();
-        return 0;
-    }
+        return fail(err, problem + u'\n' + ReportUsageHint());
     if (o.data.isEmpty() || o.grade.isEmpty() || o.subject.isEmpty() || !o.given.contains(QStringLiteral("--weights")))
-        return fail(err, QStringLiteral("--data、--grade、--subject と --weights が要ります。\n") + HyoteiUsageText());
+        return fail(err, QStringLiteral("--data、--grade、--subject と --weights が要ります。\n") + ReportUsageHint());
     if (int(o.tsv) + int(o.dump) + int(!o.pdf.isEmpty()) != 1)
         return fail(err, QStringLiteral("--tsv、--dump、--pdf FILE のどれか一つを指定してください。"));
     if (!o.view.isEmpty() && !o.tsv) return fail(err, QStringLiteral("--view は --tsv と使います。"));
@@ -370,30 +319,37 @@ int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return 0;
     }
 
-    if (o.dump) {
-        RecordingCanvas canvas(StandardPaperLayout(), PrinterStartFont(*gd));
-        if (PrintHyoteiDocuments(canvas, *gd, run, printSet, NullProgress::instance()) == 0)
-            return fail(err, QStringLiteral("描くページがありません。"));
-        for (const QString& line : canvas.dump())
-            out << line << '\n';
-        out.flush();
-        return 0;
-    }
-    // Nothing is written when there is nothing to draw.
-    {
-        RecordingCanvas probe(StandardPaperLayout(), PrinterStartFont(*gd));
-        if (PrintHyoteiDocuments(probe, *gd, run, printSet, NullProgress::instance()) == 0)
-            return fail(err, QStringLiteral("描くページがありません。"));
-    }
-    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-        const int sheets = PrintHyoteiDocuments(canvas, *gd, run, printSet, NullProgress::instance());
-        if (canvas.failed()) failure = canvas.errorText();
-        return sheets;
-    });
-    if (!job.error.isEmpty()) return fail(err, job.error);
-    return 0;
+    SheetOutput output;
+    output.dump = o.dump;
+    output.pdf = o.pdf;
+    return WriteReportSheets(
+        output, *gd,
+        [&](PageCanvas& canvas) { return PrintHyoteiDocuments(canvas, *gd, run, printSet, NullProgress::instance()); },
+        out, err);
+}
+
+QList<CommandEntry> EvaluationReportCommands()
+{
+    const QList<CommandOption> options{
+        {QStringLiteral("--subject"), QStringLiteral("S"), QStringLiteral("評定する教科 (教科一覧の何番目か、1から)")},
+        {QStringLiteral("--weights"), QStringLiteral("T=W,…"),
+         QStringLiteral("テスト番号=倍率 (倍率 0 または空のテストは使わない)")},
+        {QStringLiteral("--classes"), QStringLiteral("LIST|none"),
+         QStringLiteral("対象クラス (省略するとすべて、none で対象なし)")},
+        {QStringLiteral("--sex"), QStringLiteral("0|1|2"), QStringLiteral("0 男・女両方, 1 男子のみ, 2 女子のみ")},
+        {QStringLiteral("--method"), QStringLiteral("0|1|2"),
+         QStringLiteral("0 自動５段階, 1 自動１０段階, 2 人数指定")},
+        {QStringLiteral("--counts"), QStringLiteral("L=N,…"), QStringLiteral("評定=人数 (--method 2 のとき)")},
+        {QStringLiteral("--levels"), QStringLiteral("C-N=L,…"), QStringLiteral("組-番=評定 (1～10) の手直し")},
+        {QStringLiteral("--marks"), QStringLiteral("C-N=M,…"), QStringLiteral("組-番=印 (0 なし, 1 ○, 2 △)")},
+        {QStringLiteral("--tsv"), QString(), QStringLiteral("「Copy」と同じタブ区切りの表を標準出力に書く")},
+        {QStringLiteral("--view"), QStringLiteral("VIEW"),
+         QStringLiteral("--tsv の表: score 点数順 (既定), number 出席番号順, distribution 人数分布")},
+        {QStringLiteral("--names"), QString(), QStringLiteral("--tsv で「名Copy」(名前付き) の表")},
+        {QStringLiteral("--print"), QStringLiteral("DIGITS"),
+         QStringLiteral("印刷する文書: 1 点数順, 2 出席番号順, 3 クラス別, 4 人数分布 (既定 134)")}};
+    return {{QStringLiteral("hyotei"), QStringLiteral("評定の算出と印刷 (--subject と --weights が要ります)"), options,
+             RunHyoteiCommand}};
 }
 
 } // namespace seiran

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "CommandTable.h"
+
+#include <QList>
 #include <QStringList>
 
 class QTextStream;
@@ -15,12 +18,8 @@ namespace seiran {
 // It runs the same setup, calculation, hand edits, copy texts and printouts as the evaluation
 // screens. Returns 0 when done, 2 for any error (told on `err`, nothing written).
 int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err);
-QString HyoteiUsageText();
 
-// Whether the arguments of seiran-report name the evaluation rather than a test report.
-bool IsHyoteiInvocation(const QStringList& args);
-
-// The whole seiran-report: the evaluation, or the test reports; --help lists both.
-int RunSeiranReport(const QStringList& args, QTextStream& out, QTextStream& err);
+// The evaluation's entry of seiran-report.
+QList<CommandEntry> EvaluationReportCommands();
 
 } // namespace seiran

@@ -1,5 +1,7 @@
 #include "GraphCommand.h"
 
+#include "ReportOutput.h"
+
 #include "Aggregate.h"
 #include "GradeData.h"
 #include "GraphReport.h"
@@ -25,14 +27,6 @@
 namespace seiran {
 
 namespace {
-constexpr int ExitError = 2;
-
-const QStringList& graphReports()
-{
-    static const QStringList names{QStringLiteral("dosu"), QStringLiteral("matome"), QStringLiteral("suii")};
-    return names;
-}
-
 // Options that take a value, for finding the report's name among the arguments.
 bool takesValue(const QString& option)
 {
@@ -75,30 +69,12 @@ struct Options
 
 QString usageText()
 {
-    return GraphReportUsage();
+    return ReportUsageHint();
 }
-} // namespace
-
-QString GraphReportUsage()
-{
-    return QStringLiteral(
-        "使い方:\n"
-        "  seiran-report --data DIR --grade G --test T dosu [--item I] [BANDS] (--pdf FILE | --dump)\n"
-        "  seiran-report --data DIR --grade G --test T matome [--landscape] [--each [--classes LIST | --pupils "
-        "LIST]]\n"
-        "                [--title1 TEXT] [--title2 TEXT] [BANDS] (--pdf FILE | --dump)\n"
-        "  seiran-report --data DIR --grade G suii --tests LIST [--classes LIST] [--no-table] (--pdf FILE | --dump)\n"
-        "  BANDS: [--total-max M] [--total-band W] [--subject-max M] [--subject-band W]   (500, 50, 100, 10)\n"
-        "  LIST は \"3,1,2\" のように書きます。生徒は 組-番 (\"2-15\")。\n");
-}
-
-namespace {
 
 int fail(QTextStream& err, const QString& message)
 {
-    err << "seiran-report: " << message << '\n';
-    err.flush();
-    return ExitError;
+    return ReportCommandFailure(err, message);
 }
 
 std::optional<QList<int>> parseNumbers(const QString& text)
@@ -264,24 +240,11 @@ QString classProblem(const GradeData& gd, const QList<int>& classes)
 int output(const Options& o, const GradeData& gd, const QPageLayout& paper, QTextStream& out, QTextStream& err,
            const std::function<int(PageCanvas&)>& draw)
 {
-    if (o.dump) {
-        RecordingCanvas canvas(paper, PrinterStartFont(gd));
-        if (draw(canvas) == 0) return fail(err, QStringLiteral("描くページがありません。"));
-        for (const QString& line : canvas.dump())
-            out << line << '\n';
-        out.flush();
-        return 0;
-    }
-    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path, paper);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-        const int sheets = draw(canvas);
-        if (canvas.failed()) failure = canvas.errorText();
-        return sheets;
-    });
-    if (!job.error.isEmpty()) return fail(err, job.error);
-    if (job.sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
-    return 0;
+    SheetOutput sheets;
+    sheets.dump = o.dump;
+    sheets.pdf = o.pdf;
+    sheets.paper = paper;
+    return WriteReportSheets(sheets, gd, draw, out, err);
 }
 
 int runTestReport(Options& o, GradeData& gd, QTextStream& out, QTextStream& err)
@@ -383,31 +346,10 @@ int runTrendReport(Options& o, GradeData& gd, QTextStream& out, QTextStream& err
     return output(o, gd, paper, out, err,
                   [&](PageCanvas& canvas) { return PrintTrendGraphs(canvas, gd, series, options, nullptr); });
 }
-} // namespace
 
-QStringList GraphReportCommandNames()
+// dosu, matome and suii.
+int runGraphReport(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    return {QStringLiteral("  dosu      教科別度数分布グラフ (項目ごと、--item I でその項目だけ)"),
-            QStringLiteral("  matome    テストのまとめ（生徒配布用） (--each で生徒ごとに1枚)"),
-            QStringLiteral("  suii      教科別得点推移グラフ (--tests LIST、--test は使いません)")};
-}
-
-std::optional<int> RunGraphReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    // Is one of these reports asked for?
-    QString report;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (a.startsWith(u'-')) {
-            if (takesValue(a)) ++i;
-            continue;
-        }
-        report = a;
-        break;
-    }
-    if (!graphReports().contains(report)) return std::nullopt;
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) return std::nullopt;
-
     Options o;
     if (QString problem = parse(args, o); !problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
     if (QString problem = refuseOthers(o); !problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
@@ -421,6 +363,42 @@ std::optional<int> RunGraphReportCommand(const QStringList& args, QTextStream& o
     if (Result r = loadLists(*gd, o); !r) return fail(err, r.message);
     if (o.report == QLatin1String("suii")) return runTrendReport(o, *gd, out, err);
     return runTestReport(o, *gd, out, err);
+}
+} // namespace
+
+QList<CommandEntry> GraphReportCommands()
+{
+    const CommandOption test{QStringLiteral("--test"), QStringLiteral("T"),
+                             QStringLiteral("テストの番号 (テスト一覧の何番目か、1から)")};
+    const QList<CommandOption> bands{
+        {QStringLiteral("--total-max"), QStringLiteral("M"), QStringLiteral("合計のグラフの最大値 (既定 500)")},
+        {QStringLiteral("--total-band"), QStringLiteral("W"), QStringLiteral("合計のグラフの階級の幅 (既定 50)")},
+        {QStringLiteral("--subject-max"), QStringLiteral("M"), QStringLiteral("教科のグラフの最大値 (既定 100)")},
+        {QStringLiteral("--subject-band"), QStringLiteral("W"), QStringLiteral("教科のグラフの階級の幅 (既定 10)")}};
+    const CommandOption classes{QStringLiteral("--classes"), QStringLiteral("LIST"),
+                                QStringLiteral("印刷する組 (例 1,3、省略するとすべての組)")};
+    QList<CommandOption> dosu{
+        test, {QStringLiteral("--item"), QStringLiteral("I"), QStringLiteral("この項目だけ (省略するとすべての項目)")}};
+    dosu += bands;
+    QList<CommandOption> matome{
+        test,
+        {QStringLiteral("--landscape"), QString(), QStringLiteral("横向きの用紙に印刷する")},
+        {QStringLiteral("--each"), QString(), QStringLiteral("生徒ごとに1枚 (個人の点数入り)")},
+        classes,
+        {QStringLiteral("--pupils"), QStringLiteral("LIST"),
+         QStringLiteral("--each で印刷する生徒 (組-番 の並び、例 1-5,3-12)")},
+        {QStringLiteral("--title1"), QStringLiteral("TEXT"), QStringLiteral("表題の1行目")},
+        {QStringLiteral("--title2"), QStringLiteral("TEXT"), QStringLiteral("表題の2行目")}};
+    matome += bands;
+    const QList<CommandOption> suii{
+        {QStringLiteral("--tests"), QStringLiteral("LIST"), QStringLiteral("テストの番号をグラフの順に (例 1,2,3)")},
+        classes,
+        {QStringLiteral("--no-table"), QString(), QStringLiteral("得点表を付けない")}};
+    return {{QStringLiteral("dosu"), QStringLiteral("教科別度数分布グラフ (項目ごと)"), dosu, runGraphReport},
+            {QStringLiteral("matome"), QStringLiteral("テストのまとめ（生徒配布用） (--each で生徒ごとに1枚)"), matome,
+             runGraphReport},
+            {QStringLiteral("suii"), QStringLiteral("教科別得点推移グラフ (--tests LIST、--test は使いません)"), suii,
+             runGraphReport}};
 }
 
 } // namespace seiran

@@ -1,5 +1,7 @@
 #include "ReportCardCommand.h"
 
+#include "ReportOutput.h"
+
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "PainterCanvas.h"
@@ -20,8 +22,6 @@
 namespace seiran {
 
 namespace {
-constexpr int ExitError = 2;
-
 const QStringList& valueOptions()
 {
     static const QStringList options{QStringLiteral("--data"),    QStringLiteral("--grade"),
@@ -49,9 +49,7 @@ struct Options
 
 int fail(QTextStream& err, const QString& message)
 {
-    err << "seiran-report: " << message << '\n';
-    err.flush();
-    return ExitError;
+    return ReportCommandFailure(err, message);
 }
 
 QString parse(const QStringList& args, Options& o)
@@ -115,50 +113,9 @@ QString classCaption(const GradeData& gd, int c)
     return (c >= 1 && c <= gd.classCount ? gd.classLabel(c) : QString::number(c)) + QStringLiteral("組");
 }
 
-} // namespace
-
-QString ReportCardName(const QStringList& args)
+// seiseki and tsuchi.
+int runReportCards(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (valueOptions().contains(a)) {
-            ++i;
-            continue;
-        }
-        if (a.startsWith(u'-')) continue;
-        if (a == QLatin1String("seiseki") || a == QLatin1String("tsuchi")) return a;
-        return QString();
-    }
-    return QString();
-}
-
-QStringList ReportCardCommandNames()
-{
-    return {QStringLiteral("  seiseki   テスト成績表 (A4 縦、1枚に数人、--tests が要ります)"),
-            QStringLiteral("  tsuchi    テスト成績表(通知票用) (JIS B5 縦、1人1枚、--tests が要ります)")};
-}
-
-QString ReportCardUsage()
-{
-    return QStringLiteral(
-        "成績表: seiran-report --data DIR --grade G seiseki --tests LIST [--classes LIST] [--graph] (--pdf FILE | "
-        "--dump)\n"
-        "        seiran-report --data DIR --grade G tsuchi --tests LIST [--graph-tests LIST]\n"
-        "                      [--classes LIST | --pupils LIST] (--pdf FILE | --dump)\n"
-        "  --tests LIST        印刷するテストの番号を表の順に (例 2,1,3)\n"
-        "  --classes LIST      印刷する組 (例 1,3、省略するとすべての組)\n"
-        "  --graph             seiseki: 合計グラフを付ける\n"
-        "  --graph-tests LIST  tsuchi: グラフにするテスト (--tests の中から)\n"
-        "  --pupils LIST       tsuchi: 生徒指定 (組-番 の並び、例 1-5,3-12)\n");
-}
-
-int RunReportCardCommand(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        out << ReportCardUsage();
-        out.flush();
-        return 0;
-    }
     Options o;
     if (const QString problem = parse(args, o); !problem.isEmpty()) return fail(err, problem);
     const bool notice = o.report == QLatin1String("tsuchi");
@@ -167,7 +124,7 @@ int RunReportCardCommand(const QStringList& args, QTextStream& out, QTextStream&
     if (o.hasTest)
         return fail(err, QStringLiteral("%1 は --test を使いません。--tests でテストを並べてください。").arg(o.report));
     if (o.data.isEmpty() || o.grade == 0 || o.tests.isEmpty())
-        return fail(err, QStringLiteral("--data、--grade と --tests が要ります。\n") + ReportCardUsage());
+        return fail(err, QStringLiteral("--data、--grade と --tests が要ります。\n") + ReportUsageHint());
     if (o.dump == !o.pdf.isEmpty())
         return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
@@ -249,7 +206,7 @@ int RunReportCardCommand(const QStringList& args, QTextStream& out, QTextStream&
         }
     }
 
-    const QPageLayout paper = notice ? NotificationCardPaperLayout() : TestCardPaperLayout();
+    const QPageLayout paper = notice ? NotificationCardPaperLayout() : PrintableAreaPaperLayout();
     const QSizeF sheet = SheetCells(paper);
     const QString fit = notice ? NotificationCardFitProblem(sheet, int(tests.size()), int(graphed.size()))
                                : TestCardFitProblem(sheet, int(tests.size()), o.graph);
@@ -259,25 +216,32 @@ int RunReportCardCommand(const QStringList& args, QTextStream& out, QTextStream&
         return notice ? PrintNotificationCards(canvas, *gd, series, graphed, pupils)
                       : PrintTestCards(canvas, *gd, series, pupils, o.graph);
     };
-    if (o.dump) {
-        RecordingCanvas canvas(paper, PrinterStartFont(*gd));
-        if (draw(canvas) == 0) return fail(err, QStringLiteral("印刷する生徒がいません。"));
-        for (const QString& line : canvas.dump())
-            out << line << '\n';
-        out.flush();
-        return 0;
-    }
-    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path);
-        printer->setPageLayout(paper);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-        const int sheets = draw(canvas);
-        if (canvas.failed()) failure = canvas.errorText();
-        return sheets;
-    });
-    if (!job.error.isEmpty()) return fail(err, job.error);
-    if (job.sheets == 0) return fail(err, QStringLiteral("印刷する生徒がいません。"));
-    return 0;
+    SheetOutput output;
+    output.dump = o.dump;
+    output.pdf = o.pdf;
+    output.paper = paper;
+    output.nothingDrawn = QStringLiteral("印刷する生徒がいません。");
+    return WriteReportSheets(output, *gd, draw, out, err);
+}
+} // namespace
+
+QList<CommandEntry> ReportCardCommands()
+{
+    const CommandOption tests{QStringLiteral("--tests"), QStringLiteral("LIST"),
+                              QStringLiteral("印刷するテストの番号を表の順に (例 2,1,3)")};
+    const CommandOption classes{QStringLiteral("--classes"), QStringLiteral("LIST"),
+                                QStringLiteral("印刷する組 (例 1,3、省略するとすべての組)")};
+    return {{QStringLiteral("seiseki"), QStringLiteral("テスト成績表 (A4 縦、1枚に数人、--tests が要ります)"),
+             {tests, classes, {QStringLiteral("--graph"), QString(), QStringLiteral("合計グラフを付ける")}},
+             runReportCards},
+            {QStringLiteral("tsuchi"), QStringLiteral("テスト成績表(通知票用) (JIS B5 縦、1人1枚、--tests が要ります)"),
+             {tests,
+              {QStringLiteral("--graph-tests"), QStringLiteral("LIST"),
+               QStringLiteral("グラフにするテスト (--tests の中から)")},
+              classes,
+              {QStringLiteral("--pupils"), QStringLiteral("LIST"),
+               QStringLiteral("印刷する生徒 (組-番 の並び、例 1-5,3-12)")}},
+             runReportCards}};
 }
 
 } // namespace seiran

@@ -14,7 +14,6 @@ namespace seiran {
 
 namespace {
 
-constexpr double CardMarginMm = 5.0;
 
 // Test report card: columns of the table and the total graph.
 constexpr double TestCardWidth = 50.0;
@@ -138,22 +137,12 @@ QString tooManyTests(int fitting)
     return QStringLiteral("選んだテストが多すぎて用紙に収まりません（この用紙では%1テストまでです）。").arg(fitting);
 }
 
-QPageLayout cardLayout(QPageSize::PageSizeId size)
-{
-    return QPageLayout(QPageSize(size), QPageLayout::Portrait,
-                       QMarginsF(CardMarginMm, CardMarginMm, CardMarginMm, CardMarginMm), QPageLayout::Millimeter);
-}
 
 } // namespace
 
-QPageLayout TestCardPaperLayout()
-{
-    return cardLayout(QPageSize::A4);
-}
-
 QPageLayout NotificationCardPaperLayout()
 {
-    return cardLayout(QPageSize::JisB5);
+    return PrintableAreaPaperLayout(QPageLayout::Portrait, QPageSize::JisB5);
 }
 
 QString CardScoreText(int value)

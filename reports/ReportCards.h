@@ -28,10 +28,9 @@ struct CardPupils
     static int seat(int classNo, int number) { return (classNo - 1) * 60 + number; }
 };
 
-// The sheets the cards are drawn on when no printer decides: the command and PDF files use the
-// whole sheet less 5 mm on every side.
-QPageLayout TestCardPaperLayout();         // A4 portrait
-QPageLayout NotificationCardPaperLayout(); // JIS B5 portrait
+// The sheet the notification cards are drawn on when no printer decides: JIS B5 portrait less
+// 5 mm on every side. The test report cards use PrintableAreaPaperLayout (A4 less 5 mm).
+QPageLayout NotificationCardPaperLayout();
 
 // A score or total as a card shows it: the digits, "欠" for an absent pupil, "－" when not
 // entered.

@@ -1,5 +1,7 @@
 #include "ReportCommand.h"
 
+#include "ReportOutput.h"
+
 #include "Aggregate.h"
 #include "AverageReport.h"
 #include "CsvFile.h"
@@ -30,21 +32,6 @@
 namespace seiran {
 
 namespace {
-constexpr int ExitError = 2;
-
-QList<ReportExtension>& extensions()
-{
-    static QList<ReportExtension> list;
-    return list;
-}
-
-const ReportExtension* extensionFor(const QString& report)
-{
-    for (const ReportExtension& e : extensions())
-        if (e.reports.contains(report)) return &e;
-    return nullptr;
-}
-
 struct Options
 {
     QString data;
@@ -57,37 +44,16 @@ struct Options
     int test = 0;
     int classNo = 0; // 0 = every class
     int item = 0;    // 0 = every item
-    QHash<QString, QString> extras;
 };
 
 QString usageText()
 {
-    return QStringLiteral(
-               "使い方: seiran-report --data DIR --grade G --test T REPORT [--class C] [--item I] (--pdf FILE | "
-               "--dump | --csv FILE)\n"
-               "  --data DIR    データフォルダ\n"
-               "  --grade G     学年 (1～3)\n"
-               "  --test T      テストの番号 (テスト一覧の何番目か、1から)\n"
-               "  --class C     soten, hensa: この組だけ (省略するとすべての組、hensa は学年集計も)\n"
-               "  --item I      jun: この項目だけ (省略するとすべての項目)\n"
-               "  --pdf FILE    A4 縦の PDF ファイルに書く\n"
-               "  --dump        描画の一つ一つをタブ区切りで標準出力に書く\n"
-               "  --sd          average: 学年の標準偏差の行を加える\n"
-               "  --csv FILE    soten, average, jun, hensa: 表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)\n") +
-           [] {
-               QStringList lines;
-               for (const ReportExtension& e : extensions())
-                   lines += e.optionHelp;
-               return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
-           }() +
-           QStringLiteral("REPORT:\n") + ReportCommandNames().join(u'\n') + u'\n' + ReportCardUsage();
+    return ReportUsageHint();
 }
 
 int fail(QTextStream& err, const QString& message)
 {
-    err << "seiran-report: " << message << '\n';
-    err.flush();
-    return ExitError;
+    return ReportCommandFailure(err, message);
 }
 
 // Parses the arguments; an empty result means success, otherwise the message to print.
@@ -128,12 +94,6 @@ QString parse(const QStringList& args, Options& o, bool& help)
             o.dump = true;
         else if (a == QLatin1String("--sd"))
             o.sd = true;
-        else if (std::any_of(extensions().cbegin(), extensions().cend(),
-                             [&a](const ReportExtension& e) { return e.valueOptions.contains(a); }))
-            problem = textValue(i, a, o.extras[a]);
-        else if (std::any_of(extensions().cbegin(), extensions().cend(),
-                             [&a](const ReportExtension& e) { return e.flagOptions.contains(a); }))
-            o.extras.insert(a, QString());
         else if (a.startsWith(u'-'))
             problem = QStringLiteral("不明なオプション %1").arg(a);
         else if (!o.report.isEmpty())
@@ -146,47 +106,14 @@ QString parse(const QStringList& args, Options& o, bool& help)
 }
 } // namespace
 
-QStringList ReportCommandNames()
-{
-    QStringList names{QStringLiteral("  soten     素点一覧表 (組ごとに1枚)"),
-                      QStringLiteral("  average   平均点・最高点一覧表 (1枚)"),
-                      QStringLiteral("  jun       教科別順位表 (項目ごと)"),
-                      QStringLiteral("  hensa     偏差値一覧表 (組ごと、最後に学年集計)")};
-    names += GraphReportCommandNames();
-    names += ReportCardCommandNames();
-    for (const ReportExtension& e : extensions())
-        names += e.helpLines;
-    return names;
-}
-
-void AddReportExtension(const ReportExtension& extension)
-{
-    extensions().append(extension);
-}
-
 namespace {
-// Draws the sheets on the dump or the PDF file.
 int writeSheets(const Options& o, const GradeData& gd, const std::function<int(PageCanvas&)>& draw, QTextStream& out,
                 QTextStream& err)
 {
-    if (o.dump) {
-        RecordingCanvas canvas(StandardPaperLayout(), PrinterStartFont(gd));
-        if (draw(canvas) == 0) return fail(err, QStringLiteral("描くページがありません。"));
-        for (const QString& line : canvas.dump())
-            out << line << '\n';
-        out.flush();
-        return 0;
-    }
-    const PdfJob job = WritePdfJob(o.pdf, [&](const QString& path, QString& failure) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-        const int sheets = draw(canvas);
-        if (canvas.failed()) failure = canvas.errorText();
-        return sheets;
-    });
-    if (!job.error.isEmpty()) return fail(err, job.error);
-    if (job.sheets == 0) return fail(err, QStringLiteral("描くページがありません。"));
-    return 0;
+    SheetOutput output;
+    output.dump = o.dump;
+    output.pdf = o.pdf;
+    return WriteReportSheets(output, gd, draw, out, err);
 }
 
 // A report's table as a CSV file, or on standard output for "-".
@@ -208,59 +135,18 @@ QString absoluteFolder(const QFileInfo& folder)
     return path;
 }
 
-// A report of an extension: no --test, --item only for the built-in reports.
-int runExtension(const Options& o, const ReportExtension& e, QTextStream& out, QTextStream& err)
-{
-    if (o.data.isEmpty() || o.grade == 0)
-        return fail(err, QStringLiteral("--data、--grade と帳票の名前が要ります。\n") + usageText());
-    if (o.test != 0) return fail(err, QStringLiteral("--test は %1 では使えません。").arg(o.report));
-    if (o.item != 0) return fail(err, QStringLiteral("--item は jun だけで使えます。"));
-    if (!o.csv.isEmpty()) return fail(err, QStringLiteral("--csv は hensa だけで使えます。"));
-    if (o.sd) return fail(err, QStringLiteral("--sd は average だけで使えます。"));
-    if (o.dump == !o.pdf.isEmpty())
-        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
-    if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
-    const QFileInfo folder(o.data);
-    if (!folder.isDir()) return fail(err, QStringLiteral("データフォルダ「%1」がありません。").arg(o.data));
-    auto gd = std::make_unique<GradeData>();
-    gd->dataFolder = absoluteFolder(folder);
-    gd->currentGrade = o.grade;
-    ReportRequest request{o.report, o.classNo, o.extras};
-    QString problem;
-    const std::function<int(PageCanvas&)> draw = e.prepare(request, *gd, err, problem);
-    if (!draw) return fail(err, problem.isEmpty() ? QStringLiteral("描くページがありません。") : problem);
-    return writeSheets(o, *gd, draw, out, err);
-}
 } // namespace
 
-int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+namespace {
+// soten, average, jun and hensa: the tables of one test.
+int runTableReport(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    // The graph reports and the report cards take options of their own.
-    if (const std::optional<int> status = RunGraphReportCommand(args, out, err)) return *status;
-    if (!ReportCardName(args).isEmpty()) return RunReportCardCommand(args, out, err);
     Options o;
     bool help = false;
     const QString problem = parse(args, o, help);
-    if (help) {
-        out << usageText() << GraphReportUsage();
-        out.flush();
-        return 0;
-    }
     if (!problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
-    if (const ReportExtension* e = extensionFor(o.report)) return runExtension(o, *e, out, err);
     if (o.data.isEmpty() || o.grade == 0 || o.test == 0 || o.report.isEmpty())
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
-    QStringList known{QStringLiteral("soten"), QStringLiteral("average"), QStringLiteral("jun"),
-                      QStringLiteral("hensa")};
-    if (!known.contains(o.report)) {
-        known += {QStringLiteral("dosu"), QStringLiteral("matome"), QStringLiteral("suii"), QStringLiteral("seiseki"),
-                  QStringLiteral("tsuchi")};
-        for (const ReportExtension& e : extensions())
-            known += e.reports;
-        return fail(err, QStringLiteral("不明な帳票「%1」です。使えるのは %2 です。").arg(o.report, known.join(u", ")));
-    }
-    if (!o.extras.isEmpty())
-        return fail(err, QStringLiteral("%1 は %2 では使えません。").arg(o.extras.keys().join(u' '), o.report));
     const bool hensa = o.report == QLatin1String("hensa");
     if (int(o.dump) + int(!o.pdf.isEmpty()) + int(!o.csv.isEmpty()) != 1)
         return fail(err, QStringLiteral("--pdf FILE、--dump、--csv FILE のどれか一つを指定してください。"));
@@ -328,6 +214,29 @@ int RunReportCommand(const QStringList& args, QTextStream& out, QTextStream& err
     }
 
     return writeSheets(o, *gd, draw, out, err);
+}
+} // namespace
+
+QList<CommandEntry> TestReportCommands()
+{
+    const CommandOption test{QStringLiteral("--test"), QStringLiteral("T"),
+                             QStringLiteral("テストの番号 (テスト一覧の何番目か、1から)")};
+    const CommandOption csv{QStringLiteral("--csv"), QStringLiteral("FILE"),
+                            QStringLiteral("表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)")};
+    const CommandOption oneClass{QStringLiteral("--class"), QStringLiteral("C"),
+                                 QStringLiteral("この組だけ (省略するとすべての組)")};
+    const CommandOption item{QStringLiteral("--item"), QStringLiteral("I"),
+                             QStringLiteral("この項目だけ (省略するとすべての項目)")};
+    const CommandOption sd{QStringLiteral("--sd"), QString(), QStringLiteral("学年の標準偏差の行を加える")};
+    QList<CommandEntry> entries{
+        {QStringLiteral("soten"), QStringLiteral("素点一覧表 (組ごとに1枚)"), {test, oneClass, csv}, runTableReport},
+        {QStringLiteral("average"), QStringLiteral("平均点・最高点一覧表 (1枚)"), {test, sd, csv}, runTableReport},
+        {QStringLiteral("jun"), QStringLiteral("教科別順位表 (項目ごと)"), {test, item, csv}, runTableReport},
+        {QStringLiteral("hensa"), QStringLiteral("偏差値一覧表 (組ごと、最後に学年集計; --class C でその組だけ)"),
+         {test, oneClass, csv}, runTableReport}};
+    entries += GraphReportCommands();
+    entries += ReportCardCommands();
+    return entries;
 }
 
 } // namespace seiran

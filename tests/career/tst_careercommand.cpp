@@ -3,7 +3,7 @@
 #include "CareerReportCommand.h"
 #include "GradeData.h"
 #include "ListFiles.h"
-#include "ReportCommand.h"
+#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "SampleGrade.h"
 #include "TestSupport.h"
@@ -20,7 +20,7 @@ using Run = test::CommandRun;
 
 Run report(const QStringList& args)
 {
-    return test::RunCommand(RunReportCommand, QStringLiteral("seiran-report"), args);
+    return test::RunCommand(RunSeiranReport, QStringLiteral("seiran-report"), args);
 }
 
 int sheets(const QString& dump)
@@ -47,8 +47,6 @@ private slots:
     void initTestCase()
     {
         MapReportFonts();
-        AddCareerReports();
-        AddCareerReports(); // once is enough
         QVERIFY(mDir.isValid());
         mFolder = mDir.filePath(QStringLiteral("grade"));
         const Result r = test::WriteSample(mFolder, 3, 3, 30);

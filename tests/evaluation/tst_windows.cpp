@@ -4,7 +4,7 @@
 #include "EvaluationSetupWindow.h"
 #include "EvaluationTestData.h"
 #include "FlexGrid.h"
-#include "HyoteiCommand.h"
+#include "SeiranReport.h"
 #include "HyoteiWindow.h"
 #include "MessageBox.h"
 #include "Notice.h"

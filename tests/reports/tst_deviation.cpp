@@ -13,7 +13,7 @@
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RecordingCanvas.h"
-#include "ReportCommand.h"
+#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
@@ -230,7 +230,7 @@ private slots:
         {
             QTextStream o(&out);
             QTextStream e(&err);
-            QCOMPARE(RunReportCommand(base + QStringList{QStringLiteral("--csv"), QStringLiteral("-")}, o, e), 0);
+            QCOMPARE(RunSeiranReport(base + QStringList{QStringLiteral("--csv"), QStringLiteral("-")}, o, e), 0);
         }
         QVERIFY(out.startsWith(QChar(0xFEFF)));
         QList<CsvRecord> records;
@@ -243,12 +243,12 @@ private slots:
         out.clear();
         QTextStream o(&out);
         QTextStream e(&err);
-        QCOMPARE(RunReportCommand(base + QStringList{QStringLiteral("--dump")}, o, e), 0);
+        QCOMPARE(RunSeiranReport(base + QStringList{QStringLiteral("--dump")}, o, e), 0);
         o.flush();
         QVERIFY(out.contains(QStringLiteral("偏差値一覧表（学年集計）")));
         out.clear();
         QCOMPARE(
-            RunReportCommand(
+            RunSeiranReport(
                 base + QStringList{QStringLiteral("--class"), QStringLiteral("2"), QStringLiteral("--dump")}, o, e),
             0);
         o.flush();
@@ -257,7 +257,7 @@ private slots:
         const auto csvOf = [&](const QStringList& report) {
             QString text;
             QTextStream to(&text);
-            const int status = RunReportCommand(base.mid(0, 7) + report + QStringList{"--csv", "-"}, to, e);
+            const int status = RunSeiranReport(base.mid(0, 7) + report + QStringList{"--csv", "-"}, to, e);
             to.flush();
             QList<CsvRecord> rows;
             if (status == 0) ParseCsvText(text.mid(1), rows);
@@ -275,7 +275,7 @@ private slots:
         const QList<CsvRecord> jun = csvOf({"jun", "--item", "1"});
         QCOMPARE(jun.first().fields, (QStringList{"項目", "順位", "組", "番", "氏名", "点数"}));
         QCOMPARE(jun.at(1).fields.at(1), QStringLiteral("1"));
-        QCOMPARE(RunReportCommand(base.mid(0, 7) + QStringList{"soten", "--sd", "--dump"}, o, e), 2);
+        QCOMPARE(RunSeiranReport(base.mid(0, 7) + QStringList{"soten", "--sd", "--dump"}, o, e), 2);
     }
 
     void windowShowsClassesThenTheGradeAndSavesCsv()

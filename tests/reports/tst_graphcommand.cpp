@@ -1,5 +1,5 @@
 // seiran-report dosu, matome and suii: the sheets they draw, their PDF files and their errors.
-#include "ReportCommand.h"
+#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "RosterFile.h"
@@ -23,7 +23,7 @@ struct Run
 Run report(const QString& folder, const QStringList& args)
 {
     const test::CommandRun run = test::RunCommand(
-        RunReportCommand, QStringLiteral("seiran-report"),
+        RunSeiranReport, QStringLiteral("seiran-report"),
         QStringList{QStringLiteral("--data"), folder, QStringLiteral("--grade"), QStringLiteral("1")} + args);
     return {run.status, run.out.split(u'\n', Qt::SkipEmptyParts), run.err};
 }
@@ -58,7 +58,7 @@ private slots:
         QString err;
         QTextStream o(&out);
         QTextStream e(&err);
-        QCOMPARE(RunReportCommand({QStringLiteral("seiran-report"), QStringLiteral("--help")}, o, e), 0);
+        QCOMPARE(RunSeiranReport({QStringLiteral("seiran-report"), QStringLiteral("--help")}, o, e), 0);
         o.flush();
         for (const char* name : {"  dosu ", "  matome ", "  suii ", "--total-max", "--no-table", "--landscape"})
             QVERIFY2(out.contains(QLatin1String(name)), name);

@@ -3,7 +3,7 @@
 #include "MessageBox.h"
 #include "PainterCanvas.h"
 #include "PrintTarget.h"
-#include "ReportCommand.h"
+#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
@@ -27,7 +27,7 @@ int runReport(const QStringList& args, QString& err)
     QString out;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
-    const int status = RunReportCommand(QStringList{QStringLiteral("seiran-report")} + args, outStream, errStream);
+    const int status = RunSeiranReport(QStringList{QStringLiteral("seiran-report")} + args, outStream, errStream);
     errStream.flush();
     return status;
 }

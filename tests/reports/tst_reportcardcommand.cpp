@@ -1,5 +1,5 @@
 // seiran-report seiseki and tsuchi: argument errors, the dump and the PDF files.
-#include "ReportCommand.h"
+#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
@@ -17,7 +17,7 @@ using Run = test::CommandRun;
 
 Run report(const QStringList& args)
 {
-    return test::RunCommand(RunReportCommand, QStringLiteral("seiran-report"), args);
+    return test::RunCommand(RunSeiranReport, QStringLiteral("seiran-report"), args);
 }
 
 QStringList linesOf(const Run& r, const QString& kind)

@@ -148,7 +148,7 @@ void ReportCardsTest::testCardBlockHeights()
                      {1, 2, {}, {{1, {60, 60, 60, 60, 60}}}},
                      {1, 5, {}, {{1, {70, 70, 70, 70, 70}}}}});
     const TestSeries series = grade.series(tests);
-    RecordingCanvas canvas(TestCardPaperLayout(), PrinterStartFont(grade.gd()));
+    RecordingCanvas canvas(PrintableAreaPaperLayout(), PrinterStartFont(grade.gd()));
     QCOMPARE(PrintTestCards(canvas, grade.gd(), series, classes({1, 2, 3}), graph), 1);
     const QList<double> rows = headingRows(canvas, QStringLiteral("2年1組"));
     QCOMPARE(rows.size(), 3);
@@ -333,7 +333,7 @@ void ReportCardsTest::eachClassOnNewSheetWithoutBlankSheets()
         pupils.append({3, a, {}, {{1, {1, 2, 3, 4, 5}}}});
     CardGrade grade(pupils);
     const TestSeries series = grade.series({1});
-    RecordingCanvas canvas(TestCardPaperLayout(), PrinterStartFont(grade.gd()));
+    RecordingCanvas canvas(PrintableAreaPaperLayout(), PrinterStartFont(grade.gd()));
     RecordingProgress progress;
     QList<int> percents;
     const int sheets =
@@ -356,14 +356,14 @@ void ReportCardsTest::eachClassOnNewSheetWithoutBlankSheets()
     QCOMPARE(percents.last(), 0);
 
     // Only the empty class: nothing at all.
-    RecordingCanvas empty(TestCardPaperLayout(), PrinterStartFont(grade.gd()));
+    RecordingCanvas empty(PrintableAreaPaperLayout(), PrinterStartFont(grade.gd()));
     QCOMPARE(PrintTestCards(empty, grade.gd(), series, classes({2}), false), 0);
     QVERIFY(empty.ops().isEmpty());
 }
 
 void ReportCardsTest::testCardRefusesWhatTheSheetCannotHold()
 {
-    const QSizeF a4 = SheetCells(TestCardPaperLayout());
+    const QSizeF a4 = SheetCells(PrintableAreaPaperLayout());
     QVERIFY(TestCardFitProblem(a4, 12, true).isEmpty());
     QCOMPARE(TestCardFitProblem(a4, 13, true),
              QStringLiteral("選んだテストが多すぎて用紙に収まりません（この用紙では12テストまでです）。"));
@@ -376,7 +376,7 @@ void ReportCardsTest::testCardRefusesWhatTheSheetCannotHold()
         thirteen.append(1 + k % 4);
     CardGrade grade({{1, 1, {}, {{1, {1, 2, 3, 4, 5}}}}});
     const TestSeries series = grade.series(thirteen);
-    RecordingCanvas canvas(TestCardPaperLayout(), PrinterStartFont(grade.gd()));
+    RecordingCanvas canvas(PrintableAreaPaperLayout(), PrinterStartFont(grade.gd()));
     QCOMPARE(PrintTestCards(canvas, grade.gd(), series, classes({1}), true), 0);
     QVERIFY(canvas.ops().isEmpty());
 }
@@ -446,7 +446,7 @@ void ReportCardsTest::notificationOneB5SheetPerPupil()
         {{1, 1, {}, {{1, {1, 2, 3, 4, 5}}}}, {1, 9, {}, {{1, {1, 2, 3, 4, 5}}}}, {3, 2, {}, {{1, {1, 2, 3, 4, 5}}}}});
     const TestSeries series = grade.series({1});
     // The canvas starts on A4; the run sets B5 before its first sheet.
-    RecordingCanvas canvas(TestCardPaperLayout(), PrinterStartFont(grade.gd()));
+    RecordingCanvas canvas(PrintableAreaPaperLayout(), PrinterStartFont(grade.gd()));
     QCOMPARE(PrintNotificationCards(canvas, grade.gd(), series, {0}, classes({1, 3})), 3);
     QCOMPARE(canvas.pageCount(), 3);
     QCOMPARE(ofKind(canvas, CanvasOp::NewPage).size(), 2);
@@ -460,12 +460,12 @@ void ReportCardsTest::notificationOneB5SheetPerPupil()
         twenty.append(1 + k % 4);
         graphed.append(k);
     }
-    QVERIFY(NotificationCardFitProblem(SheetCells(TestCardPaperLayout()), 20, 20).isEmpty());
+    QVERIFY(NotificationCardFitProblem(SheetCells(PrintableAreaPaperLayout()), 20, 20).isEmpty());
     const QString problem = NotificationCardFitProblem(SheetCells(NotificationCardPaperLayout()), 20, 20);
     QVERIFY2(problem.contains(QStringLiteral("19テストまで")), qPrintable(problem));
     QVERIFY(NotificationCardFitProblem(SheetCells(NotificationCardPaperLayout()), 20, 0).isEmpty());
     const TestSeries many = grade.series(twenty);
-    RecordingCanvas refused(TestCardPaperLayout(), PrinterStartFont(grade.gd()));
+    RecordingCanvas refused(PrintableAreaPaperLayout(), PrinterStartFont(grade.gd()));
     QCOMPARE(PrintNotificationCards(refused, grade.gd(), many, graphed, classes({1})), 0);
     QVERIFY(refused.ops().isEmpty());
 }

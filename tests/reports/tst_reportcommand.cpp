@@ -1,5 +1,5 @@
 // seiran-report: loading a grade from its files, the dump, PDF files and the errors.
-#include "ReportCommand.h"
+#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
@@ -16,7 +16,7 @@ using Run = test::CommandRun;
 
 Run report(const QStringList& args)
 {
-    return test::RunCommand(RunReportCommand, QStringLiteral("seiran-report"), args);
+    return test::RunCommand(RunSeiranReport, QStringLiteral("seiran-report"), args);
 }
 
 int countKind(const QStringList& lines, const QString& kind)

@@ -17,7 +17,7 @@ namespace {
 
 QString stdFolder()
 {
-    return qEnvironmentVariable("SEIRAN_STDFILES");
+    return test::StdFilesFolder();
 }
 
 void enrol(const QString& roster, int record, int flag, const QString& name)

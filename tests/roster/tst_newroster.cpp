@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -37,7 +38,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 QString stdFolder()
 {
-    return qEnvironmentVariable("SEIRAN_STDFILES");
+    return test::StdFilesFolder();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "SampleGrade.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QTest>
@@ -133,8 +134,9 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes)
 
 QString StdFilesFolder()
 {
-    const QString fromEnv = qEnvironmentVariable("SEIRAN_STDFILES");
-    return fromEnv.isEmpty() ? QStringLiteral(SEIRAN_SOURCE_DIR "/stdfiles") : fromEnv;
+    // The build copies the standard lists beside every executable, where the program looks for
+    // them, so a test binary finds them on its own, inside CTest or not.
+    return QCoreApplication::applicationDirPath();
 }
 
 QMap<QString, QByteArray> FolderFiles(const QString& folder, bool subfolders)

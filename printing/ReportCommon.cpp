@@ -40,9 +40,9 @@ QPageLayout StandardPaperLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-QPageLayout PrintableAreaPaperLayout(QPageLayout::Orientation orientation)
+QPageLayout PrintableAreaPaperLayout(QPageLayout::Orientation orientation, QPageSize::PageSizeId size)
 {
-    return QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    return QPageLayout(QPageSize(size), orientation, QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
 }
 
 QDateTime ReportClockNow()

@@ -27,9 +27,10 @@ CanvasFont PreviewFont(const GradeData& gd, double pointSize); // the Gothic fon
 // usable (the report's own margins of 5 columns and 3 rows keep it off the edges).
 QPageLayout StandardPaperLayout();
 // The sheet of the reports that keep no margins of their own (the test summary handout, the
-// trend graph): A4 less 5 mm on every side, their coordinates starting at the corner of that
-// printable area.
-QPageLayout PrintableAreaPaperLayout(QPageLayout::Orientation orientation = QPageLayout::Portrait);
+// trend graph, the report cards): A4 (or the given size) less 5 mm on every side, their
+// coordinates starting at the corner of that printable area.
+QPageLayout PrintableAreaPaperLayout(QPageLayout::Orientation orientation = QPageLayout::Portrait,
+                                     QPageSize::PageSizeId size = QPageSize::A4);
 
 // The moment printed in the PrintStamp. Tests fix it with ScopedReportClock.
 QDateTime ReportClockNow();
