@@ -30,7 +30,7 @@ QString SchoolListFullMessage()
 }
 
 HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent)
-    : QDialog(parent), mSession(session), mWork(std::make_unique<GradeData>())
+    : ConfirmCloseDialog(parent), mSession(session), mWork(std::make_unique<GradeData>())
 {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -392,12 +392,12 @@ void HighSchoolEditorWindow::onOkClicked()
         const ChoiceRewrite rewrite = RewriteChoices(mWork->dataFolder, remap);
         if (!rewrite.result) ShowMessage(rewrite.result.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
     }
-    mClosing = true;
-    accept();
+    closeSettled(true);
 }
 
-bool HighSchoolEditorWindow::confirmLeave()
+bool HighSchoolEditorWindow::confirmClose()
 {
+    if (mLoadFailed) return true;
     mEditBox->dismiss();
     if (ShowMessage(QStringLiteral("保存せずに終了してよいですか"), MsgButtons::YesNo, MsgIcon::Question, 1, QString(),
                     this) == MsgAnswer::Yes)
@@ -409,25 +409,6 @@ bool HighSchoolEditorWindow::confirmLeave()
 void HighSchoolEditorWindow::onCancelClicked()
 {
     reject();
-}
-
-void HighSchoolEditorWindow::reject()
-{
-    if (mClosing || mLoadFailed || confirmLeave()) {
-        mClosing = true;
-        QDialog::reject();
-    }
-}
-
-void HighSchoolEditorWindow::closeEvent(QCloseEvent* event)
-{
-    if (mClosing || mLoadFailed || confirmLeave()) {
-        mClosing = true;
-        event->accept();
-        QDialog::closeEvent(event);
-        return;
-    }
-    event->ignore();
 }
 
 void HighSchoolEditorWindow::resizeEvent(QResizeEvent* event)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ConfirmCloseDialog.h"
 #include "HighSchoolEditing.h"
 
-#include <QDialog>
 #include <memory>
 
 class QGroupBox;
@@ -21,7 +21,7 @@ struct Session;
 // name, course and the school's own nine naishin multipliers, with row insertion and deletion,
 // copy and paste. "決定" saves the list and, when asked, makes the pupils' choices follow the
 // schools that moved; "中止" and the close box ask before leaving without saving.
-class HighSchoolEditorWindow : public QDialog
+class HighSchoolEditorWindow : public ConfirmCloseDialog
 {
     Q_OBJECT
 public:
@@ -73,19 +73,16 @@ public:
     void showUndoUnit(int unit);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void refreshGrid();
-    bool confirmLeave();
+    bool confirmClose() override;
 
     Session& mSession;
     std::unique_ptr<GradeData> mWork;
     HighSchoolEditorTable mTable;
     bool mLoadFailed = false;
-    bool mClosing = false;
 };
 
 // The message when the list holds as many schools as it can.

@@ -39,7 +39,7 @@ QFont gridFont(const GradeData& gd)
 }
 } // namespace
 
-EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent) : ConfirmCloseDialog(parent), mSession(session)
 {
     const GradeData& gd = session.gd;
     setWindowTitle(QStringLiteral("評定の算出"));
@@ -164,7 +164,7 @@ bool EvaluationSetupWindow::eventFilter(QObject* watched, QEvent* event)
     // The twelve count columns share the table's width.
     if (watched == mCountGrid && event->type() == QEvent::Resize)
         mCountGrid->setAllColWidths(std::max((mCountGrid->width() - 2 * mCountGrid->frameWidth() - 2) / 12, 24));
-    return QDialog::eventFilter(watched, event);
+    return ConfirmCloseDialog::eventFilter(watched, event);
 }
 
 EvaluationSetupWindow::~EvaluationSetupWindow() = default;
@@ -263,8 +263,7 @@ void EvaluationSetupWindow::storeSettings()
 void EvaluationSetupWindow::onComputeClicked()
 {
     storeSettings();
-    mClosing = true;
-    QDialog::accept();
+    closeSettled(true);
 }
 
 void EvaluationSetupWindow::onCancelClicked()
@@ -272,35 +271,13 @@ void EvaluationSetupWindow::onCancelClicked()
     reject();
 }
 
-bool EvaluationSetupWindow::confirmCancel()
+bool EvaluationSetupWindow::confirmClose()
 {
     if (ShowMessage(QStringLiteral("評定の算出を中止してよいですか"), MsgButtons::YesNo, MsgIcon::Warning, 2, QString(),
                     this) != MsgAnswer::Yes)
         return false;
     mSession.gd.selectedItemCount = 0;
     return true;
-}
-
-void EvaluationSetupWindow::reject()
-{
-    if (mClosing) {
-        QDialog::reject();
-        return;
-    }
-    if (!confirmCancel()) return;
-    mClosing = true;
-    QDialog::reject();
-}
-
-void EvaluationSetupWindow::closeEvent(QCloseEvent* event)
-{
-    if (mClosing) {
-        event->accept();
-        return;
-    }
-    // The close box asks like "中止"; reject() closes when the answer is yes.
-    event->ignore();
-    reject();
 }
 
 } // namespace seiran

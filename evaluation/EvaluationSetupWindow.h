@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ConfirmCloseDialog.h"
 #include <QList>
 
 class QCheckBox;
@@ -17,7 +17,7 @@ struct Session;
 // shared out, which classes and which sex. "評定算出" stores the choice in the grade's
 // evaluation settings and closes; leaving any other way asks first and chooses nothing
 // (selectedItemCount 0), so the main window opens the evaluation only after a real choice.
-class EvaluationSetupWindow : public QDialog
+class EvaluationSetupWindow : public ConfirmCloseDialog
 {
     Q_OBJECT
 public:
@@ -49,22 +49,18 @@ public:
     void onComputeClicked();
     void onCancelClicked();
 
-    // Escape, "中止" and the close box all ask before leaving.
-    void reject() override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Escape, "中止" and the close box all ask before leaving.
+    bool confirmClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool confirmCancel();
     void updateCountTotal();
     void storeSettings();
 
     Session& mSession;
     QList<int> mRowTests;
     bool mCellEntered = true; // the first digit typed replaces the cell
-    bool mClosing = false;    // leaving is settled: no more questions
 };
 
 } // namespace seiran

@@ -52,7 +52,7 @@ PromotionRow UnitRow(const QString& unit)
 }
 } // namespace
 
-PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : QDialog(parent), mSession(session)
+PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : ConfirmCloseDialog(parent), mSession(session)
 {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -511,6 +511,7 @@ void PromotionWindow::onCreateClicked()
 
 bool PromotionWindow::confirmClose()
 {
+    if (mLoadFailed) return true;
     onEditBoxFinished();
     if (!mTable.changed()) return true;
     const MsgAnswer answer = ShowMessage(QStringLiteral("変更したデータを保存しますか"), MsgButtons::YesNoCancel,
@@ -527,24 +528,6 @@ bool PromotionWindow::confirmClose()
 void PromotionWindow::onCloseClicked()
 {
     close();
-}
-
-void PromotionWindow::reject()
-{
-    if (mClosing || mLoadFailed || confirmClose()) {
-        mClosing = true;
-        QDialog::reject();
-    }
-}
-
-void PromotionWindow::closeEvent(QCloseEvent* event)
-{
-    if (mClosing || mLoadFailed || confirmClose()) {
-        mClosing = true;
-        QDialog::closeEvent(event);
-        return;
-    }
-    event->ignore();
 }
 
 void PromotionWindow::resizeEvent(QResizeEvent* event)

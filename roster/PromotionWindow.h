@@ -1,8 +1,7 @@
 #pragma once
 
+#include "ConfirmCloseDialog.h"
 #include "PromotionTable.h"
-
-#include <QDialog>
 
 class QCheckBox;
 class QGroupBox;
@@ -22,7 +21,7 @@ struct Session;
 // number for next year (typed, pasted, or numbered in syllabary order), pupils who transfer in,
 // three sorts; the assignment is kept in the grade's roster when the window closes, and
 // "新学年作成" builds next year's files in a chosen folder.
-class PromotionWindow : public QDialog
+class PromotionWindow : public ConfirmCloseDialog
 {
     Q_OBJECT
 public:
@@ -86,8 +85,6 @@ public:
     void showTable();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -101,7 +98,7 @@ private:
     QString undoUnitLabel(int unit) const;
     void showUndoUnit(int unit);
     // The closing question; true when the window may close.
-    bool confirmClose();
+    bool confirmClose() override;
 
     Session& mSession;
     PromotionTable mTable;
@@ -111,7 +108,6 @@ private:
     bool mHasTestFolder = false;
     bool mNumberStarted = false;
     bool mLoadFailed = false;
-    bool mClosing = false;
 };
 
 } // namespace seiran
