@@ -16,9 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace seiran {
@@ -88,26 +86,5 @@ inline void ReadAndDecodeRoster(benchmark::State& state, const GradeData& gd, co
         benchmark::DoNotOptimize(checksum);
     }
 }
-
-// Remembers the time per iteration of every benchmark, for the ratios printed after the run.
-class TimingReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // Prints "work / base = ratio" when both have run.
-    void printRatio(const char* work, const char* base, int decimals = 1) const
-    {
-        const auto w = times.find(work);
-        const auto b = times.find(base);
-        if (w == times.end() || b == times.end() || b->second <= 0) return;
-        std::printf("%s / %s = %.*f\n", work, base, decimals, w->second / b->second);
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace seiran

@@ -3,6 +3,7 @@
 // number of empty pages, and the score computation of all eight tests against the floor of
 // reading and decoding the roster file.
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "BenchPrint.h"
 #include "GradeData.h"
 #include "GuidanceMaterials.h"
@@ -12,18 +13,15 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "ReportCommon.h"
-#include "ReportFonts.h"
 #include "RosterFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -44,7 +42,9 @@ bool loadSampleGrade()
     if (!LoadCareerChoices(gd, NullProgress::instance())) return false;
     if (!LoadHighSchoolList(gd, QCoreApplication::applicationDirPath(), notice)) return false;
     if (!LoadNaishin(gd, NullProgress::instance())) return false;
-    return gd.studentCount > 350 && gd.testCount >= 8;
+    if (gd.studentCount <= 350 || gd.testCount < 8) return false;
+    std::printf("sample grade: %d pupils in %d classes, %d tests\n", gd.studentCount, gd.classCount, gd.testCount);
+    return true;
 }
 
 GuidanceOptions fourTests()
@@ -113,19 +113,10 @@ BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    MapReportFonts();
-    benchmark::Initialize(&argc, argv);
-    if (!loadSampleGrade()) return 1;
-    std::printf("sample grade: %d pupils in %d classes, %d tests\n", gGrade->studentCount, gGrade->classCount,
-                gGrade->testCount);
-    TimingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("BM_GuidancePrintRunPdf", "BM_EmptyPdfPages", 2);
-    reporter.printRatio("BM_GuidanceScoresAllTests", "BM_ReadAndDecodeFloor", 2);
-    benchmark::Shutdown();
-    return 0;
-}
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Gui,
+    .mapReportFonts = true,
+    .prepare = loadSampleGrade,
+    .ratios = {{"BM_GuidancePrintRunPdf", "BM_EmptyPdfPages", 2},
+               {"BM_GuidanceScoresAllTests", "BM_ReadAndDecodeFloor", 2}},
+};

@@ -4,6 +4,7 @@
 // 400 rows against a key the grid ignores.
 #include "Aggregate.h"
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "BenchPrint.h"
 #include "Cp932.h"
 #include "CsvColumns.h"
@@ -16,7 +17,6 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "ReportCommon.h"
-#include "ReportFonts.h"
 #include "RosterCsvImport.h"
 #include "RosterEditModel.h"
 #include "RosterFile.h"
@@ -31,7 +31,6 @@
 #include <QUndoStack>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -50,7 +49,9 @@ bool loadSampleGrade()
     if (!WriteAndLoadFullGrade(gFolder->path(), gd)) return false;
     if (!LoadTestScores(gd, NullProgress::instance())) return false;
     AggregateTest(gd);
-    return gd.studentCount > 350;
+    if (gd.studentCount <= 350) return false;
+    std::printf("sample grade: %d pupils in %d classes\n", gd.studentCount, gd.classCount);
+    return true;
 }
 
 QList<int> everyClass()
@@ -211,20 +212,12 @@ BENCHMARK(BM_IgnoredKey)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    MapReportFonts();
-    benchmark::Initialize(&argc, argv);
-    if (!loadSampleGrade()) return 1;
-    std::printf("sample grade: %d pupils in %d classes\n", gGrade->studentCount, gGrade->classCount);
-    TimingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("BM_HensaPdf", "BM_EmptyA4Sheets");
-    reporter.printRatio("BM_ImportClassListAndSave", "BM_LoadRoster");
-    reporter.printRatio("BM_UndoPaste3600", "BM_Paste3600");
-    reporter.printRatio("BM_FindKeystrokeNoMatch", "BM_IgnoredKey");
-    benchmark::Shutdown();
-    return 0;
-}
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Widgets,
+    .mapReportFonts = true,
+    .prepare = loadSampleGrade,
+    .ratios = {{"BM_HensaPdf", "BM_EmptyA4Sheets"},
+               {"BM_ImportClassListAndSave", "BM_LoadRoster"},
+               {"BM_UndoPaste3600", "BM_Paste3600"},
+               {"BM_FindKeystrokeNoMatch", "BM_IgnoredKey"}},
+};

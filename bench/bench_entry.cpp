@@ -4,6 +4,7 @@
 // be handled well within one frame (16 ms) so that typing never stalls. The floor is the same
 // keystroke count of key events that the grid ignores.
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "ListFiles.h"
@@ -136,12 +137,4 @@ void BM_IgnoredKeysFloor(benchmark::State& state)
 BENCHMARK(BM_IgnoredKeysFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeWholeTest)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+const BenchSetup seiran::benchSetup{.app = BenchApp::Widgets};

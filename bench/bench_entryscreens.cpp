@@ -6,6 +6,7 @@
 //   causes and the repaint), against the same count of keys the grid ignores. Mean and worst
 //   keystroke are reported; each must stay well within one frame (16 ms).
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
@@ -55,9 +56,6 @@ FullGrade& grade()
     return g;
 }
 
-double gFloorNs = 0;
-double gOpenNs = 0;
-
 void BM_ReadAndDecodeFloor(benchmark::State& state)
 {
     const GradeData& gd = *grade().gd;
@@ -105,8 +103,6 @@ double timedKey(QWidget* target, Qt::Key key, char text)
 }
 
 constexpr int Keystrokes = 3600;
-double gIgnoredMeanNs = 0;
-double gTypedMeanNs = 0;
 
 void report(benchmark::State& state, const Timings& t)
 {
@@ -136,7 +132,6 @@ void runNaishinKeys(benchmark::State& state, bool typed)
         w.close();
     }
     report(state, t);
-    (typed ? gTypedMeanNs : gIgnoredMeanNs) = t.mean();
 }
 
 void BM_NaishinIgnoredKeysFloor(benchmark::State& state)
@@ -149,30 +144,6 @@ void BM_NaishinAutoMoveKeys(benchmark::State& state)
     runNaishinKeys(state, true);
 }
 
-// Picks the mean times of the open and the floor out of the runs for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const double ns = run.GetAdjustedRealTime(); // both in microseconds
-            if (run.benchmark_name().find("ReadAndDecodeFloor") != std::string::npos) gFloorNs = ns;
-            if (run.benchmark_name().find("OpenSubjectScoreEntry") != std::string::npos) gOpenNs = ns;
-        }
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        if (gFloorNs > 0 && gOpenNs > 0)
-            std::printf("\nopen score entry by subject (8 tests) / read-and-decode floor = %.2f\n", gOpenNs / gFloorNs);
-        if (gIgnoredMeanNs > 0 && gTypedMeanNs > 0)
-            std::printf("naishin keystroke with auto move / ignored key = %.2f (mean %.1f us)\n",
-                        gTypedMeanNs / gIgnoredMeanNs, gTypedMeanNs / 1000.0);
-    }
-};
-
 } // namespace
 
 BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
@@ -180,13 +151,11 @@ BENCHMARK(BM_OpenSubjectScoreEntry)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NaishinIgnoredKeysFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaishinAutoMoveKeys)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+// The keystrokes are compared by their mean, without the window's opening and closing.
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Widgets,
+    .ratios = {{"BM_OpenSubjectScoreEntry", "BM_ReadAndDecodeFloor", 2,
+                "open score entry by subject (8 tests) / read-and-decode floor"},
+               {"BM_NaishinAutoMoveKeys/iterations:1", "BM_NaishinIgnoredKeysFloor/iterations:1", 2,
+                "naishin keystroke with auto move / ignored key", "mean_us"}},
+};

@@ -1,6 +1,7 @@
 // The evaluation of a full grade (about 395 pupils, three weighted tests) against loading the
 // same roster, and its four printed documents as a PDF against as many empty sheets.
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "BenchPrint.h"
 #include "Evaluation.h"
 #include "GradeData.h"
@@ -10,16 +11,13 @@
 #include "Progress.h"
 #include "RecordingCanvas.h"
 #include "ReportCommon.h"
-#include "ReportFonts.h"
 #include "RosterFile.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -61,7 +59,9 @@ bool prepare()
     RecordingCanvas sheets(StandardPaperLayout(), PrinterStartFont(*gGrade));
     gSheets =
         PrintHyoteiDocuments(sheets, *gGrade, *gRun, HyoteiPrintSet{true, true, true, true}, NullProgress::instance());
-    return gRun->pupilCount > 350;
+    if (gRun->pupilCount <= 350) return false;
+    std::printf("sample grade: %d pupils evaluated\n", gRun->pupilCount);
+    return true;
 }
 
 void BM_LoadRoster(benchmark::State& state)
@@ -110,18 +110,9 @@ BENCHMARK(BM_EmptyPdfPages)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    MapReportFonts();
-    benchmark::Initialize(&argc, argv);
-    if (!prepare()) return 1;
-    std::printf("sample grade: %d pupils evaluated\n", gRun->pupilCount);
-    TimingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("BM_ComputeEvaluation", "BM_LoadRoster", 2);
-    reporter.printRatio("BM_HyoteiPdf", "BM_EmptyPdfPages", 2);
-    benchmark::Shutdown();
-    return 0;
-}
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Gui,
+    .mapReportFonts = true,
+    .prepare = prepare,
+    .ratios = {{"BM_ComputeEvaluation", "BM_LoadRoster", 2}, {"BM_HyoteiPdf", "BM_EmptyPdfPages", 2}},
+};

@@ -3,6 +3,7 @@
 // names through Cp932::decode, so both use the thread's one converter, as the program does.
 #include "Aggregate.h"
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "Cp932.h"
 #include "GradeData.h"
 #include "ListFiles.h"
@@ -10,7 +11,6 @@
 #include "RosterFile.h"
 #include "StudentRecord.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -36,9 +36,6 @@ FullGrade& grade()
     return g;
 }
 
-double gFloorNs = 0;
-double gLoadNs = 0;
-
 // The nine slots of the test the grade has chosen.
 void BM_ReadAndDecodeFloor(benchmark::State& state)
 {
@@ -60,42 +57,13 @@ void BM_LoadTestScoresAndAggregate(benchmark::State& state)
     state.counters["pupils"] = g.gd->studentCount;
 }
 
-// Reports the ratio of the two measurements above once both have run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            // With --benchmark_repetitions the median stands for the benchmark.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const double ns = run.GetAdjustedRealTime();
-            if (run.benchmark_name().find("Floor") != std::string::npos)
-                gFloorNs = ns;
-            else
-                gLoadNs = ns;
-        }
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        if (gFloorNs > 0 && gLoadNs > 0)
-            std::printf("\nload + aggregate / read-and-decode floor = %.2f\n", gLoadNs / gFloorNs);
-    }
-};
-
 } // namespace
 
 BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadTestScoresAndAggregate)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Core,
+    .ratios = {{"BM_LoadTestScoresAndAggregate", "BM_ReadAndDecodeFloor", 2,
+                "load + aggregate / read-and-decode floor"}},
+};

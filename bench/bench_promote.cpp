@@ -5,6 +5,7 @@
 //  - "新学年作成" (four files composed, backups of the files already there, temporaries, renames)
 //    against reading the roster and writing the same number of bytes through one temporary file
 //    and a rename.
+#include "BenchMain.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -26,7 +27,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 
 using namespace seiran;
@@ -162,29 +162,6 @@ void BM_CreateNextYear(benchmark::State& state)
     }
 }
 
-std::map<std::string, double> gNs;
-
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            gNs[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        auto ratio = [](const char* a, const char* b) {
-            return gNs.count(a) && gNs.count(b) && gNs[b] > 0 ? gNs[a] / gNs[b] : 0.0;
-        };
-        std::printf("\n並替 (五十音順・男女別) / grid fill = %.2f\n", ratio("BM_SortSyllabaryBySex", "BM_FillGrid"));
-        std::printf("新学年作成 / read + write through one temporary = %.2f\n",
-                    ratio("BM_CreateNextYear", "BM_WriteFloor"));
-    }
-};
-
 } // namespace
 
 BENCHMARK(BM_FillGrid)->Unit(benchmark::kMillisecond);
@@ -192,14 +169,9 @@ BENCHMARK(BM_SortSyllabaryBySex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreateNextYear)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    gPromotion.reset(); // the window goes before the application
-    return 0;
-}
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Widgets,
+    .ratios = {{"BM_SortSyllabaryBySex", "BM_FillGrid", 2, "並替 (五十音順・男女別) / grid fill"},
+               {"BM_CreateNextYear", "BM_WriteFloor", 2, "新学年作成 / read + write through one temporary"}},
+    .finish = [] { gPromotion.reset(); }, // the window goes before the application
+};

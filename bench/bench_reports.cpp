@@ -3,6 +3,7 @@
 // table, each as a ratio to drawing the same number of empty pages the same way.
 #include "Aggregate.h"
 #include "BenchGrade.h"
+#include "BenchMain.h"
 #include "BenchPrint.h"
 #include "GradeData.h"
 #include "GraphReport.h"
@@ -13,19 +14,16 @@
 #include "RankReport.h"
 #include "ReportCards.h"
 #include "ReportCommon.h"
-#include "ReportFonts.h"
 #include "RosterFile.h"
 #include "SotenReport.h"
 #include "TestSeries.h"
 #include "TrendReport.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -44,7 +42,9 @@ bool loadSampleGrade()
     if (!LoadTestScores(gd, NullProgress::instance())) return false;
     AggregateTest(gd);
     BuildReportItemList(gd);
-    return gd.studentCount > 350;
+    if (gd.studentCount <= 350) return false;
+    std::printf("sample grade: %d pupils in %d classes\n", gd.studentCount, gd.classCount);
+    return true;
 }
 
 // The preview's canvases: 120 x 54 cells at 96 dpi less the border, as in the rank window.
@@ -294,6 +294,14 @@ void BM_EmptyA4Pdf(benchmark::State& state)
     emptyCardSheets(state, PrintableAreaPaperLayout(), gTestCardSheets, "emptya4.pdf");
 }
 
+// The size a notification card adds to the PDF, printed after the ratios.
+void printCardSize()
+{
+    const qint64 cardBytes = QFileInfo(gFolder->filePath(QStringLiteral("tsuchi.pdf"))).size();
+    if (cardBytes > 0 && gGrade->studentCount > 0)
+        std::printf("notification cards: %.1f KB per card\n", cardBytes / 1024.0 / gGrade->studentCount);
+}
+
 BENCHMARK(BM_RankItemPreview)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EmptyPreviewPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawScorePdf)->Unit(benchmark::kMillisecond);
@@ -311,26 +319,16 @@ BENCHMARK(BM_EmptyA4Pdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    MapReportFonts();
-    benchmark::Initialize(&argc, argv);
-    if (!loadSampleGrade()) return 1;
-    std::printf("sample grade: %d pupils in %d classes\n", gGrade->studentCount, gGrade->classCount);
-    TimingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("BM_RankItemPreview", "BM_EmptyPreviewPages");
-    reporter.printRatio("BM_RawScorePdf", "BM_EmptyPdfPages");
-    reporter.printRatio("BM_DistributionGraphPreview", "BM_EmptyPreviewPage");
-    reporter.printRatio("BM_HandoutEachPdf", "BM_EmptyHandoutPdf");
-    reporter.printRatio("BM_TrendPdf", "BM_EmptyTrendPdf");
-    reporter.printRatio("BM_NotificationCardsPdf", "BM_EmptyB5Pdf");
-    reporter.printRatio("BM_TestCardsPdf", "BM_EmptyA4Pdf");
-    const qint64 cardBytes = QFileInfo(gFolder->filePath(QStringLiteral("tsuchi.pdf"))).size();
-    if (cardBytes > 0 && gGrade->studentCount > 0)
-        std::printf("notification cards: %.1f KB per card\n", cardBytes / 1024.0 / gGrade->studentCount);
-    benchmark::Shutdown();
-    return 0;
-}
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Gui,
+    .mapReportFonts = true,
+    .prepare = loadSampleGrade,
+    .ratios = {{"BM_RankItemPreview", "BM_EmptyPreviewPages"},
+               {"BM_RawScorePdf", "BM_EmptyPdfPages"},
+               {"BM_DistributionGraphPreview", "BM_EmptyPreviewPage"},
+               {"BM_HandoutEachPdf", "BM_EmptyHandoutPdf"},
+               {"BM_TrendPdf", "BM_EmptyTrendPdf"},
+               {"BM_NotificationCardsPdf", "BM_EmptyB5Pdf"},
+               {"BM_TestCardsPdf", "BM_EmptyA4Pdf"}},
+    .finish = printCardSize,
+};
