@@ -35,7 +35,7 @@ void NaishinEntryWindow::display()
     fillFixedColumns();
     for (int i = 1; i <= g.studentCount; ++i) {
         for (int j = 1; j <= Limits::NaishinPositions; ++j)
-            mGrid->setTextMatrix(i, FirstDataCol + j - 1, NaishinCellText(g.naishin(j, i)));
+            mGrid->setTextMatrix(i, FirstDataCol + j - 1, NaishinPositionText(g, j, i));
     }
     mGrid->viewport()->update();
 }

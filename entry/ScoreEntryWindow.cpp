@@ -25,6 +25,7 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     setAskOnClose(false);
     setWindowTitle(QStringLiteral("点数の入力（テスト別）"));
     setMinimumSizeTwips(7680, 5280);
+    addStatusLine();
 
     mTestFrame = new QFrame;
     mTestFrame->setFrameShape(QFrame::StyledPanel);

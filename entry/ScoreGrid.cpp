@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -100,6 +101,19 @@ void ScoreGridWindow::addCheckBox(QCheckBox* box)
 void ScoreGridWindow::setFinishCaption(const QString& caption)
 {
     mFinishButton->setText(caption);
+}
+
+void ScoreGridWindow::addStatusLine()
+{
+    if (mStatusLabel) return;
+    mStatusLabel = new QLabel(this);
+    mStatusLabel->setContentsMargins(2, 0, 2, 0);
+    mStatusLabel->setFixedHeight(mStatusLabel->fontMetrics().height() + 4);
+}
+
+void ScoreGridWindow::showStatus(const QString& text)
+{
+    if (mStatusLabel) mStatusLabel->setText(text);
 }
 
 void ScoreGridWindow::setPasteAvailable(bool available)
@@ -214,6 +228,11 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
     case CellKey::Refused:
         Beep();
         break;
+    case CellKey::Decimal:
+        // Refused as a pasted decimal is; the beep may be off, so it is said in words too.
+        Beep();
+        showStatus(DecimalRefusedText());
+        break;
     default:
         break;
     }
@@ -222,6 +241,8 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
 void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
+    // A word on the status line stays until the next key (a refused one sets it again).
+    showStatus(QString());
     if (key != Qt::Key_Delete) return;
     beginUndoStep();
     deleteSelection();
@@ -512,7 +533,11 @@ void ScoreGridWindow::layoutControls()
     const QPoint buttonPos = mNextButton->mapTo(this, QPoint(0, 0));
     const int left = buttonPos.x();
     const int top = buttonPos.y() + mNextButton->height() + left;
-    mGrid->setGeometry(left, top, qMax(0, width() - 2 * left), qMax(0, height() - top - left));
+    const int statusHeight = mStatusLabel ? mStatusLabel->height() : 0;
+    const int gridWidth = qMax(0, width() - 2 * left);
+    const int gridHeight = qMax(0, height() - top - left - statusHeight);
+    mGrid->setGeometry(left, top, gridWidth, gridHeight);
+    if (mStatusLabel) mStatusLabel->setGeometry(left, top + gridHeight, gridWidth, statusHeight);
 }
 
 } // namespace seiran

@@ -18,6 +18,7 @@ SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* pare
     setAskOnClose(false);
     setWindowTitle(QStringLiteral("点数の入力（教科別）"));
     setMinimumSizeTwips(6600, 5040);
+    addStatusLine();
 
     mHeadingFrame = new QFrame;
     mHeadingFrame->setFrameShape(QFrame::StyledPanel);

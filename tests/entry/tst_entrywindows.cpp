@@ -147,6 +147,7 @@ private slots:
     void naishinPaste();
     void naishinFinishWritesOnlyChanges();
     void naishinColumnWithoutSubject();
+    void naishinPositionsBeyondTheSubjects();
 
     void careerWindowLayout();
     void careerTypingAndLeaving();
@@ -378,6 +379,52 @@ void TestEntryWindows::naishinColumnWithoutSubject()
     typeKeys(g, QStringLiteral("4"));
     QCOMPARE(g->Text(), QString());
     QCOMPARE(BeepCount(), 1);
+}
+
+void TestEntryWindows::naishinPositionsBeyondTheSubjects()
+{
+    // Five subjects in the default naishin order: positions 5..8 name subjects 6..9, which do not
+    // exist. They are locked as a position without a subject is, whatever their slots hold.
+    Env env;
+    StudentRecord rec = env.fx.readRecord(1);
+    rec.setNaishinSlot(6, 7);
+    env.fx.writeRecord(1, rec);
+    env.loadNaishin();
+    GradeData& gd = env.fx.gd();
+    gd.subjectCount = 5;
+    for (int k = 6; k <= 9; ++k)
+        gd.subjectNames[k].clear();
+    const QByteArray before = env.fx.rosterBytes();
+    auto w = openWindow<NaishinEntryWindow>(env);
+    FlexGrid* g = w->mGrid;
+    for (int col = 8; col <= 11; ++col) {
+        QCOMPARE(g->TextMatrix(0, col), QString());
+        QCOMPARE(g->TextMatrix(1, col), QString());
+    }
+    QCOMPARE(g->TextMatrix(0, 12), QStringLiteral("英語"));
+
+    // No key.
+    select(g, 1, 9, 1, 9);
+    typeKeys(g, QStringLiteral("4 "));
+    QCOMPARE(g->Text(), QString());
+    QCOMPARE(BeepCount(), 2);
+    // No paste: the positions with a subject take theirs, the locked ones nothing, with a beep.
+    select(g, 2, 7, 2, 9);
+    QGuiApplication::clipboard()->setText(QStringLiteral("6\t6\t6\r\n"));
+    w->mPasteButton->click();
+    QCOMPARE(BeepCount(), 3);
+    QCOMPARE(g->TextMatrix(2, 7), QStringLiteral("6"));
+    QCOMPARE(g->TextMatrix(2, 8), QString());
+    QCOMPARE(g->TextMatrix(2, 9), QString());
+    // Never saved, even a cell set behind the keys' back: slot 6 keeps its 7.
+    g->setTextMatrix(1, 9, QString());
+    g->setTextMatrix(3, 10, QStringLiteral("5"));
+    w->mFinishButton->click();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{2}));
+    QCOMPARE(env.fx.readRecord(1).naishinSlot(6), 7);
+    QCOMPARE(env.fx.readRecord(3).naishinSlot(7), 0);
+    QCOMPARE(env.fx.readRecord(2).naishinSlot(4), 6);
 }
 
 // ---------------------------------------------------------------------------------------------
