@@ -130,7 +130,8 @@ public:
     QString takeField(int row, int col, const QString& field) override
     {
         // A position without a subject is locked here as on the screen: nothing goes into it.
-        if (!NaishinPositionUsed(mGd, col - FirstDataCol + 1)) return QStringLiteral("この列には教科がありません");
+        if (!NaishinPositionUsed(mGd, col - FirstDataCol + 1))
+            return NarrowImportedField(field).isEmpty() ? QString() : QStringLiteral("この列には教科がありません");
         QString why;
         const std::optional<QString> text = ImportedNaishinText(field, why);
         if (!text) return why;

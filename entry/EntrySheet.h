@@ -17,8 +17,8 @@ class IProgress;
 
 // The grid of an entry screen as texts, without a window: the header row and one row per pupil
 // with every column, filled by the same functions as the screen's grid. The entry command
-// exports it, gives imported fields to its cells as the screen takes them, and saves it as the
-// screen's finish button does.
+// exports it, gives imported fields to its cells by the import rule of their values, and saves
+// it as the screen's finish button does.
 class EntrySheet
 {
 public:

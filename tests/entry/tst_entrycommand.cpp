@@ -459,6 +459,9 @@ void TestEntryCommand::naishinPositionsWithoutASubjectTakeNothing()
              qPrintable(run.err));
     QVERIFY(env.files() == before);
     QCOMPARE(env.record(1, 1).naishinSlot(6), 8);
+    // A blank there is no value: nothing to refuse, nothing written.
+    QCOMPARE(env.importText(QStringLiteral("naishin"), withField(grid, 1, 8, QStringLiteral(" "))).status, 0);
+    QVERIFY(env.files() == before);
 }
 
 void TestEntryCommand::faultsOfTheFileWriteNothing()
