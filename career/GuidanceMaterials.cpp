@@ -94,7 +94,10 @@ void printRankingPupil(PageCanvas& canvas, const GradeData& gd, int position, in
     setMincho(canvas, gd);
     canvas.PrintAt(gd.classLabel(gd.studentClass[s]), 5.2, y);
     PrintCentred(canvas, QString::number(gd.studentNumber[s]), 6.8, 2, y);
-    canvas.PrintAt(gd.studentName[s], 10, y);
+    // A seven-character name would run into the combined score.
+    canvas.SetCurrentX(10);
+    canvas.SetCurrentY(y);
+    PrintFitted(canvas, gd.studentName[s], 21, FitClearance::Space);
 }
 
 // The sum of the scores of 0 and above among n values, or -1 when there is none.

@@ -550,7 +550,8 @@ private slots:
             QStringLiteral("若葉工電"), QStringLiteral("県立若葉工業高等学校"), QStringLiteral("電気科"), {}});
         list.append(CareerSchool{
             QStringLiteral("若葉工業電気"), QStringLiteral("県立若葉工業高等学校"), QStringLiteral("電子科"), {}});
-        auto gd = MakeCareerGrade(1, {{1, 1, 1, {5}, {1, 3, 5, 0}}, {1, 2, 1, {4}, {4, 1, 6, 0}}}, list);
+        auto gd = MakeCareerGrade(
+            1, {{1, 1, 1, {5}, {1, 3, 5, 0}, QStringLiteral("長谷川　さくら")}, {1, 2, 1, {4}, {4, 1, 6, 0}}}, list);
         SetCareerTests(*gd, {1});
         GuidanceOptions options;
         options.tests = {1};
@@ -587,6 +588,14 @@ private slots:
             QVERIFY(rightEdge(op) <= 54.0 - Half);
         }
         QVERIFY(longFound);
+
+        // A seven-character name keeps clear of the combined score at 21.
+        const CanvasOp* name = canvas.findText(QStringLiteral("長谷川　さくら"));
+        QVERIFY(name);
+        QCOMPARE(name->x1, 10.0);
+        QVERIFY(name->font.size < 10.0);
+        QVERIFY(rightEdge(*name) <= 21.0 - Half);
+        QCOMPARE(canvas.findText(QStringLiteral("生徒2"))->font.size, 10.0);
     }
 
     void sevenTestsPrintLandscape()
