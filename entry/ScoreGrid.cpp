@@ -219,6 +219,16 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
 
 void ScoreGridWindow::cellKeyPress(int keyAscii)
 {
+    // After a refused decimal point the digits that follow it are refused too, until the cell is
+    // left or corrected: "45.5" typed quickly must stay 45 with the word on the status line,
+    // never become 455.
+    const bool digit = (keyAscii >= '0' && keyAscii <= '9') || (keyAscii >= 0xFF10 && keyAscii <= 0xFF19);
+    if (mAfterDecimal && digit) {
+        Beep();
+        showStatus(DecimalRefusedText());
+        return;
+    }
+    mAfterDecimal = false;
     const CellKeyOutcome out = ApplyScoreKey(mGrid->Text(), mCellUntouched, keyAscii);
     switch (out.action) {
     case CellKey::Changed:
@@ -232,6 +242,7 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
         // Refused as a pasted decimal is; the beep may be off, so it is said in words too.
         Beep();
         showStatus(DecimalRefusedText());
+        mAfterDecimal = true;
         break;
     default:
         break;
@@ -277,6 +288,7 @@ void ScoreGridWindow::leavingCell()
 
 void ScoreGridWindow::onGridRowColChange()
 {
+    mAfterDecimal = false;
     closeTypingStep();
     mCellUntouched = true;
     if (hasCurrentDataCell()) cellEntered();

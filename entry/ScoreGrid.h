@@ -33,6 +33,7 @@ public:
     // The status line under the grid of the score screens: a word about a refused key (the beep
     // may be switched off), until the next key. Null on screens without one.
     QLabel* mStatusLabel = nullptr;
+    bool mAfterDecimal = false; // a decimal point was refused in the current cell
 
     // Per-window state
     bool askOnClose() const { return mAskOnClose; }

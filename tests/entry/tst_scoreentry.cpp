@@ -214,7 +214,12 @@ void TestDatainput::decimalPointIsRefusedAndSaid()
     QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("45"));
     QCOMPARE(BeepCount(), 1);
     QCOMPARE(w->mStatusLabel->text(), QStringLiteral("小数は入力できません"));
-    // Until the next key, whichever it is.
+    // The digits after the point are refused too, so that the cell never reads 455.
+    typeKeys(g, QStringLiteral("5"));
+    QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("45"));
+    QCOMPARE(BeepCount(), 2);
+    QCOMPARE(w->mStatusLabel->text(), QStringLiteral("小数は入力できません"));
+    // A correction ends that; the word stays until the next key, whichever it is.
     typeKeys(g, QStringLiteral("\b"));
     QCOMPARE(w->mStatusLabel->text(), QString());
     QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("4"));
@@ -222,10 +227,14 @@ void TestDatainput::decimalPointIsRefusedAndSaid()
     // The full-width point of the input method likewise.
     QTest::sendKeyEvent(QTest::Press, g, Qt::Key_unknown, QStringLiteral("．"), Qt::NoModifier);
     QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("4"));
-    QCOMPARE(BeepCount(), 2);
+    QCOMPARE(BeepCount(), 3);
     QCOMPARE(w->mStatusLabel->text(), QStringLiteral("小数は入力できません"));
     QTest::keyClick(g, Qt::Key_Right);
     QCOMPARE(w->mStatusLabel->text(), QString());
+    // In the next cell digits are taken again.
+    typeKeys(g, QStringLiteral("7"));
+    QCOMPARE(g->TextMatrix(1, 5), QStringLiteral("7"));
+    QCOMPARE(BeepCount(), 3);
 
     // The status line lies under the grid; the grid keeps its place below the buttons.
     QCOMPARE(w->mStatusLabel->geometry().top(), g->geometry().bottom() + 1);
