@@ -12,6 +12,7 @@
 #include "Session.h"
 #include "SubjectScoreEntryWindow.h"
 #include "TestSupport.h"
+#include "WindowSize.h"
 #include "support/GridChecks.h"
 
 #include <QCheckBox>
@@ -185,9 +186,10 @@ void TestEntryWindows::windowsOpenShowingEveryColumn()
         QVERIFY2(test::ColumnsCut(w->mGrid).isEmpty(), qPrintable(w->windowTitle()));
         QVERIFY(w->mGrid->visibleRows() >= 10);
     }
-    // The school list shows its four columns (40 schools) whole as well.
+    // The school list is as wide as the whole window can be (its ten columns take more than this
+    // 800-pixel screen; the window-size test looks at it on a full-size screen).
     auto* career = static_cast<CareerChoiceEntryWindow*>(windows.back().get());
-    QCOMPARE(test::ColumnsCut(career->mSchoolGrid), QString());
+    QCOMPARE(career->width(), qMin(career->contentSize().width(), ScreenRoom(career).width()));
 }
 
 void TestEntryWindows::findBarFitsTheNarrowestWindow()
@@ -212,6 +214,8 @@ void TestEntryWindows::findBarFitsTheNarrowestWindow()
     // The tooltip says what the short texts leave out.
     QVERIFY(bar->mFindEdit->toolTip().contains(QStringLiteral("氏名・ふりがなの一部")));
     QVERIFY(bar->mHintLabel->toolTip().contains(QStringLiteral("Enter")));
+    if (const QString shots = qEnvironmentVariable("SEIRAN_SCREENSHOTS"); !shots.isEmpty())
+        w->grab().save(shots + QStringLiteral("/find-bar-narrowest.png"));
 }
 
 void TestEntryWindows::csvSaveProposesANameAndAddsTheExtension_data()
