@@ -26,7 +26,8 @@ NaishinEntryWindow::NaishinEntryWindow(Session& session, QWidget* parent) : Scor
     setupColumns(NaishinHeaders(gd()), QStringLiteral("WWW"));
     display();
     finishLoading();
-    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), 620);
+    setProposedCsvName(gd().dataFolder, QStringLiteral("内申点"), gd().currentGrade);
+    resizeToContent();
 }
 
 void NaishinEntryWindow::display()

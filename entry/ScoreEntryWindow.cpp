@@ -59,13 +59,8 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     display();
     finishLoading();
 
-    const int gridWidth = [this] {
-        int w = 0;
-        for (int c = 0; c < mGrid->Cols(); ++c)
-            w += mGrid->ColWidth(c);
-        return w;
-    }();
-    resize(qMax(minimumWidth(), qMin(gridWidth + 48, 1000)), 620);
+    setProposedCsvName(g.dataFolder, QStringLiteral("点数_") + testName.trimmed(), g.currentGrade);
+    resizeToContent();
 }
 
 void ScoreEntryWindow::display()

@@ -44,7 +44,10 @@ SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* pare
     setupColumns(SubjectScoreHeaders(g, *mScores), QStringLiteral("123456"));
     display();
     finishLoading();
-    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), 620);
+    const QString subject =
+        g.evalSubject >= 1 && g.evalSubject <= Limits::Subjects ? g.subjectNames[g.evalSubject].trimmed() : QString();
+    setProposedCsvName(g.dataFolder, QStringLiteral("点数_") + subject, g.currentGrade);
+    resizeToContent();
 }
 
 SubjectScoreEntryWindow::~SubjectScoreEntryWindow() = default;
