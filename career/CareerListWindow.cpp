@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "RosterFile.h"
 #include "Session.h"
+#include "WindowSize.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -40,7 +41,7 @@ CareerListWindow::CareerListWindow(Session& session, QWidget* parent) : QDialog(
 
     load();
     fill();
-    resize(960, 600);
+    ResizeToOpen(this, contentSize());
     layoutControls();
 }
 
@@ -128,16 +129,33 @@ void CareerListWindow::resizeEvent(QResizeEvent* event)
     layoutControls();
 }
 
+int CareerListWindow::copyButtonWidth() const
+{
+    return qMax(100, mCopyButton->sizeHint().width());
+}
+
+int CareerListWindow::copyWithNamesButtonWidth() const
+{
+    return qMax(160, mCopyWithNamesButton->sizeHint().width());
+}
+
+QSize CareerListWindow::contentSize() const
+{
+    constexpr int m = WindowMargin;
+    const QSize grid = mGrid->sizeHint();
+    const int buttons = copyButtonWidth() + m + copyWithNamesButtonWidth();
+    return {qMax(grid.width(), buttons) + 2 * m, grid.height() + mCopyButton->sizeHint().height() + 3 * m};
+}
+
 void CareerListWindow::layoutControls()
 {
     constexpr int m = WindowMargin;
     const int buttonHeight = mCopyButton->sizeHint().height();
     const int buttonTop = height() - m - buttonHeight;
     mGrid->setGeometry(m, m, qMax(0, width() - 2 * m), qMax(0, buttonTop - 2 * m));
-    const int copyWidth = qMax(100, mCopyButton->sizeHint().width());
+    const int copyWidth = copyButtonWidth();
     mCopyButton->setGeometry(m, buttonTop, copyWidth, buttonHeight);
-    mCopyWithNamesButton->setGeometry(m + copyWidth + m, buttonTop, qMax(160, mCopyWithNamesButton->sizeHint().width()),
-                                      buttonHeight);
+    mCopyWithNamesButton->setGeometry(m + copyWidth + m, buttonTop, copyWithNamesButtonWidth(), buttonHeight);
 }
 
 } // namespace seiran

@@ -28,6 +28,9 @@ public:
     void onCopyWithNamesClicked();
     void onGridWheel(int direction);
 
+    // The size that shows every column of the list, a page of its rows and the buttons.
+    QSize contentSize() const;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -35,6 +38,8 @@ private:
     void load();
     void fill();
     void layoutControls();
+    int copyButtonWidth() const;
+    int copyWithNamesButtonWidth() const;
 
     Session& mSession;
 };

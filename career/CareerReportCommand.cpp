@@ -9,6 +9,7 @@
 #include "ReportOutput.h"
 #include "RosterFile.h"
 #include "TargetSchoolLists.h"
+#include "TestListOption.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -190,8 +191,10 @@ QList<int> ParseTestList(const QString& text, int testCount, QString& problem)
                                            .arg(testCount);
             return {};
         }
-        if (!tests.contains(t)) tests.append(t);
+        tests.append(t);
     }
+    problem = RepeatedTestProblem(tests);
+    if (!problem.isEmpty()) return {};
     std::sort(tests.begin(), tests.end());
     return tests;
 }

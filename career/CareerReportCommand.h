@@ -16,7 +16,7 @@ namespace seiran {
 QList<CommandEntry> CareerReportCommands();
 
 // The test numbers of "--tests 1,3,4", in the order of the test list; an empty list for an empty
-// text. A number outside 1..testCount gives an error message in `problem`.
+// text. A number outside 1..testCount or a test named twice gives an error message in `problem`.
 QList<int> ParseTestList(const QString& text, int testCount, QString& problem);
 
 } // namespace seiran

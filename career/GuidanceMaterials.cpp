@@ -94,7 +94,10 @@ void printRankingPupil(PageCanvas& canvas, const GradeData& gd, int position, in
     setMincho(canvas, gd);
     canvas.PrintAt(gd.classLabel(gd.studentClass[s]), 5.2, y);
     PrintCentred(canvas, QString::number(gd.studentNumber[s]), 6.8, 2, y);
-    canvas.PrintAt(gd.studentName[s], 10, y);
+    // A seven-character name would run into the combined score.
+    canvas.SetCurrentX(10);
+    canvas.SetCurrentY(y);
+    PrintFitted(canvas, gd.studentName[s], 21, FitClearance::Space);
 }
 
 // The sum of the scores of 0 and above among n values, or -1 when there is none.
@@ -466,27 +469,38 @@ void DrawSchoolBlock(PageCanvas& canvas, const GradeData& gd, const GuidanceOpti
     canvas.Line(2, s + 0.9, cols.schoolRankingEnd(), s + 0.9);
     canvas.Line(2, s + 1.9, cols.schoolRankingEnd(), s + 1.9);
 
+    // The position's third digit takes the place of the blank that keeps "推" off a two-digit
+    // number, so in a block of 100 or more "推" moves left by the width of a digit.
+    setGothic(canvas, gd);
+    const double recommendedX = block.pupils.size() >= 100 ? 1 - canvas.TextWidth(QStringLiteral("0")) : 1.0;
+    const double choiceEnd = c == 8 ? 42 + c + t : cols.schoolRankingEnd();
+
     last = std::min(last, int(block.pupils.size()));
     for (int position = std::max(1, first); position <= last; ++position) {
         const int p = block.pupils.at(position - 1);
         const double y = s + 1 + (position - first + 1);
         if (gd.careerChoice(4, p) == h) {
             setMincho(canvas, gd);
-            canvas.PrintAt(QStringLiteral("推"), 1, y);
+            canvas.PrintAt(QStringLiteral("推"), recommendedX, y);
         }
         printRankingPupil(canvas, gd, position, p, y);
         setGothic(canvas, gd);
         printRankingScores(canvas, options, scores, p, block.combined.at(position - 1),
                            block.naishinTotal.at(position - 1), 21, y);
         setMincho(canvas, gd);
+        // A long short name, or one in brackets, gets smaller rather than run into the next column.
+        canvas.SetCurrentX(26 + c + t);
+        canvas.SetCurrentY(y);
         if (block.bySecondChoice.at(position - 1)) {
             const int firstChoice = gd.careerChoice(1, p);
             if (IsSchoolEntry(gd, firstChoice))
-                canvas.PrintAt(u'(' + SchoolShortName(gd, firstChoice) + u')', 26 + c + t, y);
+                PrintFitted(canvas, u'(' + SchoolShortName(gd, firstChoice) + u')', 34 + c + t, FitClearance::Space);
         } else {
-            canvas.PrintAt(SchoolShortName(gd, gd.careerChoice(2, p)), 26 + c + t, y);
+            PrintFitted(canvas, SchoolShortName(gd, gd.careerChoice(2, p)), 34 + c + t, FitClearance::Space);
         }
-        canvas.PrintAt(SchoolShortName(gd, gd.careerChoice(3, p)), 34 + c + t, y);
+        canvas.SetCurrentX(34 + c + t);
+        canvas.SetCurrentY(y);
+        PrintFitted(canvas, SchoolShortName(gd, gd.careerChoice(3, p)), choiceEnd, FitClearance::Space);
         if (c == 8) {
             setGothic(canvas, gd);
             printNaishinSums(canvas, scores, p, 42 + c + t, y);
@@ -494,8 +508,11 @@ void DrawSchoolBlock(PageCanvas& canvas, const GradeData& gd, const GuidanceOpti
     }
 }
 
-QList<BlockPiece> PlanSchoolBlocks(const QList<SchoolBlock>& blocks, int rows)
+QList<BlockPiece> PlanSchoolBlocks(const QList<SchoolBlock>& blocks, int rows, bool multiplierLine)
 {
+    // The line of multipliers comes between a block's count line and its header, so the block
+    // is one line deeper and the next one starts a line further down.
+    const int depth = multiplierLine ? 1 : 0;
     QList<BlockPiece> pieces;
     int sheet = 0;
     int s = 1;
@@ -515,7 +532,7 @@ QList<BlockPiece> PlanSchoolBlocks(const QList<SchoolBlock>& blocks, int rows)
             const int take = std::min(remaining, std::max(1, rows - 4 - s));
             pieces.append(BlockPiece{b, sheet, s, done + 1, done + take});
             done += take;
-            s += take + 6;
+            s += depth + take + 6;
             if (done < m) {
                 ++sheet;
                 s = 1;
@@ -559,7 +576,8 @@ int PrintGuidanceMaterials(PageCanvas& printer, const GradeData& gd, const Guida
     if (selection.schoolRankings) {
         const QList<SchoolBlock> blocks = BuildSchoolBlocks(gd, options, scores);
         int sheet = 0;
-        for (const BlockPiece& piece : PlanSchoolBlocks(blocks, rows)) {
+        const bool multiplierLine = GuidanceColumns::of(options).c == 8;
+        for (const BlockPiece& piece : PlanSchoolBlocks(blocks, rows, multiplierLine)) {
             if (piece.sheet != sheet) {
                 run.startSheet();
                 sheet = piece.sheet;

@@ -132,7 +132,8 @@ void DrawSchoolBlock(PageCanvas& canvas, const GradeData& gd, const GuidanceOpti
 
 // Where the school blocks go: sheet (from 1 within the school rankings), first line s and the
 // ranks of each piece. A block that does not fit under the previous one starts a new sheet; a
-// block longer than a sheet continues on the next.
+// block longer than a sheet continues on the next. With `multiplierLine` (内申点 used) every
+// block is one line deeper.
 struct BlockPiece
 {
     int block = 0; // index into the block list
@@ -142,7 +143,7 @@ struct BlockPiece
     int last = 0;
     bool operator==(const BlockPiece&) const = default;
 };
-QList<BlockPiece> PlanSchoolBlocks(const QList<SchoolBlock>& blocks, int rows);
+QList<BlockPiece> PlanSchoolBlocks(const QList<SchoolBlock>& blocks, int rows, bool multiplierLine);
 
 // Prints the chosen materials as one print run (class sheets, grade ranking, school rankings),
 // landscape when the widest line does not fit a portrait sheet, and ends the job when a sheet

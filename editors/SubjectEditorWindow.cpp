@@ -7,6 +7,7 @@
 #include "ListFiles.h"
 #include "MessageBox.h"
 #include "Session.h"
+#include "WindowSize.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -69,10 +70,9 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
         mGrid->setRow(1);
         mGrid->setCol(T::ColKind);
     }
-    int width = 0;
-    for (int c = 0; c < T::ColumnCount; ++c)
-        width += mGrid->ColWidth(c);
-    mGrid->setMinimumSize(width + 8, mGrid->RowHeight() * (mTable.rowCount() + 1) + 8);
+    // A grade has at most nine subjects: the grid always shows all of them and every column.
+    mGrid->setMinimumSize(mGrid->fullSize());
+    ResizeToLayout(this);
 
     connect(mGrid, &FlexGrid::keyPress, this, &SubjectEditorWindow::onGridKeyPress);
     connect(mOkButton, &QPushButton::clicked, this, &SubjectEditorWindow::onOkClicked);

@@ -37,7 +37,8 @@ CareerChoiceEntryWindow::CareerChoiceEntryWindow(Session& session, QWidget* pare
     display();
     fillSchoolList();
     finishLoading();
-    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), qMax(minimumHeight(), 680));
+    setProposedCsvName(gd().dataFolder, QStringLiteral("進路希望"), gd().currentGrade);
+    resizeToContent();
 }
 
 CareerChoiceEntryWindow::~CareerChoiceEntryWindow() = default;
@@ -226,6 +227,13 @@ Result CareerChoiceEntryWindow::saveEdits()
 {
     mGrid->setFocus();
     return SaveCareerChoices(gd(), session().progress);
+}
+
+QSize CareerChoiceEntryWindow::contentSize() const
+{
+    const QSize choices = ScoreGridWindow::contentSize();
+    const int list = TotalColumnWidth(mSchoolGrid) + 2 * WindowMargin;
+    return {qMax(choices.width(), list), choices.height() + mSchoolGrid->height() + WindowMargin};
 }
 
 void CareerChoiceEntryWindow::layoutControls()

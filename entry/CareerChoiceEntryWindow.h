@@ -19,6 +19,9 @@ public:
 
     FlexGrid* mSchoolGrid = nullptr; // the school list
 
+    // The choices and, below them, the whole school list.
+    QSize contentSize() const override;
+
     // Fills the choice grid from the stored choices.
     void display();
 

@@ -7,6 +7,7 @@
 #include "Notice.h"
 #include "Progress.h"
 #include "RosterFile.h"
+#include "TestListOption.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -157,8 +158,6 @@ Result chosenSubjectTests(const Context& c, int& subject, QList<int>& tests)
                                              .arg(test)
                                              .arg(c.gd.currentGrade)
                                              .arg(c.gd.testCount));
-        if (tests.contains(test))
-            return Result::failure(QStringLiteral("テスト %1 が二度指定されています。").arg(test));
         if (c.gd.testSubjectCount[test] < subject)
             return Result::failure(QStringLiteral("テスト %1「%2」は %3 教科なので、教科 %4 はありません。")
                                        .arg(test)
@@ -167,6 +166,7 @@ Result chosenSubjectTests(const Context& c, int& subject, QList<int>& tests)
                                        .arg(subject));
         tests.append(test);
     }
+    if (const QString repeated = RepeatedTestProblem(tests); !repeated.isEmpty()) return Result::failure(repeated);
     std::sort(tests.begin(), tests.end());
     return Result::success();
 }

@@ -4,6 +4,7 @@
 #include "EntryColumns.h"
 #include "GradeData.h"
 #include "Helpers.h"
+#include "ImportedValues.h"
 #include "NaishinCells.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
@@ -27,14 +28,6 @@ void EntrySheet::setCell(int row, int col, const QString& text)
     mRows[row - 1][col] = text;
 }
 
-QString EntrySheet::reduceField(const QString& field) const
-{
-    QString reduced;
-    for (QChar ch : field)
-        if ((ch >= u'0' && ch <= u'9') || ch == u'-') reduced += ch;
-    return reduced;
-}
-
 QString EntrySheet::exportText() const
 {
     QString text = mHeaders.join(u'\t') + QStringLiteral("\r\n");
@@ -54,6 +47,15 @@ QList<QStringList> EntrySheet::csvRows() const
         rows << trimmed;
     }
     return rows;
+}
+
+QString EntrySheet::takeScoreField(int row, int col, const QString& field)
+{
+    QString why;
+    const std::optional<QString> text = ImportedScoreText(field, why);
+    if (!text) return why;
+    setCell(row, col, *text);
+    return QString();
 }
 
 CsvImportPreview EntrySheet::previewCsv(const QList<CsvRecord>&, const CsvLayout&) const
@@ -80,12 +82,7 @@ public:
         }
     }
 
-    QString takeField(int row, int col, const QString& reduced) override
-    {
-        if (!ScoreCellValue(reduced)) return QStringLiteral("点数として記録できる範囲を超えています");
-        setCell(row, col, reduced);
-        return QString();
-    }
+    QString takeField(int row, int col, const QString& field) override { return takeScoreField(row, col, field); }
 
     Result save(IProgress& progress) override
     {
@@ -125,16 +122,20 @@ public:
         for (int i = 1; i <= gd.studentCount; ++i) {
             QStringList row = FixedColumnTexts(gd, i, NumberStyle::TwoWide);
             for (int j = 1; j <= Limits::NaishinPositions; ++j)
-                row << NaishinCellText(gd.naishin(j, i));
+                row << NaishinPositionText(gd, j, i);
             mRows << row;
         }
     }
 
-    QString takeField(int row, int col, const QString& reduced) override
+    QString takeField(int row, int col, const QString& field) override
     {
-        if (!NaishinPositionUsed(mGd, col - FirstDataCol + 1)) return QStringLiteral("この列には教科がありません");
-        if (!AcceptsNaishinToken(reduced)) return QStringLiteral("内申点は 0〜10 の整数です");
-        setCell(row, col, reduced);
+        // A position without a subject is locked here as on the screen: nothing goes into it.
+        if (!NaishinPositionUsed(mGd, col - FirstDataCol + 1))
+            return NarrowImportedField(field).isEmpty() ? QString() : QStringLiteral("この列には教科がありません");
+        QString why;
+        const std::optional<QString> text = ImportedNaishinText(field, why);
+        if (!text) return why;
+        setCell(row, col, *text);
         return QString();
     }
 
@@ -164,27 +165,13 @@ public:
         }
     }
 
-    // A choice is typed as digits only.
-    QString reduceField(const QString& field) const override
+    QString takeField(int row, int col, const QString& field) override
     {
-        QString digits = EntrySheet::reduceField(field);
-        digits.remove(u'-');
-        return digits;
-    }
-
-    QString takeField(int row, int col, const QString& reduced) override
-    {
-        const CareerLeave leave = LeaveCareerCell(mGd, reduced);
-        switch (leave.action) {
-        case CareerLeave::Nothing:
-            return QString();
-        case CareerLeave::Refused:
-            return QStringLiteral("高校の番号は 0〜%1 です").arg(mGd.highSchoolCount);
-        case CareerLeave::Store:
-            break;
-        }
-        mGd.careerChoice(col - FirstDataCol + 1, row) = leave.value;
-        setCell(row, col, leave.text);
+        QString why;
+        const std::optional<int> choice = ImportedCareerChoice(mGd, field, why);
+        if (!choice) return why;
+        mGd.careerChoice(col - FirstDataCol + 1, row) = *choice;
+        setCell(row, col, CareerCellText(mGd, *choice));
         return QString();
     }
 
@@ -208,12 +195,7 @@ public:
         }
     }
 
-    QString takeField(int row, int col, const QString& reduced) override
-    {
-        if (!ScoreCellValue(reduced)) return QStringLiteral("点数として記録できる範囲を超えています");
-        setCell(row, col, reduced);
-        return QString();
-    }
+    QString takeField(int row, int col, const QString& field) override { return takeScoreField(row, col, field); }
 
     Result save(IProgress& progress) override
     {
@@ -274,7 +256,8 @@ QString ImportProblem::describe() const
     QString where = QStringLiteral("%1行目").arg(line);
     if (!classText.isEmpty() || !numberText.isEmpty())
         where += QStringLiteral(" %1組 %2番").arg(classText.trimmed(), numberText.trimmed());
-    if (!column.isEmpty()) where += QStringLiteral(" %1").arg(column);
+    if (columnNo > 0) where += QStringLiteral(" %1列目").arg(columnNo);
+    if (!column.trimmed().isEmpty()) where += QStringLiteral(" %1").arg(column);
     return QStringLiteral("%1「%2」: %3").arg(where, text, reason);
 }
 
@@ -324,14 +307,10 @@ ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes)
             const QString& field = fields.at(col);
             const QString before = sheet.cell(row, col);
             if (field == before) continue;
-            QString reason;
-            if (field.contains(u'.') || field.contains(QChar(0xFF0E)))
-                reason = QStringLiteral("小数点は使えません");
-            else
-                reason = sheet.takeField(row, col, sheet.reduceField(field));
+            const QString reason = sheet.takeField(row, col, field);
             if (!reason.isEmpty()) {
                 outcome.refused.append(
-                    {lineNo, sheet.cell(row, 0), sheet.cell(row, 1), sheet.headers().at(col), field, reason});
+                    {lineNo, sheet.cell(row, 0), sheet.cell(row, 1), col + 1, sheet.headers().at(col), field, reason});
             } else if (sheet.cell(row, col) != before) {
                 ++outcome.changedCells;
             }

@@ -17,8 +17,8 @@ class IProgress;
 
 // The grid of an entry screen as texts, without a window: the header row and one row per pupil
 // with every column, filled by the same functions as the screen's grid. The entry command
-// exports it, gives imported fields to its cells as the screen takes them, and saves it as the
-// screen's finish button does.
+// exports it, gives imported fields to its cells by the import rule of their values, and saves
+// it as the screen's finish button does.
 class EntrySheet
 {
 public:
@@ -30,12 +30,10 @@ public:
     // Cell of pupil row `row` (1..rowCount) and column `col` (0..columnCount - 1).
     QString cell(int row, int col) const;
 
-    // Reduces an imported field the way the screen's keys or paste would see it: digits and
-    // "-" (digits only where "-" has no meaning).
-    virtual QString reduceField(const QString& field) const;
-    // Gives a reduced field to a data cell as the screen takes it. Returns an empty text when
-    // the cell took it (or it changes nothing), otherwise why the screen refuses it.
-    virtual QString takeField(int row, int col, const QString& reduced) = 0;
+    // Gives an imported field to a data cell, read by the screen's rule of ImportedValues.h (never
+    // reduced to its digits). Returns an empty text when the cell took it, otherwise why it is
+    // refused; a refused field leaves the cell as it was.
+    virtual QString takeField(int row, int col, const QString& field) = 0;
     // Converts the cells back and writes them, as the finish button does.
     virtual Result save(IProgress& progress) = 0;
 
@@ -57,6 +55,8 @@ public:
 
 protected:
     void setCell(int row, int col, const QString& text);
+    // A score field into a score cell, by the rule every score import shares.
+    QString takeScoreField(int row, int col, const QString& field);
     QStringList mHeaders;
     QList<QStringList> mRows;
 };
@@ -77,8 +77,9 @@ struct ImportProblem
     int line = 0;      // line of the file, from 1
     QString classText; // the 組 and 番 of the row, when there is one
     QString numberText;
-    QString column; // header of the column, for a refused field
-    QString text;   // the field as it stands in the file
+    int columnNo = 0; // column of the file, from 1, for a refused field
+    QString column;   // header of the column
+    QString text;     // the field as it stands in the file
     QString reason;
 
     QString describe() const;
@@ -98,7 +99,7 @@ struct ImportOutcome
 // CR LF or LF) into the sheet's cells. The header must be the grid's; line i's first two
 // fields must be the 組 and 番 of row i (blanks trimmed); fields from the fifth on go to the
 // data columns, a missing field leaves its cell and an extra one is ignored. A field that
-// equals the cell changes nothing; one with a decimal point is refused, as paste refuses it.
+// equals the cell changes nothing, so every text the export writes reads back as it was.
 ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes);
 
 } // namespace seiran

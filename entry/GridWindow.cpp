@@ -8,11 +8,13 @@
 #include "MessageBox.h"
 #include "PupilSearch.h"
 #include "ScoreCells.h"
+#include "WindowSize.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +54,24 @@ QString SelectionCopyText(const FlexGrid* grid)
 {
     const CellRange range = NormalisedRange(grid->Row(), grid->Col(), grid->RowSel(), grid->ColSel());
     return BuildCopyText([grid](int r, int c) { return grid->TextMatrix(r, c); }, range);
+}
+
+QString ProposedCsvName(const QString& screen, int grade)
+{
+    // A test or subject name may hold characters that no file name can (a "/" in "1/2学期").
+    QString name = screen.trimmed();
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c)) c = u'_';
+    }
+    return QStringLiteral("%1_%2年.csv").arg(name).arg(grade);
+}
+
+QString WithCsvExtension(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.fileName().isEmpty() || !info.suffix().isEmpty()) return path;
+    // "名簿." has an empty extension too: the dot stays, the extension is added.
+    return path + (path.endsWith(u'.') ? QStringLiteral("csv") : QStringLiteral(".csv"));
 }
 
 void PutOnClipboard(const QString& text)
@@ -105,8 +125,13 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
                                             QStringLiteral("CSVファイル (*.csv *.txt);;すべてのファイル (*)"));
     };
     chooseExportFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("CSVファイルに保存"), QString(),
-                                            QStringLiteral("CSVファイル (*.csv)"));
+        QFileDialog dialog(this, QStringLiteral("CSVファイルに保存"), mProposedCsvPath,
+                           QStringLiteral("CSVファイル (*.csv)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The dialog adds ".csv" itself before it asks about overwriting an existing file.
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                       : QString();
     };
     runImportPreview = [](ImportPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
@@ -149,6 +174,24 @@ void GridWindow::setMinimumSizeTwips(int width, int height)
 {
     mMinSizeLabel->move(width / TwipsPerPixel, height / TwipsPerPixel);
     setMinimumSize(mMinSizeLabel->x(), mMinSizeLabel->y());
+}
+
+QSize GridWindow::contentSize() const
+{
+    constexpr int m = WindowMargin;
+    const QSize panel = mTopPanel->sizeHint();
+    const QSize grid = activeGrid()->sizeHint();
+    return {qMax(panel.width(), grid.width()) + 2 * m, panel.height() + grid.height() + 3 * m};
+}
+
+void GridWindow::resizeToContent()
+{
+    ResizeToOpen(this, contentSize());
+}
+
+void GridWindow::setProposedCsvName(const QString& dataFolder, const QString& screen, int grade)
+{
+    mProposedCsvPath = QDir(dataFolder).filePath(ProposedCsvName(screen, grade));
 }
 
 void GridWindow::onCopyClicked()
@@ -290,7 +333,7 @@ void GridWindow::onCsvImportClicked()
 void GridWindow::onCsvExportClicked()
 {
     commitPendingEdit();
-    const QString path = chooseExportFile();
+    const QString path = WithCsvExtension(chooseExportFile());
     if (path.isEmpty()) return;
     if (const Result saved = SaveCsvFile(path, csvRows()); !saved)
         ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);

@@ -35,6 +35,12 @@ int TotalColumnWidth(const FlexGrid* grid);
 // CR LF after every row.
 QString SelectionCopyText(const FlexGrid* grid);
 
+// The file name "CSVファイルに保存…" proposes: the screen (with its test or subject) and the
+// grade, "内申点_3年.csv"; characters a file name cannot hold become "_".
+QString ProposedCsvName(const QString& screen, int grade);
+// A file name typed without an extension gets ".csv"; any other name is kept as typed.
+QString WithCsvExtension(const QString& path);
+
 // Clears the clipboard and puts the text on it.
 void PutOnClipboard(const QString& text);
 
@@ -92,8 +98,11 @@ public:
     virtual void onExtraClicked() = 0;
     // "CSV取込": a file chosen, its preview, and the accepted lines given to the screen.
     void onCsvImportClicked();
-    // "CSVファイルに保存…" of the grid's context menu.
+    // "CSVファイルに保存…" of the grid's context menu: the file dialog proposes
+    // proposedCsvPath(); a name typed without an extension gets ".csv".
     void onCsvExportClicked();
+    // The data folder and the screen's name with the grade: ".../内申点_3年.csv".
+    QString proposedCsvPath() const { return mProposedCsvPath; }
     // Test seams: the file to read or write (empty: cancelled) and the preview's answer.
     std::function<QString()> chooseImportFile;
     std::function<QString()> chooseExportFile;
@@ -114,9 +123,17 @@ public:
     // current row; none turns the field light red. Returns whether a pupil was found.
     bool findPupil(const QString& query, int step);
 
+    // The size that shows the controls along the top, every column of the grid and a page of
+    // its rows.
+    virtual QSize contentSize() const;
+
 protected:
     // Minimum window size in twips; the window is never made smaller.
     void setMinimumSizeTwips(int width, int height);
+    // Opens the window at contentSize(), within the screen.
+    void resizeToContent();
+    // The file "CSVファイルに保存…" proposes: `screen`_`grade`年.csv in `dataFolder`.
+    void setProposedCsvName(const QString& dataFolder, const QString& screen, int grade);
     // The grid the buttons act on.
     virtual FlexGrid* activeGrid() const = 0;
     // Finishes an edit in progress before a button acts (nothing by default).
@@ -184,6 +201,7 @@ protected:
     void relayout();
 
     GridUndo* mUndo = nullptr;
+    QString mProposedCsvPath;
 
     // The controls along the top, in rows (mTopRows) filled by the window.
 

@@ -8,7 +8,7 @@ bool NaishinPositionUsed(const GradeData& gd, int position)
 {
     if (position < 1 || position > Limits::NaishinPositions) return false;
     const int slot = gd.naishinSlot[position];
-    return slot >= 1 && slot <= Limits::NaishinSlots;
+    return slot >= 1 && slot <= Limits::NaishinSlots && slot <= gd.subjectCount;
 }
 
 QStringList NaishinHeaders(const GradeData& gd)
@@ -22,6 +22,11 @@ QStringList NaishinHeaders(const GradeData& gd)
 QString NaishinCellText(int value)
 {
     return value <= 0 ? QString() : QString::number(value);
+}
+
+QString NaishinPositionText(const GradeData& gd, int position, int student)
+{
+    return NaishinPositionUsed(gd, position) ? NaishinCellText(gd.naishin(position, student)) : QString();
 }
 
 CellKeyOutcome ApplyNaishinKey(const QString& text, bool untouched, int keyAscii)

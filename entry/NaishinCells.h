@@ -17,8 +17,10 @@ struct GradeData;
 // Highest point of the scale.
 constexpr int NaishinMax = 10;
 
-// Whether naishin position j (1..9) names a subject; a naishin order of fewer than nine
-// subjects leaves the last positions without one.
+// Whether naishin position j (1..9) names a subject of the subject list. A naishin order of
+// fewer than nine subjects leaves the last positions without one, and so does the default
+// order over a list of fewer than nine subjects (five subjects: positions 5..8 would be
+// subjects 6..9). Such a position is locked: no key, no paste, no import, never saved.
 bool NaishinPositionUsed(const GradeData& gd, int position);
 
 // Headers of the nine columns: the subject at each position, empty for a position without one.
@@ -27,6 +29,9 @@ QStringList NaishinHeaders(const GradeData& gd);
 // Text of a stored point: empty for 0 or less, otherwise the number (values above the scale
 // are shown as they are).
 QString NaishinCellText(int value);
+// Text of pupil i's cell at position j: the point, empty at a position without a subject
+// (whatever its record slot holds, it is not this screen's).
+QString NaishinPositionText(const GradeData& gd, int position, int student);
 
 // One typed character: "1".."9" make the cell that digit, "0" makes it "10", Space empties
 // it; Enter, Ctrl+C and Ctrl+V are passed on; everything else is ignored.

@@ -26,7 +26,8 @@ NaishinEntryWindow::NaishinEntryWindow(Session& session, QWidget* parent) : Scor
     setupColumns(NaishinHeaders(gd()), QStringLiteral("WWW"));
     display();
     finishLoading();
-    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), 620);
+    setProposedCsvName(gd().dataFolder, QStringLiteral("内申点"), gd().currentGrade);
+    resizeToContent();
 }
 
 void NaishinEntryWindow::display()
@@ -35,7 +36,7 @@ void NaishinEntryWindow::display()
     fillFixedColumns();
     for (int i = 1; i <= g.studentCount; ++i) {
         for (int j = 1; j <= Limits::NaishinPositions; ++j)
-            mGrid->setTextMatrix(i, FirstDataCol + j - 1, NaishinCellText(g.naishin(j, i)));
+            mGrid->setTextMatrix(i, FirstDataCol + j - 1, NaishinPositionText(g, j, i));
     }
     mGrid->viewport()->update();
 }

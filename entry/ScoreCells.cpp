@@ -48,6 +48,11 @@ int NarrowKey(int keyAscii)
     return keyAscii;
 }
 
+QString DecimalRefusedText()
+{
+    return QStringLiteral("小数は入力できません");
+}
+
 CellKey GridControlKey(int keyAscii)
 {
     switch (keyAscii) {
@@ -79,6 +84,10 @@ CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii)
     switch (keyAscii) {
     case '-':
         out = {CellKey::Changed, QStringLiteral("-"), false};
+        break;
+    case '.':
+    case 0xFF0E:
+        out.action = CellKey::Decimal;
         break;
     case 8:
         out.action = CellKey::Changed;
@@ -134,11 +143,11 @@ QString StudentIdentifier(int grade, const QString& classText, const QString& nu
     return FormatRightAligned(QStringLiteral("##"), classPart) + FormatRightAligned(QStringLiteral("##"), numberPart);
 }
 
-QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, int grade)
+QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, int grade, int firstPupilRow)
 {
     QString out;
     for (int r = range.top; r <= range.bottom; ++r) {
-        out += StudentIdentifier(grade, cell(r, 0), cell(r, 1));
+        if (r >= firstPupilRow) out += StudentIdentifier(grade, cell(r, 0), cell(r, 1));
         out += u'\t';
         out += cell(r, 2);
         for (int c = range.left; c <= range.right; ++c) {

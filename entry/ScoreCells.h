@@ -31,6 +31,7 @@ std::optional<int> ScoreCellValue(const QString& text);
 enum class CellKey {
     Changed, // the cell text changed (or was re-set)
     Refused, // the key would make the value overflow; beep, the cell keeps its text
+    Decimal, // "." or "．": scores are whole numbers; refused as Refused, and said in words
     Ignored, // the key has no meaning in a score cell
     Enter,   // 13: move the current cell
     Copy,    // 3: Ctrl+C
@@ -49,8 +50,12 @@ struct CellKeyOutcome
 int NarrowKey(int keyAscii);
 
 // Applies one typed character (its code: digits, '-', 8 Backspace, 32 Space, 13 Enter,
-// 3 Ctrl+C, 22 Ctrl+V) to a score cell holding `text`.
+// 3 Ctrl+C, 22 Ctrl+V) to a score cell holding `text`. A decimal point is refused, never
+// dropped: "45.5" typed must not become 455.
 CellKeyOutcome ApplyScoreKey(const QString& text, bool untouched, int keyAscii);
+// What the score windows' status line says after a decimal point was typed.
+QString DecimalRefusedText();
+
 // The grid keys every entry screen shares: Enter (13), Ctrl+C (3) and Ctrl+V (22); Ignored for any
 // other key.
 CellKey GridControlKey(int keyAscii);
@@ -84,8 +89,9 @@ QString BuildCopyText(const CellTextFn& cell, const CellRange& range);
 // "1", number 5). A class label that is not a digit counts as 0.
 QString StudentIdentifier(int grade, const QString& classText, const QString& numberText);
 
-// As BuildCopyText, each row led by the identifier and the name (columns 0, 1 and 2).
-QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, int grade);
+// As BuildCopyText, each row led by the identifier and the name (columns 0, 1 and 2). Rows
+// before `firstPupilRow` are headings: their identifier field is empty.
+QString BuildCopyTextWithNames(const CellTextFn& cell, const CellRange& range, int grade, int firstPupilRow = 0);
 
 // One cell that a paste writes.
 struct PastedCell

@@ -37,29 +37,6 @@ QStringList TestSubjectNames(const GradeData& gd, int subjectCount)
     return names;
 }
 
-std::optional<QString> ImportedScoreText(const QString& field, QString& why)
-{
-    const QString t = TrimCsvText(field.normalized(QString::NormalizationForm_KC));
-    if (t.isEmpty()) return QString();
-    if (t == QStringLiteral("-") || t == QStringLiteral("欠") || t == QStringLiteral("欠席"))
-        return QStringLiteral("-");
-    const bool bracketed = t.startsWith(u'-');
-    const QString digits = bracketed ? t.mid(1) : t;
-    bool allDigits = !digits.isEmpty() && digits.size() <= 6;
-    for (const QChar c : digits)
-        allDigits = allDigits && c >= u'0' && c <= u'9';
-    if (!allDigits) {
-        why = QStringLiteral("「%1」は点数ではありません").arg(field);
-        return std::nullopt;
-    }
-    const QString text = (bracketed ? QStringLiteral("-") : QString()) + QString::number(digits.toInt());
-    if (!ScoreCellValue(text)) {
-        why = QStringLiteral("「%1」は点数として記録できる範囲を超えています").arg(field);
-        return std::nullopt;
-    }
-    return text;
-}
-
 CsvImportPreview PreviewScoreCsv(const GradeData& gd, int subjectCount, const ScoreCellTextFn& cellText,
                                  const QList<CsvRecord>& records, const CsvLayout& layout)
 {
@@ -119,7 +96,7 @@ CsvImportPreview PreviewScoreCsv(const GradeData& gd, int subjectCount, const Sc
             const QString field = CsvField(record, layout, CsvRole::SubjectBase + j);
             const std::optional<QString> text = ImportedScoreText(field, why);
             if (!text) {
-                problems << QStringLiteral("%1: %2").arg(subjects.at(j - 1), why);
+                problems << QStringLiteral("%1「%2」: %3").arg(subjects.at(j - 1), field, why);
                 line.cells << QString();
                 continue;
             }

@@ -25,6 +25,7 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     setAskOnClose(false);
     setWindowTitle(QStringLiteral("点数の入力（テスト別）"));
     setMinimumSizeTwips(7680, 5280);
+    addStatusLine();
 
     mTestFrame = new QFrame;
     mTestFrame->setFrameShape(QFrame::StyledPanel);
@@ -58,13 +59,8 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     display();
     finishLoading();
 
-    const int gridWidth = [this] {
-        int w = 0;
-        for (int c = 0; c < mGrid->Cols(); ++c)
-            w += mGrid->ColWidth(c);
-        return w;
-    }();
-    resize(qMax(minimumWidth(), qMin(gridWidth + 48, 1000)), 620);
+    setProposedCsvName(g.dataFolder, QStringLiteral("点数_") + testName.trimmed(), g.currentGrade);
+    resizeToContent();
 }
 
 void ScoreEntryWindow::display()

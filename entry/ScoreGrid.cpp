@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -100,6 +101,19 @@ void ScoreGridWindow::addCheckBox(QCheckBox* box)
 void ScoreGridWindow::setFinishCaption(const QString& caption)
 {
     mFinishButton->setText(caption);
+}
+
+void ScoreGridWindow::addStatusLine()
+{
+    if (mStatusLabel) return;
+    mStatusLabel = new QLabel(this);
+    mStatusLabel->setContentsMargins(2, 0, 2, 0);
+    mStatusLabel->setFixedHeight(mStatusLabel->fontMetrics().height() + 4);
+}
+
+void ScoreGridWindow::showStatus(const QString& text)
+{
+    if (mStatusLabel) mStatusLabel->setText(text);
 }
 
 void ScoreGridWindow::setPasteAvailable(bool available)
@@ -205,6 +219,16 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
 
 void ScoreGridWindow::cellKeyPress(int keyAscii)
 {
+    // After a refused decimal point the digits that follow it are refused too, until the cell is
+    // left or corrected: "45.5" typed quickly must stay 45 with the word on the status line,
+    // never become 455.
+    const bool digit = (keyAscii >= '0' && keyAscii <= '9') || (keyAscii >= 0xFF10 && keyAscii <= 0xFF19);
+    if (mAfterDecimal && digit) {
+        Beep();
+        showStatus(DecimalRefusedText());
+        return;
+    }
+    mAfterDecimal = false;
     const CellKeyOutcome out = ApplyScoreKey(mGrid->Text(), mCellUntouched, keyAscii);
     switch (out.action) {
     case CellKey::Changed:
@@ -214,6 +238,12 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
     case CellKey::Refused:
         Beep();
         break;
+    case CellKey::Decimal:
+        // Refused as a pasted decimal is; the beep may be off, so it is said in words too.
+        Beep();
+        showStatus(DecimalRefusedText());
+        mAfterDecimal = true;
+        break;
     default:
         break;
     }
@@ -222,6 +252,8 @@ void ScoreGridWindow::cellKeyPress(int keyAscii)
 void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     Q_UNUSED(modifiers);
+    // A word on the status line stays until the next key (a refused one sets it again).
+    showStatus(QString());
     if (key != Qt::Key_Delete) return;
     beginUndoStep();
     deleteSelection();
@@ -256,6 +288,7 @@ void ScoreGridWindow::leavingCell()
 
 void ScoreGridWindow::onGridRowColChange()
 {
+    mAfterDecimal = false;
     closeTypingStep();
     mCellUntouched = true;
     if (hasCurrentDataCell()) cellEntered();
@@ -512,7 +545,11 @@ void ScoreGridWindow::layoutControls()
     const QPoint buttonPos = mNextButton->mapTo(this, QPoint(0, 0));
     const int left = buttonPos.x();
     const int top = buttonPos.y() + mNextButton->height() + left;
-    mGrid->setGeometry(left, top, qMax(0, width() - 2 * left), qMax(0, height() - top - left));
+    const int statusHeight = mStatusLabel ? mStatusLabel->height() : 0;
+    const int gridWidth = qMax(0, width() - 2 * left);
+    const int gridHeight = qMax(0, height() - top - left - statusHeight);
+    mGrid->setGeometry(left, top, gridWidth, gridHeight);
+    if (mStatusLabel) mStatusLabel->setGeometry(left, top + gridHeight, gridWidth, statusHeight);
 }
 
 } // namespace seiran

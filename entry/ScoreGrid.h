@@ -30,6 +30,10 @@ public:
     // 張付, 名付ｺﾋﾟｰ)
     FlexGrid* mGrid = nullptr;
     QCheckBox* mMoveRightCheck = nullptr; // 右移動
+    // The status line under the grid of the score screens: a word about a refused key (the beep
+    // may be switched off), until the next key. Null on screens without one.
+    QLabel* mStatusLabel = nullptr;
+    bool mAfterDecimal = false; // a decimal point was refused in the current cell
 
     // Per-window state
     bool askOnClose() const { return mAskOnClose; }
@@ -75,6 +79,10 @@ protected:
     void setFinishCaption(const QString& caption);
     // A screen without paste hides "張付" and ignores Ctrl+V.
     void setPasteAvailable(bool available);
+    // Gives the screen the status line under its grid.
+    void addStatusLine();
+    // Shows a text on the status line (empty clears it); nothing on a screen without one.
+    void showStatus(const QString& text);
     // Width of all the grid's columns (for the window's first size).
     int totalColumnWidth() const;
     void setAskOnClose(bool ask) { mAskOnClose = ask; }

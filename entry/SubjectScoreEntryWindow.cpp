@@ -18,6 +18,7 @@ SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* pare
     setAskOnClose(false);
     setWindowTitle(QStringLiteral("点数の入力（教科別）"));
     setMinimumSizeTwips(6600, 5040);
+    addStatusLine();
 
     mHeadingFrame = new QFrame;
     mHeadingFrame->setFrameShape(QFrame::StyledPanel);
@@ -43,7 +44,10 @@ SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* pare
     setupColumns(SubjectScoreHeaders(g, *mScores), QStringLiteral("123456"));
     display();
     finishLoading();
-    resize(qMax(minimumWidth(), qMin(totalColumnWidth() + 48, 1000)), 620);
+    const QString subject =
+        g.evalSubject >= 1 && g.evalSubject <= Limits::Subjects ? g.subjectNames[g.evalSubject].trimmed() : QString();
+    setProposedCsvName(g.dataFolder, QStringLiteral("点数_") + subject, g.currentGrade);
+    resizeToContent();
 }
 
 SubjectScoreEntryWindow::~SubjectScoreEntryWindow() = default;

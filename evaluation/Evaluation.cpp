@@ -6,7 +6,9 @@
 #include "StudentRecord.h"
 
 #include <QDir>
+#include <QHash>
 #include <QLocale>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -438,6 +440,50 @@ int CountTotal(const QStringList& counts)
     for (const QString& c : counts)
         sum += NumericValue(c);
     return int(sum);
+}
+
+QString CountTotalText(const QStringList& counts)
+{
+    const bool anyShown =
+        std::any_of(counts.begin(), counts.end(), [](const QString& c) { return !c.trimmed().isEmpty(); });
+    return anyShown ? QString::number(CountTotal(counts)) : QString();
+}
+
+QList<bool> SplitTiePupils(const EvaluationRun& run)
+{
+    const int n = std::clamp(run.pupilCount, 0, int(Limits::Students));
+    // The lowest and highest current level of each total.
+    QHash<int, QPair<int, int>> levels;
+    for (int p = 1; p <= n; ++p) {
+        const int level = run.evalLevel[p];
+        auto it = levels.find(run.total(p));
+        if (it == levels.end())
+            levels.insert(run.total(p), {level, level});
+        else
+            *it = {std::min(it->first, level), std::max(it->second, level)};
+    }
+    QList<bool> split(n + 1, false);
+    for (int p = 1; p <= n; ++p) {
+        const QPair<int, int> range = levels.value(run.total(p));
+        split[p] = range.first != range.second;
+    }
+    return split;
+}
+
+int SplitTieCount(const QList<bool>& split)
+{
+    return int(std::count(split.begin(), split.end(), true));
+}
+
+QString SplitTieToolTip()
+{
+    return QStringLiteral("同点で評定が分かれています");
+}
+
+QString SplitTieStatusText(int count)
+{
+    if (count == 0) return QString();
+    return QStringLiteral("同点で評定が分かれている生徒：%1人（色の付いた欄）").arg(count);
 }
 
 void StoreEvaluationSettings(GradeData& gd, const EvaluationChoice& choice)

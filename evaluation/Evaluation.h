@@ -99,6 +99,16 @@ QList<QStringList> HyoteiDistributionTable(const GradeData& gd, const Evaluation
 // Pupils at each level (0..10) of class c, or of every class when c is 0.
 int LevelCount(const EvaluationRun& run, int level, int classNo);
 
+// Levels are handed out by rank position, so pupils with the same weighted total can stand on
+// both sides of a level boundary. Which pupils (1..pupilCount, index = pupil) have the weighted
+// total of a pupil with another current level (hand edits count): the teacher decides those.
+QList<bool> SplitTiePupils(const EvaluationRun& run);
+// How many pupils SplitTiePupils marks.
+int SplitTieCount(const QList<bool>& split);
+// The tooltip of a marked pupil's cells, and the status line's count ("" when none).
+QString SplitTieToolTip();
+QString SplitTieStatusText(int count);
+
 // Columns of the list grid.
 namespace HyoteiCol {
 constexpr int Class = 0;
@@ -132,6 +142,8 @@ bool ApplyWeightKey(QString& text, bool& fresh, int keyAscii);
 bool ApplyCountKey(QString& text, bool& fresh, int keyAscii, bool& refused);
 // The sum of the typed counts, blank cells counting 0.
 int CountTotal(const QStringList& counts);
+// The "合計" cell: the sum of the counts shown, or nothing while every count cell is blank.
+QString CountTotalText(const QStringList& counts);
 
 // Everything the setup screen collects.
 struct EvaluationChoice

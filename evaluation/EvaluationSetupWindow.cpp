@@ -225,7 +225,7 @@ void EvaluationSetupWindow::updateCountTotal()
     QStringList counts;
     for (int c = 1; c < CountSumCol; ++c)
         counts.append(mCountGrid->TextMatrix(1, c));
-    mCountGrid->setTextMatrix(1, CountSumCol, QString::number(CountTotal(counts)));
+    mCountGrid->setTextMatrix(1, CountSumCol, CountTotalText(counts));
 }
 
 void EvaluationSetupWindow::onSelectAllClicked()

@@ -314,7 +314,10 @@ int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err
                 HyoteiListTable(*gd, run, view == QLatin1String("number") ? HyoteiOrder::Number : HyoteiOrder::Score);
         const CellTextFn cell = [&table](int r, int c) { return table.at(r).value(c); };
         const CellRange all{0, 0, int(table.size()) - 1, int(table.first().size()) - 1};
-        out << (o.names ? BuildCopyTextWithNames(cell, all, gd->currentGrade) : BuildCopyText(cell, all));
+        // The two heading rows name no pupil: their identifier field stays empty.
+        constexpr int firstPupilRow = 2;
+        out << (o.names ? BuildCopyTextWithNames(cell, all, gd->currentGrade, firstPupilRow)
+                        : BuildCopyText(cell, all));
         out.flush();
         return 0;
     }

@@ -231,7 +231,10 @@ int PrintHyoteiClassLists(PrintRun& run, PageCanvas& printer, const GradeData& g
                         const int p = pupilOf[onSheet[j]][n];
                         if (p == 0) continue;
                         printer.PrintAt(eval.pupilName[p], 6 + 22 * j, y);
-                        printer.PrintAt(HyoteiPrintedLevel(eval, p), 19 + 22 * j, y);
+                        // A changed level in brackets is wider: smaller rather than over the rule.
+                        printer.SetCurrentX(19 + 22 * j);
+                        printer.SetCurrentY(y);
+                        PrintFitted(printer, HyoteiPrintedLevel(eval, p), 24.5 + 22 * j, FitClearance::Space);
                         progress.setValue(++printed);
                     }
                     ++line;

@@ -11,6 +11,7 @@
 #include "ReportCommon.h"
 #include "ScoreCells.h"
 #include "Session.h"
+#include "WindowSize.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -26,6 +27,9 @@
 namespace seiran {
 
 namespace {
+// Background of the level and total of a pupil whose total is shared across a level boundary.
+const QColor SplitTieColor(0xFF, 0xDC, 0xA8);
+
 QPushButton* makeButton(const QString& caption, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
@@ -107,6 +111,8 @@ HyoteiWindow::HyoteiWindow(Session& session, QWidget* parent) : QDialog(parent),
     mProgressBar->setTextVisible(false);
     mStatusBar->addWidget(mProgressBar, 1);
     mProgressBar->hide();
+    mTieLabel = new QLabel(mStatusBar);
+    mStatusBar->addPermanentWidget(mTieLabel);
 
     mMinSizeLabel = new QLabel(QStringLiteral("MinSize"), this);
     mMinSizeLabel->hide();
@@ -132,7 +138,6 @@ HyoteiWindow::HyoteiWindow(Session& session, QWidget* parent) : QDialog(parent),
     main->addWidget(mDistributionGrid, 1);
     main->addWidget(mStatusBar);
     setMinimumSize(mMinSizeLabel->x(), mMinSizeLabel->y());
-    resize(900, 640);
 
     connect(mScoreOrderOption, &QRadioButton::toggled, this, &HyoteiWindow::onViewChanged);
     connect(mNumberOrderOption, &QRadioButton::toggled, this, &HyoteiWindow::onViewChanged);
@@ -156,6 +161,8 @@ HyoteiWindow::HyoteiWindow(Session& session, QWidget* parent) : QDialog(parent),
     }
     mRun = std::move(outcome.run);
     display();
+    // Every column of the list (the chosen tests included) in view.
+    ResizeToLayout(this);
 }
 
 HyoteiWindow::~HyoteiWindow() = default;
@@ -206,6 +213,21 @@ void HyoteiWindow::fillList()
         mGrid->setCol(HyoteiCol::Level);
         mGrid->setTopRow(2);
     }
+    markSplitTies();
+}
+
+void HyoteiWindow::markSplitTies()
+{
+    mSplitTies = SplitTiePupils(*mRun);
+    for (int row = 2; row < mGrid->Rows(); ++row) {
+        const int p = pupilOfRow(row);
+        const bool split = p >= 1 && p < mSplitTies.size() && mSplitTies[p];
+        for (int col : {HyoteiCol::Level, HyoteiCol::Total}) {
+            mGrid->setCellBackColor(row, col, split ? SplitTieColor : QColor());
+            mGrid->setCellToolTip(row, col, split ? SplitTieToolTip() : QString());
+        }
+    }
+    mTieLabel->setText(SplitTieStatusText(SplitTieCount(mSplitTies)));
 }
 
 void HyoteiWindow::fillDistribution()
@@ -246,7 +268,10 @@ void HyoteiWindow::onGridKeyPress(int keyAscii)
     if (p == 0) return;
     if (mGrid->Col() == HyoteiCol::Level) {
         QString text;
-        if (ApplyLevelKey(*mRun, p, keyAscii, text)) mGrid->setText(text);
+        if (ApplyLevelKey(*mRun, p, keyAscii, text)) {
+            mGrid->setText(text);
+            markSplitTies();
+        }
     } else if (mGrid->Col() == HyoteiCol::Mark && keyAscii == ' ') {
         mGrid->setText(CycleMark(*mRun, p));
     }

@@ -51,11 +51,14 @@ public:
     QPushButton* mCloseButton = nullptr;
     QStatusBar* mStatusBar = nullptr;
     QLabel* mStatusLabel = nullptr;
+    QLabel* mTieLabel = nullptr; // how many pupils share a total across a level boundary
     QProgressBar* mProgressBar = nullptr;
     QLabel* mMinSizeLabel = nullptr; // hidden; its position is the smallest window size
 
     // Fills the visible view from the tables.
     void display();
+    // Pupils (index = pupil) whose total equals that of a pupil with another level.
+    const QList<bool>& splitTies() const { return mSplitTies; }
 
     void onViewChanged();
     void onGridKeyPress(int keyAscii);
@@ -73,11 +76,15 @@ public:
 private:
     void fillList();
     void fillDistribution();
+    // Colours the level and total cells of the pupils of split ties, with a tooltip, and counts
+    // them on the status line; again after every hand edit of a level.
+    void markSplitTies();
     int pupilOfRow(int row) const;
 
     Session& mSession;
     std::unique_ptr<EvaluationRun> mRun;
     HyoteiOrder mOrder = HyoteiOrder::Score;
+    QList<bool> mSplitTies;
 };
 
 // Runs the evaluation and, when it could run, shows the evaluation screen modally.

@@ -93,11 +93,12 @@ void PrintAverageCell(PageCanvas& canvas, const std::optional<double>& value, do
     if (value) PrintRightAligned(canvas, x, y, width, QStringLiteral("##0.0"), *value);
 }
 
-void PrintFitted(PageCanvas& canvas, const QString& text, double limit)
+void PrintFitted(PageCanvas& canvas, const QString& text, double limit, FitClearance clearance)
 {
     const double x = canvas.CurrentX();
     const double y = canvas.CurrentY();
-    const double room = limit - x;
+    const double gap = clearance == FitClearance::Space ? canvas.TextWidth(QStringLiteral(" ")) : 0.0;
+    const double room = limit - gap - x;
     if (canvas.TextWidth(text) <= room) {
         canvas.Print(text);
         return;

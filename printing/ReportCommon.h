@@ -70,8 +70,13 @@ void PrintRightAligned(PageCanvas& canvas, double x, double y, int width, const 
 // FittedTextMinSize), on the row's baseline; at that smallest size a text still too long is
 // cut at a character boundary. The font size is restored afterwards; the drawing position
 // ends after the text as drawn.
+//
+// A next column whose numbers are right-aligned begins with blanks, so the text may run up to
+// `limit` (Flush); where the next column's text starts right at `limit` ("欠席", a school name)
+// or a rule stands there, the text keeps the width of a half-width space clear of it (Space).
 inline constexpr double FittedTextMinSize = 7.0;
-void PrintFitted(PageCanvas& canvas, const QString& text, double limit);
+enum class FitClearance { Flush, Space };
+void PrintFitted(PageCanvas& canvas, const QString& text, double limit, FitClearance clearance = FitClearance::Flush);
 
 // The standard print run: every sheet but the first begins with NewPage; every sheet gets
 // character cells and the paper margins before the report draws it.

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "PreviewPane.h"
 #include "Session.h"
+#include "WindowSize.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -18,11 +19,16 @@ ReportWindow::ReportWindow(Session& session, const QString& caption, QWidget* pa
     : QDialog(parent), mSession(session)
 {
     setWindowTitle(caption);
-    resize(1000, 760);
+    // The preview wants room; on a small screen the window stays inside it.
+    ResizeToOpen(this, QSize(1000, 760));
     chooseCsvFile = [this](const QString& suggestedName) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("CSVファイルに保存"),
-                                            QDir(mSession.gd.dataFolder).filePath(suggestedName),
-                                            QStringLiteral("CSVファイル (*.csv)"));
+        QFileDialog dialog(this, QStringLiteral("CSVファイルに保存"),
+                           QDir(mSession.gd.dataFolder).filePath(suggestedName), QStringLiteral("CSVファイル (*.csv)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // A name typed without an extension gets ".csv" before the dialog asks about overwriting.
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                       : QString();
     };
 }
 

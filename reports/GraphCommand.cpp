@@ -13,6 +13,7 @@
 #include "RecordingCanvas.h"
 #include "ReportCommon.h"
 #include "RosterFile.h"
+#include "TestListOption.h"
 #include "TestSeries.h"
 #include "TrendReport.h"
 
@@ -77,18 +78,6 @@ int fail(QTextStream& err, const QString& message)
     return ReportCommandFailure(err, message);
 }
 
-std::optional<QList<int>> parseNumbers(const QString& text)
-{
-    QList<int> out;
-    for (const QString& part : text.split(u',')) {
-        bool ok = false;
-        const int v = part.trimmed().toInt(&ok);
-        if (!ok) return std::nullopt;
-        out.append(v);
-    }
-    return out;
-}
-
 std::optional<QList<PupilRef>> parsePupils(const QString& text)
 {
     QList<PupilRef> out;
@@ -126,7 +115,7 @@ QString parse(const QStringList& args, Options& o)
             return ok ? QString() : QStringLiteral("%1 の値「%2」は数ではありません。").arg(a, value);
         };
         auto list = [&](std::optional<QList<int>>& out) -> QString {
-            out = parseNumbers(value);
+            out = ParseNumberList(value);
             return out ? QString()
                        : QStringLiteral("%1 の値「%2」は「3,1,2」のような数の並びではありません。").arg(a, value);
         };
@@ -325,8 +314,7 @@ int runTrendReport(Options& o, GradeData& gd, QTextStream& out, QTextStream& err
     if (!o.tests) return fail(err, QStringLiteral("suii には --tests が要ります。"));
     for (int t : *o.tests)
         if (QString p = testProblem(gd, t); !p.isEmpty()) return fail(err, p);
-    if (QSet<int>(o.tests->begin(), o.tests->end()).size() != o.tests->size())
-        return fail(err, QStringLiteral("--tests に同じテストが二度あります。"));
+    if (const QString repeated = RepeatedTestProblem(*o.tests); !repeated.isEmpty()) return fail(err, repeated);
     QList<int> classes;
     if (o.classes) {
         classes = *o.classes;

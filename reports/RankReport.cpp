@@ -184,8 +184,8 @@ void DrawRankPage(PageCanvas& canvas, const GradeData& gd, int item, const RankL
         canvas.SetFontName(gd.fontMincho);
         canvas.Print(u' ' + gd.classLabel(gd.studentClass[s]) + u' ');
         canvas.Print(FormatRightAligned(QStringLiteral("#0 "), gd.studentNumber[s]));
-        // A long name gets smaller rather than run into the score.
-        PrintFitted(canvas, gd.studentName[s], x0 + RankScoreOffset);
+        // A long name gets smaller rather than run into the score or touch "欠席".
+        PrintFitted(canvas, gd.studentName[s], x0 + RankScoreOffset, FitClearance::Space);
         if (v < 0)
             canvas.PrintAt(QStringLiteral("欠席"), x0 + RankScoreOffset, y);
         else

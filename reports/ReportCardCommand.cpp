@@ -10,6 +10,7 @@
 #include "RecordingCanvas.h"
 #include "ReportCards.h"
 #include "ReportCommon.h"
+#include "TestListOption.h"
 #include "TestSeries.h"
 
 #include <QDir>
@@ -98,14 +99,9 @@ QString parse(const QStringList& args, Options& o)
 // "2,1,3" as numbers; false for anything else.
 bool parseNumbers(const QString& text, QList<int>& out)
 {
-    out.clear();
-    for (const QString& part : text.split(u',')) {
-        bool ok = false;
-        const int v = part.trimmed().toInt(&ok);
-        if (!ok) return false;
-        out.append(v);
-    }
-    return !out.isEmpty();
+    const std::optional<QList<int>> numbers = ParseNumberList(text);
+    out = numbers.value_or(QList<int>());
+    return numbers.has_value();
 }
 
 QString classCaption(const GradeData& gd, int c)
@@ -154,18 +150,18 @@ int runReportCards(const QStringList& args, QTextStream& out, QTextStream& err)
                                  .arg(t)
                                  .arg(o.grade)
                                  .arg(gd->testCount));
-        if (tests.indexOf(t) != k) return fail(err, QStringLiteral("テスト %1 が二度指定されています。").arg(t));
     }
+    if (const QString repeated = RepeatedTestProblem(tests); !repeated.isEmpty()) return fail(err, repeated);
     QList<int> graphed;
     if (!o.graphTests.isEmpty()) {
         QList<int> graphTests;
         if (!parseNumbers(o.graphTests, graphTests))
             return fail(
                 err, QStringLiteral("--graph-tests の値「%1」はテストの番号の並びではありません。").arg(o.graphTests));
+        if (const QString repeated = RepeatedTestProblem(graphTests); !repeated.isEmpty()) return fail(err, repeated);
         for (int t : graphTests) {
             const int pos = int(tests.indexOf(t));
             if (pos < 0) return fail(err, QStringLiteral("グラフのテスト %1 は --tests にありません。").arg(t));
-            if (graphed.contains(pos)) return fail(err, QStringLiteral("テスト %1 が二度指定されています。").arg(t));
             graphed.append(pos);
         }
         // Graph numbers follow the order of the printed tests.

@@ -9,8 +9,10 @@
 #include "GridWindow.h"
 #include "MessageBox.h"
 #include "NewYearRosterDialog.h"
+#include "RosterEditModel.h"
 #include "RosterFile.h"
 #include "Session.h"
+#include "WindowSize.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -129,14 +131,12 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : ConfirmClo
                                 QStringLiteral("1234567890123456789012"),
                                 QStringLiteral("新組"),
                                 QStringLiteral("新番")};
-    int width = 0;
-    for (int c = 0; c < T::ColumnCount; ++c) {
+    for (int c = 0; c < T::ColumnCount; ++c)
         mGrid->setColWidth(c, MeasuredColWidth(mGrid, widths.at(c)));
-        width += mGrid->ColWidth(c);
-    }
     for (int c : {int(T::ColRow), int(T::ColOldNumber), int(T::ColSex), int(T::ColNewClass), int(T::ColNewNumber)})
         mGrid->setColAlignment(c, Qt::AlignCenter);
-    mGrid->setMinimumSize(width + 24, mGrid->RowHeight() * 12);
+    // Every column, with room for the vertical scroll bar (fullSize of no rows counts it).
+    mGrid->setMinimumSize(mGrid->fullSize(0).width(), mGrid->RowHeight() * 12);
 
     mRosterPath = RosterFile::pathFor(session.gd);
     if (const Result r = mTable.load(mRosterPath, session.gd.classCount, session.progress); !r) {
@@ -192,7 +192,7 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : ConfirmClo
     connect(mFindBar, &FindBar::closed, this, [this] { mGrid->setFocus(); });
     auto* findShortcut = new QShortcut(QKeySequence::Find, this);
     connect(findShortcut, &QShortcut::activated, this, &PromotionWindow::openFind);
-    resize(width + 60, 560);
+    ResizeToLayout(this);
 }
 
 PromotionWindow::~PromotionWindow() = default;
@@ -372,9 +372,7 @@ void PromotionWindow::onEditBoxFinished()
     const QString what = col == T::ColName ? QStringLiteral("氏名") : QStringLiteral("ふりがな");
     if (!entry.unstorable.isEmpty()) {
         Beep();
-        ShowMessage(QStringLiteral("「%1」は名簿に保存できない文字です。\n別の文字に直して入力してください。")
-                        .arg(entry.unstorable),
-                    MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+        ShowMessage(UnstorableTextMessage(entry.unstorable), MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
     } else if (entry.cut) {
         warnCut(what, entry.text);
     }

@@ -46,6 +46,12 @@ QString DescribeCharacters(const QString& characters)
     return described;
 }
 
+QString UnstorableTextMessage(const QString& characters)
+{
+    return QStringLiteral("%1は名簿に保存できない文字です。\n別の文字に直して入力してください。")
+        .arg(DescribeCharacters(characters));
+}
+
 QString StoredFieldText(const QString& text, int width)
 {
     return Cp932::decode(Cp932::fit(text.trimmed(), width)).trimmed();

@@ -101,6 +101,9 @@ private:
 QString UnstorableCharacters(const QString& text);
 // Each such character with its code point, as messages name them: 「𠮷」(U+20BB7).
 QString DescribeCharacters(const QString& characters);
+// The message for a typed name or reading holding such characters (`characters` as
+// UnstorableCharacters gives them), the same in every roster window.
+QString UnstorableTextMessage(const QString& characters);
 // What a fixed-width field of `width` bytes keeps of a text: trimmed, then cut at a character
 // boundary.
 QString StoredFieldText(const QString& text, int width);

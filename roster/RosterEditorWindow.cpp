@@ -116,10 +116,8 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
         onClassChanged();
     }
 
-    int gridWidth = 0;
-    for (int c = 0; c < mGrids[0]->Cols(); ++c)
-        gridWidth += mGrids[0]->ColWidth(c);
-    resize(qMax(minimumWidth(), gridWidth + 2 * WindowMargin + 24), 640);
+    setProposedCsvName(gd.dataFolder, QStringLiteral("名簿"), gd.currentGrade);
+    resizeToContent();
     layoutControls();
 }
 
@@ -287,9 +285,7 @@ bool RosterEditorWindow::commitEditor(bool keepOnError)
     const QString bad = UnstorableCharacters(text);
     if (!bad.isEmpty()) {
         Beep();
-        ShowMessage(QStringLiteral("%1は名簿に保存できない文字です。\n別の文字に直して入力してください。")
-                        .arg(DescribeCharacters(bad)),
-                    MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
+        ShowMessage(UnstorableTextMessage(bad), MsgButtons::Ok, MsgIcon::Warning, 1, QString(), this);
         if (keepOnError) {
             // The typed text stays in the box for correction.
             mNameEditor->setFocus();

@@ -9,18 +9,29 @@
 
 namespace seiran {
 
+QString FindBarToolTip()
+{
+    return QStringLiteral("生徒を検索します（氏名・ふりがなの一部）。\n"
+                          "Enter または F3 で次、Shift+F3 で前の生徒、Esc で閉じます。");
+}
+
 FindBar::FindBar(QWidget* parent) : QFrame(parent)
 {
     setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(6, 3, 6, 3);
-    mPromptLabel = new QLabel(QStringLiteral("生徒を検索（氏名・ふりがなの一部）"), this);
+    // Short texts, so that the bar fits the narrowest entry window; the tooltip says the rest.
+    mPromptLabel = new QLabel(QStringLiteral("検索"), this);
     mFindEdit = new QLineEdit(this);
     mFindEdit->setClearButtonEnabled(true);
-    auto* hint = new QLabel(QStringLiteral("Enter/F3 次　Shift+F3 前　Esc 閉じる"), this);
+    mFindEdit->setPlaceholderText(QStringLiteral("氏名・ふりがな"));
+    mHintLabel = new QLabel(QStringLiteral("F3 次　Shift+F3 前　Esc 閉じる"), this);
+    const QList<QWidget*> parts{this, mPromptLabel, mFindEdit, mHintLabel};
+    for (QWidget* part : parts)
+        part->setToolTip(FindBarToolTip());
     row->addWidget(mPromptLabel);
     row->addWidget(mFindEdit, 1);
-    row->addWidget(hint);
+    row->addWidget(mHintLabel);
     mFindEdit->installEventFilter(this);
     connect(mFindEdit, &QLineEdit::textEdited, this, [this](const QString& text) { emit searchRequested(text, 0); });
     hide();

@@ -18,8 +18,9 @@ class FindBar : public QFrame
 public:
     explicit FindBar(QWidget* parent = nullptr);
 
-    QLabel* mPromptLabel = nullptr;
+    QLabel* mPromptLabel = nullptr; // 検索
     QLineEdit* mFindEdit = nullptr;
+    QLabel* mHintLabel = nullptr; // the keys, in short
 
     // Shows the bar with its text selected and the focus in the field.
     void open();
@@ -38,6 +39,9 @@ protected:
 private:
     bool mNotFound = false;
 };
+
+// The whole of what the bar's short texts stand for.
+QString FindBarToolTip();
 
 // Makes `row` of a grid visible, scrolling as little as possible.
 void ScrollRowIntoView(FlexGrid* grid, int row);

@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -77,6 +80,7 @@ void FlexGrid::resizeStorage(int rows, int cols)
     mText = reshaped(mText, mRows, mCols, rows, cols);
     if (!mBack.isEmpty()) mBack = reshaped(mBack, mRows, mCols, rows, cols);
     if (!mFore.isEmpty()) mFore = reshaped(mFore, mRows, mCols, rows, cols);
+    if (!mTips.isEmpty()) mTips = reshaped(mTips, mRows, mCols, rows, cols);
     mColWidth.resize(cols, kDefaultColWidth);
     mColAlign.resize(cols, Qt::AlignLeft | Qt::AlignVCenter);
     mRows = rows;
@@ -232,6 +236,38 @@ void FlexGrid::setCellForeColor(int row, int col, const QColor& color)
     setColorAt(mFore, row, col, color);
 }
 
+QString FlexGrid::CellToolTip(int row, int col) const
+{
+    return validCell(row, col) && !mTips.isEmpty() ? mTips.at(cellIndex(row, col)) : QString();
+}
+
+void FlexGrid::setCellToolTip(int row, int col, const QString& text)
+{
+    if (!validCell(row, col)) return;
+    if (mTips.isEmpty()) {
+        if (text.isEmpty()) return;
+        mTips.resize(qsizetype(mRows) * mCols);
+    }
+    mTips[cellIndex(row, col)] = text;
+}
+
+bool FlexGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QPoint cell = cellAtViewport(help->pos());
+        const QString tip = CellToolTip(cell.y(), cell.x());
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, viewport(), viewportCellRect(cell.y(), cell.x()));
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Current cell and selection
 
@@ -341,6 +377,24 @@ void FlexGrid::setLeftCol(int col)
     emit scrolled();
 }
 
+QSize FlexGrid::fullSize(int rows) const
+{
+    rows = rows < 0 ? mRows : qMin(rows, mRows);
+    int width = mColPos.at(mCols) + 2 * frameWidth();
+    const int height = rows * mRowHeight + 2 * frameWidth();
+    if (rows < mRows && verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff) {
+        width += verticalScrollBar()->sizeHint().width();
+        if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, this))
+            width += style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, this);
+    }
+    return {width, height};
+}
+
+QSize FlexGrid::sizeHint() const
+{
+    return fullSize(SizeHintRows);
+}
+
 int FlexGrid::rowCapacity() const
 {
     return mRowHeight > 0 ? qMax(0, (viewport()->height() - fixedHeight()) / mRowHeight) : 0;
@@ -400,13 +454,17 @@ void FlexGrid::ensureVisible(int row, int col)
 void FlexGrid::updateScrollBars()
 {
     mSyncingScrollBars = true;
+    // A grid that fits the viewport without scroll bars needs none, even while they are still
+    // shown and take room from it (the grid has just grown): otherwise they would stay for good.
+    const QSize room = maximumViewportSize();
+    const bool fitsWithoutBars = mColPos.at(mCols) <= room.width() && mRows * mRowHeight <= room.height();
     QScrollBar* vertical = verticalScrollBar();
-    vertical->setRange(0, maxTopRow() - fixedRowsInUse());
+    vertical->setRange(0, fitsWithoutBars ? 0 : maxTopRow() - fixedRowsInUse());
     vertical->setSingleStep(1);
     vertical->setPageStep(qMax(1, rowCapacity()));
     vertical->setValue(mTopRow - fixedRowsInUse());
     QScrollBar* horizontal = horizontalScrollBar();
-    horizontal->setRange(0, maxLeftCol() - fixedColsInUse());
+    horizontal->setRange(0, fitsWithoutBars ? 0 : maxLeftCol() - fixedColsInUse());
     horizontal->setSingleStep(1);
     horizontal->setPageStep(qMax(1, visibleCols()));
     horizontal->setValue(mLeftCol - fixedColsInUse());

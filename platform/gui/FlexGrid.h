@@ -55,6 +55,18 @@ public:
     // Foreground colour of one cell; an invalid colour means the default.
     QColor CellForeColor(int row, int col) const;
     void setCellForeColor(int row, int col, const QColor& color);
+    // Tooltip of one cell, shown when the mouse rests on it; empty for none.
+    QString CellToolTip(int row, int col) const;
+    void setCellToolTip(int row, int col, const QString& text);
+
+    // The outer size that shows every column and the first `rows` rows (all rows when
+    // negative) without a horizontal scroll bar: the columns, the frame and, when rows stay
+    // hidden, the vertical scroll bar beside them.
+    QSize fullSize(int rows = -1) const;
+    // Every column and up to SizeHintRows rows: what a window opens at to show the whole grid
+    // width.
+    static constexpr int SizeHintRows = 20;
+    QSize sizeHint() const override;
 
     // Current cell and the other corner of the selection. setRow/setCol collapse the
     // selection to the current cell, as the toolkit grid does. Code may put the current cell
@@ -148,6 +160,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     QColor colorAt(const QList<QColor>& colors, int row, int col) const;
@@ -205,6 +218,7 @@ private:
     QList<Qt::Alignment> mColAlign;
     QList<QColor> mBack;
     QList<QColor> mFore;
+    QList<QString> mTips; // kept only once a cell has a tooltip, as the colours
 };
 
 } // namespace seiran

@@ -115,9 +115,14 @@ private slots:
                                  QStringLiteral("sinro-grade"), QStringLiteral("--dump"),
                                  QStringLiteral("--tests")};
         const Run a = report(common + QStringList{QStringLiteral("3,1")});
-        const Run b = report(common + QStringList{QStringLiteral("1,3,1")});
+        const Run b = report(common + QStringList{QStringLiteral("1,3")});
         QCOMPARE(a.status, 0);
         QCOMPARE(a.out, b.out);
+        // A test named twice is refused, not merged.
+        const Run twice = report(common + QStringList{QStringLiteral("1,3,1")});
+        QCOMPARE(twice.status, 2);
+        QCOMPARE(twice.err, QStringLiteral("seiran-report: テスト 1 が二度指定されています。\n"));
+        QVERIFY(twice.out.isEmpty());
         QVERIFY(texts(a.out).contains(QStringLiteral("1中")));
         QVERIFY(texts(a.out).indexOf(QStringLiteral("1中")) < texts(a.out).indexOf(QStringLiteral("2中")));
     }

@@ -8,6 +8,7 @@
 #include "TargetSchoolLists.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 using namespace seiran;
@@ -397,10 +398,16 @@ private slots:
             blocks[2].pupils.append(i + 1);
         // The second block does not fit under the first (57 + 20 + 4 > 67) and moves to a new
         // sheet; the third is longer than a sheet and goes on over two.
-        QCOMPARE(PlanSchoolBlocks(blocks, 67),
+        QCOMPARE(PlanSchoolBlocks(blocks, 67, false),
                  (QList<BlockPiece>{{0, 1, 1, 1, 50}, {1, 2, 1, 1, 20}, {2, 3, 1, 1, 62}, {2, 4, 1, 63, 70}}));
         blocks[1].pupils.resize(6);
-        QCOMPARE(PlanSchoolBlocks(blocks, 67).at(1), (BlockPiece{1, 1, 57, 1, 6}));
+        QCOMPARE(PlanSchoolBlocks(blocks, 67, false).at(1), (BlockPiece{1, 1, 57, 1, 6}));
+        // The line of multipliers makes every block one line deeper: the next one starts at
+        // 1 + 1 + 50 + 6 = 58, where six pupils no longer fit (58 + 6 + 4 > 67) but five do.
+        QCOMPARE(PlanSchoolBlocks(blocks, 67, true).at(1), (BlockPiece{1, 2, 1, 1, 6}));
+        blocks[1].pupils.resize(5);
+        QCOMPARE(PlanSchoolBlocks(blocks, 67, true).at(1), (BlockPiece{1, 1, 58, 1, 5}));
+        QCOMPARE(PlanSchoolBlocks(blocks, 67, true).at(2), (BlockPiece{2, 2, 1, 1, 62}));
     }
 
     void schoolRankingBlocks()
@@ -463,15 +470,17 @@ private slots:
         QCOMPARE(cell(QStringLiteral("欠"), 33, 7), QStringLiteral("欠"));
         QCOMPARE(cell(QStringLiteral("5"), 54, 4), QStringLiteral("5"));
 
-        // The next block (東山, by its first and second choices) starts at s = 1 + 4 + 6.
-        const CanvasOp* next = canvas.textAt(1, 10.7);
+        // The next block (東山, by its first and second choices) starts at s = 1 + 1 + 4 + 6:
+        // the line of multipliers moved the first block's header and pupils a line down, and
+        // the next block keeps the same four blank lines after them.
+        const CanvasOp* next = canvas.textAt(1, 11.7);
         QVERIFY(next);
         QCOMPARE(next->text, QStringLiteral("県立東山高等学校 普通科"));
-        QCOMPARE(textAt(canvas, 1, 12), QStringLiteral("内申点倍率  国:2 社:1 数:1 理:1 英:1 音:1 美:1 保:1 技:1 "));
+        QCOMPARE(textAt(canvas, 1, 13), QStringLiteral("内申点倍率  国:2 社:1 数:1 理:1 英:1 音:1 美:1 保:1 技:1 "));
         // Pupil 1 is recommended for 青嵐: no "推" here.
-        QCOMPARE(textAt(canvas, 10, 14), QStringLiteral("生徒1"));
-        QCOMPARE(textAt(canvas, 1, 14), QStringLiteral("<none>"));
-        QCOMPARE(textAt(canvas, 38, 14), QStringLiteral("(青嵐)"));
+        QCOMPARE(textAt(canvas, 10, 15), QStringLiteral("生徒1"));
+        QCOMPARE(textAt(canvas, 1, 15), QStringLiteral("<none>"));
+        QCOMPARE(textAt(canvas, 38, 15), QStringLiteral("(青嵐)"));
 
         // Without school multipliers the line shows the subjects' own; without 内申点 there is
         // no such line and the header moves up.
@@ -484,8 +493,109 @@ private slots:
         PrintGuidanceMaterials(testsOnly, *gd, options, scores, selection);
         QCOMPARE(textAt(testsOnly, 21, 2), QStringLiteral("平均"));
         QCOMPARE(textAt(testsOnly, 30, 2), QStringLiteral("第２志望"));
+        QCOMPARE(textAt(testsOnly, 1, 10.7), QStringLiteral("県立東山高等学校 普通科")); // s = 1 + 4 + 6
         QVERIFY(!testsOnly.findText(QStringLiteral("内５ 内４ 内９")));
         QCOMPARE(rules(testsOnly).first(), (std::array<double, 3>{1.9, 2, 58}));
+    }
+
+    void recommendationMarkClearsThreeDigitRanks()
+    {
+        // 120 pupils choose 青嵐 first and every third is recommended for it; pupil i has the
+        // i-th best score, so his position in the block is i.
+        QList<CareerPupil> pupils;
+        QList<QList<int>> values;
+        for (int i = 1; i <= 120; ++i) {
+            pupils.append(CareerPupil((i - 1) / 60 + 1, (i - 1) % 60 + 1, 1, {3}, {1, 0, 0, i % 3 == 0 ? 1 : 0}));
+            values.append(QList<int>{300 - i});
+        }
+        auto gd = MakeCareerGrade(2, pupils, schools());
+        SetCareerTests(*gd, {1});
+        GuidanceOptions options;
+        options.tests = {1};
+        const GuidanceScores scores = ComputeGuidanceScores(*gd, options, SlotsOf(*gd, values));
+        RecordingCanvas canvas = printer(*gd);
+        GuidanceSelection selection;
+        selection.classSheets = selection.gradeRanking = false;
+        QCOMPARE(PrintGuidanceMaterials(canvas, *gd, options, scores, selection), 2);
+
+        // Every "推" ends before the first digit of its line's position, also from 100 on,
+        // and all of them stand in one column inside the sheet.
+        int marks = 0;
+        int threeDigits = 0;
+        QList<double> xs;
+        for (const CanvasOp& mark : canvas.texts()) {
+            if (mark.text != QStringLiteral("推")) continue;
+            ++marks;
+            const CanvasOp* rank = canvas.textAt(2, mark.y1, mark.page);
+            QVERIFY(rank);
+            const qsizetype blanks = rank->text.size() - rank->text.trimmed().size();
+            const double digitsLeft = rank->x1 + blanks * Half;
+            QVERIFY2(mark.x1 + RecordingCanvas::ModelTextWidth(mark.text, mark.font.size) < digitsLeft - 0.1,
+                     qPrintable(rank->text));
+            QVERIFY(mark.x1 >= 0);
+            if (rank->text.trimmed().size() == 3) ++threeDigits;
+            xs.append(mark.x1);
+        }
+        QCOMPARE(marks, 40);
+        QCOMPARE(threeDigits, 7); // 102, 105, ... 120
+        QCOMPARE(std::count(xs.cbegin(), xs.cend(), xs.first()), xs.size());
+    }
+
+    void longChoicesShrinkBeforeTheNextColumn()
+    {
+        // Pupil 2 is taken by his second choice and shows his first in brackets, wider than the
+        // eight columns up to 併願; pupil 1's 併願 is longer than its column up to 内５.
+        QList<CareerSchool> list = schools();
+        list.append(CareerSchool{
+            QStringLiteral("若葉工電"), QStringLiteral("県立若葉工業高等学校"), QStringLiteral("電気科"), {}});
+        list.append(CareerSchool{
+            QStringLiteral("若葉工業電気"), QStringLiteral("県立若葉工業高等学校"), QStringLiteral("電子科"), {}});
+        auto gd = MakeCareerGrade(
+            1, {{1, 1, 1, {5}, {1, 3, 5, 0}, QStringLiteral("長谷川　さくら")}, {1, 2, 1, {4}, {4, 1, 6, 0}}}, list);
+        SetCareerTests(*gd, {1});
+        GuidanceOptions options;
+        options.tests = {1};
+        options.secondChoices = true;
+        const GuidanceScores scores = ComputeGuidanceScores(*gd, options, SlotsOf(*gd, {{100}, {90}}));
+        RecordingCanvas canvas = printer(*gd);
+        GuidanceSelection selection;
+        selection.classSheets = selection.gradeRanking = false;
+        PrintGuidanceMaterials(canvas, *gd, options, scores, selection);
+
+        const auto rightEdge = [](const CanvasOp& op) {
+            return op.x1 + RecordingCanvas::ModelTextWidth(op.text, op.font.size);
+        };
+        // 第２志望 at 38, 併願 at 46, 内５ at 54 (one test, with 内申点).
+        const CanvasOp* bracketed = canvas.findText(QStringLiteral("(若葉工電)"));
+        QVERIFY(bracketed);
+        QCOMPARE(bracketed->x1, 38.0);
+        QCOMPARE(bracketed->font.name, gd->fontMincho);
+        QVERIFY(bracketed->font.size < 10.0 && bracketed->font.size >= FittedTextMinSize);
+        QVERIFY(rightEdge(*bracketed) <= 46.0 - Half);
+        QVERIFY(bracketed->y1 > 5.0 && bracketed->y1 < 5.2); // on the row's baseline
+        QCOMPARE(textAt(canvas, 46, 5), QStringLiteral("その他"));
+        QCOMPARE(canvas.textAt(46, 5)->font.size, 10.0);
+
+        const CanvasOp* plain = canvas.textAt(38, 4);
+        QVERIFY(plain);
+        QCOMPARE(plain->text, QStringLiteral("東山"));
+        QCOMPARE(plain->font.size, 10.0);
+        bool longFound = false;
+        for (const CanvasOp& op : canvas.texts()) {
+            if (op.x1 != 46.0 || op.y1 < 4.0 || op.y1 >= 5.0) continue;
+            longFound = true;
+            QVERIFY(QStringLiteral("若葉工業電気").startsWith(op.text));
+            QVERIFY(rightEdge(op) <= 54.0 - Half);
+        }
+        QVERIFY(longFound);
+
+        // A seven-character name keeps clear of the combined score at 21.
+        const CanvasOp* name = canvas.findText(QStringLiteral("長谷川　さくら"));
+        QVERIFY(name);
+        QCOMPARE(name->x1, 10.0);
+        QVERIFY(name->font.size < 10.0);
+        QVERIFY(rightEdge(*name) <= 21.0 - Half);
+        QCOMPARE(canvas.findText(QStringLiteral("生徒2"))->font.size, 10.0);
     }
 
     void sevenTestsPrintLandscape()

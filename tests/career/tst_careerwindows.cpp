@@ -19,7 +19,9 @@
 #include "Session.h"
 #include "TargetSchoolListWindow.h"
 #include "TestSupport.h"
+#include "WindowSize.h"
 #include "reports/ReportTestData.h"
+#include "support/GridChecks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,6 +34,15 @@
 #include <QtTest>
 
 using namespace seiran;
+
+namespace {
+// With SEIRAN_SCREENSHOTS set, a picture of the window goes there.
+void grab(QWidget* w, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("SEIRAN_SCREENSHOTS");
+    if (!dir.isEmpty()) w->grab().save(dir + u'/' + name + QStringLiteral(".png"));
+}
+} // namespace
 
 class CareerWindowsTest : public QObject
 {
@@ -177,6 +188,22 @@ private slots:
         w.resize(1100, 700);
         QVERIFY(grid->geometry().bottom() < w.mCopyButton->geometry().top());
         QCOMPARE(grid->width(), w.width() - 16);
+    }
+
+    void listOpensShowingEveryColumn()
+    {
+        CareerListWindow w(*mSession);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // The window opens at the size that shows the whole list width, as far as the screen
+        // allows.
+        QCOMPARE(w.size(), FitOpeningSize(w.contentSize(), w.minimumSize(), ScreenRoom(&w)));
+        QVERIFY(w.contentSize().width() > 960); // wider than the old fixed size: nine point columns
+        w.resize(w.contentSize());
+        QCOMPARE(test::ColumnsCut(w.mGrid), QString());
+        QVERIFY(w.mCopyWithNamesButton->geometry().right() < w.width());
+        QVERIFY(w.mGrid->visibleRows() >= 10);
+        grab(&w, QStringLiteral("career-list"));
     }
 
     void guidanceDefaultsRefusalsAndPrint()

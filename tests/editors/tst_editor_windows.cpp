@@ -13,6 +13,7 @@
 #include "StudentRecord.h"
 #include "SubjectEditorWindow.h"
 #include "TestEditorWindow.h"
+#include "support/GridChecks.h"
 #include "support/TestSupport.h"
 
 #include <QClipboard>
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QUndoStack>
 #include <QtTest>
@@ -107,7 +109,34 @@ private slots:
     void subjectEditorUndo();
     void testEditorUndo();
     void highSchoolEditorUndo();
+    void editorsOpenShowingEveryColumn();
 };
+
+void TestEditorWindows::editorsOpenShowingEveryColumn()
+{
+    World w;
+    // 教科情報の変更: all nine subjects and every column, without a scroll bar.
+    SubjectEditorWindow subjects(w.session);
+    subjects.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&subjects));
+    QCOMPARE(ColumnsCut(subjects.mGrid), QString());
+    QCOMPARE(subjects.mGrid->Rows(), w.fixture.gd().subjectCount + 1);
+    QVERIFY(!subjects.mGrid->verticalScrollBar()->isVisible());
+    QCOMPARE(subjects.mGrid->visibleRows(), subjects.mGrid->Rows() - 1);
+    grab(&subjects, QStringLiteral("subject-editor"));
+
+    TestEditorWindow tests(w.session);
+    tests.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tests));
+    QCOMPARE(ColumnsCut(tests.mGrid), QString());
+    grab(&tests, QStringLiteral("test-editor"));
+
+    HighSchoolEditorWindow schools(w.session);
+    schools.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&schools));
+    QCOMPARE(ColumnsCut(schools.mGrid), QString());
+    grab(&schools, QStringLiteral("high-school-editor"));
+}
 
 void TestEditorWindows::subjectEditorUndo()
 {

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -29,6 +30,7 @@ Run runEntry(const QStringList& args, const QString& programFolder = test::StdFi
 struct SampleEnv
 {
     QTemporaryDir dir;
+    QTemporaryDir inputs; // import files, outside the data folder
     QString folder;
 
     SampleEnv()
@@ -58,7 +60,7 @@ struct SampleEnv
     }
     Run importText(const QString& screen, const QByteArray& bytes, const QStringList& extra = {}) const
     {
-        const QString path = dir.path() + QStringLiteral("/import.tsv");
+        const QString path = inputs.path() + QStringLiteral("/import.tsv");
         test::WriteFileBytes(path, bytes);
         return runEntry(base(screen) + extra + QStringList{QStringLiteral("--import"), path});
     }
@@ -69,7 +71,22 @@ struct SampleEnv
         if (file.openReadOnly()) file.read(RosterFile::recordNumber(classNo, number), rec);
         return rec;
     }
+    void writeRecord(int classNo, int number, const StudentRecord& rec) const
+    {
+        RosterFile file(roster());
+        if (!file.open() || !file.write(RosterFile::recordNumber(classNo, number), rec)) qFatal("roster");
+    }
+    // Every file of the data folder, for "nothing was written".
+    QMap<QString, QByteArray> files() const { return test::FolderFiles(folder, true); }
 };
+
+// The options a screen needs besides its name.
+QStringList screenOptions(const QString& screen)
+{
+    if (screen == QLatin1String("kyoka")) return {"--subject", "2", "--tests", "1,2"};
+    if (screen == QLatin1String("test")) return {"--test", "2"};
+    return {};
+}
 
 QStringList kyokaOptions(const QString& tests, const QString& subject = QStringLiteral("2"))
 {
@@ -100,6 +117,10 @@ private slots:
     void refusedFieldsWriteNothing_data();
     void refusedFieldsWriteNothing();
     void faultsOfTheFileWriteNothing();
+    void exportedTextsImportBackToTheirValues_data();
+    void exportedTextsImportBackToTheirValues();
+    void fieldsAreReadNotReduced();
+    void naishinPositionsWithoutASubjectTakeNothing();
     void badOptionsAreRefused_data();
     void badOptionsAreRefused();
 };
@@ -195,10 +216,9 @@ void TestEntryCommand::importSavesOnlyOwnedFields()
     SampleEnv env;
     const QByteArray before = env.rosterBytes();
 
-    // Naishin: the first pupil's 国語 (position 1, slot 1) becomes 7; the reduction keeps digits, so "7点"
-    // gives 7.
+    // Naishin: the first pupil's 国語 (position 1, slot 1) becomes 7, typed full-width.
     Run exported = env.exportGrid(QStringLiteral("naishin"));
-    Run run = env.importText(QStringLiteral("naishin"), withField(exported.out, 1, 4, QStringLiteral("7点")));
+    Run run = env.importText(QStringLiteral("naishin"), withField(exported.out, 1, 4, QStringLiteral(" ７ ")));
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QCOMPARE(env.record(1, 1).naishinSlot(1), 7);
 
@@ -255,9 +275,24 @@ void TestEntryCommand::refusedFieldsWriteNothing_data()
     QTest::newRow("naishin decimal") << "naishin" << 2 << 5 << "4.5";
     QTest::newRow("naishin full-width point") << "naishin" << 2 << 5 << "4．5";
     QTest::newRow("naishin minus") << "naishin" << 3 << 6 << "-3";
+    QTest::newRow("naishin unit") << "naishin" << 3 << 6 << "7点";
+    QTest::newRow("naishin absent") << "naishin" << 3 << 7 << "欠";
+    QTest::newRow("naishin fraction") << "naishin" << 2 << 12 << "７/10";
+    QTest::newRow("naishin letter") << "naishin" << 2 << 12 << "A+";
     QTest::newRow("sinro beyond the list") << "sinro" << 1 << 4 << "7";
+    QTest::newRow("sinro name with a digit") << "sinro" << 1 << 5 << "2番目の高校";
+    QTest::newRow("sinro unknown name") << "sinro" << 2 << 6 << "北高";
+    QTest::newRow("sinro minus") << "sinro" << 2 << 7 << "-1";
     QTest::newRow("kyoka beyond 16 bits") << "kyoka" << 2 << 4 << "40000";
     QTest::newRow("kyoka decimal") << "kyoka" << 2 << 5 << "45.5";
+    QTest::newRow("kyoka fraction") << "kyoka" << 3 << 4 << "7/10";
+    QTest::newRow("kyoka exponent") << "kyoka" << 3 << 5 << "1e2";
+    QTest::newRow("kyoka range") << "kyoka" << 5 << 4 << "12-3";
+    QTest::newRow("kyoka comma") << "kyoka" << 5 << 5 << "1,5";
+    QTest::newRow("kyoka letter") << "kyoka" << 6 << 4 << "A+";
+    QTest::newRow("test unit") << "test" << 2 << 6 << "85点";
+    QTest::newRow("test exponent") << "test" << 3 << 4 << "1e2";
+    QTest::newRow("test bracketed decimal") << "test" << 3 << 8 << "-4.5";
 }
 
 void TestEntryCommand::refusedFieldsWriteNothing()
@@ -267,19 +302,166 @@ void TestEntryCommand::refusedFieldsWriteNothing()
     QFETCH(int, col);
     QFETCH(QString, field);
     SampleEnv env;
-    const QStringList extra = screen == QLatin1String("kyoka") ? kyokaOptions(QStringLiteral("1,2")) : QStringList();
+    const QStringList extra = screenOptions(screen);
     const Run exported = env.exportGrid(screen, extra);
     // A good change elsewhere in the file is not saved either.
     QByteArray bytes = withField(exported.out, 4, 4, screen == QLatin1String("sinro") ? "1" : "9");
     bytes = withField(QString::fromUtf8(bytes), line, col, field);
-    const QByteArray before = env.rosterBytes();
+    const QMap<QString, QByteArray> before = env.files();
     const Run run = env.importText(screen, bytes, extra);
     QCOMPARE(run.status, 2);
-    QCOMPARE(env.rosterBytes(), before);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(env.files() == before);
+    // The field is named: its line, its column, its text and why.
     const QString header = exported.out.section(QStringLiteral("\r\n"), 0, 0).split(u'\t').at(col);
-    QVERIFY2(run.err.contains(QStringLiteral("%1行目").arg(line + 1)), qPrintable(run.err));
-    QVERIFY2(run.err.contains(header), qPrintable(run.err));
-    QVERIFY2(run.err.contains(field), qPrintable(run.err));
+    const QString first = run.err.section(u'\n', 0, 0);
+    QVERIFY2(first.contains(QStringLiteral("%1行目").arg(line + 1)), qPrintable(run.err));
+    QVERIFY2(first.contains(QStringLiteral("%1列目 %2").arg(col + 1).arg(header)), qPrintable(run.err));
+    QVERIFY2(first.contains(QStringLiteral("「%1」: ").arg(field)), qPrintable(run.err));
+    QVERIFY2(!first.endsWith(QStringLiteral(": ")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("何も保存していません")), qPrintable(run.err));
+}
+
+void TestEntryCommand::exportedTextsImportBackToTheirValues_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("naishin") << "naishin";
+    QTest::newRow("sinro") << "sinro";
+    QTest::newRow("kyoka") << "kyoka";
+    QTest::newRow("test") << "test";
+}
+
+void TestEntryCommand::exportedTextsImportBackToTheirValues()
+{
+    QFETCH(QString, screen);
+    SampleEnv env;
+    // Every kind of value the screens store, on the first pupils of class 1.
+    const QList<int> scores{0, 100, -1, -5, -10, -55, 32767, -32768};
+    QList<int> seats; // the first pupils of class 1, in grid order
+    for (int number = 1; number <= 60 && seats.size() < scores.size(); ++number)
+        if (env.record(1, number).flag() == StudentRecord::InUse) seats << number;
+    QCOMPARE(seats.size(), scores.size());
+    for (int n = 1; n <= scores.size(); ++n) {
+        StudentRecord rec = env.record(1, seats.at(n - 1));
+        for (int slot = 1; slot <= 200; ++slot)
+            QVERIFY(rec.setScoreSlot(slot, scores.at(n - 1)));
+        rec.setNaishinSlot(1, n <= 2 ? 10 * (n - 1) : n);
+        rec.setChoice(1, n % 6);
+        env.writeRecord(1, seats.at(n - 1), rec);
+    }
+    const QStringList extra = screenOptions(screen);
+    const Run exported = env.exportGrid(screen, extra);
+    QCOMPARE(exported.status, 0);
+
+    // Each pupil takes the data fields of the pupil after him: every text the export writes must
+    // become the same value for another pupil.
+    QStringList lines = exported.out.split(QStringLiteral("\r\n"));
+    lines.removeLast();
+    const int pupils = int(lines.size()) - 1;
+    QStringList rotated = lines;
+    for (int r = 1; r <= pupils; ++r) {
+        QStringList fields = lines.at(r).split(u'\t');
+        const QStringList next = lines.at(r % pupils + 1).split(u'\t');
+        for (int c = 4; c < fields.size(); ++c)
+            fields[c] = next.at(c);
+        rotated[r] = fields.join(u'\t');
+    }
+    const QString rotatedText = rotated.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    const Run run = env.importText(screen, rotatedText.toUtf8(), extra);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(env.exportGrid(screen, extra).out, rotatedText);
+    if (screen == QLatin1String("kyoka")) {
+        // The values themselves, not only their texts: pupil n holds what pupil n + 1 held.
+        auto gd = std::make_unique<GradeData>();
+        gd->dataFolder = env.folder;
+        gd->currentGrade = 2;
+        QVERIFY(LoadTestList(*gd));
+        const int slot = gd->testFirstSlot[1] + 1;
+        for (int n = 1; n < scores.size(); ++n)
+            QCOMPARE(env.record(1, seats.at(n - 1)).scoreSlot(slot), scores.at(n));
+    }
+}
+
+void TestEntryCommand::fieldsAreReadNotReduced()
+{
+    SampleEnv env;
+    const QStringList kyoka = screenOptions(QStringLiteral("kyoka"));
+    QString grid = env.exportGrid(QStringLiteral("kyoka"), kyoka).out;
+    grid = QString::fromUtf8(withField(grid, 1, 4, QStringLiteral("８５")));
+    grid = QString::fromUtf8(withField(grid, 2, 4, QStringLiteral(" 欠 ")));
+    grid = QString::fromUtf8(withField(grid, 3, 4, QStringLiteral("欠席")));
+    grid = QString::fromUtf8(withField(grid, 4, 4, QStringLiteral("－４５")));
+    grid = QString::fromUtf8(withField(grid, 5, 4, QString()));
+    Run run = env.importText(QStringLiteral("kyoka"), grid.toUtf8(), kyoka);
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = env.folder;
+    gd->currentGrade = 2;
+    QVERIFY(LoadTestList(*gd));
+    const int slot = gd->testFirstSlot[1] + 1;
+    QCOMPARE(env.record(1, 1).scoreSlot(slot), 85);
+    QCOMPARE(env.record(1, 2).scoreSlot(slot), -1);
+    QCOMPARE(env.record(1, 3).scoreSlot(slot), -1);
+    QCOMPARE(env.record(1, 4).scoreSlot(slot), -55);
+    QCOMPARE(env.record(1, 5).scoreSlot(slot), -5);
+
+    // 進路希望: the short names the export writes (digits in them are no number), なし, empty.
+    QString sinro = env.exportGrid(QStringLiteral("sinro")).out;
+    sinro = QString::fromUtf8(withField(sinro, 1, 4, QStringLiteral("2工")));
+    sinro = QString::fromUtf8(withField(sinro, 1, 5, QStringLiteral(" 東山3 ")));
+    sinro = QString::fromUtf8(withField(sinro, 1, 6, QStringLiteral("５")));
+    sinro = QString::fromUtf8(withField(sinro, 1, 7, QStringLiteral("なし")));
+    sinro = QString::fromUtf8(withField(sinro, 2, 4, QString()));
+    run = env.importText(QStringLiteral("sinro"), sinro.toUtf8());
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(env.record(1, 1).choice(1), 2);
+    QCOMPARE(env.record(1, 1).choice(2), 4);
+    QCOMPARE(env.record(1, 1).choice(3), 5);
+    QCOMPARE(env.record(1, 1).choice(4), 0);
+    QCOMPARE(env.record(1, 2).choice(1), 0);
+
+    // A short name two schools share is refused: the choice cannot be told.
+    QString list = QStringLiteral(" 3 \r\n");
+    for (const char* name : {"西", "東", "西"})
+        list += QStringLiteral("\"%1\",\"%1高等学校\",\"普通科\", 0 \r\n").arg(QString::fromUtf8(name));
+    test::WriteFileBytes(PathIgnoringCase(env.folder, QStringLiteral("hischool.txt")), Cp932::encode(list));
+    const QMap<QString, QByteArray> before = env.files();
+    sinro = env.exportGrid(QStringLiteral("sinro")).out;
+    run = env.importText(QStringLiteral("sinro"), withField(sinro, 3, 4, QStringLiteral("西")));
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("「西」: どの高校か決められません")), qPrintable(run.err));
+    QVERIFY(env.files() == before);
+}
+
+void TestEntryCommand::naishinPositionsWithoutASubjectTakeNothing()
+{
+    SampleEnv env;
+    // Five subjects: positions 5..8 of the default naishin order have none.
+    QString subjects = QStringLiteral(" 5 \r\n");
+    for (const char* name : {"国語", "社会", "数学", "理科", "英語"})
+        subjects += QStringLiteral("\"%1\", 0 , 1 \r\n").arg(QString::fromUtf8(name));
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = env.folder;
+    gd->currentGrade = 2;
+    test::WriteFileBytes(SubjectListPath(*gd), Cp932::encode(subjects));
+    // Whatever slot 6 holds from an earlier list shows nothing.
+    StudentRecord rec = env.record(1, 1);
+    rec.setNaishinSlot(6, 8);
+    env.writeRecord(1, 1, rec);
+
+    const QString grid = env.exportGrid(QStringLiteral("naishin")).out;
+    QVERIFY(grid.startsWith(QStringLiteral("組\t番\t氏   名\t\t国語\t社会\t数学\t理科\t\t\t\t\t英語\r\n")));
+    QCOMPARE(grid.section(QStringLiteral("\r\n"), 1, 1).split(u'\t').at(8), QString());
+    const QMap<QString, QByteArray> before = env.files();
+    const Run run = env.importText(QStringLiteral("naishin"), withField(grid, 1, 8, QStringLiteral("5")));
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("2行目 1組 1番 9列目「5」: この列には教科がありません")),
+             qPrintable(run.err));
+    QVERIFY(env.files() == before);
+    QCOMPARE(env.record(1, 1).naishinSlot(6), 8);
+    // A blank there is no value: nothing to refuse, nothing written.
+    QCOMPARE(env.importText(QStringLiteral("naishin"), withField(grid, 1, 8, QStringLiteral(" "))).status, 0);
+    QVERIFY(env.files() == before);
 }
 
 void TestEntryCommand::faultsOfTheFileWriteNothing()
@@ -344,6 +526,8 @@ void TestEntryCommand::badOptionsAreRefused()
     QCOMPARE(run.status, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY(run.err.startsWith(QStringLiteral("seiran-entry: ")));
+    if (QTest::currentDataTag() == QLatin1String("test twice"))
+        QCOMPARE(run.err, QStringLiteral("seiran-entry: テスト 1 が二度指定されています。\n"));
     QCOMPARE(env.rosterBytes(), before);
     QCOMPARE(runEntry({QStringLiteral("--data"), env.folder, QStringLiteral("--grade"), QStringLiteral("4"),
                        QStringLiteral("naishin"), QStringLiteral("--export")})

@@ -3,6 +3,7 @@
 #include "EntryColumns.h"
 #include "GradeData.h"
 #include "Helpers.h"
+#include "ImportedValues.h"
 #include "ListFiles.h"
 #include "NaishinCells.h"
 #include "Progress.h"
@@ -113,6 +114,10 @@ private slots:
     void careerKeysAndLeavingACell();
     void schoolListPlacesEntriesDownTheColumns();
     void fixedColumns();
+    void importedScoresAndPointsFollowOneRule_data();
+    void importedScoresAndPointsFollowOneRule();
+    void importedCareerChoices();
+    void naishinPositionsWithoutASubjectAreLocked();
 };
 
 void TestEntryLogic::subjectScoresLoadTheRosterAndTheChosenSlots()
@@ -335,6 +340,7 @@ void TestEntryLogic::naishinConversionKeepsUntouchedCells()
 {
     GradeData gd;
     gd.studentCount = 2;
+    gd.subjectCount = 9;
     gd.studentClass[1] = gd.studentClass[2] = 1;
     gd.studentNumber[1] = 1;
     gd.studentNumber[2] = 2;
@@ -451,6 +457,209 @@ void TestEntryLogic::fixedColumns()
     QCOMPARE(FixedColumnTexts(gd, 1, NumberStyle::AsRead).at(1), QStringLiteral("5"));
     QCOMPARE(FixedColumnTexts(gd, 2, NumberStyle::TwoWide).at(3), QString());
     QCOMPARE(FixedColumnTexts(gd, 2, NumberStyle::TwoWide).at(1), QStringLiteral("12"));
+}
+
+void TestEntryLogic::importedScoresAndPointsFollowOneRule_data()
+{
+    // The field, the score cell it becomes and the 内申点 cell it becomes ("×" refused).
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("score");
+    QTest::addColumn<QString>("naishin");
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("blanks") << " \t\u3000"
+                            << ""
+                            << "";
+    QTest::newRow("plain") << "85"
+                           << "85"
+                           << "×";
+    QTest::newRow("point") << "7"
+                           << "7"
+                           << "7";
+    QTest::newRow("ten") << "10"
+                         << "10"
+                         << "10";
+    QTest::newRow("zero") << "0"
+                          << "0"
+                          << "0";
+    QTest::newRow("leading zeros") << "007"
+                                   << "7"
+                                   << "7";
+    QTest::newRow("blanks around") << " 7\u3000"
+                                   << "7"
+                                   << "7";
+    QTest::newRow("full-width") << "８５"
+                                << "85"
+                                << "×";
+    QTest::newRow("full-width point") << "１０"
+                                      << "10"
+                                      << "10";
+    QTest::newRow("absent") << "欠"
+                            << "-"
+                            << "×";
+    QTest::newRow("absent long") << "欠席"
+                                 << "-"
+                                 << "×";
+    QTest::newRow("minus") << "-"
+                           << "-"
+                           << "×";
+    QTest::newRow("bracketed") << "-45"
+                               << "-45"
+                               << "×";
+    QTest::newRow("bracketed full-width") << "－４５"
+                                          << "-45"
+                                          << "×";
+    QTest::newRow("bracketed zero") << "-0"
+                                    << "-0"
+                                    << "×";
+    QTest::newRow("largest") << "32767"
+                             << "32767"
+                             << "×";
+    QTest::newRow("beyond the slot") << "32768"
+                                     << "×"
+                                     << "×";
+    QTest::newRow("bracketed beyond") << "-32759"
+                                      << "×"
+                                      << "×";
+    QTest::newRow("eleven") << "11"
+                            << "11"
+                            << "×";
+    QTest::newRow("fraction") << "7/10"
+                              << "×"
+                              << "×";
+    QTest::newRow("exponent") << "1e2"
+                              << "×"
+                              << "×";
+    QTest::newRow("range") << "12-3"
+                           << "×"
+                           << "×";
+    QTest::newRow("comma") << "1,5"
+                           << "×"
+                           << "×";
+    QTest::newRow("grade letter") << "A+"
+                                  << "×"
+                                  << "×";
+    QTest::newRow("decimal") << "45.5"
+                             << "×"
+                             << "×";
+    QTest::newRow("full-width decimal") << "4５．5"
+                                        << "×"
+                                        << "×";
+    QTest::newRow("unit") << "85点"
+                          << "×"
+                          << "×";
+    QTest::newRow("plus") << "+5"
+                          << "×"
+                          << "×";
+    QTest::newRow("double minus") << "--5"
+                                  << "×"
+                                  << "×";
+    QTest::newRow("blank inside") << "8 5"
+                                  << "×"
+                                  << "×";
+    QTest::newRow("circled") << "①"
+                             << "×"
+                             << "×";
+    QTest::newRow("absent twice") << "欠欠"
+                                  << "×"
+                                  << "×";
+    QTest::newRow("long digits") << "0000007"
+                                 << "×"
+                                 << "×";
+}
+
+void TestEntryLogic::importedScoresAndPointsFollowOneRule()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, score);
+    QFETCH(QString, naishin);
+    QString why;
+    const std::optional<QString> s = ImportedScoreText(field, why);
+    QCOMPARE(s.value_or(QStringLiteral("×")), score);
+    QCOMPARE(why.isEmpty(), s.has_value());
+    // What the cell holds is a value its slot can store.
+    if (s) QVERIFY(ScoreCellValue(*s).has_value());
+    why.clear();
+    const std::optional<QString> n = ImportedNaishinText(field, why);
+    QCOMPARE(n.value_or(QStringLiteral("×")), naishin);
+    QCOMPARE(why.isEmpty(), n.has_value());
+
+    // Every text a score cell shows reads back as itself.
+    for (int v : {0, 1, 100, 32767, -1, -5, -10, -55, -32768}) {
+        const QString shown = ScoreToCellText(v);
+        QCOMPARE(ImportedScoreText(shown, why).value_or(QStringLiteral("×")), shown);
+        QCOMPARE(ScoreCellValue(shown), std::optional<int>(v));
+    }
+    for (int v = 0; v <= 10; ++v)
+        QCOMPARE(ImportedNaishinText(NaishinCellText(v), why).value_or(QStringLiteral("×")).toInt(), v);
+}
+
+void TestEntryLogic::importedCareerChoices()
+{
+    CareerEnv env(6); // 高1 .. 高5, その他
+    GradeData& gd = env.gd;
+    gd.highSchoolShortNames[2] = QStringLiteral("2工");
+    gd.highSchoolShortNames[3] = QStringLiteral("東山3 ");
+    gd.highSchoolShortNames[4] = QStringLiteral("青嵐");
+    gd.highSchoolShortNames[5] = QStringLiteral("青嵐");
+    const auto choice = [&gd](const QString& field) {
+        QString why;
+        const std::optional<int> v = ImportedCareerChoice(gd, field, why);
+        if (v.has_value() == why.isEmpty()) qWarning("reason and value disagree");
+        return v.value_or(-1);
+    };
+    // Short names as the cells show them, blanks trimmed, digits inside them no list number.
+    QCOMPARE(choice(QStringLiteral("2工")), 2);
+    QCOMPARE(choice(QStringLiteral(" 東山3")), 3);
+    QCOMPARE(choice(QStringLiteral("その他")), 6);
+    QCOMPARE(choice(QStringLiteral("高1")), 1);
+    // Numbers, ASCII or full-width; empty and なし are no choice.
+    QCOMPARE(choice(QStringLiteral("3")), 3);
+    QCOMPARE(choice(QStringLiteral("６")), 6);
+    QCOMPARE(choice(QStringLiteral("0")), 0);
+    QCOMPARE(choice(QString()), 0);
+    QCOMPARE(choice(QStringLiteral("\u3000")), 0);
+    QCOMPARE(choice(QStringLiteral("なし")), 0);
+    // Refused: a shared name, a number beyond the list, any other text.
+    for (const char* refused : {"青嵐", "7", "99999999999", "-1", "2番目の高校", "高", "2工業", "3.0", "1,2"})
+        QVERIFY2(choice(QString::fromUtf8(refused)) == -1, refused);
+    // A short name that is another school's number cannot be told apart.
+    gd.highSchoolShortNames[1] = QStringLiteral("4");
+    QCOMPARE(choice(QStringLiteral("4")), -1);
+    QString why;
+    QVERIFY(!ImportedCareerChoice(gd, QStringLiteral("青嵐"), why));
+    QVERIFY2(why.contains(QStringLiteral("4、5")), qPrintable(why));
+    // Every text the choice cells show reads back as its school, except a shared name.
+    for (int k : {0, 2, 3, 6})
+        QCOMPARE(choice(CareerCellText(gd, k)), k);
+}
+
+void TestEntryLogic::naishinPositionsWithoutASubjectAreLocked()
+{
+    // Five subjects in the default naishin order: positions 5..8 would be subjects 6..9, which
+    // do not exist; position 9 is subject 5.
+    test::GradeFixture fx(1, 1);
+    fx.writeStandard({});
+    QString text = QStringLiteral(" 5 \r\n");
+    for (const char* name : {"国語", "社会", "数学", "理科", "英語"})
+        text += QStringLiteral("\"%1\", 0 , 1 \r\n").arg(QString::fromUtf8(name));
+    test::WriteFileBytes(SubjectListPath(fx.gd()), Cp932::encode(text));
+    QVERIFY(fx.loadLists());
+    GradeData& gd = fx.gd();
+    QCOMPARE(NaishinHeaders(gd), (QStringList{"国語", "社会", "数学", "理科", "", "", "", "", "英語"}));
+    for (int j = 1; j <= 9; ++j)
+        QCOMPARE(NaishinPositionUsed(gd, j), j <= 4 || j == 9);
+
+    // Whatever the record slots behind them hold is not shown and never saved.
+    gd.studentCount = 1;
+    gd.naishin(6, 1) = 7;
+    gd.naishin(9, 1) = 3;
+    QCOMPARE(NaishinPositionText(gd, 6, 1), QString());
+    QCOMPARE(NaishinPositionText(gd, 9, 1), QStringLiteral("3"));
+    QVERIFY(ConvertCellsToNaishin(gd, [](int, int j) { return j == 6 ? QStringLiteral("9") : QString(); }));
+    QCOMPARE(gd.naishin(6, 1), 7);
+    QCOMPARE(gd.naishin(9, 1), 0);
 }
 
 QTEST_GUILESS_MAIN(TestEntryLogic)

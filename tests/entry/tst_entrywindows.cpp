@@ -1,5 +1,6 @@
 #include "Beep.h"
 #include "CareerChoiceEntryWindow.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
@@ -11,13 +12,18 @@
 #include "Session.h"
 #include "SubjectScoreEntryWindow.h"
 #include "TestSupport.h"
+#include "WindowSize.h"
+#include "support/GridChecks.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
@@ -147,6 +153,7 @@ private slots:
     void naishinPaste();
     void naishinFinishWritesOnlyChanges();
     void naishinColumnWithoutSubject();
+    void naishinPositionsBeyondTheSubjects();
 
     void careerWindowLayout();
     void careerTypingAndLeaving();
@@ -156,7 +163,101 @@ private slots:
     void careerCloseBoxRestoresTheChoices();
     void careerFinishWritesTheChoices();
     void careerHundredSchools();
+
+    void windowsOpenShowingEveryColumn();
+    void findBarFitsTheNarrowestWindow();
+    void csvSaveProposesANameAndAddsTheExtension_data();
+    void csvSaveProposesANameAndAddsTheExtension();
 };
+
+// ---------------------------------------------------------------------------------------------
+// Window sizes, the find field and "CSVファイルに保存…"
+
+void TestEntryWindows::windowsOpenShowingEveryColumn()
+{
+    Env env;
+    env.loadNaishin();
+    env.loadChoices(40);
+    env.chooseSubjectTests(2, {1, 2, 3});
+    std::vector<std::unique_ptr<ScoreGridWindow>> windows;
+    windows.push_back(openWindow<SubjectScoreEntryWindow>(env));
+    windows.push_back(openWindow<NaishinEntryWindow>(env));
+    windows.push_back(openWindow<CareerChoiceEntryWindow>(env));
+    for (const auto& w : windows) {
+        QVERIFY2(test::ColumnsCut(w->mGrid).isEmpty(), qPrintable(w->windowTitle()));
+        QVERIFY(w->mGrid->visibleRows() >= 10);
+    }
+    // The school list is as wide as the whole window can be (its ten columns take more than this
+    // 800-pixel screen; the window-size test looks at it on a full-size screen).
+    auto* career = static_cast<CareerChoiceEntryWindow*>(windows.back().get());
+    QCOMPARE(career->width(), qMin(career->contentSize().width(), ScreenRoom(career).width()));
+}
+
+void TestEntryWindows::findBarFitsTheNarrowestWindow()
+{
+    // 教科別 is the narrowest window with the find field (440 pixels).
+    Env env;
+    env.chooseSubjectTests(2, {1});
+    auto w = openWindow<SubjectScoreEntryWindow>(env);
+    w->resize(w->minimumSize());
+    w->openFind();
+    FindBar* bar = w->mFindBar;
+    QVERIFY(bar->isVisible());
+    QVERIFY2(bar->minimumSizeHint().width() <= bar->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(bar->minimumSizeHint().width()).arg(bar->width())));
+    // Both labels whole and inside the bar; the field has room to type.
+    for (QLabel* label : {bar->mPromptLabel, bar->mHintLabel}) {
+        QVERIFY(label->width() >= label->sizeHint().width());
+        QVERIFY(label->geometry().right() < bar->width());
+    }
+    QVERIFY(bar->mFindEdit->width() >=
+            bar->mFindEdit->fontMetrics().horizontalAdvance(QStringLiteral("さとう　はなこ")));
+    // The tooltip says what the short texts leave out.
+    QVERIFY(bar->mFindEdit->toolTip().contains(QStringLiteral("氏名・ふりがなの一部")));
+    QVERIFY(bar->mHintLabel->toolTip().contains(QStringLiteral("Enter")));
+    if (const QString shots = qEnvironmentVariable("SEIRAN_SCREENSHOTS"); !shots.isEmpty())
+        w->grab().save(shots + QStringLiteral("/find-bar-narrowest.png"));
+}
+
+void TestEntryWindows::csvSaveProposesANameAndAddsTheExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension") << "naishin"
+                                  << "naishin.csv";
+    QTest::newRow("csv") << "naishin.csv"
+                         << "naishin.csv";
+    QTest::newRow("other extension kept") << "naishin.txt"
+                                          << "naishin.txt";
+    QTest::newRow("a final dot") << "naishin."
+                                 << "naishin.csv";
+    QTest::newRow("dot in the folder only") << "sub.d/naishin"
+                                            << "sub.d/naishin.csv";
+}
+
+void TestEntryWindows::csvSaveProposesANameAndAddsTheExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    Env env;
+    env.loadNaishin();
+    auto w = openWindow<NaishinEntryWindow>(env);
+    const QString folder = env.fx.gd().dataFolder;
+    QCOMPARE(QFileInfo(w->proposedCsvPath()).absoluteFilePath(),
+             QFileInfo(QDir(folder).filePath(QStringLiteral("内申点_3年.csv"))).absoluteFilePath());
+    QVERIFY(QDir(folder).mkpath(QStringLiteral("sub.d")));
+    w->chooseExportFile = [&] { return QDir(folder).filePath(typed); };
+    w->onCsvExportClicked();
+    QVERIFY(QFileInfo::exists(QDir(folder).filePath(saved)));
+    if (saved != typed) QVERIFY(!QFileInfo::exists(QDir(folder).filePath(typed)));
+    QVERIFY(test::ReadFileBytes(QDir(folder).filePath(saved)).contains("一組1"));
+    // Cancelling the dialog writes nothing.
+    w->chooseExportFile = [] { return QString(); };
+    w->onCsvExportClicked();
+
+    QCOMPARE(ProposedCsvName(QStringLiteral("点数_1/2学期"), 2), QStringLiteral("点数_1_2学期_2年.csv"));
+    QCOMPARE(WithCsvExtension(QString()), QString());
+}
 
 // ---------------------------------------------------------------------------------------------
 // Score entry by subject
@@ -378,6 +479,52 @@ void TestEntryWindows::naishinColumnWithoutSubject()
     typeKeys(g, QStringLiteral("4"));
     QCOMPARE(g->Text(), QString());
     QCOMPARE(BeepCount(), 1);
+}
+
+void TestEntryWindows::naishinPositionsBeyondTheSubjects()
+{
+    // Five subjects in the default naishin order: positions 5..8 name subjects 6..9, which do not
+    // exist. They are locked as a position without a subject is, whatever their slots hold.
+    Env env;
+    StudentRecord rec = env.fx.readRecord(1);
+    rec.setNaishinSlot(6, 7);
+    env.fx.writeRecord(1, rec);
+    env.loadNaishin();
+    GradeData& gd = env.fx.gd();
+    gd.subjectCount = 5;
+    for (int k = 6; k <= 9; ++k)
+        gd.subjectNames[k].clear();
+    const QByteArray before = env.fx.rosterBytes();
+    auto w = openWindow<NaishinEntryWindow>(env);
+    FlexGrid* g = w->mGrid;
+    for (int col = 8; col <= 11; ++col) {
+        QCOMPARE(g->TextMatrix(0, col), QString());
+        QCOMPARE(g->TextMatrix(1, col), QString());
+    }
+    QCOMPARE(g->TextMatrix(0, 12), QStringLiteral("英語"));
+
+    // No key.
+    select(g, 1, 9, 1, 9);
+    typeKeys(g, QStringLiteral("4 "));
+    QCOMPARE(g->Text(), QString());
+    QCOMPARE(BeepCount(), 2);
+    // No paste: the positions with a subject take theirs, the locked ones nothing, with a beep.
+    select(g, 2, 7, 2, 9);
+    QGuiApplication::clipboard()->setText(QStringLiteral("6\t6\t6\r\n"));
+    w->mPasteButton->click();
+    QCOMPARE(BeepCount(), 3);
+    QCOMPARE(g->TextMatrix(2, 7), QStringLiteral("6"));
+    QCOMPARE(g->TextMatrix(2, 8), QString());
+    QCOMPARE(g->TextMatrix(2, 9), QString());
+    // Never saved, even a cell set behind the keys' back: slot 6 keeps its 7.
+    g->setTextMatrix(1, 9, QString());
+    g->setTextMatrix(3, 10, QStringLiteral("5"));
+    w->mFinishButton->click();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{2}));
+    QCOMPARE(env.fx.readRecord(1).naishinSlot(6), 7);
+    QCOMPARE(env.fx.readRecord(3).naishinSlot(7), 0);
+    QCOMPARE(env.fx.readRecord(2).naishinSlot(4), 6);
 }
 
 // ---------------------------------------------------------------------------------------------

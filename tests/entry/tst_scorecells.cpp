@@ -69,7 +69,7 @@ void TestScoreCells::keySequences_data()
                                         << "\b\b1"
                                         << "1" << 1;
     QTest::newRow("letters ignored") << "70"
-                                     << "a.5x"
+                                     << "a5x"
                                      << "5" << 5;
     QTest::newRow("input method digits and minus") << "70" << QStringLiteral("－４ー５") << "-5" << -15;
     QTest::newRow("no digit limit") << ""
@@ -148,6 +148,15 @@ void TestScoreCells::overflowIsRefusedAtTheKeystroke()
     QCOMPARE(ApplyScoreKey(QStringLiteral("32767"), true, '9').action, CellKey::Changed);
     QCOMPARE(ApplyScoreKey(QStringLiteral("32767"), false, '9').action, CellKey::Refused);
 
+    // A decimal point, ASCII or full-width, is refused (never dropped); the cell keeps its text.
+    for (int point : {int('.'), 0xFF0E}) {
+        out = ApplyScoreKey(QStringLiteral("45"), false, point);
+        QCOMPARE(out.action, CellKey::Decimal);
+        QCOMPARE(out.text, QStringLiteral("45"));
+        QVERIFY(!out.untouched);
+        QCOMPARE(ApplyScoreKey(QStringLiteral("45"), true, point).text, QStringLiteral("45"));
+    }
+    QCOMPARE(DecimalRefusedText(), QStringLiteral("小数は入力できません"));
     QCOMPARE(ApplyScoreKey(QStringLiteral("5"), false, 13).action, CellKey::Enter);
     QCOMPARE(ApplyScoreKey(QStringLiteral("5"), false, 3).action, CellKey::Copy);
     QCOMPARE(ApplyScoreKey(QStringLiteral("5"), false, 22).action, CellKey::Paste);
@@ -194,6 +203,9 @@ void TestScoreCells::copyTexts()
     QCOMPARE(BuildCopyText(cell, range), QStringLiteral("54\t55\t56\r\n64\t65\t66\r\n"));
     QCOMPARE(BuildCopyTextWithNames(cell, range, 3),
              QStringLiteral("3205\t生徒5\t54\t55\t56\r\n3206\t生徒6\t64\t65\t66\r\n"));
+    // Rows before the first pupil's are headings: no identifier.
+    QCOMPARE(BuildCopyTextWithNames(cell, range, 3, 6),
+             QStringLiteral("\t生徒5\t54\t55\t56\r\n3206\t生徒6\t64\t65\t66\r\n"));
 }
 
 void TestScoreCells::identifiers_data()

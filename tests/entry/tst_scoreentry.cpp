@@ -99,6 +99,7 @@ private slots:
     void init() { ResetBeepCount(); }
     void showsTheTestOfTheWholeGrade();
     void keysEditTheCurrentCell();
+    void decimalPointIsRefusedAndSaid();
     void enterMovesRightOrDown();
     void fiveSubjectWrap();
     void fiveSubjectWrapHasNoEffectOnFourSubjects();
@@ -176,8 +177,9 @@ void TestDatainput::keysEditTheCurrentCell()
     QVERIFY(!w->cellUntouched());
     typeKeys(g, QStringLiteral("2\b5"));
     QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("95"));
-    typeKeys(g, QStringLiteral("x.\n"));
+    typeKeys(g, QStringLiteral("x.\n")); // a letter is ignored, the point refused with a beep
     QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("95"));
+    QCOMPARE(BeepCount(), 1);
     QCOMPARE(g->Row(), 2);
     QVERIFY(w->cellUntouched());
 
@@ -190,13 +192,55 @@ void TestDatainput::keysEditTheCurrentCell()
     // A digit that would overflow the slot is refused with a beep; the cell keeps its text.
     typeKeys(g, QStringLiteral("32768"));
     QCOMPARE(g->TextMatrix(6, 4), QStringLiteral("3276"));
-    QCOMPARE(BeepCount(), 1);
+    QCOMPARE(BeepCount(), 2);
     typeKeys(g, QStringLiteral("7"));
     QCOMPARE(g->TextMatrix(6, 4), QStringLiteral("32767"));
 
     // Keys in nothing but the current cell; the grid is not a text editor.
     QCOMPARE(g->TextMatrix(6, 5), QString());
     QCOMPARE(env.fx.gd().scores(1, 1), 87); // nothing reaches GradeData before the finish
+}
+
+void TestDatainput::decimalPointIsRefusedAndSaid()
+{
+    Env env(2);
+    auto w = openWindow(env);
+    FlexGrid* g = w->mGrid;
+    QVERIFY(w->mStatusLabel && w->mStatusLabel->isVisible());
+    QCOMPARE(w->mStatusLabel->text(), QString());
+
+    // "45.5": the point is refused, the cell keeps "45", the beep sounds and the status line says why.
+    typeKeys(g, QStringLiteral("45."));
+    QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("45"));
+    QCOMPARE(BeepCount(), 1);
+    QCOMPARE(w->mStatusLabel->text(), QStringLiteral("小数は入力できません"));
+    // The digits after the point are refused too, so that the cell never reads 455.
+    typeKeys(g, QStringLiteral("5"));
+    QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("45"));
+    QCOMPARE(BeepCount(), 2);
+    QCOMPARE(w->mStatusLabel->text(), QStringLiteral("小数は入力できません"));
+    // A correction ends that; the word stays until the next key, whichever it is.
+    typeKeys(g, QStringLiteral("\b"));
+    QCOMPARE(w->mStatusLabel->text(), QString());
+    QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("4"));
+
+    // The full-width point of the input method likewise.
+    QTest::sendKeyEvent(QTest::Press, g, Qt::Key_unknown, QStringLiteral("．"), Qt::NoModifier);
+    QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("4"));
+    QCOMPARE(BeepCount(), 3);
+    QCOMPARE(w->mStatusLabel->text(), QStringLiteral("小数は入力できません"));
+    QTest::keyClick(g, Qt::Key_Right);
+    QCOMPARE(w->mStatusLabel->text(), QString());
+    // In the next cell digits are taken again.
+    typeKeys(g, QStringLiteral("7"));
+    QCOMPARE(g->TextMatrix(1, 5), QStringLiteral("7"));
+    QCOMPARE(BeepCount(), 3);
+
+    // The status line lies under the grid; the grid keeps its place below the buttons.
+    QCOMPARE(w->mStatusLabel->geometry().top(), g->geometry().bottom() + 1);
+    ScriptedMessages quiet;
+    quiet.queue(MsgAnswer::Yes);
+    w->close();
 }
 
 void TestDatainput::enterMovesRightOrDown()
@@ -614,7 +658,11 @@ void TestDatainput::resizeKeepsTheMinimumAndFillsBelowTheButtons()
     QCOMPARE(grid.left(), m);
     QCOMPARE(grid.top(), button.y() + w->mNextButton->height() + m);
     QCOMPARE(grid.width(), 800 - 2 * m);
-    QCOMPARE(grid.bottom() + 1, 600 - m);
+    // Below the grid, the status line.
+    const QRect status = w->mStatusLabel->geometry();
+    QCOMPARE(status.top(), grid.bottom() + 1);
+    QCOMPARE(status.width(), grid.width());
+    QCOMPARE(status.bottom() + 1, 600 - m);
     ScriptedMessages quiet;
     quiet.queue(MsgAnswer::Yes);
     w->close();

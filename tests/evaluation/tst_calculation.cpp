@@ -112,6 +112,42 @@ private slots:
         QCOMPARE(levelsInRankOrder(*run).count(1), 2);
         QCOMPARE(run->evalLevelComputed[third], 4);
         QCOMPARE(run->evalMark[third], 0);
+
+        // Both tied pupils are pointed out, and no one else: the other ties (none here) and the
+        // pupils beside the boundary are not.
+        QList<bool> split = SplitTiePupils(*run);
+        QCOMPARE(split.size(), 31);
+        QCOMPARE(SplitTieCount(split), 2);
+        QVERIFY(split[2] && split[3]);
+        // A hand edit that gives both the same level settles the tie; one that splits a tie
+        // lower down makes a new one.
+        run->evalLevel[third] = 5;
+        QCOMPARE(SplitTieCount(SplitTiePupils(*run)), 0);
+        QCOMPARE(SplitTieStatusText(0), QString());
+        QVERIFY(SplitTieStatusText(2).contains(QStringLiteral("2人")));
+    }
+
+    void splitTiesAcrossEveryLevelAndLevelZero()
+    {
+        // Totals 90, 80, 80, 80, 70, 70, 60, 60 with levels 5, 4, 3, 3, 3, 3, 2, 0 (the last one
+        // past the typed counts): the 80s are split (4 and 3), the 70s are not, the 60s are (2
+        // and 0).
+        EvaluationRun run;
+        run.pupilCount = 8;
+        const QList<int> totals{90, 80, 80, 80, 70, 70, 60, 60};
+        const QList<int> levels{5, 4, 3, 3, 3, 3, 2, 0};
+        for (int p = 1; p <= 8; ++p) {
+            run.evalScores(p, 0) = totals[p - 1];
+            run.evalLevel[p] = run.evalLevelComputed[p] = levels[p - 1];
+        }
+        const QList<bool> split = SplitTiePupils(run);
+        QCOMPARE(split, (QList<bool>{false, false, true, true, true, false, false, true, true}));
+        QCOMPARE(SplitTieCount(split), 5);
+        // A hand edit of one of the 70s splits them too.
+        run.evalLevel[6] = 2;
+        QCOMPARE(SplitTieCount(SplitTiePupils(run)), 7);
+        EvaluationRun empty;
+        QCOMPARE(SplitTiePupils(empty), QList<bool>{false});
     }
 
     void tenLevelsOfThirtyGiveSixMoreThanFive()
@@ -418,6 +454,10 @@ private slots:
         ApplyCountKey(c, fresh, '0', refused);
         QCOMPARE(c, QStringLiteral("400"));
         QCOMPARE(CountTotal({"3", "", "12", "x"}), 15);
+        // 合計 is blank until a count is shown, then the sum of the counts shown.
+        QCOMPARE(CountTotalText(QStringList(10, QString())), QString());
+        QCOMPARE(CountTotalText({"", "", "0"}), QStringLiteral("0"));
+        QCOMPARE(CountTotalText({"3", "", "12"}), QStringLiteral("15"));
 
         EvaluationChoice choice;
         choice.subject = 2;

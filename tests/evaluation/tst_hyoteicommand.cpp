@@ -75,7 +75,11 @@ private slots:
 
         const Run names = hyotei({"--weights", "1=1", "--tsv", "--view", "number", "--names"});
         QCOMPARE(names.status, 0);
-        QVERIFY(names.out.split(QStringLiteral("\r\n")).at(2).startsWith(QStringLiteral("3105\t山田太郎\t1\t5\t")));
+        const QStringList named = names.out.split(QStringLiteral("\r\n"));
+        QVERIFY(named.at(2).startsWith(QStringLiteral("3105\t山田太郎\t1\t5\t")));
+        // The heading rows name no pupil: an empty identifier, then the name column's heading.
+        QCOMPARE(named.at(0), QStringLiteral("\t\t\t\t\t\t\t\t\t1"));
+        QCOMPARE(named.at(1), QStringLiteral("\t氏　　名\t組\t番\t氏　　名\t\t評定\t\t計\tx1"));
 
         const Run dist = hyotei({"--weights", "1=1", "--classes", "2", "--tsv", "--view", "distribution"});
         QCOMPARE(dist.status, 0);
@@ -141,7 +145,8 @@ private slots:
             << QStringList{"--subject", "7", "--weights", "1=1", "--tsv"} << "教科「美術」がありません";
         QTest::newRow("bad weight") << QStringList{"--subject", "1", "--weights", "1=1x", "--tsv"} << "1=1x";
         QTest::newRow("negative weight") << QStringList{"--subject", "1", "--weights", "1=-1", "--tsv"} << "1=-1";
-        QTest::newRow("same test twice") << QStringList{"--subject", "1", "--weights", "1=1,1=2", "--tsv"} << "二度";
+        QTest::newRow("same test twice") << QStringList{"--subject", "1", "--weights", "1=1,1=2", "--tsv"}
+                                         << "テスト 1 が二度指定されています。";
         QTest::newRow("no weight above 0")
             << QStringList{"--subject", "1", "--weights", "1=0,2=", "--tsv"} << "0 より大きい";
         QTest::newRow("unknown class") << QStringList{"--subject", "1", "--weights", "1=1", "--classes", "3", "--tsv"}

@@ -6,6 +6,8 @@
 #include "ReportCommon.h"
 #include "ReportFonts.h"
 
+#include <cmath>
+
 using namespace seiran;
 using namespace seiran::test;
 
@@ -236,6 +238,51 @@ private slots:
         QVERIFY(hasLine(canvas, 2.5, 4.9, 24.5, 4.9, 2));
         QVERIFY(hasLine(canvas, 24.5, 4.9, 24.5, 15.9, 2));
         QVERIFY(!hasLine(canvas, 46.5, 4.9, 46.5, 15.9, 2));
+    }
+
+    void changedLevelsStayInsideTheirBlock()
+    {
+        // A changed level with a mark, "( 1○)", is a full-width character wider than the
+        // plain level and would reach the rule at the block's right edge; it gets smaller.
+        GradeFixture f(3, 2);
+        QList<EvalPupil> pupils;
+        for (int c = 1; c <= 2; ++c)
+            for (int n = 1; n <= 3; ++n)
+                pupils.append(EvalPupil{c, n, QStringLiteral("生徒%1%2").arg(c).arg(n), 1, {40 + 10 * n + c}});
+        WriteEvalGrade(f, pupils);
+        auto run = Evaluate(f.gd());
+        QVERIFY(run);
+        QString cell;
+        const auto change = [&](int classNo, int number) {
+            const int p = run->pupilAt(classNo, number);
+            QVERIFY(ApplyLevelKey(*run, p, run->evalLevelComputed[p] == 1 ? '2' : '1', cell));
+        };
+        change(1, 1);
+        CycleMark(*run, run->pupilAt(1, 1)); // changed with ○
+        change(2, 2);
+        CycleMark(*run, run->pupilAt(2, 2));
+        CycleMark(*run, run->pupilAt(2, 2)); // changed with △
+        change(2, 3);                        // changed, no mark
+        CycleMark(*run, run->pupilAt(1, 2)); // unchanged with ○
+
+        RecordingCanvas canvas(StandardPaperLayout(), PrinterStartFont(f.gd()));
+        QCOMPARE(PrintHyoteiDocuments(canvas, f.gd(), *run, only(3), NullProgress::instance()), 1);
+        int levels = 0;
+        for (const CanvasOp& op : canvas.texts()) {
+            const int block = int(std::floor((op.x1 - 2.5) / 22));
+            if (op.y1 < 6 || op.x1 < 19 + 22 * block) continue;
+            ++levels;
+            const double rule = 2.5 + 22 * (block + 1);
+            const bool wide = op.text.startsWith(u'(') && !op.text.endsWith(QStringLiteral(" )"));
+            QVERIFY2(op.x1 + RecordingCanvas::ModelTextWidth(op.text, op.font.size) <= rule - 10.0 / 12.0,
+                     qPrintable(op.text));
+            QCOMPARE(op.font.name, f.gd().fontMincho);
+            QCOMPARE(op.font.size < 10.0, wide);
+            if (wide) QVERIFY(op.y1 > std::floor(op.y1) + 0.01); // on the row's baseline
+        }
+        QCOMPARE(levels, 6);
+        QVERIFY(canvas.findText(QStringLiteral("( 1○)")) || canvas.findText(QStringLiteral("( 2○)")));
+        QVERIFY(canvas.findText(QStringLiteral("( 1△)")) || canvas.findText(QStringLiteral("( 2△)")));
     }
 
     void classListsOnNarrowAndShortPaper()

@@ -95,7 +95,8 @@ private slots:
         QCOMPARE(w.mClassChecks[2]->text(), QStringLiteral("3組"));
         QCOMPARE(w.mCountGrid->TextMatrix(0, 1), QStringLiteral("10"));
         QCOMPARE(w.mCountGrid->TextMatrix(0, 10), QStringLiteral("1"));
-        QCOMPARE(w.mCountGrid->TextMatrix(1, 11), QStringLiteral("0"));
+        // 合計 stays blank until a count is typed.
+        QCOMPARE(w.mCountGrid->TextMatrix(1, 11), QString());
 
         // Weights: the first digit replaces, "." once, Space toggles "1", a subject change clears.
         goTo(w.mTestGrid, 1, 1);
@@ -294,6 +295,45 @@ private slots:
         goTo(w.mGrid, 3, 6);
         typeKeys(w.mGrid, QStringLiteral("4"));
         QCOMPARE(w.mGrid->Text(), QStringLiteral("115"));
+    }
+
+    void splitTiesAreMarked()
+    {
+        // Thirty pupils: the two 90s share a total but get 5 and 4.
+        QList<int> scores{95, 90, 90};
+        for (int i = 4; i <= 30; ++i)
+            scores.append(80 - i);
+        GradeFixture f(1, 1);
+        WriteEvalGrade(f, PupilsWithScores(1, scores));
+        Session session{f.gd(), NullProgress::instance(), mNotice, QString()};
+        HyoteiWindow w(session);
+        QVERIFY(w.loaded());
+        w.show();
+        const auto marked = [&w](int row) {
+            const bool level = w.mGrid->CellBackColor(row, HyoteiCol::Level).isValid();
+            const bool total = w.mGrid->CellBackColor(row, HyoteiCol::Total).isValid();
+            const QString tip = w.mGrid->CellToolTip(row, HyoteiCol::Level);
+            if (level != total || tip.isEmpty() == level) qWarning() << "row" << row << "marked by halves";
+            return level && tip == QStringLiteral("同点で評定が分かれています") &&
+                   w.mGrid->CellToolTip(row, HyoteiCol::Total) == tip;
+        };
+        // Score order: rows 3 and 4 hold the tied pupils; the pupils around them are plain.
+        QVERIFY(!marked(2));
+        QVERIFY(marked(3) && marked(4));
+        QVERIFY(!marked(5));
+        QVERIFY(w.mTieLabel->text().contains(QStringLiteral("2人")));
+        // Number order marks the same pupils (2 and 3, rows 3 and 4).
+        w.mNumberOrderOption->setChecked(true);
+        QVERIFY(!marked(2) && marked(3) && marked(4) && !marked(5));
+        // The teacher settles it by hand: both get 5; the marks and the count go.
+        const int lower = w.run()->evalLevel[2] == 4 ? 3 : 4;
+        goTo(w.mGrid, lower, HyoteiCol::Level);
+        typeKeys(w.mGrid, QStringLiteral("5"));
+        QVERIFY(!marked(3) && !marked(4));
+        QCOMPARE(w.mTieLabel->text(), QString());
+        // Giving the computed level back splits them again.
+        typeKeys(w.mGrid, QStringLiteral(" "));
+        QVERIFY(marked(3) && marked(4));
     }
 
     void copyAndNameCopy()

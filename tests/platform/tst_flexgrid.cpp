@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <memory>
@@ -115,6 +116,8 @@ private slots:
     void settingTextRepaintsOnlyThatCell();
     void paintingShowsHeaderSelectionAndCellColours();
     void screenMatchesAFreshPaintAfterScrolling();
+    void fullSizeShowsEveryColumn();
+    void cellToolTips();
 };
 
 void TestFlexGrid::arrowKeysStayInsideTheMovableCells()
@@ -778,6 +781,54 @@ void TestFlexGrid::screenMatchesAFreshPaintAfterScrolling()
     grid->setLeftCol(5);
     QTest::keyClick(grid.get(), Qt::Key_PageDown);
     QCOMPARE(onScreen(), fresh());
+}
+
+void TestFlexGrid::fullSizeShowsEveryColumn()
+{
+    // Twelve columns, the last one of an odd width: all in view at the full size, whether all
+    // rows fit (8) or a scroll bar takes room beside them (60).
+    for (int rows : {8, 60}) {
+        auto grid = makeGrid(rows, 12, 1, 1, {100, 100});
+        grid->setColWidth(11, 83);
+        const QSize full = grid->fullSize(rows == 8 ? -1 : 10);
+        QCOMPARE(full.height(), (rows == 8 ? 8 : 10) * kRowHeight + 2 * grid->frameWidth());
+        grid->resize(full);
+        QCoreApplication::processEvents();
+        QVERIFY(!grid->horizontalScrollBar()->isVisible());
+        QCOMPARE(grid->verticalScrollBar()->isVisible(), rows == 60);
+        QCOMPARE(grid->visibleCols(), 11);
+        QVERIFY(grid->viewport()->geometry().contains(grid->cellRect(0, 11)));
+        QCOMPARE(grid->visibleRows(), rows == 8 ? 7 : 9);
+        // A pixel less and the last column no longer fits.
+        grid->resize(full - QSize(1, 0));
+        QVERIFY(grid->visibleCols() < 11);
+        // The size hint: every column and at most SizeHintRows rows.
+        QCOMPARE(grid->sizeHint(), grid->fullSize(qMin(rows, FlexGrid::SizeHintRows)));
+    }
+}
+
+void TestFlexGrid::cellToolTips()
+{
+    auto grid = makeGrid(10, 5);
+    grid->setCellToolTip(2, 3, QStringLiteral("同点"));
+    QCOMPARE(grid->CellToolTip(2, 3), QStringLiteral("同点"));
+    QCOMPARE(grid->CellToolTip(2, 2), QString());
+    QCOMPARE(grid->CellToolTip(99, 2), QString());
+    // Tips stay with their cell when the grid grows, and go with it when it shrinks.
+    grid->setRows(20);
+    grid->setCols(6);
+    QCOMPARE(grid->CellToolTip(2, 3), QStringLiteral("同点"));
+    grid->setRows(2);
+    grid->setRows(10);
+    QCOMPARE(grid->CellToolTip(2, 3), QString());
+    grid->setCellToolTip(2, 3, QStringLiteral("同点"));
+    // Resting the mouse on the cell shows it.
+    const QPoint inCell = grid->cellRect(2, 3).center() - grid->viewport()->pos();
+    QHelpEvent help(QEvent::ToolTip, inCell, grid->viewport()->mapToGlobal(inCell));
+    QApplication::sendEvent(grid->viewport(), &help);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("同点"));
+    grid->setCellToolTip(2, 3, QString());
+    QCOMPARE(grid->CellToolTip(2, 3), QString());
 }
 
 QTEST_MAIN(TestFlexGrid)

@@ -3,6 +3,7 @@
 #include "IniReader.h"
 #include "MessageBox.h"
 #include "SettingsStore.h"
+#include "WindowSize.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -88,6 +89,8 @@ private slots:
     void scriptedMessagesDefaultFollowsDefaultButton();
     void realMessageBoxHasJapaneseButtons();
     void beepIsCounted();
+    void openingSizeStaysOnTheScreen_data();
+    void openingSizeStaysOnTheScreen();
 };
 
 void TestServices::cp932Vectors_data()
@@ -351,6 +354,37 @@ void TestServices::beepIsCounted()
     QCOMPARE(BeepCount(), 2);
     ResetBeepCount();
     QCOMPARE(BeepCount(), 0);
+}
+
+void TestServices::openingSizeStaysOnTheScreen_data()
+{
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QSize>("room");
+    QTest::addColumn<QSize>("opened");
+    QTest::newRow("fits") << QSize(700, 500) << QSize(440, 336) << QSize(1900, 1000) << QSize(700, 500);
+    QTest::newRow("too wide") << QSize(2400, 500) << QSize(440, 336) << QSize(1900, 1000) << QSize(1900, 500);
+    QTest::newRow("too high") << QSize(700, 1400) << QSize(440, 336) << QSize(1900, 1000) << QSize(700, 1000);
+    QTest::newRow("below the minimum") << QSize(300, 200) << QSize(440, 336) << QSize(1900, 1000) << QSize(440, 336);
+    // A screen smaller than the window's minimum: the window insists on its minimum.
+    QTest::newRow("tiny screen") << QSize(900, 700) << QSize(440, 336) << QSize(400, 300) << QSize(440, 336);
+}
+
+void TestServices::openingSizeStaysOnTheScreen()
+{
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, minimum);
+    QFETCH(QSize, room);
+    QFETCH(QSize, opened);
+    QCOMPARE(FitOpeningSize(wanted, minimum, room), opened);
+
+    // A real window opens inside the screen's free area.
+    QWidget window;
+    window.setMinimumSize(minimum);
+    ResizeToOpen(&window, wanted);
+    const QSize screen = ScreenRoom(&window);
+    QVERIFY(screen.width() > 0 && screen.height() > 0);
+    QCOMPARE(window.size(), FitOpeningSize(wanted, minimum, screen));
 }
 
 QTEST_MAIN(TestServices)

@@ -123,7 +123,8 @@ private slots:
         QTest::newRow("dosu without --test") << QStringList{"dosu", "--dump"} << "--test";
         QTest::newRow("unknown test") << QStringList{"--test", "40", "matome", "--dump"} << "40";
         QTest::newRow("unknown test in list") << QStringList{"suii", "--tests", "1,40", "--dump"} << "40";
-        QTest::newRow("repeated test") << QStringList{"suii", "--tests", "1,2,1", "--dump"} << "二度";
+        QTest::newRow("repeated test") << QStringList{"suii", "--tests", "1,2,1", "--dump"}
+                                       << "テスト 1 が二度指定されています。";
         QTest::newRow("bad list") << QStringList{"suii", "--tests", "1,x", "--dump"} << "1,x";
         QTest::newRow("unknown class") << QStringList{"suii", "--tests", "1", "--classes", "4", "--dump"} << "4組";
         QTest::newRow("unknown pupil") << QStringList{"--test", "1", "matome", "--each", "--pupils", "1-59", "--dump"}

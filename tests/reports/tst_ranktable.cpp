@@ -6,6 +6,7 @@
 #include "ReportTestData.h"
 
 #include <QtTest>
+#include <cmath>
 
 using namespace seiran;
 using seiran::test::ReportPupil;
@@ -264,24 +265,40 @@ private slots:
     void longNamesStayClearOfTheScore()
     {
         // Printed in the 10-point printer font the name starts at column 9.17 of its list
-        // column; a seven-character name would reach 20.8, past the score at 19.
-        auto gd = gradeWithScores({80, 75, 70, 65});
+        // column; a seven-character name would reach 20.8, past the score at 19, and a
+        // six-character one 19.2, over "欠席". A name keeps a half-width space clear of 19.
+        auto gd = gradeWithScores({80, 75, 70, 65, -1, 60});
         gd->studentName[1] = QStringLiteral("長谷川　さくら");
         gd->studentName[2] = QStringLiteral("山田花子");
         gd->studentName[3] = QStringLiteral("寿限無寿限無五劫の擦り切れ"); // too long even at 7 pt
         gd->studentName[4] = QStringLiteral("𠮷田𠮷田𠮷田𠮷田𠮷田𠮷田");   // surrogate pairs
+        gd->studentName[5] = QStringLiteral("長谷川さくら");               // absent
+        gd->studentName[6] = QStringLiteral("山田花子子");
         RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
         QCOMPARE(PrintRankItems(paper, *gd, {2}), 1);
 
         const auto rightEdge = [](const CanvasOp& op) {
             return op.x1 + RecordingCanvas::ModelTextWidth(op.text, op.font.size);
         };
+        const double clear = 19.0 - 10.0 / 12.0; // a half-width space before the score column
         const CanvasOp* longName = paper.findText(QStringLiteral("長谷川　さくら"));
         QVERIFY(longName);
         QCOMPARE(longName->font.name, QStringLiteral("ＭＳ 明朝"));
-        QCOMPARE(longName->font.size, 8.0); // the largest half point that fits
-        QVERIFY(rightEdge(*longName) <= 19.0);
-        QVERIFY(longName->y1 > 2.0 && longName->y1 < 2.2); // on the row's baseline
+        QCOMPARE(longName->font.size, 7.5); // the largest half point that fits
+        QVERIFY(rightEdge(*longName) <= clear);
+        QVERIFY(longName->y1 > 2.0 && longName->y1 < 2.3); // on the row's baseline
+
+        // The six-character name of the absent pupil stays clear of "欠席"; five characters
+        // fit as they are.
+        const CanvasOp* absentName = paper.findText(QStringLiteral("長谷川さくら"));
+        QVERIFY(absentName);
+        QCOMPARE(absentName->font.size, 9.0);
+        const CanvasOp* absent = paper.findText(QStringLiteral("欠席"));
+        QVERIFY(absent);
+        QCOMPARE(absent->x1, 19.0);
+        QVERIFY(std::fabs(absent->y1 - std::floor(absentName->y1)) < 1e-9);
+        QVERIFY(rightEdge(*absentName) <= absent->x1 - 10.0 / 12.0);
+        QCOMPARE(paper.findText(QStringLiteral("山田花子子"))->font.size, 10.0);
 
         const CanvasOp* shortName = paper.findText(QStringLiteral("山田花子"));
         QVERIFY(shortName);
@@ -296,20 +313,22 @@ private slots:
                     cut = op;
             QVERIFY(cut);
             QCOMPARE(cut->font.size, FittedTextMinSize);
-            QVERIFY(rightEdge(*cut) <= 19.0);
-            QVERIFY(rightEdge(*cut) > 19.0 - 7.0 / 6.0); // no whole character more would fit
+            QVERIFY(rightEdge(*cut) <= clear);
+            QVERIFY(rightEdge(*cut) > clear - 7.0 / 6.0); // no whole character more would fit
             QVERIFY(!cut->text.isEmpty() && !cut->text.back().isHighSurrogate());
         }
-        QVERIFY(paper.findText(QStringLiteral("寿限無寿限無五劫")));
+        QVERIFY(paper.findText(QStringLiteral("寿限無寿限無五")));
 
         // The fonts after a fitted name are the row's own: the score and the next rank.
         QCOMPARE(paper.textAt(19, 2)->font.size, 10.0);
         QCOMPARE(paper.textAt(0, 3)->font.size, 10.0);
 
-        // The same name fits the 9-point preview as it is.
+        // The 9-point preview keeps six characters as they are; seven would end at 18.75 and
+        // get half a point smaller.
         RecordingCanvas preview(119.5, 53.75, Preview9);
         drawItem(preview, *gd, 2, PreviewRankGeometry(preview));
-        QCOMPARE(preview.findText(QStringLiteral("長谷川　さくら"))->font.size, 9.0);
+        QCOMPARE(preview.findText(QStringLiteral("長谷川さくら"))->font.size, 9.0);
+        QCOMPARE(preview.findText(QStringLiteral("長谷川　さくら"))->font.size, 8.5);
     }
 
     void printRunOfChosenItems()

@@ -62,7 +62,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("mentions");
         QTest::newRow("unknown test") << QStringList{"seiseki", "--tests", "1,99", "--dump"} << "99";
-        QTest::newRow("repeated test") << QStringList{"seiseki", "--tests", "2,1,2", "--dump"} << "二度";
+        QTest::newRow("repeated test") << QStringList{"seiseki", "--tests", "2,1,2", "--dump"}
+                                       << "テスト 2 が二度指定されています。";
+        QTest::newRow("repeated graph test")
+            << QStringList{"tsuchi", "--tests", "1,2", "--graph-tests", "2,2", "--dump"}
+            << "テスト 2 が二度指定されています。";
         QTest::newRow("not a list") << QStringList{"seiseki", "--tests", "1,x", "--dump"} << "1,x";
         QTest::newRow("no tests") << QStringList{"tsuchi", "--dump"} << "--tests";
         QTest::newRow("single --test") << QStringList{"seiseki", "--test", "1", "--tests", "1", "--dump"} << "--test";

@@ -245,6 +245,14 @@ void TestPromotionWindow::keysWarningsAndTheCloseQuestion()
     QTest::keyClick(window.mEditBox, Qt::Key_Return);
     QVERIFY(!window.mEditBox->isOpen());
     QCOMPARE(window.mGrid->TextMatrix(5, 2), QStringLiteral("転入太郎"));
+    // A character the roster cannot hold is named with its code point, as the roster editor
+    // names it, and changes nothing.
+    QTest::keyClick(window.mGrid, Qt::Key_Return);
+    window.mEditBox->setText(QStringLiteral("𠮷田"));
+    QTest::keyClick(window.mEditBox, Qt::Key_Return);
+    QCOMPARE(w.messages.asked().last().text,
+             QStringLiteral("「𠮷」(U+20BB7)は名簿に保存できない文字です。\n別の文字に直して入力してください。"));
+    QCOMPARE(window.mGrid->TextMatrix(5, 2), QStringLiteral("転入太郎"));
     press(window.mGrid, 5, PromotionTable::ColSex, QStringLiteral("2"));
     QCOMPARE(window.mGrid->TextMatrix(5, 3), QStringLiteral("女"));
     // Paste of classes and numbers into a selection.
