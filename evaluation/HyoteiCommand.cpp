@@ -337,7 +337,7 @@ QList<CommandEntry> EvaluationReportCommands()
         {QStringLiteral("--subject"), QStringLiteral("S"), QStringLiteral("評定する教科 (教科一覧の何番目か、1から)")},
         {QStringLiteral("--weights"), QStringLiteral("T=W,…"),
          QStringLiteral("テスト番号=倍率 (倍率 0 または空のテストは使わない)")},
-        {QStringLiteral("--classes"), QStringLiteral("LIST|none"),
+        {QStringLiteral("--classes"), QStringLiteral("LIST"),
          QStringLiteral("対象クラス (省略するとすべて、none で対象なし)")},
         {QStringLiteral("--sex"), QStringLiteral("0|1|2"), QStringLiteral("0 男・女両方, 1 男子のみ, 2 女子のみ")},
         {QStringLiteral("--method"), QStringLiteral("0|1|2"),

@@ -51,6 +51,65 @@ private slots:
             QVERIFY2(r.out.contains(QLatin1String(name)), name);
     }
 
+    // The help is made from the tables every library registers its reports in: each report on
+    // one line of the list, each option on one line, a report's own help with its options alone.
+    void helpComesFromTheReportTable()
+    {
+        const QList<CommandEntry> entries = SeiranReportEntries();
+        const Run all = report({QStringLiteral("--help")});
+        QCOMPARE(all.status, 0);
+        const QStringList lines = all.out.split(u'\n');
+        const qsizetype optionsAt = lines.indexOf(QStringLiteral("オプション:"));
+        QVERIFY(optionsAt > 0);
+        qsizetype descriptionColumn = -1;
+        QHash<QString, QString> valueOf; // an option means one kind of value in every report
+        for (const CommandEntry& e : entries) {
+            int listed = 0;
+            for (qsizetype i = 0; i < optionsAt; ++i) {
+                if (!lines.at(i).startsWith(QStringLiteral("  %1 ").arg(e.name))) continue;
+                ++listed;
+                const qsizetype column = lines.at(i).indexOf(e.description);
+                QVERIFY2(column > 0, qPrintable(e.name));
+                QVERIFY2(descriptionColumn < 0 || column == descriptionColumn, qPrintable(e.name));
+                descriptionColumn = column;
+            }
+            QVERIFY2(listed == 1, qPrintable(e.name));
+            for (const CommandOption& o : e.options) {
+                QVERIFY2(!valueOf.contains(o.name) || valueOf.value(o.name) == o.value, qPrintable(o.name));
+                valueOf.insert(o.name, o.value);
+            }
+        }
+        for (auto it = valueOf.cbegin(); it != valueOf.cend(); ++it) {
+            int listed = 0;
+            for (qsizetype i = optionsAt; i < lines.size(); ++i)
+                if (lines.at(i).startsWith(QStringLiteral("  %1 ").arg(it.key()))) ++listed;
+            QVERIFY2(listed == 1, qPrintable(it.key()));
+        }
+
+        for (const CommandEntry& e : entries) {
+            const Run own = report({e.name, QStringLiteral("--help")});
+            QCOMPARE(own.status, 0);
+            for (const CommandOption& o : e.options)
+                QVERIFY2(own.out.contains(QStringLiteral("\n  %1 ").arg(o.name)), qPrintable(e.name + u' ' + o.name));
+            for (auto it = valueOf.cbegin(); it != valueOf.cend(); ++it) {
+                const bool takes = std::any_of(e.options.begin(), e.options.end(),
+                                               [&it](const CommandOption& o) { return o.name == it.key(); });
+                QVERIFY2(takes || !own.out.contains(QStringLiteral("\n  %1 ").arg(it.key())),
+                         qPrintable(e.name + u' ' + it.key()));
+            }
+        }
+
+        // A report's name after an option's value is still found; an unknown one is refused.
+        QCOMPARE(CommandEntryName({"x", "--tests", "1,2", "--second", "sinro-grade"}, SeiranReportDescription(), entries),
+                 QStringLiteral("sinro-grade"));
+        const Run unknown = report({QStringLiteral("--grade"), QStringLiteral("1"), QStringLiteral("graph")});
+        QCOMPARE(unknown.status, 2);
+        QVERIFY(unknown.err.contains(QStringLiteral("「graph」")) && unknown.err.contains(QStringLiteral("sinro-school")));
+        const Run none = report({QStringLiteral("--grade"), QStringLiteral("1")});
+        QCOMPARE(none.status, 2);
+        QVERIFY(none.err.contains(QStringLiteral("帳票の名前がありません")));
+    }
+
     void errorsExitWithTwo_data()
     {
         QTest::addColumn<QStringList>("args");
