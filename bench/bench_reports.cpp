@@ -12,10 +12,10 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "RankReport.h"
+#include "RawScoreReport.h"
 #include "ReportCards.h"
 #include "ReportCommon.h"
 #include "RosterFile.h"
-#include "SotenReport.h"
 #include "TestSeries.h"
 #include "TrendReport.h"
 
@@ -112,7 +112,7 @@ void BM_RawScorePdf(benchmark::State& state)
     for (auto _ : state) {
         std::unique_ptr<QPrinter> printer = MakePdfPrinter(file);
         PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
-        PrintSotenClasses(canvas, gd, classes);
+        PrintRawScoreClasses(canvas, gd, classes);
     }
     state.counters["pages"] = gd.classCount;
     state.counters["bytes"] = double(QFileInfo(file).size());

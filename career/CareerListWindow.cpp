@@ -88,9 +88,7 @@ void CareerListWindow::fill()
         mGrid->setColWidth(c, MeasuredColWidth(mGrid, QStringLiteral("12345")));
         mGrid->setColAlignment(c, Qt::AlignCenter);
     }
-    // No fixed columns, so that a selection can take the pupil number and the name; the view
-    // starts at the first column.
-    mGrid->setLeftCol(0);
+    // No fixed columns, so that a selection can take the pupil number and the name.
     mGrid->setTopRow(1);
     if (mGrid->Rows() > 1) {
         mGrid->setRow(1);

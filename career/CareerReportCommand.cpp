@@ -137,8 +137,8 @@ int runCareerReport(const QStringList& args, QTextStream& out, QTextStream& err)
     // Read against every career option, so that one a report does not take is named as such.
     const QList<CommandOption> common = ReportCommonOptions();
     ParsedCommandLine line;
-    QString problem = ParseCommandLine(args, common + careerOptions(QStringLiteral("sinro-class")),
-                                       QStringLiteral("帳票"), line);
+    QString problem =
+        ParseCommandLine(args, common + careerOptions(QStringLiteral("sinro-class")), QStringLiteral("帳票"), line);
     if (!problem.isEmpty()) return fail(err, problem + u'\n' + ReportUsageHint());
     const QString& report = line.entry;
     const QList<CommandOption> own = careerOptions(report);

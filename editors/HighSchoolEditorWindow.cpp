@@ -1,5 +1,7 @@
 #include "HighSchoolEditorWindow.h"
 
+#include "EditorGrid.h"
+
 #include "Beep.h"
 #include "CellEditBox.h"
 #include "FlexGrid.h"
@@ -98,21 +100,13 @@ HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent
     mTable.loadFrom(*mWork);
 
     using T = HighSchoolEditorTable;
-    mGrid->setCols(T::LastCol + 1);
-    mGrid->setFixedCols(1);
-    mGrid->setFixedRows(1);
-    mGrid->setColWidth(0, MeasuredColWidth(mGrid, QStringLiteral("WWW")));
-    mGrid->setColWidth(T::ColShortName, MeasuredColWidth(mGrid, QStringLiteral("高校略称WWW")));
-    mGrid->setColWidth(T::ColName, MeasuredColWidth(mGrid, QStringLiteral("ＷＷＷＷＷＷＷＷＷＷ")));
-    mGrid->setColWidth(T::ColCourse, MeasuredColWidth(mGrid, QStringLiteral("ＷＷＷＷＷ")));
-    for (int c = 0; c <= T::LastCol; ++c) {
-        mGrid->setTextMatrix(0, c, T::Header(c));
-        if (c >= T::FirstWeightCol) mGrid->setColWidth(c, MeasuredColWidth(mGrid, QStringLiteral("国W")));
-        if (c >= T::FirstWeightCol || c == 0) mGrid->setColAlignment(c, Qt::AlignCenter);
-    }
-    int width = 0;
-    for (int c = 0; c <= T::LastCol; ++c)
-        width += mGrid->ColWidth(c);
+    QList<EditorGridColumn> columns{{QString(), QStringLiteral("WWW"), true},
+                                    {T::Header(T::ColShortName), QStringLiteral("高校略称WWW")},
+                                    {T::Header(T::ColName), QStringLiteral("ＷＷＷＷＷＷＷＷＷＷ")},
+                                    {T::Header(T::ColCourse), QStringLiteral("ＷＷＷＷＷ")}};
+    for (int c = T::FirstWeightCol; c <= T::LastCol; ++c)
+        columns.append({T::Header(c), QStringLiteral("国W"), true});
+    const int width = SetUpEditorGrid(mGrid, columns, mTable.schoolCount() + 1); // and the append row
     mGrid->setMinimumSize(width + 24, mGrid->RowHeight() * 16);
     refreshGrid();
     mGrid->setRow(1);

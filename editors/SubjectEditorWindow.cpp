@@ -1,5 +1,6 @@
 #include "SubjectEditorWindow.h"
 
+#include "EditorGrid.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "GridUndo.h"
@@ -50,20 +51,13 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     mTable.loadFrom(*mWork);
 
     using T = SubjectEditorTable;
-    mGrid->setCols(T::ColumnCount);
-    mGrid->setFixedCols(1);
-    mGrid->setFixedRows(1);
-    mGrid->setRows(mTable.rowCount() + 1);
-    mGrid->setTextMatrix(0, T::ColName, QStringLiteral("教科名"));
-    mGrid->setTextMatrix(0, T::ColKind, QStringLiteral("処理"));
-    mGrid->setTextMatrix(0, T::ColWeight, QStringLiteral("内申倍率"));
-    mGrid->setTextMatrix(0, T::ColGroup, QStringLiteral("グループ"));
-    const QStringList widths = {QStringLiteral("WW"), QStringLiteral("WWWWWWWWWW"), QStringLiteral("グループ別W"),
-                                QStringLiteral("内申倍率W"), QStringLiteral("グループW")};
-    for (int c = 0; c < T::ColumnCount; ++c)
-        mGrid->setColWidth(c, MeasuredColWidth(mGrid, widths.at(c)));
-    for (int c : {int(T::ColNumber), int(T::ColKind), int(T::ColWeight), int(T::ColGroup)})
-        mGrid->setColAlignment(c, Qt::AlignCenter);
+    SetUpEditorGrid(mGrid,
+                    {{QString(), QStringLiteral("WW"), true},
+                     {QStringLiteral("教科名"), QStringLiteral("WWWWWWWWWW")},
+                     {QStringLiteral("処理"), QStringLiteral("グループ別W"), true},
+                     {QStringLiteral("内申倍率"), QStringLiteral("内申倍率W"), true},
+                     {QStringLiteral("グループ"), QStringLiteral("グループW"), true}},
+                    mTable.rowCount());
     for (int r = 1; r <= mTable.rowCount(); ++r)
         refreshRow(r);
     if (mTable.rowCount() > 0) {

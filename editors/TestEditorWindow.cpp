@@ -1,5 +1,7 @@
 #include "TestEditorWindow.h"
 
+#include "EditorGrid.h"
+
 #include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
@@ -67,22 +69,12 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
     mTable.loadFrom(*mWork);
 
     using T = TestEditorTable;
-    mGrid->setCols(T::ColumnCount);
-    mGrid->setFixedCols(1);
-    mGrid->setFixedRows(1);
-    mGrid->setRows(mTable.rowCount() + 1);
-    mGrid->setTextMatrix(0, T::ColName, QStringLiteral("テスト名"));
-    mGrid->setTextMatrix(0, T::ColShortName, QStringLiteral("略称"));
-    mGrid->setTextMatrix(0, T::ColSubjects, QStringLiteral("科目数"));
-    const QStringList widths = {QStringLiteral("WWW"), QStringLiteral("WWWWWWWWWWWWWWWW"), QStringLiteral("WWWW"),
-                                QStringLiteral("科目数i")};
-    int width = 0;
-    for (int c = 0; c < T::ColumnCount; ++c) {
-        mGrid->setColWidth(c, MeasuredColWidth(mGrid, widths.at(c)));
-        width += mGrid->ColWidth(c);
-    }
-    mGrid->setColAlignment(T::ColNumber, Qt::AlignCenter);
-    mGrid->setColAlignment(T::ColSubjects, Qt::AlignCenter);
+    const int width = SetUpEditorGrid(mGrid,
+                                      {{QString(), QStringLiteral("WWW"), true},
+                                       {QStringLiteral("テスト名"), QStringLiteral("WWWWWWWWWWWWWWWW")},
+                                       {QStringLiteral("略称"), QStringLiteral("WWWW")},
+                                       {QStringLiteral("科目数"), QStringLiteral("科目数i"), true}},
+                                      mTable.rowCount());
     for (int r = 1; r <= mTable.rowCount(); ++r) {
         for (int c = 0; c < T::ColumnCount; ++c)
             mGrid->setTextMatrix(r, c, mTable.cellText(r, c));

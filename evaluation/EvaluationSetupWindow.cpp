@@ -39,7 +39,8 @@ QFont gridFont(const GradeData& gd)
 }
 } // namespace
 
-EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent) : ConfirmCloseDialog(parent), mSession(session)
+EvaluationSetupWindow::EvaluationSetupWindow(Session& session, QWidget* parent)
+    : ConfirmCloseDialog(parent), mSession(session)
 {
     const GradeData& gd = session.gd;
     setWindowTitle(QStringLiteral("評定の算出"));

@@ -9,8 +9,8 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "RecordingCanvas.h"
-#include "ReportOutput.h"
 #include "ReportCommon.h"
+#include "ReportOutput.h"
 #include "ScoreCells.h"
 
 #include <QDir>

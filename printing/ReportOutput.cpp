@@ -30,7 +30,8 @@ QString ReportDataFolder(const QString& path)
 
 QString ReportUsageHint()
 {
-    return QStringLiteral("「seiran-report --help」で使い方を、「seiran-report 帳票 --help」で帳票ごとのオプションを表示します。");
+    return QStringLiteral(
+        "「seiran-report --help」で使い方を、「seiran-report 帳票 --help」で帳票ごとのオプションを表示します。");
 }
 
 int ReportCommandFailure(QTextStream& err, const QString& message)

@@ -3,8 +3,8 @@
 #include "GradeData.h"
 #include "Helpers.h"
 #include "PageCanvas.h"
+#include "RawScoreReport.h"
 #include "ReportCommon.h"
-#include "SotenReport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,7 +82,7 @@ void printHeadings(PageCanvas& canvas, const GradeData& gd, int n, const QString
 
 int classSizeOf(const GradeData& gd, int classNo)
 {
-    return SotenClassSize(gd, classNo);
+    return RawScoreClassSize(gd, classNo);
 }
 } // namespace
 

@@ -6,9 +6,9 @@
 #include "PainterCanvas.h"
 #include "PreviewPane.h"
 #include "PrintTarget.h"
+#include "RawScoreReport.h"
 #include "ReportCommon.h"
 #include "Session.h"
-#include "SotenReport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -66,7 +66,7 @@ void DeviationReportWindow::display()
     const GradeData& gd = mSession.gd;
     const DeviationTable table = ComputeDeviationTable(gd);
     const double depth =
-        mCurrentClass >= 1 ? DeviationPageDepth(SotenClassSize(gd, mCurrentClass)) : 3.0 * classCountOf(gd) + 8;
+        mCurrentClass >= 1 ? DeviationPageDepth(RawScoreClassSize(gd, mCurrentClass)) : 3.0 * classCountOf(gd) + 8;
     mPane->SetCanvasRows(std::max(CanvasRows, int(std::ceil(depth)) + 1));
     PainterCanvas& canvas = mPane->canvas(0);
     canvas.Cls();

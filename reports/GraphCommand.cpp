@@ -368,15 +368,14 @@ QList<CommandEntry> GraphReportCommands()
     QList<CommandOption> dosu{
         test, {QStringLiteral("--item"), QStringLiteral("I"), QStringLiteral("この項目だけ (省略するとすべての項目)")}};
     dosu += bands;
-    QList<CommandOption> matome{
-        test,
-        {QStringLiteral("--landscape"), QString(), QStringLiteral("横向きの用紙に印刷する")},
-        {QStringLiteral("--each"), QString(), QStringLiteral("生徒ごとに1枚 (個人の点数入り)")},
-        classes,
-        {QStringLiteral("--pupils"), QStringLiteral("LIST"),
-         QStringLiteral("--each で印刷する生徒 (組-番 の並び、例 1-5,3-12)")},
-        {QStringLiteral("--title1"), QStringLiteral("TEXT"), QStringLiteral("表題の1行目")},
-        {QStringLiteral("--title2"), QStringLiteral("TEXT"), QStringLiteral("表題の2行目")}};
+    QList<CommandOption> matome{test,
+                                {QStringLiteral("--landscape"), QString(), QStringLiteral("横向きの用紙に印刷する")},
+                                {QStringLiteral("--each"), QString(), QStringLiteral("生徒ごとに1枚 (個人の点数入り)")},
+                                classes,
+                                {QStringLiteral("--pupils"), QStringLiteral("LIST"),
+                                 QStringLiteral("--each で印刷する生徒 (組-番 の並び、例 1-5,3-12)")},
+                                {QStringLiteral("--title1"), QStringLiteral("TEXT"), QStringLiteral("表題の1行目")},
+                                {QStringLiteral("--title2"), QStringLiteral("TEXT"), QStringLiteral("表題の2行目")}};
     matome += bands;
     const QList<CommandOption> suii{
         {QStringLiteral("--tests"), QStringLiteral("LIST"), QStringLiteral("テストの番号をグラフの順に (例 1,2,3)")},

@@ -5,10 +5,10 @@
 #include "PainterCanvas.h"
 #include "PreviewPane.h"
 #include "PrintTarget.h"
+#include "RawScoreReport.h"
 #include "ReportCommon.h"
 #include "ReportCsv.h"
 #include "Session.h"
-#include "SotenReport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -63,12 +63,12 @@ void RawScoreReportWindow::display()
 {
     // A class too long for the usual 60 rows gets a taller canvas rather than losing its
     // averages off the bottom.
-    const double depth = SotenPageDepth(SotenClassSize(mSession.gd, mCurrentClass));
+    const double depth = RawScorePageDepth(RawScoreClassSize(mSession.gd, mCurrentClass));
     mPane->SetCanvasRows(std::max(CanvasRows, int(std::ceil(depth)) + 1));
     PainterCanvas& canvas = mPane->canvas(0);
     canvas.Cls();
     canvas.SetCharacterCells();
-    DrawSotenPage(canvas, mSession.gd, mCurrentClass);
+    DrawRawScorePage(canvas, mSession.gd, mCurrentClass);
     mPane->Refresh();
 }
 
@@ -107,13 +107,13 @@ void RawScoreReportWindow::onPrintClicked()
     std::unique_ptr<QPrinter> printer = ChoosePrinter(this, QStringLiteral("素点一覧表"));
     if (!printer) return;
     const PrintOutcome outcome = RunPrintJob(
-        *printer, gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, gd, classes); }, this);
+        *printer, gd, [&](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, gd, classes); }, this);
     if (outcome == PrintOutcome::Completed) accept();
 }
 
 void RawScoreReportWindow::onCsvClicked()
 {
-    saveCsvRows(SotenCsvRows(mSession.gd), QStringLiteral("素点一覧表.csv"));
+    saveCsvRows(RawScoreCsvRows(mSession.gd), QStringLiteral("素点一覧表.csv"));
 }
 
 void RawScoreReportWindow::onCloseClicked()

@@ -227,10 +227,12 @@ QList<CommandEntry> ReportCardCommands()
                               QStringLiteral("印刷するテストの番号を表の順に (例 2,1,3)")};
     const CommandOption classes{QStringLiteral("--classes"), QStringLiteral("LIST"),
                                 QStringLiteral("印刷する組 (例 1,3、省略するとすべての組)")};
-    return {{QStringLiteral("seiseki"), QStringLiteral("テスト成績表 (A4 縦、1枚に数人、--tests が要ります)"),
+    return {{QStringLiteral("seiseki"),
+             QStringLiteral("テスト成績表 (A4 縦、1枚に数人、--tests が要ります)"),
              {tests, classes, {QStringLiteral("--graph"), QString(), QStringLiteral("合計グラフを付ける")}},
              runReportCards},
-            {QStringLiteral("tsuchi"), QStringLiteral("テスト成績表(通知票用) (JIS B5 縦、1人1枚、--tests が要ります)"),
+            {QStringLiteral("tsuchi"),
+             QStringLiteral("テスト成績表(通知票用) (JIS B5 縦、1人1枚、--tests が要ります)"),
              {tests,
               {QStringLiteral("--graph-tests"), QStringLiteral("LIST"),
                QStringLiteral("グラフにするテスト (--tests の中から)")},

@@ -14,7 +14,6 @@ namespace seiran {
 
 namespace {
 
-
 // Test report card: columns of the table and the total graph.
 constexpr double TestCardWidth = 50.0;
 constexpr double TestCardTotalX = 44.0;
@@ -136,7 +135,6 @@ QString tooManyTests(int fitting)
     if (fitting < 1) return QStringLiteral("この用紙には成績表が収まりません。");
     return QStringLiteral("選んだテストが多すぎて用紙に収まりません（この用紙では%1テストまでです）。").arg(fitting);
 }
-
 
 } // namespace
 

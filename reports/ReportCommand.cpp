@@ -13,12 +13,12 @@
 #include "PrintTarget.h"
 #include "Progress.h"
 #include "RankReport.h"
+#include "RawScoreReport.h"
 #include "RecordingCanvas.h"
 #include "ReportCardCommand.h"
 #include "ReportCommon.h"
 #include "ReportCsv.h"
 #include "RosterFile.h"
-#include "SotenReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,7 +187,8 @@ int runTableReport(const QStringList& args, QTextStream& out, QTextStream& err)
         for (int c = 1; c <= gd->classCount; ++c)
             if (o.classNo == 0 || o.classNo == c) classes.append(c);
         if (!o.csv.isEmpty())
-            return writeCsv(o, hensa ? DeviationCsvRows(*gd, ComputeDeviationTable(*gd)) : SotenCsvRows(*gd), out, err);
+            return writeCsv(o, hensa ? DeviationCsvRows(*gd, ComputeDeviationTable(*gd)) : RawScoreCsvRows(*gd), out,
+                            err);
         // The grade sheet follows when every class is printed.
         const bool withGrade = o.classNo == 0;
         if (hensa)
@@ -195,7 +196,7 @@ int runTableReport(const QStringList& args, QTextStream& out, QTextStream& err)
                 return PrintDeviationReport(canvas, *gd, classes, withGrade);
             };
         else
-            draw = [&gd, classes](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, classes); };
+            draw = [&gd, classes](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, *gd, classes); };
     } else if (o.report == QLatin1String("average")) {
         const bool sd = o.sd;
         if (!o.csv.isEmpty()) return writeCsv(o, AverageCsvRows(*gd, sd), out, err);
@@ -232,8 +233,10 @@ QList<CommandEntry> TestReportCommands()
         {QStringLiteral("soten"), QStringLiteral("素点一覧表 (組ごとに1枚)"), {test, oneClass, csv}, runTableReport},
         {QStringLiteral("average"), QStringLiteral("平均点・最高点一覧表 (1枚)"), {test, sd, csv}, runTableReport},
         {QStringLiteral("jun"), QStringLiteral("教科別順位表 (項目ごと)"), {test, item, csv}, runTableReport},
-        {QStringLiteral("hensa"), QStringLiteral("偏差値一覧表 (組ごと、最後に学年集計; --class C でその組だけ)"),
-         {test, oneClass, csv}, runTableReport}};
+        {QStringLiteral("hensa"),
+         QStringLiteral("偏差値一覧表 (組ごと、最後に学年集計; --class C でその組だけ)"),
+         {test, oneClass, csv},
+         runTableReport}};
     entries += GraphReportCommands();
     entries += ReportCardCommands();
     return entries;

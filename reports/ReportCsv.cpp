@@ -4,7 +4,7 @@
 #include "GradeData.h"
 #include "Helpers.h"
 #include "RankReport.h"
-#include "SotenReport.h"
+#include "RawScoreReport.h"
 
 #include <algorithm>
 #include <optional>
@@ -42,13 +42,13 @@ QStringList subjectHeaders(const GradeData& gd)
 }
 } // namespace
 
-QList<QStringList> SotenCsvRows(const GradeData& gd)
+QList<QStringList> RawScoreCsvRows(const GradeData& gd)
 {
     const int n = subjectCountOf(gd);
     QList<QStringList> rows{QStringList{QStringLiteral("組"), QStringLiteral("番"), QStringLiteral("氏名")} +
                             subjectHeaders(gd) + QStringList{QStringLiteral("学年順位"), QStringLiteral("組順位")}};
     for (int c = 1; c <= classCountOf(gd); ++c) {
-        for (int k = 0; k < SotenClassSize(gd, c); ++k) {
+        for (int k = 0; k < RawScoreClassSize(gd, c); ++k) {
             const int s = gd.classStart[c] + k;
             QStringList row{gd.classLabel(c), QString::number(gd.studentNumber[s]), gd.studentName[s].trimmed()};
             for (int j = 1; j <= n; ++j)

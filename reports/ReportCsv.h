@@ -12,7 +12,7 @@ struct GradeData;
 
 // 素点一覧表: 組, 番, 氏名, the subjects, 5教科, 学年順位, 組順位; absent and bracketed scores
 // "欠", scores not entered, missing totals and their ranks empty.
-QList<QStringList> SotenCsvRows(const GradeData& gd);
+QList<QStringList> RawScoreCsvRows(const GradeData& gd);
 // 平均点・最高点一覧表: 組, 区分, the subjects, 5教科; the rows as printed (each class and the
 // grade, 全体/男子/女子), then 最高点 and, with `withDeviation`, 標準偏差.
 QList<QStringList> AverageCsvRows(const GradeData& gd, bool withDeviation);

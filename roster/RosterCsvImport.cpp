@@ -12,7 +12,7 @@ QString sexText(int sex)
     return sex == 1 ? QStringLiteral("男") : sex == 2 ? QStringLiteral("女") : QString();
 }
 
-QString seatSummary(const MeiboSeat& s)
+QString seatSummary(const RosterSeat& s)
 {
     QStringList parts{s.name};
     if (s.sex != 0) parts << sexText(s.sex);
@@ -95,11 +95,11 @@ CsvImportPreview PreviewRosterCsv(const RosterEditModel& model, const QList<CsvR
         if (storedFurigana != furigana)
             line.cutNotices << FieldCutMessage(RosterEditModel::ColFurigana, storedFurigana);
 
-        const MeiboSeat& now = model.seat(*classNo, *number);
-        MeiboSeat after = now;
+        const RosterSeat& now = model.seat(*classNo, *number);
+        RosterSeat after = now;
         switch (now.flag) {
         case StudentRecord::Free:
-            after = MeiboSeat{storedName, storedFurigana, *sex, StudentRecord::InUse};
+            after = RosterSeat{storedName, storedFurigana, *sex, StudentRecord::InUse};
             line.outcome = CsvImportLine::New;
             break;
         case StudentRecord::InUse:
@@ -135,7 +135,7 @@ void ApplyRosterCsv(RosterEditModel& model, const CsvImportPreview& preview)
 {
     for (const CsvImportLine& line : preview.lines) {
         if (line.outcome != CsvImportLine::New && line.outcome != CsvImportLine::Changed) continue;
-        MeiboSeat seat = model.seat(line.classNo, line.number);
+        RosterSeat seat = model.seat(line.classNo, line.number);
         seat.name = line.name;
         seat.furigana = line.furigana;
         seat.sex = line.sex;

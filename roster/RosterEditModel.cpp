@@ -69,21 +69,21 @@ bool RosterEditModel::valid(int classNo, int number) const
     return classNo >= 1 && classNo <= mClassCount && number >= 1 && number <= Seats;
 }
 
-MeiboSeat& RosterEditModel::at(int classNo, int number)
+RosterSeat& RosterEditModel::at(int classNo, int number)
 {
     if (!valid(classNo, number)) {
-        mNone = MeiboSeat{};
+        mNone = RosterSeat{};
         return mNone;
     }
     return mSeats[std::size_t(seatIndex(classNo, number))];
 }
 
-const MeiboSeat& RosterEditModel::seat(int classNo, int number) const
+const RosterSeat& RosterEditModel::seat(int classNo, int number) const
 {
     return valid(classNo, number) ? mSeats[std::size_t(seatIndex(classNo, number))] : mNone;
 }
 
-const MeiboSeat& RosterEditModel::loadedSeat(int classNo, int number) const
+const RosterSeat& RosterEditModel::loadedSeat(int classNo, int number) const
 {
     return valid(classNo, number) ? mLoaded[std::size_t(seatIndex(classNo, number))] : mNone;
 }
@@ -121,8 +121,8 @@ int RosterEditModel::changedCount() const
 Result RosterEditModel::load(const QString& path, int classCount, IProgress& progress)
 {
     mClassCount = qBound(0, classCount, MaxClasses);
-    mSeats.fill(MeiboSeat{});
-    mLoaded.fill(MeiboSeat{});
+    mSeats.fill(RosterSeat{});
+    mLoaded.fill(RosterSeat{});
     mRemoved.fill(false);
     mUnreadable.fill(false);
 
@@ -142,7 +142,7 @@ Result RosterEditModel::load(const QString& path, int classCount, IProgress& pro
                 result = file.read(RosterFile::recordNumber(k, r), record);
                 if (!result) break;
             }
-            MeiboSeat& s = at(k, r);
+            RosterSeat& s = at(k, r);
             bool unreadable = false;
             s.name = record.name(&unreadable).trimmed();
             mUnreadable[std::size_t(seatIndex(k, r))] = unreadable;
@@ -160,7 +160,7 @@ Result RosterEditModel::load(const QString& path, int classCount, IProgress& pro
 
 QString RosterEditModel::cellText(int classNo, int number, int col) const
 {
-    const MeiboSeat& s = seat(classNo, number);
+    const RosterSeat& s = seat(classNo, number);
     switch (col) {
     case ColNumber:
         return QString::number(number);
@@ -184,7 +184,7 @@ QString RosterEditModel::cellText(int classNo, int number, int col) const
 void RosterEditModel::removePupil(int classNo, int number)
 {
     if (!valid(classNo, number)) return;
-    MeiboSeat& s = at(classNo, number);
+    RosterSeat& s = at(classNo, number);
     s.name.clear();
     mUnreadable[std::size_t(seatIndex(classNo, number))] = false;
     s.flag = 0;
@@ -196,7 +196,7 @@ void RosterEditModel::removePupil(int classNo, int number)
 void RosterEditModel::setName(int classNo, int number, const QString& name)
 {
     if (!valid(classNo, number)) return;
-    MeiboSeat& s = at(classNo, number);
+    RosterSeat& s = at(classNo, number);
     if (name.trimmed() != s.name) mUnreadable[std::size_t(seatIndex(classNo, number))] = false;
     // The seat holds what the record will hold, so that the grid shows what is saved.
     s.name = StoredFieldText(name, StudentRecord::NameWidth);
@@ -229,7 +229,7 @@ bool RosterEditModel::setSexIfNamed(int classNo, int number, int sex)
 void RosterEditModel::toggleSex(int classNo, int number)
 {
     if (!valid(classNo, number)) return;
-    MeiboSeat& s = at(classNo, number);
+    RosterSeat& s = at(classNo, number);
     if (s.sex == 1)
         s.sex = 2;
     else if (s.sex == 2)
@@ -239,17 +239,17 @@ void RosterEditModel::toggleSex(int classNo, int number)
 void RosterEditModel::toggleTransfer(int classNo, int number)
 {
     if (!valid(classNo, number)) return;
-    MeiboSeat& s = at(classNo, number);
+    RosterSeat& s = at(classNo, number);
     if (s.flag == 1)
         s.flag = 2;
     else if (s.flag == 2)
         s.flag = 1;
 }
 
-void RosterEditModel::setSeat(int classNo, int number, const MeiboSeat& seat)
+void RosterEditModel::setSeat(int classNo, int number, const RosterSeat& seat)
 {
     if (!valid(classNo, number)) return;
-    MeiboSeat& s = at(classNo, number);
+    RosterSeat& s = at(classNo, number);
     const std::size_t index = std::size_t(seatIndex(classNo, number));
     if (seat.name != s.name) mUnreadable[index] = false;
     s = seat;
@@ -261,7 +261,7 @@ void RosterEditModel::setSeat(int classNo, int number, const MeiboSeat& seat)
 QString RosterEditModel::seatStateText(int classNo, int number) const
 {
     if (!valid(classNo, number)) return QString();
-    const MeiboSeat& s = seat(classNo, number);
+    const RosterSeat& s = seat(classNo, number);
     const std::size_t index = std::size_t(seatIndex(classNo, number));
     return QStringList{s.name,
                        s.furigana,
@@ -276,7 +276,7 @@ void RosterEditModel::restoreSeatState(int classNo, int number, const QString& s
 {
     const QStringList parts = state.split(QChar(0x1F));
     if (!valid(classNo, number) || parts.size() != 6) return;
-    MeiboSeat& s = at(classNo, number);
+    RosterSeat& s = at(classNo, number);
     s.name = parts.at(0);
     s.furigana = parts.at(1);
     s.sex = parts.at(2).toInt();
@@ -369,8 +369,8 @@ Result RosterEditModel::save(const QString& path, IProgress& progress)
                 result = file.read(recordNo, record);
                 if (!result) break;
             }
-            const MeiboSeat& s = seat(k, r);
-            const MeiboSeat& was = loadedSeat(k, r);
+            const RosterSeat& s = seat(k, r);
+            const RosterSeat& was = loadedSeat(k, r);
             // Bytes the teacher did not retype stay as they are (even those that are not CP932).
             if (s.name != was.name || s.name.isEmpty()) record.setName(s.name.trimmed());
             if (s.furigana != was.furigana || s.furigana.isEmpty()) record.setFurigana(s.furigana.trimmed());
@@ -399,7 +399,7 @@ Result RosterEditModel::save(const QString& path, IProgress& progress)
         result = file.write(p.record, p.bytes);
         if (!result || p.classNo == 0) continue;
         // The record keeps what fits its fields; the seat now shows exactly that.
-        MeiboSeat& s = at(p.classNo, p.number);
+        RosterSeat& s = at(p.classNo, p.number);
         bool unreadable = false;
         s.name = p.bytes.name(&unreadable).trimmed();
         s.furigana = p.bytes.furigana().trimmed();

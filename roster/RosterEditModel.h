@@ -10,14 +10,14 @@ namespace seiran {
 class IProgress;
 
 // One seat of the roster editor: what the record says about the pupil on it.
-struct MeiboSeat
+struct RosterSeat
 {
     QString name;     // trimmed
     QString furigana; // trimmed
     int sex = 0;      // 1 男, 2 女, 0 none
     int flag = 0;     // 0 not registered, 1 enrolled, 2 transferred out (other values kept as read)
 
-    bool operator==(const MeiboSeat& other) const = default;
+    bool operator==(const RosterSeat& other) const = default;
 };
 
 // The roster editor's working copy of every seat of the grade (classes 1..9, numbers 1..60),
@@ -37,8 +37,8 @@ public:
     Result load(const QString& path, int classCount, IProgress& progress);
     int classCount() const { return mClassCount; }
 
-    const MeiboSeat& seat(int classNo, int number) const;
-    const MeiboSeat& loadedSeat(int classNo, int number) const;
+    const RosterSeat& seat(int classNo, int number) const;
+    const RosterSeat& loadedSeat(int classNo, int number) const;
     // Whether the seat differs from what was loaded (and its record must be written).
     bool changed(int classNo, int number) const;
     // Whether the seat's name held bytes that are not CP932 when it was read (shown with U+FFFD):
@@ -65,7 +65,7 @@ public:
     void toggleTransfer(int classNo, int number);
     // Puts a whole seat in place (imports): texts are fitted to their fields; a seat left free
     // shows "削  除" when it held a pupil as loaded.
-    void setSeat(int classNo, int number, const MeiboSeat& seat);
+    void setSeat(int classNo, int number, const RosterSeat& seat);
     // Everything the editor knows of a seat (with its "削  除" and unreadable marks) as one text,
     // and the seat put back from such a text (undo).
     QString seatStateText(int classNo, int number) const;
@@ -86,15 +86,15 @@ public:
     Result save(const QString& path, IProgress& progress);
 
 private:
-    MeiboSeat& at(int classNo, int number);
+    RosterSeat& at(int classNo, int number);
     bool valid(int classNo, int number) const;
 
     int mClassCount = 0;
-    std::array<MeiboSeat, MaxClasses * Seats> mSeats{};
-    std::array<MeiboSeat, MaxClasses * Seats> mLoaded{};
+    std::array<RosterSeat, MaxClasses * Seats> mSeats{};
+    std::array<RosterSeat, MaxClasses * Seats> mLoaded{};
     std::array<bool, MaxClasses * Seats> mRemoved{};    // shows "削  除" until saved
     std::array<bool, MaxClasses * Seats> mUnreadable{}; // the name as read held invalid bytes
-    MeiboSeat mNone{};
+    RosterSeat mNone{};
 };
 
 // The characters of a text that the roster file cannot hold (not in CP932), empty when all can.

@@ -490,7 +490,7 @@ int RosterEditorWindow::findRowCount() const
 
 QStringList RosterEditorWindow::findTexts(int row) const
 {
-    const MeiboSeat& seat =
+    const RosterSeat& seat =
         mRoster.seat((row - 1) / RosterEditModel::Seats + 1, (row - 1) % RosterEditModel::Seats + 1);
     return {seat.name, seat.furigana};
 }

@@ -93,7 +93,8 @@ QString CommandHelpText(const CommandDescription& command, const QList<CommandEn
         }
     }
     text += QStringLiteral("オプション:\n") + alignedLines(rows);
-    text += QStringLiteral("%1 ごとのオプションは「%2 %1 --help」で表示します。\n").arg(command.heading, command.program);
+    text +=
+        QStringLiteral("%1 ごとのオプションは「%2 %1 --help」で表示します。\n").arg(command.heading, command.program);
     if (!command.footer.isEmpty()) text += command.footer;
     return text;
 }
@@ -114,8 +115,7 @@ QString CommandEntryHelpText(const CommandDescription& command, const CommandEnt
     return text;
 }
 
-QString CommandEntryName(const QStringList& args, const CommandDescription& command,
-                         const QList<CommandEntry>& entries)
+QString CommandEntryName(const QStringList& args, const CommandDescription& command, const QList<CommandEntry>& entries)
 {
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
@@ -168,10 +168,8 @@ int RunCommandTable(const CommandDescription& command, const QList<CommandEntry>
         QStringList names;
         for (const CommandEntry& e : entries)
             names.append(e.name);
-        const QString problem =
-            name.isEmpty()
-                ? QStringLiteral("%1の名前がありません。").arg(command.noun)
-                : QStringLiteral("不明な%1「%2」です。").arg(command.noun, name);
+        const QString problem = name.isEmpty() ? QStringLiteral("%1の名前がありません。").arg(command.noun)
+                                               : QStringLiteral("不明な%1「%2」です。").arg(command.noun, name);
         err << command.program << ": " << problem << QStringLiteral("使えるのは %1 です。").arg(names.join(u", "))
             << '\n'
             << QStringLiteral("「%1 --help」で使い方を表示します。").arg(command.program) << '\n';

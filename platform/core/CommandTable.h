@@ -34,10 +34,10 @@ struct CommandEntry
 // What a command says about itself besides its entries.
 struct CommandDescription
 {
-    QString program;  // "seiran-report"
-    QString synopsis; // "--data DIR --grade G REPORT [options] (--pdf FILE | --dump)"
-    QString heading;  // what an entry is called on the command line ("REPORT")
-    QString noun;     // and in messages ("帳票")
+    QString program;             // "seiran-report"
+    QString synopsis;            // "--data DIR --grade G REPORT [options] (--pdf FILE | --dump)"
+    QString heading;             // what an entry is called on the command line ("REPORT")
+    QString noun;                // and in messages ("帳票")
     QList<CommandOption> common; // options every entry takes
     QString footer;              // notes after the options (how a list is written)
 };

@@ -101,6 +101,8 @@ void FlexGrid::setCols(int cols)
 
 void FlexGrid::setFixedRows(int n)
 {
+    // A view that started at the first scrolling row starts at the new first one.
+    if (mTopRow <= fixedRowsInUse()) mTopRow = qMin(qMax(0, n), mRows);
     mFixedRows = qMax(0, n);
     // The current cell leaves the new fixed area when there is a row to go to.
     if (mRow < mFixedRows && mFixedRows < mRows) mRow = mRowSel = mFixedRows;
@@ -109,6 +111,9 @@ void FlexGrid::setFixedRows(int n)
 
 void FlexGrid::setFixedCols(int n)
 {
+    // A view that started at the first scrolling column starts at the new first one, so that
+    // columns that stop being fixed are shown rather than left out of the view.
+    if (mLeftCol <= fixedColsInUse()) mLeftCol = qMin(qMax(0, n), mCols);
     mFixedCols = qMax(0, n);
     if (mCol < mFixedCols && mFixedCols < mCols) mCol = mColSel = mFixedCols;
     clampAfterResize();

@@ -3,9 +3,9 @@
 #include "CareerReportCommand.h"
 #include "GradeData.h"
 #include "ListFiles.h"
-#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "SampleGrade.h"
+#include "SeiranReport.h"
 #include "TestSupport.h"
 #include "reports/ReportTestData.h"
 

@@ -1,10 +1,10 @@
 // seiran-report hyotei: the options of the setup screen, the hand edits, the copy texts, the
 // printouts and the errors.
 #include "EvaluationTestData.h"
-#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportFonts.h"
 #include "ScoreCells.h"
+#include "SeiranReport.h"
 #include "TestSupport.h"
 
 #include <QFile>

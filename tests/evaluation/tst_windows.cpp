@@ -4,13 +4,13 @@
 #include "EvaluationSetupWindow.h"
 #include "EvaluationTestData.h"
 #include "FlexGrid.h"
-#include "SeiranReport.h"
 #include "HyoteiWindow.h"
 #include "MessageBox.h"
 #include "Notice.h"
 #include "PrintTarget.h"
 #include "ReportCommon.h"
 #include "ReportFonts.h"
+#include "SeiranReport.h"
 #include "Session.h"
 
 #include <QCheckBox>

@@ -331,6 +331,19 @@ void TestFlexGrid::fixedColumnsStayWhileLeftColChanges()
     QVERIFY(!grid->cellRect(3, 19).isEmpty());
     QVERIFY(grid->cellRect(3, 19).right() < grid->visibleWidth());
     QCOMPARE(grid->LeftCol(), 20 - grid->visibleCols());
+
+    // Columns that stop being fixed are shown: a view at the start stays at the start.
+    auto unfixed = makeGrid(10, 20, 1, 1, QSize(500, 200));
+    QCOMPARE(unfixed->LeftCol(), 1);
+    unfixed->setFixedCols(0);
+    QCOMPARE(unfixed->LeftCol(), 0);
+    QVERIFY(!unfixed->cellRect(3, 0).isEmpty());
+    unfixed->setFixedCols(2);
+    QCOMPARE(unfixed->LeftCol(), 2);
+    // A view scrolled away keeps its place.
+    unfixed->setLeftCol(5);
+    unfixed->setFixedCols(1);
+    QCOMPARE(unfixed->LeftCol(), 5);
 }
 
 void TestFlexGrid::currentCellGeometryServesOverlaysAndEnterChecks()

@@ -13,10 +13,10 @@
 #include "RankTableWindow.h"
 #include "RawScoreReportWindow.h"
 #include "RecordingCanvas.h"
-#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
+#include "SeiranReport.h"
 #include "Session.h"
 
 #include <QCheckBox>

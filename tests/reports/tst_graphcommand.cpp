@@ -1,9 +1,9 @@
 // seiran-report dosu, matome and suii: the sheets they draw, their PDF files and their errors.
-#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "RosterFile.h"
 #include "SampleGrade.h"
+#include "SeiranReport.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>

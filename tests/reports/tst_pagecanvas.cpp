@@ -4,11 +4,11 @@
 #include "MessageBox.h"
 #include "PainterCanvas.h"
 #include "PrintTarget.h"
+#include "RawScoreReport.h"
 #include "RecordingCanvas.h"
 #include "ReportCommon.h"
 #include "ReportFonts.h"
 #include "ReportTestData.h"
-#include "SotenReport.h"
 
 #include <QImage>
 #include <QPrinter>
@@ -225,12 +225,12 @@ private slots:
         QImage image = makePicture(80, 30);
         PainterCanvas c(&image, CanvasFont{QStringLiteral("ＭＳ ゴシック"), 9.0, false});
         c.SetCharacterCells();
-        DrawSotenPage(c, *gd, 1);
+        DrawRawScorePage(c, *gd, 1);
         c.finish();
         const QImage first = image.copy();
         c.Cls();
         c.SetCharacterCells();
-        DrawSotenPage(c, *gd, 1);
+        DrawRawScorePage(c, *gd, 1);
         c.finish();
         QCOMPARE(image, first);
     }
@@ -248,8 +248,8 @@ private slots:
         onScreen.SetCharacterCells();
         onPaper.SetCharacterCells();
         SetPaperOrigin(onPaper, *gd);
-        DrawSotenPage(onScreen, *gd, 1);
-        DrawSotenPage(onPaper, *gd, 1);
+        DrawRawScorePage(onScreen, *gd, 1);
+        DrawRawScorePage(onPaper, *gd, 1);
         onScreen.finish();
         onPaper.finish();
         const int dx = 5 * 8;
@@ -265,7 +265,7 @@ private slots:
         std::unique_ptr<QPrinter> printer = MakePdfPrinter(QStringLiteral("/nonexistent-folder/x/soten.pdf"));
         ScriptedMessages messages;
         const PrintOutcome outcome = RunPrintJob(
-            *printer, *gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, {1}); }, nullptr);
+            *printer, *gd, [&](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, *gd, {1}); }, nullptr);
         QCOMPARE(outcome, PrintOutcome::Failed);
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(messages.asked().first().icon, MsgIcon::Critical);
@@ -276,7 +276,7 @@ private slots:
         messages.clear();
         std::unique_ptr<QPrinter> good = MakePdfPrinter(dir.filePath(QStringLiteral("ok.pdf")));
         QCOMPARE(RunPrintJob(
-                     *good, *gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, {1}); }, nullptr),
+                     *good, *gd, [&](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, *gd, {1}); }, nullptr),
                  PrintOutcome::Completed);
         QCOMPARE(messages.asked().size(), 1);
         QCOMPARE(messages.asked().first().text, QStringLiteral("印刷が終了しました"));
@@ -287,7 +287,7 @@ private slots:
         messages.clear();
         std::unique_ptr<QPrinter> unused = MakePdfPrinter(dir.filePath(QStringLiteral("none.pdf")));
         QCOMPARE(RunPrintJob(
-                     *unused, *gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, {}); }, nullptr),
+                     *unused, *gd, [&](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, *gd, {}); }, nullptr),
                  PrintOutcome::NothingPrinted);
         QVERIFY(messages.asked().isEmpty());
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("none.pdf"))));

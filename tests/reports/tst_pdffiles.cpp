@@ -3,11 +3,11 @@
 #include "MessageBox.h"
 #include "PainterCanvas.h"
 #include "PrintTarget.h"
-#include "SeiranReport.h"
+#include "RawScoreReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
-#include "SotenReport.h"
+#include "SeiranReport.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -109,7 +109,7 @@ private slots:
         {
             test::FileSizeLimit limit(3000);
             outcome = RunPrintJob(
-                *printer, *gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, {1}); }, nullptr);
+                *printer, *gd, [&](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, *gd, {1}); }, nullptr);
         }
         QCOMPARE(outcome, PrintOutcome::Failed);
         QCOMPARE(messages.asked().size(), 1);
@@ -121,9 +121,10 @@ private slots:
         QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("soten.pdf")});
 
         messages.clear();
-        QCOMPARE(RunPrintJob(
-                     *printer, *gd, [&](PageCanvas& canvas) { return PrintSotenClasses(canvas, *gd, {1}); }, nullptr),
-                 PrintOutcome::Completed);
+        QCOMPARE(
+            RunPrintJob(
+                *printer, *gd, [&](PageCanvas& canvas) { return PrintRawScoreClasses(canvas, *gd, {1}); }, nullptr),
+            PrintOutcome::Completed);
         QVERIFY(ReadFileBytes(pdf).startsWith("%PDF"));
         QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("soten.pdf")});
     }
@@ -136,7 +137,7 @@ private slots:
             auto gd = test::MakeReportGrade(1, 5, test::EvenPupils(1, 10, 5));
             std::unique_ptr<QPrinter> printer = MakePdfPrinter(PartialPdfPath(pdf));
             PainterCanvas canvas(printer.get(), PrinterStartFont(*gd));
-            QCOMPARE(PrintSotenClasses(canvas, *gd, {1}), 1);
+            QCOMPARE(PrintRawScoreClasses(canvas, *gd, {1}), 1);
         }
         const QByteArray whole = ReadFileBytes(PartialPdfPath(pdf));
         const QByteArray cut = whole.left(whole.size() - 40);

@@ -1,8 +1,8 @@
 // seiran-report seiseki and tsuchi: argument errors, the dump and the PDF files.
-#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
+#include "SeiranReport.h"
 #include "TestSupport.h"
 
 #include <QFile>

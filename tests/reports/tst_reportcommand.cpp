@@ -1,8 +1,8 @@
 // seiran-report: loading a grade from its files, the dump, PDF files and the errors.
-#include "SeiranReport.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
 #include "SampleGrade.h"
+#include "SeiranReport.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -100,11 +100,13 @@ private slots:
         }
 
         // A report's name after an option's value is still found; an unknown one is refused.
-        QCOMPARE(CommandEntryName({"x", "--tests", "1,2", "--second", "sinro-grade"}, SeiranReportDescription(), entries),
-                 QStringLiteral("sinro-grade"));
+        QCOMPARE(
+            CommandEntryName({"x", "--tests", "1,2", "--second", "sinro-grade"}, SeiranReportDescription(), entries),
+            QStringLiteral("sinro-grade"));
         const Run unknown = report({QStringLiteral("--grade"), QStringLiteral("1"), QStringLiteral("graph")});
         QCOMPARE(unknown.status, 2);
-        QVERIFY(unknown.err.contains(QStringLiteral("「graph」")) && unknown.err.contains(QStringLiteral("sinro-school")));
+        QVERIFY(unknown.err.contains(QStringLiteral("「graph」")) &&
+                unknown.err.contains(QStringLiteral("sinro-school")));
         const Run none = report({QStringLiteral("--grade"), QStringLiteral("1")});
         QCOMPARE(none.status, 2);
         QVERIFY(none.err.contains(QStringLiteral("帳票の名前がありません")));

@@ -1,17 +1,17 @@
 // Layouts of the raw score table and the averages and maxima table, checked operation by
 // operation on the recording canvas.
 #include "AverageReport.h"
+#include "RawScoreReport.h"
 #include "RecordingCanvas.h"
 #include "ReportCommon.h"
 #include "ReportTestData.h"
-#include "SotenReport.h"
 
 #include <QtTest>
 
 using namespace seiran;
 using seiran::test::ReportPupil;
 
-Q_DECLARE_METATYPE(seiran::SotenSheet)
+Q_DECLARE_METATYPE(seiran::RawScoreSheet)
 
 namespace {
 const CanvasFont Preview9{QStringLiteral("ＭＳ ゴシック"), 9.0, false};
@@ -57,7 +57,7 @@ private slots:
         gd->classLabels = QStringLiteral("ABCDEFGHI");
 
         RecordingCanvas c(120, 60, Preview9);
-        DrawSotenPage(c, *gd, 1);
+        DrawRawScorePage(c, *gd, 1);
         QCOMPARE(textAt(c, 0, 0), QStringLiteral("素点一覧表     中間テスト       2 年 A 組"));
         QCOMPARE(textAt(c, 0, 1), QStringLiteral("No.氏名")); // where the title's line end left off
         QCOMPARE(textAt(c, 15, 1), QStringLiteral("国語"));
@@ -117,7 +117,7 @@ private slots:
 
         // Class 2 starts at number 2: no rule before its first pupil.
         RecordingCanvas second(120, 60, Preview9);
-        DrawSotenPage(second, *gd, 2);
+        DrawRawScorePage(second, *gd, 2);
         QCOMPARE(ruleRows(second), (QList<double>{0.9, 3.9, 6.9, 9.9}));
         QCOMPARE(textAt(second, 0, 0), QStringLiteral("素点一覧表     中間テスト       2 年 B 組"));
     }
@@ -128,10 +128,10 @@ private slots:
         // shrinks it to end before the first score column (15) instead of running into it.
         auto gd = test::MakeReportGrade(1, 5, {{1, 1, QStringLiteral("長谷川　さくら"), 2, {80, 70, 60, 50, 40}}});
         RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
-        DrawSotenPage(paper, *gd, 1);
+        DrawRawScorePage(paper, *gd, 1);
         QCOMPARE(paper.findText(QStringLiteral("長谷川　さくら"))->font.size, 10.0);
         RecordingCanvas large(120, 60, CanvasFont{gd->fontMincho, 12.0, false});
-        DrawSotenPage(large, *gd, 1);
+        DrawRawScorePage(large, *gd, 1);
         const CanvasOp* name = large.findText(QStringLiteral("長谷川　さくら"));
         QVERIFY(name);
         QCOMPARE(name->font.size, 10.0);
@@ -175,14 +175,14 @@ private slots:
         QFETCH(double, ruleEnd);
         auto gd = test::MakeReportGrade(1, subjects, test::EvenPupils(1, 6, subjects, 70));
         RecordingCanvas c(120, 60, Preview9);
-        DrawSotenPage(c, *gd, 1);
+        DrawRawScorePage(c, *gd, 1);
         QCOMPARE(textAt(c, gradeRankX, 1), QStringLiteral("年順"));
         QCOMPARE(textAt(c, classRankX, 1), QStringLiteral("組順"));
         QCOMPARE(textAt(c, gradeRankX, 2), QStringLiteral("   1"));
         QCOMPARE(c.lines().first().x2, ruleEnd);
         int headings = 0;
         for (int i = 1; i <= 10; ++i)
-            if (test::StandardSubjectNames().contains(textAt(c, SotenSubjectX(i), 1))) ++headings;
+            if (test::StandardSubjectNames().contains(textAt(c, RawScoreSubjectX(i), 1))) ++headings;
         QCOMPARE(headings, subjects);
         if (subjects == 9) QCOMPARE(textAt(c, 61, 1), QStringLiteral("技家"));
     }
@@ -192,12 +192,12 @@ private slots:
         auto gd = test::MakeReportGrade(2, 5, test::EvenPupils(1, 3, 5));
         gd->classCount = 2; // class 2 has nobody
         RecordingCanvas c(120, 60, Preview9);
-        DrawSotenPage(c, *gd, 2);
+        DrawRawScorePage(c, *gd, 2);
         QCOMPARE(ruleRows(c), (QList<double>{0.9, 1.9, 4.9, 7.9}));
         QVERIFY(c.findText(QStringLiteral("クラス平均点　全体")));
         // A class that does not exist draws nothing.
         RecordingCanvas none(120, 60, Preview9);
-        DrawSotenPage(none, *gd, 3);
+        DrawRawScorePage(none, *gd, 3);
         QVERIFY(none.ops().isEmpty());
     }
 
@@ -205,24 +205,24 @@ private slots:
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<double>("depth");
-        QTest::addColumn<QList<SotenSheet>>("sheets");
+        QTest::addColumn<QList<RawScoreSheet>>("sheets");
         // A4 without hardware margins: 67.15 rows below the origin.
-        QTest::newRow("57 fit") << 57 << 67.15 << QList<SotenSheet>{{1, 57, true}};
+        QTest::newRow("57 fit") << 57 << 67.15 << QList<RawScoreSheet>{{1, 57, true}};
         QTest::newRow("60: averages on a second sheet")
-            << 60 << 67.15 << QList<SotenSheet>{{1, 60, false}, {61, 60, true}};
+            << 60 << 67.15 << QList<RawScoreSheet>{{1, 60, false}, {61, 60, true}};
         QTest::newRow("70 rows: pupils continue")
-            << 70 << 40.0 << QList<SotenSheet>{{1, 38, false}, {39, 70, false}, {71, 70, true}};
-        QTest::newRow("45 on 40 rows") << 45 << 40.0 << QList<SotenSheet>{{1, 38, false}, {39, 45, true}};
-        QTest::newRow("empty class") << 0 << 67.15 << QList<SotenSheet>{{1, 0, true}};
+            << 70 << 40.0 << QList<RawScoreSheet>{{1, 38, false}, {39, 70, false}, {71, 70, true}};
+        QTest::newRow("45 on 40 rows") << 45 << 40.0 << QList<RawScoreSheet>{{1, 38, false}, {39, 45, true}};
+        QTest::newRow("empty class") << 0 << 67.15 << QList<RawScoreSheet>{{1, 0, true}};
         // A sheet too small even for the averages: the class stays on one sheet.
-        QTest::newRow("tiny sheet") << 5 << 9.0 << QList<SotenSheet>{{1, 5, true}};
+        QTest::newRow("tiny sheet") << 5 << 9.0 << QList<RawScoreSheet>{{1, 5, true}};
     }
     void longClassesContinueOnTheNextSheet()
     {
         QFETCH(int, size);
         QFETCH(double, depth);
-        QFETCH(QList<SotenSheet>, sheets);
-        QCOMPARE(PlanSotenSheets(size, depth), sheets);
+        QFETCH(QList<RawScoreSheet>, sheets);
+        QCOMPARE(PlanRawScoreSheets(size, depth), sheets);
     }
 
     void classOfSixtyStaysOnThePaper()
@@ -232,7 +232,7 @@ private slots:
             pupils.append({2, k, QString(), 1, QList<int>(9, 60)});
         auto gd = test::MakeReportGrade(2, 9, pupils);
         RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
-        QCOMPARE(PrintSotenClasses(paper, *gd, {1, 2}), 3);
+        QCOMPARE(PrintRawScoreClasses(paper, *gd, {1, 2}), 3);
         // Nothing below the bottom of the sheet or right of its edge.
         const double bottom = paper.ScaleTop() + paper.ScaleHeight();
         const double right = paper.ScaleLeft() + paper.ScaleWidth();
@@ -268,11 +268,11 @@ private slots:
 
         // The preview page is never cut: the whole class on one page, as deep as it needs.
         RecordingCanvas preview(120, 60, Preview9);
-        DrawSotenPage(preview, *gd, 1);
+        DrawRawScorePage(preview, *gd, 1);
         double deepest = 0;
         for (const CanvasOp& op : preview.texts())
             deepest = std::max(deepest, op.y1 + 1);
-        QCOMPARE(deepest, SotenPageDepth(60));
+        QCOMPARE(deepest, RawScorePageDepth(60));
     }
 
     void averagesThreeClassesNineSubjects()
@@ -339,7 +339,7 @@ private slots:
     {
         auto gd = test::MakeReportGrade(3, 5, test::EvenPupils(3, 9, 5));
         RecordingCanvas paper(StandardPaperLayout(), PrinterStartFont(*gd));
-        QCOMPARE(PrintSotenClasses(paper, *gd, {1, 3, 7}), 2); // 7 is no class
+        QCOMPARE(PrintRawScoreClasses(paper, *gd, {1, 3, 7}), 2); // 7 is no class
         QCOMPARE(paper.pageCount(), 2);
         QCOMPARE(paper.ScaleLeft(), -5.0);
         QCOMPARE(paper.ScaleTop(), -3.0);
@@ -356,7 +356,7 @@ private slots:
 
         // Nothing chosen: no sheet and no end of job.
         RecordingCanvas idle(StandardPaperLayout(), PrinterStartFont(*gd));
-        QCOMPARE(PrintSotenClasses(idle, *gd, {}), 0);
+        QCOMPARE(PrintRawScoreClasses(idle, *gd, {}), 0);
         QVERIFY(idle.ops().isEmpty());
     }
 

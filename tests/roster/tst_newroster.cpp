@@ -1,4 +1,3 @@
-#include "TestSupport.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
@@ -9,6 +8,7 @@
 #include "RosterFile.h"
 #include "Session.h"
 #include "StudentRecord.h"
+#include "TestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -43,7 +43,7 @@ QString stdFolder()
 
 } // namespace
 
-class TestNewMeibo : public QObject
+class TestNewRoster : public QObject
 {
     Q_OBJECT
 
@@ -57,7 +57,7 @@ private slots:
     void failedWriteLeavesTheOldFiles();
 };
 
-void TestNewMeibo::copyLines_data()
+void TestNewRoster::copyLines_data()
 {
     QTest::addColumn<QByteArray>("in");
     QTest::addColumn<QByteArray>("out");
@@ -69,14 +69,14 @@ void TestNewMeibo::copyLines_data()
         << QByteArray("\"\x8e\x52\x93\x63\"\n") << QByteArray("\"\x8e\x52\x93\x63\"\r\n");
 }
 
-void TestNewMeibo::copyLines()
+void TestNewRoster::copyLines()
 {
     QFETCH(QByteArray, in);
     QFETCH(QByteArray, out);
     QCOMPARE(CopyLines(in), out);
 }
 
-void TestNewMeibo::createsGradeInFolderThatDoesNotExist()
+void TestNewRoster::createsGradeInFolderThatDoesNotExist()
 {
     QTemporaryDir tmp;
     const QString folder = tmp.path() + QStringLiteral("/new/DATA/");
@@ -117,7 +117,7 @@ void TestNewMeibo::createsGradeInFolderThatDoesNotExist()
     QCOMPARE(gd->studentCount, 0);
 }
 
-void TestNewMeibo::dialogAsksBeforeDestroyingARosterAndKeepsACopy()
+void TestNewRoster::dialogAsksBeforeDestroyingARosterAndKeepsACopy()
 {
     QTemporaryDir tmp;
     const QString folder = tmp.path() + QLatin1Char('/');
@@ -210,7 +210,7 @@ void TestNewMeibo::dialogAsksBeforeDestroyingARosterAndKeepsACopy()
     QCOMPARE(fileBytes(files.roster), now);
 }
 
-void TestNewMeibo::missingStandardListCreatesNothing()
+void TestNewRoster::missingStandardListCreatesNothing()
 {
     QTemporaryDir program;
     QTemporaryDir data;
@@ -238,7 +238,7 @@ void TestNewMeibo::missingStandardListCreatesNothing()
     QCOMPARE(gd->currentGrade, 0);
 }
 
-void TestNewMeibo::unwritableDataFolderIsReported()
+void TestNewRoster::unwritableDataFolderIsReported()
 {
     QTemporaryDir tmp;
     writeBytes(tmp.filePath(QStringLiteral("plain")), "x");
@@ -254,7 +254,7 @@ void TestNewMeibo::unwritableDataFolderIsReported()
     QVERIFY(!CreateGradeFiles(QString(), 1, 1, stdFolder(), progress).ok);
 }
 
-void TestNewMeibo::failedWriteLeavesTheOldFiles()
+void TestNewRoster::failedWriteLeavesTheOldFiles()
 {
     QTemporaryDir tmp;
     const QString folder = tmp.path() + QLatin1Char('/');
@@ -276,5 +276,5 @@ void TestNewMeibo::failedWriteLeavesTheOldFiles()
     QVERIFY(!QFile::exists(files.tests + QStringLiteral(".new")));
 }
 
-QTEST_MAIN(TestNewMeibo)
+QTEST_MAIN(TestNewRoster)
 #include "tst_newroster.moc"

@@ -111,7 +111,7 @@ QStringList row(FlexGrid* g, int r)
 
 } // namespace
 
-class TestEditMeibo : public QObject
+class TestRosterEditor : public QObject
 {
     Q_OBJECT
 
@@ -137,7 +137,7 @@ private slots:
     void oneClassAndNineClasses();
 };
 
-void TestEditMeibo::loadsEverySeatOfEveryClass()
+void TestRosterEditor::loadsEverySeatOfEveryClass()
 {
     Env env;
     auto w = openWindow(env);
@@ -175,7 +175,7 @@ void TestEditMeibo::loadsEverySeatOfEveryClass()
     QVERIFY(!env.progress.visible);
 }
 
-void TestEditMeibo::typingANameEnrolsTheSeat()
+void TestRosterEditor::typingANameEnrolsTheSeat()
 {
     Env env;
     const QByteArray before = env.fx.rosterBytes();
@@ -209,7 +209,7 @@ void TestEditMeibo::typingANameEnrolsTheSeat()
     QCOMPARE(rec.scoreSlot(1), -5); // the rest of the record is as it was
 }
 
-void TestEditMeibo::clearingANameRemovesThePupil()
+void TestRosterEditor::clearingANameRemovesThePupil()
 {
     Env env;
     const StudentRecord old = env.fx.readRecord(1);
@@ -233,7 +233,7 @@ void TestEditMeibo::clearingANameRemovesThePupil()
         QCOMPARE(rec.bytes()[std::size_t(i)], old.bytes()[std::size_t(i)]);
 }
 
-void TestEditMeibo::nameOnATransferredSeatKeepsItsFlag()
+void TestRosterEditor::nameOnATransferredSeatKeepsItsFlag()
 {
     Env env;
     auto w = openWindow(env);
@@ -246,7 +246,7 @@ void TestEditMeibo::nameOnATransferredSeatKeepsItsFlag()
     QCOMPARE(w->frontGrid()->TextMatrix(3, 4), QStringLiteral("削  除"));
 }
 
-void TestEditMeibo::sexKeysOverSelectedRowsSkipUnnamedRows()
+void TestRosterEditor::sexKeysOverSelectedRowsSkipUnnamedRows()
 {
     Env env;
     auto w = openWindow(env);
@@ -283,7 +283,7 @@ void TestEditMeibo::sexKeysOverSelectedRowsSkipUnnamedRows()
     QCOMPARE(g->TextMatrix(2, 2), QStringLiteral("女"));
 }
 
-void TestEditMeibo::transferToggle()
+void TestRosterEditor::transferToggle()
 {
     Env env;
     auto w = openWindow(env);
@@ -304,7 +304,7 @@ void TestEditMeibo::transferToggle()
     QCOMPARE(w->roster().seat(1, 6).flag, 0);
 }
 
-void TestEditMeibo::pasteNamesAndReadings()
+void TestRosterEditor::pasteNamesAndReadings()
 {
     Env env;
     const QByteArray before = env.fx.rosterBytes();
@@ -368,7 +368,7 @@ void TestEditMeibo::pasteNamesAndReadings()
     QCOMPARE(env.fx.readRecord(60).flag(), 1);
 }
 
-void TestEditMeibo::copyAndClear()
+void TestRosterEditor::copyAndClear()
 {
     Env env;
     auto w = openWindow(env);
@@ -395,7 +395,7 @@ void TestEditMeibo::copyAndClear()
     QVERIFY(w->rosterChanged());
 }
 
-void TestEditMeibo::everyWayOfLeavingTheEditorCommits()
+void TestRosterEditor::everyWayOfLeavingTheEditorCommits()
 {
     Env env;
     auto w = openWindow(env);
@@ -453,7 +453,7 @@ void TestEditMeibo::everyWayOfLeavingTheEditorCommits()
     QCOMPARE(w->frontClass(), 1);
 }
 
-void TestEditMeibo::longNamesAreCutWithAWarning()
+void TestRosterEditor::longNamesAreCutWithAWarning()
 {
     Env env;
     auto w = openWindow(env);
@@ -478,7 +478,7 @@ void TestEditMeibo::longNamesAreCutWithAWarning()
     QCOMPARE(StoredFieldText(QStringLiteral("  ｺﾋﾟｰ  "), 14), QStringLiteral("ｺﾋﾟｰ"));
 }
 
-void TestEditMeibo::unstorableCharactersAreRefused()
+void TestRosterEditor::unstorableCharactersAreRefused()
 {
     QCOMPARE(UnstorableCharacters(QStringLiteral("山田①ｱa")), QString());
     QCOMPARE(UnstorableCharacters(QStringLiteral("𠮷野家😀𠮷")), QStringLiteral("𠮷😀"));
@@ -525,7 +525,7 @@ void TestEditMeibo::unstorableCharactersAreRefused()
     QCOMPARE(answers.asked().size(), 1);
 }
 
-void TestEditMeibo::onlyOpeningTheEditorAsksAndWritesNothing()
+void TestRosterEditor::onlyOpeningTheEditorAsksAndWritesNothing()
 {
     Env env;
     const QByteArray before = env.fx.rosterBytes();
@@ -550,7 +550,7 @@ void TestEditMeibo::onlyOpeningTheEditorAsksAndWritesNothing()
     QVERIFY(answers.asked().isEmpty());
 }
 
-void TestEditMeibo::cancelKeepsTheWindowAndNoDiscards()
+void TestRosterEditor::cancelKeepsTheWindowAndNoDiscards()
 {
     Env env;
     const QByteArray before = env.fx.rosterBytes();
@@ -570,7 +570,7 @@ void TestEditMeibo::cancelKeepsTheWindowAndNoDiscards()
     QCOMPARE(env.fx.rosterBytes(), before);
 }
 
-void TestEditMeibo::classSelection()
+void TestRosterEditor::classSelection()
 {
     Env env;
     auto w = openWindow(env);
@@ -605,7 +605,7 @@ void TestEditMeibo::classSelection()
     QCOMPARE(w->mGrids[1]->geometry(), r);
 }
 
-void TestEditMeibo::longNamesAreCutAtACharacterBoundary()
+void TestRosterEditor::longNamesAreCutAtACharacterBoundary()
 {
     Env env;
     RosterEditModel roster;
@@ -641,7 +641,7 @@ void TestEditMeibo::longNamesAreCutAtACharacterBoundary()
     QCOMPARE(again->frontGrid()->TextMatrix(8, 1), QStringLiteral("あいうえおかき"));
 }
 
-void TestEditMeibo::unwritableRosterKeepsTheEdits()
+void TestRosterEditor::unwritableRosterKeepsTheEdits()
 {
     Env env;
     auto w = openWindow(env);
@@ -671,7 +671,7 @@ void TestEditMeibo::unwritableRosterKeepsTheEdits()
     QCOMPARE(env.fx.readRecord(6).name().trimmed(), QStringLiteral("保存できない"));
 }
 
-void TestEditMeibo::missingRosterReadsAsFreeSeats()
+void TestRosterEditor::missingRosterReadsAsFreeSeats()
 {
     Env env;
     const QString path = env.fx.rosterPath();
@@ -698,7 +698,7 @@ void TestEditMeibo::missingRosterReadsAsFreeSeats()
     QCOMPARE(env.fx.readRecord(62).scoreSlot(1), -5);
 }
 
-void TestEditMeibo::oneClassAndNineClasses()
+void TestRosterEditor::oneClassAndNineClasses()
 {
     for (int classes : {1, 9}) {
         test::GradeFixture fx(3, classes);
@@ -729,5 +729,5 @@ void TestEditMeibo::oneClassAndNineClasses()
     }
 }
 
-QTEST_MAIN(TestEditMeibo)
+QTEST_MAIN(TestRosterEditor)
 #include "tst_rostereditor.moc"

@@ -4,8 +4,8 @@
 #include "RosterFile.h"
 #include "SampleGrade.h"
 
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "SotenReport.h"
+#include "RawScoreReport.h"
 
 #include "GradeData.h"
 #include "PageCanvas.h"
@@ -28,7 +28,7 @@ bool validClass(const GradeData& gd, int classNo)
 
 void printScoreCell(PageCanvas& canvas, int subject, int value, double y)
 {
-    const int x = SotenSubjectX(subject);
+    const int x = RawScoreSubjectX(subject);
     if (value == ScoreCode::NotEntered)
         canvas.PrintAt(QStringLiteral("  －"), x, y);
     else if (value < 0)
@@ -45,77 +45,78 @@ void printAverageBlock(PageCanvas& canvas, const GradeData& gd, int group, int t
         const int y = top + x;
         canvas.PrintAt(labels[x], 0, y);
         for (int i = 1; i <= n; ++i)
-            PrintAverageCell(canvas, gd.average(group, i, x), SotenSubjectX(i) + 1, y, 4);
+            PrintAverageCell(canvas, gd.average(group, i, x), RawScoreSubjectX(i) + 1, y, 4);
         PrintAverageCell(canvas, gd.average(group, n + 1, x), TotalAverageX, y, 5);
     }
 }
 } // namespace
 
-int SotenSubjectX(int subject)
+int RawScoreSubjectX(int subject)
 {
     return subject <= 5 ? 10 + 5 * subject : 16 + 5 * subject;
 }
 
-int SotenRuleEnd(int subjectCount)
+int RawScoreRuleEnd(int subjectCount)
 {
     return 5 * std::max(subjectCount, 5) + 30;
 }
 
-int SotenGradeRankX(int subjectCount)
+int RawScoreGradeRankX(int subjectCount)
 {
     return 21 + 5 * std::max(subjectCount, 5);
 }
 
-int SotenClassRankX(int subjectCount)
+int RawScoreClassRankX(int subjectCount)
 {
     return 26 + 5 * std::max(subjectCount, 5);
 }
 
-int SotenClassSize(const GradeData& gd, int classNo)
+int RawScoreClassSize(const GradeData& gd, int classNo)
 {
     if (!validClass(gd, classNo)) return 0;
     const int first = gd.classStart[classNo];
     return std::clamp(gd.classSize[classNo], 0, std::max(0, Limits::Students - first + 1));
 }
 
-double SotenPageDepth(int pupils)
+double RawScorePageDepth(int pupils)
 {
     // Title and header on rows 0 and 1, the pupils on rows 2 .. pupils + 1.
     return 2 + pupils + SummaryDepth;
 }
 
-QList<SotenSheet> PlanSotenSheets(int classSize, double depth)
+QList<RawScoreSheet> PlanRawScoreSheets(int classSize, double depth)
 {
     const int size = std::max(0, classSize);
     const int perSheet = int(std::floor(depth)) - 2;
-    if (SotenPageDepth(size) <= depth || SotenPageDepth(0) > depth || perSheet < 1) return {SotenSheet{1, size, true}};
-    QList<SotenSheet> sheets;
+    if (RawScorePageDepth(size) <= depth || RawScorePageDepth(0) > depth || perSheet < 1)
+        return {RawScoreSheet{1, size, true}};
+    QList<RawScoreSheet> sheets;
     int next = 1;
     while (next <= size) {
         const int remaining = size - next + 1;
-        if (SotenPageDepth(remaining) <= depth) {
-            sheets.append(SotenSheet{next, size, true});
+        if (RawScorePageDepth(remaining) <= depth) {
+            sheets.append(RawScoreSheet{next, size, true});
             return sheets;
         }
         const int take = std::min(remaining, perSheet);
-        sheets.append(SotenSheet{next, next + take - 1, false});
+        sheets.append(RawScoreSheet{next, next + take - 1, false});
         next += take;
     }
     // The last pupils filled their sheet: the averages follow on a sheet of their own.
-    sheets.append(SotenSheet{size + 1, size, true});
+    sheets.append(RawScoreSheet{size + 1, size, true});
     return sheets;
 }
 
-void DrawSotenPage(PageCanvas& canvas, const GradeData& gd, int classNo)
+void DrawRawScorePage(PageCanvas& canvas, const GradeData& gd, int classNo)
 {
-    DrawSotenSheet(canvas, gd, classNo, SotenSheet{1, SotenClassSize(gd, classNo), true});
+    DrawRawScoreSheet(canvas, gd, classNo, RawScoreSheet{1, RawScoreClassSize(gd, classNo), true});
 }
 
-void DrawSotenSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const SotenSheet& sheet)
+void DrawRawScoreSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const RawScoreSheet& sheet)
 {
     if (!validClass(gd, classNo)) return;
     const int n = subjectCountOf(gd);
-    const double ruleEnd = SotenRuleEnd(n);
+    const double ruleEnd = RawScoreRuleEnd(n);
 
     // Title, then the header row starts where the line end leaves the position.
     canvas.SetCurrentX(0);
@@ -125,15 +126,15 @@ void DrawSotenSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const 
                      QStringLiteral(" 組"));
     canvas.Print(QStringLiteral("No.氏名"));
     for (int i = 1; i <= n; ++i)
-        canvas.PrintAt(gd.subjectNames[i].trimmed(), SotenSubjectX(i), 1);
+        canvas.PrintAt(gd.subjectNames[i].trimmed(), RawScoreSubjectX(i), 1);
     canvas.PrintAt(QStringLiteral("5教科"), TotalX, 1);
-    canvas.PrintAt(QStringLiteral("年順"), SotenGradeRankX(n), 1);
-    canvas.PrintAt(QStringLiteral("組順"), SotenClassRankX(n), 1);
+    canvas.PrintAt(QStringLiteral("年順"), RawScoreGradeRankX(n), 1);
+    canvas.PrintAt(QStringLiteral("組順"), RawScoreClassRankX(n), 1);
     canvas.PrintLine();
 
     const int classStart = gd.classStart[classNo];
     const int first = std::max(1, sheet.first);
-    const int last = std::min(sheet.last, SotenClassSize(gd, classNo));
+    const int last = std::min(sheet.last, RawScoreClassSize(gd, classNo));
     int row = 1;
     for (int j = first; j <= last; ++j) {
         const int s = classStart + j - 1;
@@ -146,18 +147,18 @@ void DrawSotenSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const 
         // A name ends before the first score column, in a smaller size if it must.
         canvas.SetCurrentX(3);
         canvas.SetCurrentY(row);
-        PrintFitted(canvas, gd.studentName[s], SotenSubjectX(1));
+        PrintFitted(canvas, gd.studentName[s], RawScoreSubjectX(1));
         for (int i = 1; i <= n; ++i)
             printScoreCell(canvas, i, gd.scores(i, s), row);
         const int total = gd.scores(n + 1, s);
         if (total < 0) {
             canvas.PrintAt(QStringLiteral("  －"), TotalX, row);
-            canvas.PrintAt(QStringLiteral("  －"), SotenGradeRankX(n), row);
-            canvas.PrintAt(QStringLiteral("  －"), SotenClassRankX(n), row);
+            canvas.PrintAt(QStringLiteral("  －"), RawScoreGradeRankX(n), row);
+            canvas.PrintAt(QStringLiteral("  －"), RawScoreClassRankX(n), row);
         } else {
             PrintRightAligned(canvas, TotalX, row, 5, QStringLiteral("###0"), total);
-            PrintRightAligned(canvas, SotenGradeRankX(n), row, 4, QStringLiteral("###0"), gd.scores(n + 2, s));
-            PrintRightAligned(canvas, SotenClassRankX(n), row, 4, QStringLiteral("###0"), gd.scores(n + 3, s));
+            PrintRightAligned(canvas, RawScoreGradeRankX(n), row, 4, QStringLiteral("###0"), gd.scores(n + 2, s));
+            PrintRightAligned(canvas, RawScoreClassRankX(n), row, 4, QStringLiteral("###0"), gd.scores(n + 3, s));
         }
         canvas.PrintLine();
     }
@@ -180,16 +181,16 @@ void DrawSotenSheet(PageCanvas& canvas, const GradeData& gd, int classNo, const 
     canvas.PrintLine(PrintStampText(StampWording::Bracketed, ReportClockNow()));
 }
 
-int PrintSotenClasses(PageCanvas& printer, const GradeData& gd, const QList<int>& classes)
+int PrintRawScoreClasses(PageCanvas& printer, const GradeData& gd, const QList<int>& classes)
 {
     // The rows below the origin of a sheet, inside the paper margins.
     const double depth = printer.ScaleHeight() - gd.printMarginTop;
     PrintRun run(printer, gd);
     for (int c : classes) {
         if (!validClass(gd, c)) continue;
-        for (const SotenSheet& sheet : PlanSotenSheets(SotenClassSize(gd, c), depth)) {
+        for (const RawScoreSheet& sheet : PlanRawScoreSheets(RawScoreClassSize(gd, c), depth)) {
             run.startSheet();
-            DrawSotenSheet(printer, gd, c, sheet);
+            DrawRawScoreSheet(printer, gd, c, sheet);
         }
     }
     run.finish();
