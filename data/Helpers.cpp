@@ -23,25 +23,28 @@ bool startsOwnPiece(QChar c)
 
 QString NormalizedKC(const QString& text)
 {
-    constexpr qsizetype kPiece = 64;
-    if (text.size() <= kPiece) return text.normalized(QString::NormalizationForm_KC);
+    // Pieces of 32 to 64 characters: short enough for the toolkit, long enough to be few.
+    constexpr qsizetype kShortest = 32;
+    constexpr qsizetype kLongest = 64;
+    if (text.size() <= kLongest) return text.normalized(QString::NormalizationForm_KC);
     QString out;
     out.reserve(text.size());
     const qsizetype n = text.size();
+    const QChar* chars = text.constData();
     qsizetype start = 0;
     while (start < n) {
         qsizetype end = start + 1;
         qsizetype lastStarter = -1;
-        while (end < n && !startsOwnPiece(text.at(end)) && end - start < kPiece) {
-            if (!text.at(end).isLowSurrogate() && text.at(end).combiningClass() == 0) lastStarter = end;
+        while (end < n && end - start < kLongest && (end - start < kShortest || !startsOwnPiece(chars[end]))) {
+            if (!chars[end].isLowSurrogate() && chars[end].combiningClass() == 0) lastStarter = end;
             ++end;
         }
-        if (end < n && !startsOwnPiece(text.at(end))) {
+        if (end < n && !startsOwnPiece(chars[end])) {
             // A long run without a natural cut: before its last starter, never inside a pair.
             if (lastStarter > start) end = lastStarter;
-            if (text.at(end).isLowSurrogate() && end - 1 > start) --end;
+            if (chars[end].isLowSurrogate() && end - 1 > start) --end;
         }
-        out += text.mid(start, end - start).normalized(QString::NormalizationForm_KC);
+        out += QStringView(chars + start, end - start).toString().normalized(QString::NormalizationForm_KC);
         start = end;
     }
     return out;
