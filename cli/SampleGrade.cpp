@@ -300,18 +300,24 @@ int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err
         bool ok = false;
         if (a == QStringLiteral("--seed")) {
             options.seed = value.toUInt(&ok);
-            if (!ok) return sampleFailure(err, QStringLiteral("--seed の値「%1」は 0 以上の整数ではありません。").arg(value), true);
+            if (!ok)
+                return sampleFailure(err, QStringLiteral("--seed の値「%1」は 0 以上の整数ではありません。").arg(value),
+                                     true);
             continue;
         }
         const int n = value.toInt(&ok);
         if (!ok) return sampleFailure(err, QStringLiteral("%1 の値「%2」は整数ではありません。").arg(a, value), true);
-        (a == QStringLiteral("--grade") ? options.grade : a == QStringLiteral("--classes") ? options.classes : options.pupils) = n;
+        (a == QStringLiteral("--grade")     ? options.grade
+         : a == QStringLiteral("--classes") ? options.classes
+                                            : options.pupils) = n;
     }
     if (folder.isEmpty()) return sampleFailure(err, QStringLiteral("書き込むフォルダを指定してください。"), true);
     if (Result r = CheckSampleOptions(options); !r) return sampleFailure(err, r.message + QStringLiteral("。"), false);
     if (Result r = WriteSampleGrade(folder, options); !r)
         return sampleFailure(err, QString(r.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), false);
-    out << QStringLiteral("%1年の見本を %2 に書き込みました。\n").arg(options.grade).arg(QDir::toNativeSeparators(folder));
+    out << QStringLiteral("%1年の見本を %2 に書き込みました。\n")
+               .arg(options.grade)
+               .arg(QDir::toNativeSeparators(folder));
     out.flush();
     return 0;
 }

@@ -111,8 +111,7 @@ void RemoveBackupsOfUnchangedFiles(const QStringList& originals, const QStringLi
         if (backup.isEmpty()) continue;
         QByteArray kept;
         QByteArray now;
-        if (ReadWholeFile(backup, kept) && ReadWholeFile(originals.at(i), now) && kept == now)
-            QFile::remove(backup);
+        if (ReadWholeFile(backup, kept) && ReadWholeFile(originals.at(i), now) && kept == now) QFile::remove(backup);
     }
 }
 

@@ -108,8 +108,7 @@ CsvImportPreview PreviewScoreCsv(const GradeData& gd, int subjectCount, const Sc
         if (layout.has(CsvRole::Name)) {
             const QString name = CsvField(record, layout, CsvRole::Name);
             if (!withoutBlanks(name).isEmpty() &&
-                withoutBlanks(NormalizedKC(name)) !=
-                    withoutBlanks(NormalizedKC(gd.studentName[student]))) {
+                withoutBlanks(NormalizedKC(name)) != withoutBlanks(NormalizedKC(gd.studentName[student]))) {
                 refuse(QStringLiteral("氏名「%1」が名簿の「%2」と違います").arg(TrimCsvText(name), line.name));
                 continue;
             }

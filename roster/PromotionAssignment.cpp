@@ -235,9 +235,9 @@ AssignmentOutcome ApplyAssignmentFile(PromotionTable& table, const QByteArray& b
                 return outcome;
             }
         }
-        for (Result r : {in.text(fields.at(3), PromotionTable::ColFurigana, row.furigana),
-                         in.newClass(fields.at(4), row.newClass), in.newNumber(fields.at(5), row.newNumber),
-                         in.checkNewNumber(fields.at(5), row)}) {
+        for (Result r :
+             {in.text(fields.at(3), PromotionTable::ColFurigana, row.furigana), in.newClass(fields.at(4), row.newClass),
+              in.newNumber(fields.at(5), row.newNumber), in.checkNewNumber(fields.at(5), row)}) {
             if (!r) {
                 outcome.result = r;
                 return outcome;

@@ -502,8 +502,8 @@ void PromotionWindow::onCreateClicked()
         return;
     }
     mCreatedFolder = folder;
-    ShowMessage(NextYearCreatedText(folder, grade + 1, check.classCount, check.pupilCount, backups),
-                MsgButtons::Ok, MsgIcon::Information, 1, QString(), this);
+    ShowMessage(NextYearCreatedText(folder, grade + 1, check.classCount, check.pupilCount, backups), MsgButtons::Ok,
+                MsgIcon::Information, 1, QString(), this);
 }
 
 bool PromotionWindow::confirmClose()

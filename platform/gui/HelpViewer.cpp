@@ -36,8 +36,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 
     // The manual's pages are 52 characters of text wide; a little more than that, within the screen.
     QSize size(900, 720);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableSize() * 0.9);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
 
     mBackButton->setEnabled(false);
@@ -84,11 +83,12 @@ void OpenInSystemBrowser(const QUrl& url, QObject* context, const std::function<
         return;
     }
     auto* process = new QProcess(context);
-    QObject::connect(process, &QProcess::finished, context, [process, failed](int exitCode, QProcess::ExitStatus status) {
-        if (status != QProcess::NormalExit || exitCode != 0)
-            failed(QString::fromLocal8Bit(process->readAllStandardError()).trimmed());
-        process->deleteLater();
-    });
+    QObject::connect(process, &QProcess::finished, context,
+                     [process, failed](int exitCode, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || exitCode != 0)
+                             failed(QString::fromLocal8Bit(process->readAllStandardError()).trimmed());
+                         process->deleteLater();
+                     });
     QObject::connect(process, &QProcess::errorOccurred, context, [process, failed](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
         failed(process->errorString());

@@ -23,8 +23,8 @@ public:
     QUrl currentPage() const;
 
     // Controls
-    QPushButton* mBackButton = nullptr;    // 戻る
-    QPushButton* mForwardButton = nullptr; // 進む
+    QPushButton* mBackButton = nullptr;     // 戻る
+    QPushButton* mForwardButton = nullptr;  // 進む
     QPushButton* mContentsButton = nullptr; // 目次
     QTextBrowser* mBrowser = nullptr;
 

@@ -162,7 +162,8 @@ void HelpersTest::normalizedInPieces()
         for (int i = 0; i < repeat; ++i)
             text += piece + QString::number(i % 7);
         QCOMPARE(NormalizedKC(text), text.normalized(QString::NormalizationForm_KC));
-        QCOMPARE(NormalizedKC(piece.repeated(repeat)), piece.repeated(repeat).normalized(QString::NormalizationForm_KC));
+        QCOMPARE(NormalizedKC(piece.repeated(repeat)),
+                 piece.repeated(repeat).normalized(QString::NormalizationForm_KC));
     }
 }
 

@@ -222,9 +222,9 @@ void SampleTest::commandsWriteOnlyTheirOwnMessages()
     QCOMPARE(sampleStatus, 0);
     QCOMPARE(sampleErr, QString());
     const QString pdf = dir.filePath(QStringLiteral("soten.pdf"));
-    const auto [reportStatus, reportErr] =
-        run(report, {QStringLiteral("--data"), dir.path(), QStringLiteral("--grade"), QStringLiteral("1"),
-                     QStringLiteral("--test"), QStringLiteral("1"), QStringLiteral("soten"), QStringLiteral("--pdf"), pdf});
+    const auto [reportStatus, reportErr] = run(
+        report, {QStringLiteral("--data"), dir.path(), QStringLiteral("--grade"), QStringLiteral("1"),
+                 QStringLiteral("--test"), QStringLiteral("1"), QStringLiteral("soten"), QStringLiteral("--pdf"), pdf});
     QVERIFY2(reportStatus == 0, qPrintable(reportErr));
     QCOMPARE(reportErr, QString());
     QVERIFY(QFileInfo(pdf).size() > 0);

@@ -366,8 +366,8 @@ void TestPromoteCommand::failedCreationNamesTheFileAndLeavesNothing()
     for (int firstFailing : {1, 5, 8}) {
         {
             FailingSync sync(EIO, firstFailing);
-            run = promote({"--data", f.folder(), "--grade", "1", "--assign", assign, "--sort", "kana", "--create",
-                           next, "--replace"});
+            run = promote({"--data", f.folder(), "--grade", "1", "--assign", assign, "--sort", "kana", "--create", next,
+                           "--replace"});
             QCOMPARE(FailingSync::calls(), firstFailing);
         }
         QCOMPARE(run.status, 2);
@@ -415,8 +415,8 @@ void TestPromoteCommand::kanaListReadsBack()
     after.sort();
     QCOMPARE(after, before);
     // A pupil of one of next year's classes still takes 0..60 only.
-    const Run refused = promote(
-        {"--data", f.folder(), "--grade", "1", "--assign", writeAssign(tmp, "101\t\t\t\t3\t61\n"), "--list"});
+    const Run refused =
+        promote({"--data", f.folder(), "--grade", "1", "--assign", writeAssign(tmp, "101\t\t\t\t3\t61\n"), "--list"});
     QCOMPARE(refused.status, 2);
     QVERIFY2(refused.err.contains(QStringLiteral("新番「61」は 0〜60 ではありません")), qPrintable(refused.err));
 }
