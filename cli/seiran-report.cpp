@@ -6,6 +6,7 @@
 #include "HyoteiCommand.h"
 #include "ReportCommand.h"
 #include "ReportFonts.h"
+#include "ToolkitEnvironment.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[])
 {
+    seiran::PrepareToolkitEnvironment();
     // Fonts and PDF output need a GUI application, but never a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
