@@ -5,19 +5,20 @@
 #include "DataFolderDialog.h"
 #include "GradeData.h"
 #include "GradeDialog.h"
+#include "HelpViewer.h"
 #include "IniReader.h"
 #include "ListFiles.h"
 #include "MessageBox.h"
 #include "NewRosterWindow.h"
 #include "RosterFile.h"
 #include "SettingsStore.h"
+#include "SingleInstance.h"
 #include "SubjectTestsPicker.h"
 #include "TestPicker.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -28,7 +29,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
-#include <QLockFile>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
@@ -502,26 +502,34 @@ QString MainWindow::defaultLockPath()
     return QDir(folder).filePath(QStringLiteral("seiran.lock"));
 }
 
-std::unique_ptr<QLockFile> MainWindow::acquireInstanceLock(const QString& lockPath)
+std::unique_ptr<SingleInstance> MainWindow::acquireInstance(const QString& lockPath)
 {
-    auto lock = std::make_unique<QLockFile>(lockPath.isEmpty() ? defaultLockPath() : lockPath);
-    // A running instance keeps its lock however long it runs.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) return lock;
-    if (lock->error() == QLockFile::LockFailedError) return nullptr;
-    return lock; // the lock cannot be made here at all; run rather than refuse to start
+    return std::make_unique<SingleInstance>(lockPath.isEmpty() ? defaultLockPath() : lockPath);
 }
 
-void MainWindow::adoptInstanceLock(std::unique_ptr<QLockFile> lock)
+void MainWindow::AnnounceToRunningInstance(const SingleInstance& instance, QWidget* parent)
 {
-    mLock = std::move(lock);
+    // A teacher who starts the program again is looking for its window.
+    if (instance.askFirstToShow()) return;
+    ShowMessage(QStringLiteral("せいらんはすでに起動しています。"), MsgButtons::Ok, MsgIcon::Information, 1, QString(),
+                parent);
+}
+
+void MainWindow::adoptInstance(std::unique_ptr<SingleInstance> instance)
+{
+    mInstance = std::move(instance);
+    if (mInstance) connect(mInstance.get(), &SingleInstance::showRequested, this, [this] { BringWindowToFront(this); });
 }
 
 bool MainWindow::checkSingleInstance(const QString& lockPath)
 {
-    mLock = acquireInstanceLock(lockPath);
-    if (mLock) return true;
+    std::unique_ptr<SingleInstance> instance = acquireInstance(lockPath);
+    if (instance->isFirst()) {
+        adoptInstance(std::move(instance));
+        return true;
+    }
     // The instance already running is the one the user works in; this one goes at once.
+    AnnounceToRunningInstance(*instance, this);
     close();
     return false;
 }
@@ -545,7 +553,8 @@ void MainWindow::shutDown()
     settings.graphMode = mGraphModeCombo->currentIndex();
     settings.beepMode = mBeepModeCombo->currentIndex();
     WriteStartupSettings(mSettings, settings);
-    mLock.reset();
+    mInstance.reset();
+    if (mHelpViewer) mHelpViewer->close();
 }
 
 // ---------------------------------------------------------------- selection
@@ -639,12 +648,27 @@ void MainWindow::onManualClicked()
         return;
     }
     const QUrl url = QUrl::fromLocalFile(path);
-    const bool opened = mUrlOpener ? mUrlOpener(url) : QDesktopServices::openUrl(url);
-    if (!opened)
-        ShowMessage(
-            QStringLiteral("ヘルプファイルを開けません。\r\n%1\r\nこのファイルを開くブラウザが設定されていません。")
-                .arg(shown),
-            MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+    if (mUrlOpener) {
+        if (!mUrlOpener(url)) showManualWindow(url);
+        return;
+    }
+    // A system without a browser still shows the manual: in the program's own window.
+    OpenInSystemBrowser(url, this, [this, url](const QString&) { showManualWindow(url); });
+}
+
+void MainWindow::showManualWindow(const QUrl& page)
+{
+    if (!mHelpViewer) {
+        mHelpViewer = new HelpViewer(this);
+        mHelpViewer->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    mHelpViewer->showPage(page);
+    BringWindowToFront(mHelpViewer);
+}
+
+HelpViewer* MainWindow::helpViewer() const
+{
+    return mHelpViewer;
 }
 
 // ---------------------------------------------------------------- grade and test

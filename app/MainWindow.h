@@ -18,7 +18,6 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QLockFile;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
@@ -27,7 +26,9 @@ class QUrl;
 namespace seiran {
 
 struct GradeData;
+class HelpViewer;
 class SettingsStore;
+class SingleInstance;
 
 // The main window: the current grade, test and Settings, the seven menu pages and the status
 // bar with its progress bar. It owns the grade's tables and offers every window the session
@@ -44,16 +45,19 @@ public:
     ~MainWindow() override;
 
     // Holds the program's instance lock at `lockPath` (default: the user's runtime folder). When
-    // another instance holds it, this window closes at once (saving the Settings) and false is
-    // returned.
+    // another instance holds it, the running one is asked to come to the front (or the user is
+    // told that it runs), this window closes at once (saving the Settings) and false is returned.
     bool checkSingleInstance(const QString& lockPath = QString());
     static QString defaultLockPath();
-    // The program's instance lock, taken before any window exists; nullptr when another instance
-    // holds it (the program then ends without showing anything). A lock that cannot be made here
-    // at all gives an unlocked file object: the program runs rather than refuse to start.
-    static std::unique_ptr<QLockFile> acquireInstanceLock(const QString& lockPath = QString());
-    // Keeps the lock taken by acquireInstanceLock for as long as the window lives.
-    void adoptInstanceLock(std::unique_ptr<QLockFile> lock);
+    // The program's instance lock, taken before any window exists. When it is not the first
+    // instance, the program ends without a window of its own after AnnounceToRunningInstance.
+    static std::unique_ptr<SingleInstance> acquireInstance(const QString& lockPath = QString());
+    // A later start: the running instance shows its window; when it does not answer, a message
+    // says that the program is running already.
+    static void AnnounceToRunningInstance(const SingleInstance& instance, QWidget* parent = nullptr);
+    // Keeps the first instance's lock for as long as the window lives; a later start brings this
+    // window to the front.
+    void adoptInstance(std::unique_ptr<SingleInstance> instance);
 
     GradeData& gd() { return *mGd; }
     Session& session() { return mSession; }
@@ -64,7 +68,11 @@ public:
     void setScreenRunner(std::function<void(Screen)> runner) { mScreenRunner = std::move(runner); }
     // The screens this window can open (the program's screen table unless a test gives another).
     void setScreenTable(const QList<ScreenLine>& table);
+    // The opener answers at once whether the system shows the page; false opens the program's
+    // own manual window.
     void setUrlOpener(std::function<bool(const QUrl&)> opener) { mUrlOpener = std::move(opener); }
+    // The program's own manual window while it is open.
+    HelpViewer* helpViewer() const;
 
     // Reads one value of an INI file; "*" when the file, section or key is missing.
     QString GetIniString(const QString& section, const QString& key, const QString& filePath) const;
@@ -154,6 +162,8 @@ public:
     void onDataFolderLeft();
     void onPageChanged();
     void onManualClicked();
+    // Shows a page of the manual in the program's own window (when the system cannot show it).
+    void showManualWindow(const QUrl& page);
 
     // Navigation
     void onTestMenuClicked() { showPage(TestPage); }
@@ -227,7 +237,8 @@ private:
     Session mSession;
     QString mProgramFolder;
     SettingsStore& mSettings;
-    std::unique_ptr<QLockFile> mLock;
+    std::unique_ptr<SingleInstance> mInstance;
+    QPointer<HelpViewer> mHelpViewer;
     QList<ScreenLine> mScreenTable = ScreenTable();
     std::function<void(Screen)> mScreenRunner;
     std::function<bool(const QUrl&)> mUrlOpener;

@@ -5,15 +5,17 @@
 #include "MessageBox.h"
 #include "ReportFonts.h"
 #include "SettingsStore.h"
+#include "SingleInstance.h"
 #include "Startup.h"
+#include "ToolkitEnvironment.h"
 
 #include <QApplication>
-#include <QLockFile>
 #include <QStringList>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
 {
+    seiran::PrepareToolkitEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Seiran"));
     QApplication::setOrganizationName(QStringLiteral("Seiran"));
@@ -36,12 +38,16 @@ int main(int argc, char* argv[])
     if (settingsArg > 0 && settingsArg + 1 < args.size())
         seiran::SettingsStore::redirectToFile(args.at(settingsArg + 1));
 
-    // A second instance ends before it shows anything: the running one is where the user works.
-    std::unique_ptr<QLockFile> lock = seiran::MainWindow::acquireInstanceLock();
-    if (!lock) return 0;
+    // A second instance makes no window of its own: it brings the running one to the front (or
+    // says that it runs) and ends.
+    std::unique_ptr<seiran::SingleInstance> instance = seiran::MainWindow::acquireInstance();
+    if (!instance->isFirst()) {
+        seiran::MainWindow::AnnounceToRunningInstance(*instance);
+        return 0;
+    }
 
     std::unique_ptr<seiran::SettingsStore> settings = seiran::SettingsStore::openDefault();
     seiran::MainWindow window(QApplication::applicationDirPath(), *settings);
-    window.adoptInstanceLock(std::move(lock));
+    window.adoptInstance(std::move(instance));
     return app.exec();
 }

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
 #include <memory>
 
 namespace seiran {
@@ -213,6 +215,8 @@ Result CheckSampleOptions(const SampleOptions& options)
 Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
 {
     if (Result r = CheckSampleOptions(options); !r) return r;
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        return Result::failure(QStringLiteral("%1 はフォルダではありません").arg(QDir::toNativeSeparators(folder)));
     if (!QDir().mkpath(folder))
         return Result::failure(QStringLiteral("フォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
 
@@ -241,6 +245,81 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
         if (Result r = SaveHighSchoolList(*gd, folder, notice); !r) return r;
     }
     return Result::success();
+}
+
+namespace {
+
+QString sampleUsage()
+{
+    return QStringLiteral("使い方: seiran-sample DIR [--grade G] [--classes N] [--pupils M] [--seed S]\n"
+                          "  DIR            見本の学年を書き込むフォルダ\n"
+                          "  --grade G      学年 (1～3、既定 1)\n"
+                          "  --classes N    クラス数 (1～9、既定 4)\n"
+                          "  --pupils M     1クラスのおよその生徒数 (1～55、既定 35)\n"
+                          "  --seed S       乱数の種 (0 以上の整数、既定 1)。同じ種からは同じファイルができます\n");
+}
+
+int sampleFailure(QTextStream& err, const QString& message, bool withUsage)
+{
+    err << "seiran-sample: " << message << '\n';
+    if (withUsage) err << sampleUsage();
+    err.flush();
+    return 2;
+}
+
+} // namespace
+
+int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    SampleOptions options;
+    QString folder;
+    QStringList given;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
+            out << sampleUsage();
+            out.flush();
+            return 0;
+        }
+        const bool takesValue = a == QStringLiteral("--grade") || a == QStringLiteral("--classes") ||
+                                a == QStringLiteral("--pupils") || a == QStringLiteral("--seed");
+        if (!takesValue) {
+            if (a.startsWith(QLatin1Char('-')))
+                return sampleFailure(err, QStringLiteral("「%1」は知らないオプションです。").arg(a), true);
+            if (!folder.isEmpty())
+                return sampleFailure(err, QStringLiteral("フォルダが二つ指定されています（%1 と %2）。").arg(folder, a),
+                                     true);
+            folder = a;
+            continue;
+        }
+        if (given.contains(a)) return sampleFailure(err, QStringLiteral("%1 が二度指定されています。").arg(a), true);
+        given.append(a);
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
+            return sampleFailure(err, QStringLiteral("%1 の後に値がありません。").arg(a), true);
+        const QString value = args.at(++i);
+        bool ok = false;
+        if (a == QStringLiteral("--seed")) {
+            options.seed = value.toUInt(&ok);
+            if (!ok)
+                return sampleFailure(err, QStringLiteral("--seed の値「%1」は 0 以上の整数ではありません。").arg(value),
+                                     true);
+            continue;
+        }
+        const int n = value.toInt(&ok);
+        if (!ok) return sampleFailure(err, QStringLiteral("%1 の値「%2」は整数ではありません。").arg(a, value), true);
+        (a == QStringLiteral("--grade")     ? options.grade
+         : a == QStringLiteral("--classes") ? options.classes
+                                            : options.pupils) = n;
+    }
+    if (folder.isEmpty()) return sampleFailure(err, QStringLiteral("書き込むフォルダを指定してください。"), true);
+    if (Result r = CheckSampleOptions(options); !r) return sampleFailure(err, r.message + QStringLiteral("。"), false);
+    if (Result r = WriteSampleGrade(folder, options); !r)
+        return sampleFailure(err, QString(r.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), false);
+    out << QStringLiteral("%1年の見本を %2 に書き込みました。\n")
+               .arg(options.grade)
+               .arg(QDir::toNativeSeparators(folder));
+    out.flush();
+    return 0;
 }
 
 } // namespace seiran

@@ -3,6 +3,9 @@
 #include "Result.h"
 
 #include <QString>
+#include <QStringList>
+
+class QTextStream;
 
 namespace seiran {
 
@@ -24,5 +27,10 @@ Result CheckSampleOptions(const SampleOptions& options);
 // drawn from the seed, so the same options give the same bytes. Options CheckSampleOptions
 // refuses write nothing.
 Result WriteSampleGrade(const QString& folder, const SampleOptions& options);
+
+// The command "seiran-sample DIR [--grade G] [--classes N] [--pupils M] [--seed S]": 0 when the
+// grade is written, 2 with a message on `err` for a bad argument or a failure, as the other
+// commands do.
+int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 
 } // namespace seiran

@@ -3,6 +3,7 @@
 // same text read back into the screen's cells and saved as its finish button saves.
 #include "EntryCommand.h"
 #include "RosterCsvImport.h"
+#include "ToolkitEnvironment.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,6 +15,7 @@
 
 int main(int argc, char* argv[])
 {
+    seiran::PrepareToolkitEnvironment();
     QCoreApplication app(argc, argv);
 #ifdef Q_OS_WIN
     // The export's CR LF line ends go out as they are.

@@ -3,6 +3,7 @@
 // Gives the pupils of a grade their classes and numbers for next year and builds next year's
 // files without a window, with the same table as the promotion screen.
 #include "PromoteCommand.h"
+#include "ToolkitEnvironment.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -10,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    seiran::PrepareToolkitEnvironment();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -3,6 +3,7 @@
 // PDF files for printing in batches, or a list of the drawing operations. --help lists them.
 #include "ReportFonts.h"
 #include "SeiranReport.h"
+#include "ToolkitEnvironment.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -10,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    seiran::PrepareToolkitEnvironment();
     // Fonts and PDF output need a GUI application, but never a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

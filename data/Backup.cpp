@@ -4,7 +4,9 @@
 #include "ListFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <filesystem>
 #include <system_error>
 
@@ -100,6 +102,17 @@ Result KeepNumberedBackup(const QString& path, QString* backupPath)
         return Result::failure(QStringLiteral("%1 の控えを作成できません。").arg(shown(path)) + r.message);
     if (backupPath) *backupPath = backup;
     return Result::success();
+}
+
+void RemoveBackupsOfUnchangedFiles(const QStringList& originals, const QStringList& backups)
+{
+    for (qsizetype i = 0; i < backups.size() && i < originals.size(); ++i) {
+        const QString& backup = backups.at(i);
+        if (backup.isEmpty()) continue;
+        QByteArray kept;
+        QByteArray now;
+        if (ReadWholeFile(backup, kept) && ReadWholeFile(originals.at(i), now) && kept == now) QFile::remove(backup);
+    }
 }
 
 Result ReplaceFiles(const QList<FileReplacement>& files)

@@ -15,6 +15,11 @@ QString FreeBackupPath(const QString& path);
 // complete or absent: it is written through a temporary file whose every byte is checked.
 Result KeepNumberedBackup(const QString& path, QString* backupPath = nullptr);
 
+// After a command gave up and the files are back as they were: removes each backup
+// (backups[i] of originals[i]; an empty name is skipped) whose file still holds exactly what the
+// backup holds, so a failed command leaves no copies behind. A backup of a file that changed stays.
+void RemoveBackupsOfUnchangedFiles(const QStringList& originals, const QStringList& backups);
+
 // One file of a set: the finished new content at `source` takes the place of `target`.
 struct FileReplacement
 {

@@ -1,5 +1,7 @@
 #include "CsvColumns.h"
 
+#include "Helpers.h"
+
 namespace seiran {
 
 namespace {
@@ -42,7 +44,7 @@ bool isBlank(QChar c)
 // NFKC, blanks trimmed, one trailing unit word dropped.
 QString foldValue(const QString& field, const QString& unit)
 {
-    QString t = TrimCsvText(field.normalized(QString::NormalizationForm_KC));
+    QString t = TrimCsvText(NormalizedKC(field));
     if (!unit.isEmpty() && t.endsWith(unit)) t.chop(unit.size());
     return TrimCsvText(t);
 }
@@ -81,7 +83,7 @@ QList<int> CsvRolesOffered(const QStringList& subjectNames)
 QString FoldCsvHeader(const QString& text)
 {
     QString folded;
-    for (const QChar c : text.normalized(QString::NormalizationForm_KC))
+    for (const QChar c : NormalizedKC(text))
         if (!isBlank(c)) folded += c;
     return folded;
 }

@@ -10,6 +10,48 @@ namespace seiran {
 
 namespace {
 
+// Characters that start a piece of their own under NFKC: starters that are never the second
+// part of a composition.
+bool startsOwnPiece(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 || (u >= 0x3041 && u <= 0x3096) || (u >= 0x30A1 && u <= 0x30FA) || (u >= 0x4E00 && u <= 0x9FFF) ||
+           (u >= 0xAC00 && u <= 0xD7A3);
+}
+
+} // namespace
+
+QString NormalizedKC(const QString& text)
+{
+    // Pieces of 32 to 64 characters: short enough for the toolkit, long enough to be few.
+    constexpr qsizetype kShortest = 32;
+    constexpr qsizetype kLongest = 64;
+    if (text.size() <= kLongest) return text.normalized(QString::NormalizationForm_KC);
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    const QChar* chars = text.constData();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start + 1;
+        qsizetype lastStarter = -1;
+        while (end < n && end - start < kLongest && (end - start < kShortest || !startsOwnPiece(chars[end]))) {
+            if (!chars[end].isLowSurrogate() && chars[end].combiningClass() == 0) lastStarter = end;
+            ++end;
+        }
+        if (end < n && !startsOwnPiece(chars[end])) {
+            // A long run without a natural cut: before its last starter, never inside a pair.
+            if (lastStarter > start) end = lastStarter;
+            if (chars[end].isLowSurrogate() && end - 1 > start) --end;
+        }
+        out += QStringView(chars + start, end - start).toString().normalized(QString::NormalizationForm_KC);
+        start = end;
+    }
+    return out;
+}
+
+namespace {
+
 // Rounds half away from zero at `decimals` places, tolerating the tiny error of binary
 // fractions so that 72.25 gives 72.3 as a teacher expects.
 QString fixedDigits(double magnitude, int decimals)

@@ -6,6 +6,14 @@
 
 namespace seiran {
 
+// Compatibility normalization (NFKC: full-width letters and digits as ASCII, half-width kana as
+// full-width) in time linear in the length. The toolkit's own normalization slows down with the
+// square of the length on some texts (a file read in the wrong encoding), so a long text is
+// normalized in pieces; it is cut before characters that never combine with what precedes them
+// (ASCII, kana, kanji, Hangul syllables), which gives exactly the same result. Only a run of 64
+// characters without one is cut elsewhere: such a text is no name, number or heading anyway.
+QString NormalizedKC(const QString& text);
+
 // Formats a value with a numeric pattern ("#" optional digit, "0" forced digit, "." decimal
 // point, other characters literal), puts 13 spaces in front and keeps the rightmost
 // characters, as many as the pattern is long: ("##", 5) -> " 5", ("##", 105) -> "05".

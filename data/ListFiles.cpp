@@ -14,6 +14,12 @@
 #include <cerrno>
 #include <cmath>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace seiran {
 
 // ---------------------------------------------------------------- reader
@@ -197,27 +203,58 @@ Result ReadWholeFile(const QString& path, QByteArray& bytes)
     return Result::success();
 }
 
-Result WriteWholeFile(const QString& path, const QByteArray& bytes)
+namespace {
+
+int systemFileSync(int fileDescriptor)
 {
+#ifdef Q_OS_WIN
+    return _commit(fileDescriptor) == 0 ? 0 : errno;
+#else
+    return ::fdatasync(fileDescriptor) == 0 ? 0 : errno;
+#endif
+}
+
+FileSyncFunction gFileSync = systemFileSync;
+
+} // namespace
+
+FileSyncFunction SetFileSync(FileSyncFunction sync)
+{
+    const FileSyncFunction previous = gFileSync;
+    gFileSync = sync ? sync : systemFileSync;
+    return previous;
+}
+
+Result WriteWholeFile(const QString& path, const QByteArray& bytes, const QString& shownPath)
+{
+    const QString name = native(shownPath.isEmpty() ? path : shownPath);
     if (const QString why = NotRegularFileReason(path); !why.isEmpty())
-        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(native(path), why));
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(name, why));
     const QString kept = QFileInfo::exists(path) ? QStringLiteral("\r\n元のファイルはそのままです。") : QString();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Result::failure(QStringLiteral("ファイル %1 を作成できません。%2")
-                                   .arg(native(path), FileErrorReason(file, FileAccess::Write)));
+        return Result::failure(
+            QStringLiteral("ファイル %1 を作成できません。%2").arg(name, FileErrorReason(file, FileAccess::Write)));
     // The bytes reach the disk in flush(); commit() would rename an empty temporary file into
     // place after a failed flush, so the flush is checked first and a failure keeps the old file.
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = FileErrorReason(file, FileAccess::Write, errno);
         file.cancelWriting();
-        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(native(path), reason) + kept);
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2").arg(name, reason) + kept);
+    }
+    // commit() syncs too but does not report a failed sync, and on a network share the write
+    // errors first show there: sync here, and keep the old file when it fails.
+    if (const int syncError = gFileSync(file.handle()); syncError != 0) {
+        file.cancelWriting();
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2")
+                                   .arg(name, FileErrorReason(syncError, FileAccess::Write)) +
+                               kept);
     }
     if (!file.commit())
-        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2")
-                                   .arg(native(path), FileErrorReason(file, FileAccess::Write)) +
-                               kept);
+        return Result::failure(
+            QStringLiteral("ファイル %1 に書き込めません。%2").arg(name, FileErrorReason(file, FileAccess::Write)) +
+            kept);
     return Result::success();
 }
 

@@ -78,7 +78,16 @@ Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INo
 
 // Whole-file helpers for the list files (written through a temporary file and renamed).
 Result ReadWholeFile(const QString& path, QByteArray& bytes);
-Result WriteWholeFile(const QString& path, const QByteArray& bytes);
+// Every whole file the program writes goes through here: the bytes are flushed and synced to the
+// disk before the temporary file replaces the old one, and a failure at any step keeps the old
+// file. `shownPath` is the name the messages give when `path` is a temporary name of the caller's.
+Result WriteWholeFile(const QString& path, const QByteArray& bytes, const QString& shownPath = QString());
+
+// How WriteWholeFile makes the bytes durable: 0, or the errno value of the failure. Tests put in
+// one that fails, as a network share does when its write errors first appear at the sync.
+using FileSyncFunction = int (*)(int fileDescriptor);
+// Installs `sync` (nullptr: the system's) and returns the one it replaces.
+FileSyncFunction SetFileSync(FileSyncFunction sync);
 
 // The path of `name` in `folder`, matching an existing file's name without regard to case (the
 // high-school files were written as "Hischool.Txt" and read as "hischool.txt").

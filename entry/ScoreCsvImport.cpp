@@ -1,6 +1,7 @@
 #include "ScoreCsvImport.h"
 
 #include "GradeData.h"
+#include "Helpers.h"
 #include "ScoreCells.h"
 
 namespace seiran {
@@ -84,8 +85,7 @@ CsvImportPreview PreviewScoreCsv(const GradeData& gd, int subjectCount, const Sc
         if (layout.has(CsvRole::Name)) {
             const QString name = CsvField(record, layout, CsvRole::Name);
             if (!withoutBlanks(name).isEmpty() &&
-                withoutBlanks(name.normalized(QString::NormalizationForm_KC)) !=
-                    withoutBlanks(gd.studentName[student].normalized(QString::NormalizationForm_KC))) {
+                withoutBlanks(NormalizedKC(name)) != withoutBlanks(NormalizedKC(gd.studentName[student]))) {
                 refuse(QStringLiteral("氏名「%1」が名簿の「%2」と違います").arg(TrimCsvText(name), line.name));
                 continue;
             }

@@ -135,7 +135,7 @@ Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, co
     };
     const QString nothingMade = QStringLiteral("\r\n学年のファイルは作成しませんでした。");
     for (const auto& [path, bytes] : contents) {
-        if (Result r = WriteWholeFile(path + suffix, bytes); !r) {
+        if (Result r = WriteWholeFile(path + suffix, bytes, path); !r) {
             removeTemporaries();
             return Result::failure(r.message + nothingMade);
         }
@@ -150,20 +150,23 @@ Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, co
         QByteArray old;
         if (QFileInfo::exists(path) && !(ReadWholeFile(path, old) && old == bytes)) toKeep.append(path);
     }
+    // When the command gives up, the files are back as they were and their copies go too.
+    QStringList backups;
+    auto giveUp = [&](const QString& message) {
+        removeTemporaries();
+        RemoveBackupsOfUnchangedFiles(toKeep.first(backups.size()), backups);
+        return Result::failure(message + nothingMade);
+    };
     for (const QString& path : toKeep) {
-        if (Result r = KeepNumberedBackup(path); !r) {
-            removeTemporaries();
-            return Result::failure(r.message + nothingMade);
-        }
+        QString backup;
+        if (Result r = KeepNumberedBackup(path, &backup); !r) return giveUp(r.message);
+        backups.append(backup);
     }
 
     QList<FileReplacement> replacements;
     for (const auto& [path, bytes] : contents)
         replacements.append({path + suffix, path});
-    if (Result r = ReplaceFiles(replacements); !r) {
-        removeTemporaries();
-        return Result::failure(r.message + nothingMade);
-    }
+    if (Result r = ReplaceFiles(replacements); !r) return giveUp(r.message);
     progress.setValue(0);
     return Result::success();
 }

@@ -10,6 +10,16 @@
 
 namespace seiran {
 
+QString NewYearCaution(int newGrade)
+{
+    // The files replaced are kept as numbered backups, so the caution says where they are
+    // rather than that nothing can be recovered.
+    return QStringLiteral("すでに新学年の名簿が存在するとき、作成を行うと、その名簿は新しい名簿に置き換わります。"
+                          "置き換える前のファイルは、選んだフォルダに控え（dtfile%1.rnd.bak、.bak2 … の"
+                          "番号付き）として残ります。")
+        .arg(newGrade, 2, 10, QLatin1Char('0'));
+}
+
 NewYearRosterDialog::NewYearRosterDialog(int grade, int classCount, const QString& dataFolder, QWidget* parent)
     : QDialog(parent), mClassCount(classCount)
 {
@@ -24,9 +34,7 @@ NewYearRosterDialog::NewYearRosterDialog(int grade, int classCount, const QStrin
     mClassCountLabel = new QLabel(QStringLiteral("クラス数 = %1").arg(classCount), this);
     mClassCountLabel->setFont(big);
     mWarningFrame = new QGroupBox(QStringLiteral("注意"), this);
-    mWarningLabel = new QLabel(QStringLiteral("すでに新学年の名簿が存在するとき、作成を行うと、すべてのデータが消去され"
-                                              "ます。一度消去されると復活できません。"),
-                               mWarningFrame);
+    mWarningLabel = new QLabel(NewYearCaution(grade + 1), mWarningFrame);
     mWarningLabel->setWordWrap(true);
     (new QVBoxLayout(mWarningFrame))->addWidget(mWarningLabel);
     mBrowser = new FolderBrowser(QStringLiteral("ドライブ名"), QStringLiteral("新学年名簿ファイルのフォルダ"),

@@ -10,6 +10,9 @@ namespace seiran {
 
 class FolderBrowser;
 
+// The dialog's caution: what happens to the files of `newGrade` already in the folder.
+QString NewYearCaution(int newGrade);
+
 // "進級処理　新学年名簿ファイルの作成": where next year's files go. Shows the move of grades and
 // the class count, a warning, and the drive, folder and file lists starting at the data
 // folder; "作成開始" takes the folder, "キャンセル" gives it up.

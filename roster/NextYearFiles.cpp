@@ -44,13 +44,29 @@ Result CheckNextYearFiles(const QList<NextYearFile>& files)
     return Result::success();
 }
 
-Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<void()>& beforeReplace)
+Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<void()>& beforeReplace,
+                          QStringList* keptBackups)
 {
     if (files.isEmpty()) return Result::success();
     if (Result r = CheckNextYearFiles(files); !r) return r;
     const QString folder = QFileInfo(files.first().path).absolutePath();
-    if (!QDir().mkpath(folder))
+    // The folders made here go again when the command gives up, deepest first, so a failed
+    // creation leaves the disk as it found it.
+    QStringList madeFolders;
+    for (QString f = folder; !QFileInfo::exists(f) && !QFileInfo(f).isSymLink();) {
+        madeFolders.append(f);
+        const QString parent = QFileInfo(f).absolutePath();
+        if (parent == f) break;
+        f = parent;
+    }
+    auto removeMadeFolders = [&madeFolders] {
+        for (const QString& f : std::as_const(madeFolders))
+            QDir().rmdir(f);
+    };
+    if (!QDir().mkpath(folder)) {
+        removeMadeFolders();
         return Result::failure(QStringLiteral("フォルダ %1 を作成できません。").arg(shown(folder)) + kNotCreated);
+    }
 
     QStringList backups;
     QStringList temporaries;
@@ -59,14 +75,11 @@ Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<
         for (const QString& t : temporaries)
             QFile::remove(t);
         // A backup goes only when the file it keeps is back as it was.
-        for (qsizetype i = 0; i < backups.size(); ++i) {
-            const QString& backup = backups.at(i);
-            if (backup.isEmpty()) continue;
-            QByteArray kept;
-            QByteArray now;
-            if (ReadWholeFile(backup, kept) && ReadWholeFile(files.at(i).path, now) && kept == now)
-                QFile::remove(backup);
-        }
+        QStringList originals;
+        for (const NextYearFile& f : files)
+            originals.append(f.path);
+        RemoveBackupsOfUnchangedFiles(originals, backups);
+        removeMadeFolders();
         return Result::failure(message + kNotCreated);
     };
 
@@ -80,11 +93,16 @@ Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<
     for (const NextYearFile& f : files) {
         const QString temporary = freeTemporaryPath(f.path);
         temporaries.append(temporary);
-        if (Result r = WriteWholeFile(temporary, f.bytes); !r) return undo(r.message);
+        if (Result r = WriteWholeFile(temporary, f.bytes, f.path); !r) return undo(r.message);
         replacements.append({temporary, f.path});
     }
     if (beforeReplace) beforeReplace();
     if (Result r = ReplaceFiles(replacements); !r) return undo(r.message);
+    if (keptBackups) {
+        keptBackups->clear();
+        for (const QString& backup : std::as_const(backups))
+            if (!backup.isEmpty()) keptBackups->append(backup);
+    }
     return Result::success();
 }
 

@@ -1,5 +1,6 @@
 #include "PromoteCommand.h"
 
+#include "FileErrors.h"
 #include "GradeData.h"
 #include "ListFiles.h"
 #include "Progress.h"
@@ -153,8 +154,10 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
 
     if (!o.assign.isEmpty()) {
         QByteArray bytes;
-        if (!QFileInfo(o.assign).isFile())
+        if (!QFileInfo::exists(o.assign))
             return fail(err, QStringLiteral("入力ファイル %1 がありません。").arg(o.assign));
+        if (const QString why = NotRegularFileReason(o.assign); !why.isEmpty())
+            return fail(err, QStringLiteral("入力ファイル %1 は読み込めません。%2").arg(o.assign, why));
         if (Result r = ReadWholeFile(o.assign, bytes); !r) return fail(err, oneLine(r.message));
         const AssignmentOutcome outcome = ApplyAssignmentFile(table, bytes, QFileInfo(o.assign).fileName());
         if (!outcome.result) return fail(err, oneLine(outcome.result.message));

@@ -1,6 +1,7 @@
 #include "PromotionAssignment.h"
 
 #include "Cp932.h"
+#include "Helpers.h"
 #include "PromotionTable.h"
 
 #include <QSet>
@@ -15,7 +16,7 @@ const QString kEmpty = QStringLiteral("-");
 
 QString plain(const QString& text)
 {
-    return text.trimmed().normalized(QString::NormalizationForm_KC);
+    return NormalizedKC(text.trimmed());
 }
 
 // The whole text as a number of ASCII digits (at most four), or -1.
@@ -94,12 +95,26 @@ public:
             cell.clear();
             return Result::success();
         }
+        // The range is checked with the row's class (checkNewNumber): the syllabary sort numbers
+        // pupils without a class past 60, and what the list shows has to read back.
         const int n = digitsValue(plain(field));
-        if (n < 0 || n > PromotionTable::MaxNewNumber)
-            return error(
-                QStringLiteral("新番「%1」は 0〜%2 ではありません").arg(field).arg(PromotionTable::MaxNewNumber));
+        if (n < 0) return numberError(field);
         cell = QString::number(n);
         return Result::success();
+    }
+
+    // A pupil of one of next year's classes takes 0..60; one without a class keeps the number the
+    // syllabary sort gave him, which may run past 60.
+    Result checkNewNumber(const QString& field, const PromotionRow& row) const
+    {
+        if (row.newClassValue() >= 1 && row.newNumberValue() > PromotionTable::MaxNewNumber)
+            return numberError(field.isEmpty() ? row.newNumber : field);
+        return Result::success();
+    }
+
+    Result numberError(const QString& field) const
+    {
+        return error(QStringLiteral("新番「%1」は 0〜%2 ではありません").arg(field).arg(PromotionTable::MaxNewNumber));
     }
 
 private:
@@ -220,8 +235,9 @@ AssignmentOutcome ApplyAssignmentFile(PromotionTable& table, const QByteArray& b
                 return outcome;
             }
         }
-        for (Result r : {in.text(fields.at(3), PromotionTable::ColFurigana, row.furigana),
-                         in.newClass(fields.at(4), row.newClass), in.newNumber(fields.at(5), row.newNumber)}) {
+        for (Result r :
+             {in.text(fields.at(3), PromotionTable::ColFurigana, row.furigana), in.newClass(fields.at(4), row.newClass),
+              in.newNumber(fields.at(5), row.newNumber), in.checkNewNumber(fields.at(5), row)}) {
             if (!r) {
                 outcome.result = r;
                 return outcome;

@@ -35,7 +35,7 @@ QString shown(const QString& path)
 // A value typed on the other keyboard layout ("１", "ｶﾅ") as its plain form.
 QString plain(const QString& text)
 {
-    return text.trimmed().normalized(QString::NormalizationForm_KC);
+    return NormalizedKC(text.trimmed());
 }
 
 // The whole text as a number of at most three ASCII digits, or -1.
@@ -460,7 +460,7 @@ void PromotionTable::clear(const Range& range)
 
 QString PromotionTable::ReadingKey(const QString& furigana)
 {
-    QString key = furigana.trimmed().normalized(QString::NormalizationForm_KC);
+    QString key = NormalizedKC(furigana.trimmed());
     for (QChar& c : key) {
         if (c.unicode() >= 0x30A1 && c.unicode() <= 0x30F6) c = QChar(char16_t(c.unicode() - 0x60));
     }
@@ -837,6 +837,22 @@ QString IncompleteQuestion(const NextYearCheck& check)
                           "この生徒は新学年の名簿に入りません。作成してよいですか")
         .arg(check.incompleteCount)
         .arg(check.firstIncompleteName);
+}
+
+QString NextYearCreatedText(const QString& folder, int newGrade, int classCount, int pupilCount,
+                            const QStringList& backups)
+{
+    QString text = QStringLiteral("%1 に %2年の名簿ファイルを作成しました（%3クラス、%4人）。")
+                       .arg(QDir::toNativeSeparators(folder))
+                       .arg(newGrade)
+                       .arg(classCount)
+                       .arg(pupilCount);
+    if (backups.isEmpty()) return text;
+    QStringList names;
+    for (const QString& backup : backups)
+        names.append(QFileInfo(backup).fileName());
+    return text + QStringLiteral("\r\n置き換える前のファイルは、同じフォルダに控えとして残してあります：\r\n") +
+           names.join(QStringLiteral("、"));
 }
 
 QByteArray NextYearRosterBytes(const PromotionTable& table, int classCount)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace seiran {
@@ -193,6 +194,10 @@ struct NextYearCheck
 NextYearCheck CheckNextYear(const PromotionTable& table, int grade);
 // The question when some pupils lack an assignment.
 QString IncompleteQuestion(const NextYearCheck& check);
+// What "新学年作成" says when the files are made: where, for which grade, how many classes and
+// pupils, and which copies of the files it replaced were kept (the backups' names, in the folder).
+QString NextYearCreatedText(const QString& folder, int newGrade, int classCount, int pupilCount,
+                            const QStringList& backups);
 
 // Next year's roster: 60 x classCount blank records and one record per assigned row with a name.
 QByteArray NextYearRosterBytes(const PromotionTable& table, int classCount);
@@ -215,7 +220,9 @@ Result CheckNextYearFiles(const QList<NextYearFile>& files);
 // NAME.bak2, ...; the new contents are written to temporary files beside them and renamed into
 // place together once every backup is complete. When a step fails the folder is put back as it
 // was (replaced files restored, new files, backups of this run and temporaries removed).
-// `beforeReplace` runs between the temporaries and the renames (a seam for tests).
-Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<void()>& beforeReplace = {});
+// `beforeReplace` runs between the temporaries and the renames (a seam for tests). After success
+// `keptBackups` (when given) holds the backups made, for telling the user where the old files are.
+Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<void()>& beforeReplace = {},
+                          QStringList* keptBackups = nullptr);
 
 } // namespace seiran

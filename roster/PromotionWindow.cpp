@@ -59,7 +59,7 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : ConfirmClo
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     const int grade = session.gd.currentGrade;
-    setWindowTitle(QStringLiteral("進級・クラス分け処理新%1年 (旧%2年)").arg(grade + 1).arg(grade));
+    setWindowTitle(QStringLiteral("進級・クラス分け処理 新%1年 (旧%2年)").arg(grade + 1).arg(grade));
 
     mTransferInButton = new QPushButton(QStringLiteral("転入"), this);
     mSortButton = new QPushButton(QStringLiteral("並替"), this);
@@ -492,19 +492,16 @@ void PromotionWindow::onCreateClicked()
                     MsgButtons::YesNo, MsgIcon::Warning, 2, QString(), this) != MsgAnswer::Yes)
         return;
     QList<NextYearFile> files;
+    QStringList backups;
     Result r = ComposeNextYearFiles(mTable, grade, check.classCount, folder, mSession.programFolder, files);
-    if (r) r = WriteNextYearFiles(files);
+    if (r) r = WriteNextYearFiles(files, {}, &backups);
     if (!r) {
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
         return;
     }
     mCreatedFolder = folder;
-    ShowMessage(QStringLiteral("%1 に %2年の名簿ファイルを作成しました（%3クラス、%4人）。")
-                    .arg(QDir::toNativeSeparators(folder))
-                    .arg(grade + 1)
-                    .arg(check.classCount)
-                    .arg(check.pupilCount),
-                MsgButtons::Ok, MsgIcon::Information, 1, QString(), this);
+    ShowMessage(NextYearCreatedText(folder, grade + 1, check.classCount, check.pupilCount, backups), MsgButtons::Ok,
+                MsgIcon::Information, 1, QString(), this);
 }
 
 bool PromotionWindow::confirmClose()

@@ -2,13 +2,16 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListView>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 
 namespace seiran {
@@ -78,11 +81,15 @@ FolderBrowser::FolderBrowser(const QString& driveCaption, const QString& folderC
 
     connect(mDriveCombo, &QComboBox::currentIndexChanged, this, &FolderBrowser::onDriveChanged);
     connect(mFolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderBrowser::onFolderChanged);
-    // The tree is read in the background; keep the chosen folder in view as its branches arrive.
-    connect(mDirModel, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (mFolderTree->currentIndex().isValid())
-            mFolderTree->scrollTo(mFolderTree->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
+    // The tree is read in the background and sorted a moment later: the folders arriving above the
+    // chosen one push it out of view. Keep it in view until the user scrolls the tree himself.
+    connect(mDirModel, &QFileSystemModel::directoryLoaded, this, &FolderBrowser::keepFolderInView);
+    connect(mDirModel, &QAbstractItemModel::rowsInserted, this, &FolderBrowser::keepFolderInView);
+    connect(mDirModel, &QAbstractItemModel::layoutChanged, this, &FolderBrowser::keepFolderInView);
+    connect(mFolderTree->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { mFollowFolder = false; });
+    mFolderTree->viewport()->installEventFilter(this);
+    mFolderTree->installEventFilter(this);
 }
 
 void FolderBrowser::start(const QString& folder)
@@ -107,10 +114,31 @@ void FolderBrowser::showDrive(const QString& root)
     mFolderTree->setRootIndex(rootIndex.parent());
 }
 
+bool FolderBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    // Once the user clicks, turns the wheel or types in the tree, the view is his.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress) mFollowFolder = false;
+    return QWidget::eventFilter(watched, event);
+}
+
+void FolderBrowser::keepFolderInView()
+{
+    if (!mFollowFolder || mScrollPending) return;
+    // After the view has laid out the rows that came in.
+    mScrollPending = true;
+    QTimer::singleShot(0, this, [this] {
+        mScrollPending = false;
+        if (mFollowFolder && mFolderTree->currentIndex().isValid())
+            mFolderTree->scrollTo(mFolderTree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
+}
+
 void FolderBrowser::setFolder(const QString& path)
 {
     const QModelIndex index = mDirModel->index(QDir::cleanPath(path));
     if (!index.isValid()) return;
+    mFollowFolder = true;
     mFolderTree->setCurrentIndex(index);
     mFolderTree->scrollTo(index);
     mFolderTree->expand(index);

@@ -38,10 +38,15 @@ public:
 signals:
     void folderChanged(const QString& folder);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void onDriveChanged();
     void onFolderChanged();
     void showDrive(const QString& root);
+    // Scrolls the chosen folder into view once the rows that just arrived are laid out.
+    void keepFolderInView();
 
     QLabel* mDriveLabel = nullptr;
     QComboBox* mDriveCombo = nullptr;
@@ -52,6 +57,8 @@ private:
     QFileSystemModel* mDirModel = nullptr;
     QFileSystemModel* mFileModel = nullptr;
     QString mFolder;
+    bool mFollowFolder = true; // until the user scrolls the tree
+    bool mScrollPending = false;
 };
 
 // The volumes a folder may be chosen on: their root paths.

@@ -100,7 +100,7 @@ void TestEditorMenu::screensOpenFromTheMenu()
 
     w.onRosterMenuClicked();
     test::ModalAnswer<PromotionWindow> promotion([](PromotionWindow* d) {
-        QCOMPARE(d->windowTitle(), QStringLiteral("進級・クラス分け処理新2年 (旧1年)"));
+        QCOMPARE(d->windowTitle(), QStringLiteral("進級・クラス分け処理 新2年 (旧1年)"));
         QVERIFY(d->table().rowCount() > 100);
         d->resize(720, 640);
         grab(d, QStringLiteral("menu-promotion"));

@@ -3,12 +3,14 @@
 #include "FolderBrowser.h"
 #include "GradeData.h"
 #include "GradeDialog.h"
+#include "HelpViewer.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
 #include "ModalAnswer.h"
 #include "NewRosterWindow.h"
 #include "ProgramFixture.h"
 #include "SettingsStore.h"
+#include "SingleInstance.h"
 #include "Startup.h"
 #include "SubjectTestsPicker.h"
 #include "TestPicker.h"
@@ -29,6 +31,9 @@
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
@@ -824,37 +829,53 @@ void TestMaster::singleInstance()
 {
     Program p;
     ScriptedMessages messages;
-    QLockFile other(p.lockPath);
-    QVERIFY(other.tryLock(0));
     {
+        // Another program holds the lock but does not answer: the user is told that it runs.
+        QLockFile other(p.lockPath);
+        QVERIFY(other.tryLock(0));
         auto w = p.start();
         QVERIFY(!w->checkSingleInstance(p.lockPath));
         QVERIFY(!w->isVisible());
-        QCOMPARE(messages.asked().size(), 0);
+        QCOMPARE(messages.asked().size(), 1);
+        QCOMPARE(messages.asked().at(0).text, QStringLiteral("せいらんはすでに起動しています。"));
+        QCOMPARE(messages.asked().at(0).icon, MsgIcon::Information);
         // The second instance still saved its Settings on the way out.
         QCOMPARE(p.stored(QStringLiteral("Beep_mode")), QStringLiteral("0"));
     }
-    other.unlock();
     messages.clear();
     auto w = p.start();
     QVERIFY(w->checkSingleInstance(p.lockPath));
     QVERIFY(w->isVisible());
-    auto second = p.start();
-    QVERIFY(!second->checkSingleInstance(p.lockPath));
+    w->showMinimized();
+    // A second start brings the first one's window to the front and says nothing. The first
+    // answers from its event loop, so the second asks from a thread of its own.
+    std::unique_ptr<SingleInstance> later = MainWindow::acquireInstance(p.lockPath);
+    QVERIFY(!later->isFirst());
+    bool answered = false;
+    QThread* asker = QThread::create([&] { answered = later->askFirstToShow(5000); });
+    asker->start();
+    QTRY_VERIFY_WITH_TIMEOUT(asker->isFinished(), 10000);
+    delete asker;
+    QVERIFY(answered);
+    QVERIFY(!w->isMinimized());
+    QVERIFY(w->isVisible());
+    QCOMPARE(messages.asked().size(), 0);
+    later.reset();
+
     w->close();
     auto third = p.start();
     QVERIFY(third->checkSingleInstance(p.lockPath)); // the lock goes with the window
     third.reset();
 
     // The program takes the lock before it makes any window: a second instance never shows one.
-    std::unique_ptr<QLockFile> first = MainWindow::acquireInstanceLock(p.lockPath);
-    QVERIFY(first && first->isLocked());
-    QVERIFY(!MainWindow::acquireInstanceLock(p.lockPath));
+    std::unique_ptr<SingleInstance> first = MainWindow::acquireInstance(p.lockPath);
+    QVERIFY(first->isFirst());
+    QVERIFY(!MainWindow::acquireInstance(p.lockPath)->isFirst());
     auto holder = p.start();
-    holder->adoptInstanceLock(std::move(first));
-    QVERIFY(!MainWindow::acquireInstanceLock(p.lockPath));
+    holder->adoptInstance(std::move(first));
+    QVERIFY(!MainWindow::acquireInstance(p.lockPath)->isFirst());
     holder.reset();
-    QVERIFY(MainWindow::acquireInstanceLock(p.lockPath));
+    QVERIFY(MainWindow::acquireInstance(p.lockPath)->isFirst());
 }
 
 void TestMaster::helpCommand()
@@ -876,17 +897,58 @@ void TestMaster::helpCommand()
     // The path stands on its own line, so that a long one never breaks a word of the message.
     QVERIFY(messages.asked().at(0).text.startsWith(QStringLiteral("ヘルプファイルが見つかりません。\r\n")));
     QCOMPARE(urls.size(), 0);
+    QVERIFY(!w->helpViewer());
 
-    const QString page = QDir(p.folder).filePath(QStringLiteral("help/index.htm"));
-    QDir().mkpath(QFileInfo(page).path());
-    test::WriteFileBytes(page, "<html></html>");
+    // The system has no browser: the manual opens in the program's own window, with its pictures
+    // and links.
+    const QString help = QDir(p.folder).filePath(QStringLiteral("help"));
+    QDir().mkpath(help);
+    test::WriteFileBytes(help + QStringLiteral("/index.htm"),
+                         "<html><head><meta charset=\"utf-8\"><title>目次</title></head><body>"
+                         "<p>はじめに</p><img src=\"shot.png\"><a href=\"entry.htm\">入力</a></body></html>");
+    test::WriteFileBytes(help + QStringLiteral("/entry.htm"),
+                         "<html><head><meta charset=\"utf-8\"><title>入力</title></head><body><p>点数の入力</p>"
+                         "</body></html>");
+    QImage shot(8, 6, QImage::Format_RGB32);
+    shot.fill(Qt::red);
+    QVERIFY(shot.save(help + QStringLiteral("/shot.png")));
+    const QUrl page = QUrl::fromLocalFile(help + QStringLiteral("/index.htm"));
     w->onManualClicked();
-    QCOMPARE(messages.asked().size(), 2);
-    QCOMPARE(messages.asked().at(1).icon, MsgIcon::Critical);
+    QCOMPARE(messages.asked().size(), 1);
+    QCOMPARE(urls.last(), page);
+    HelpViewer* viewer = w->helpViewer();
+    QVERIFY(viewer);
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("目次"));
+    QVERIFY(viewer->mBrowser->toPlainText().contains(QStringLiteral("はじめに")));
+    const QVariant picture = viewer->mBrowser->document()->resource(
+        QTextDocument::ImageResource, QUrl::fromLocalFile(help + QStringLiteral("/shot.png")));
+    QVERIFY(picture.isValid());
+    QCOMPARE(picture.value<QImage>().size(), QSize(8, 6));
+    // A link goes to the page; 戻る comes back, 目次 goes to the contents.
+    QVERIFY(!viewer->mBackButton->isEnabled());
+    viewer->mBrowser->setFocus();
+    QTest::keyClick(viewer->mBrowser, Qt::Key_Tab);
+    QTest::keyClick(viewer->mBrowser, Qt::Key_Return);
+    QVERIFY(viewer->mBrowser->toPlainText().contains(QStringLiteral("点数の入力")));
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("入力"));
+    QVERIFY(viewer->mBackButton->isEnabled());
+    viewer->mBackButton->click();
+    QCOMPARE(viewer->currentPage(), page);
+    viewer->mForwardButton->click();
+    viewer->mContentsButton->click();
+    QCOMPARE(viewer->currentPage(), page);
+    // Asked again, the same window comes to the front.
+    w->onManualClicked();
+    QCOMPARE(w->helpViewer(), viewer);
+
+    // When the system shows the page, no window of our own opens.
+    viewer->close();
+    QTRY_VERIFY(!w->helpViewer());
     opens = true;
     w->onManualClicked();
-    QCOMPARE(messages.asked().size(), 2);
-    QCOMPARE(urls.last(), QUrl::fromLocalFile(page));
+    QCOMPARE(messages.asked().size(), 1);
+    QVERIFY(!w->helpViewer());
 }
 
 void TestMaster::folderDialog()

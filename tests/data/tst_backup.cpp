@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
@@ -27,6 +28,7 @@ private slots:
     void replacesASetOfFiles();
     void failedRenameUndoesTheRenamesDone();
     void fullDiskKeepsTheOldFile();
+    void failedSyncKeepsTheOldFile();
     void reasonsAreJapanese();
     void nonRegularFilesAreRefused();
 };
@@ -153,6 +155,52 @@ void BackupTest::fullDiskKeepsTheOldFile()
         QVERIFY(!KeepNumberedBackup(TestListPath(*gd)).ok);
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void BackupTest::failedSyncKeepsTheOldFile()
+{
+    QTemporaryDir dir;
+    auto gd = std::make_unique<GradeData>();
+    gd->dataFolder = dir.path() + QLatin1Char('/');
+    gd->currentGrade = 2;
+    gd->testCount = 1;
+    gd->testNames[1] = QStringLiteral("中間");
+    gd->testShortNames[1] = QStringLiteral("中");
+    gd->testSubjectCount[1] = 5;
+    QVERIFY(SaveTestList(*gd).ok);
+    const QByteArray before = ReadFileBytes(TestListPath(*gd));
+    gd->testNames[1] = QStringLiteral("期末");
+
+    // Every byte is written and flushed; only the sync fails. The save says so and the old list
+    // stays, with no temporary file beside it.
+    Result r;
+    {
+        test::FailingSync sync;
+        r = SaveTestList(*gd);
+        QCOMPARE(test::FailingSync::calls(), 1);
+    }
+    QVERIFY(!r.ok);
+    QVERIFY2(r.message.contains(QStringLiteral("test02.seq")) && r.message.contains(QStringLiteral("書き込めません")) &&
+                 r.message.contains(QStringLiteral("ディスクの読み書きに失敗しました")) &&
+                 r.message.contains(QStringLiteral("元のファイルはそのままです")),
+             qPrintable(r.message));
+    QCOMPARE(ReadFileBytes(TestListPath(*gd)), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // A new file that cannot be synced is not left half made; a backup neither.
+    const QString fresh = dir.filePath(QStringLiteral("new.csv"));
+    {
+        test::FailingSync sync(ENOSPC);
+        const Result made = WriteWholeFile(fresh, "a,b\r\n");
+        QVERIFY2(!made.ok && made.message.contains(QStringLiteral("容量不足")), qPrintable(made.message));
+        QVERIFY(!KeepNumberedBackup(TestListPath(*gd)).ok);
+    }
+    QVERIFY(!QFileInfo::exists(fresh));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // With the sync working again the same save goes through.
+    QVERIFY(SaveTestList(*gd).ok);
+    QVERIFY(ReadFileBytes(TestListPath(*gd)) != before);
 }
 
 void BackupTest::reasonsAreJapanese()

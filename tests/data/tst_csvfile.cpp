@@ -3,6 +3,7 @@
 #include "CsvFile.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -38,6 +39,7 @@ class TestCsvFile : public QObject
 {
     Q_OBJECT
 private slots:
+    void anyFileUnderTheLimitReadsQuickly();
     void decodesEveryEncoding();
     void refusesUndecodableTextWithItsLine();
     void splitsRecordsAsSpreadsheetsWriteThem();
@@ -48,6 +50,52 @@ private slots:
     void columnOptionMapsRoles();
     void parsesSeatAndPupilValues();
 };
+
+void TestCsvFile::anyFileUnderTheLimitReadsQuickly()
+{
+    // UTF-8 text behind a UTF-16 mark (a file saved in one encoding and marked as another) reads
+    // as one long line of kanji, Hangul and private-use characters. Reading it and looking for its
+    // heading takes time in proportion to its size: 4 MB no more than about eight times 0.5 MB.
+    QTemporaryDir dir;
+    const QByteArray rows = QStringLiteral("組,番,氏名,ふりがな,国語,数学\r\n1,1,山田太郎,やまだたろう,８５,72\r\n"
+                                           "1,2,佐藤花子,さとうはなこ,90,欠\r\n")
+                                .toUtf8();
+    bool refused = true;
+    bool readAsUtf16 = true;
+    const auto read = [&](qsizetype size) -> qint64 {
+        QByteArray bytes = "\xFF\xFE";
+        while (bytes.size() + rows.size() <= size)
+            bytes += rows;
+        if (bytes.size() % 2 != 0) bytes += ' ';
+        const QString path = dir.filePath(QStringLiteral("marked%1.csv").arg(size));
+        test::WriteFileBytes(path, bytes);
+        QElapsedTimer timer;
+        timer.start();
+        QList<CsvRecord> records;
+        CsvEncoding used = CsvEncoding::Auto;
+        const Result r = ReadCsvFile(path, CsvEncoding::Auto, records, used);
+        CsvLayout layout;
+        const Result found = r ? DetectCsvLayout(records, {QStringLiteral("国語")}, true, layout) : r;
+        // Every field goes through the value readers as an import's would.
+        QString why;
+        for (const CsvRecord& record : std::as_const(records))
+            for (const QString& field : record.fields) {
+                ParseCsvNumber(field, why);
+                ParseCsvClass(field, QStringLiteral("123456789"), 9, why);
+            }
+        const qint64 elapsed = timer.nsecsElapsed();
+        refused = refused && !found.ok; // no heading a teacher would recognise
+        readAsUtf16 = readAsUtf16 && used == CsvEncoding::Utf16;
+        return elapsed;
+    };
+    const qint64 small = read(512 * 1024);
+    const qint64 large = read(4 * 1024 * 1024);
+    QVERIFY(refused);
+    QVERIFY(readAsUtf16);
+    QVERIFY2(large < 10'000'000'000LL, qPrintable(QStringLiteral("4 MB: %1 ms").arg(large / 1'000'000)));
+    QVERIFY2(large < 24 * qMax<qint64>(small, 20'000'000),
+             qPrintable(QStringLiteral("0.5 MB: %1 ms, 4 MB: %2 ms").arg(small / 1'000'000).arg(large / 1'000'000)));
+}
 
 void TestCsvFile::decodesEveryEncoding()
 {

@@ -13,6 +13,8 @@ private slots:
     void roundHalfEven();
     void tokens();
     void scoreCellTexts();
+    void normalizedInPieces_data();
+    void normalizedInPieces();
 };
 
 void HelpersTest::formatRightAligned_data()
@@ -136,6 +138,33 @@ void HelpersTest::scoreCellTexts()
         QCOMPARE(CellTextToScore(ScoreToCellText(v)), std::optional<int>(v));
     QCOMPARE(NumericValue(QStringLiteral("  42abc")), 42.0);
     QCOMPARE(NumericValue(QStringLiteral("x42")), 0.0);
+}
+
+void HelpersTest::normalizedInPieces_data()
+{
+    QTest::addColumn<QString>("piece");
+    QTest::newRow("full-width digits and letters") << QStringLiteral("８５点　ＡＢＣ abc ");
+    QTest::newRow("half-width kana with voiced marks") << QStringLiteral("ｶﾞｯｺｳ ﾊﾟﾝ ﾔﾏﾀﾞ");
+    QTest::newRow("kana with combining marks") << QStringLiteral("か\u3099は\u309Aテ\u3099");
+    QTest::newRow("accents") << QStringLiteral("e\u0301a\u0323\u0302o\u0308\uFB01");
+    QTest::newRow("Hangul jamo") << QStringLiteral("\u1100\u1161\u11A8\uAC00\u11A8\u3131\u314F");
+    QTest::newRow("circled and squared") << QStringLiteral("①②㍻㌔℡");
+    QTest::newRow("kanji and a surrogate pair") << QStringLiteral("山田\U00020BB7太郎");
+}
+
+void HelpersTest::normalizedInPieces()
+{
+    // A long text cut into pieces normalizes exactly as in one go, whatever the cuts meet.
+    QFETCH(QString, piece);
+    QCOMPARE(NormalizedKC(piece), piece.normalized(QString::NormalizationForm_KC));
+    for (int repeat : {3, 20, 200}) {
+        QString text;
+        for (int i = 0; i < repeat; ++i)
+            text += piece + QString::number(i % 7);
+        QCOMPARE(NormalizedKC(text), text.normalized(QString::NormalizationForm_KC));
+        QCOMPARE(NormalizedKC(piece.repeated(repeat)),
+                 piece.repeated(repeat).normalized(QString::NormalizationForm_KC));
+    }
 }
 
 QTEST_GUILESS_MAIN(HelpersTest)

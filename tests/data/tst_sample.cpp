@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +25,9 @@ private slots:
     void sameSeedSameBytes();
     void sampleReloadsAsAPlausibleGrade();
     void badOptionsAreRefused();
+    void badArgumentsAreRefusedInJapanese_data();
+    void badArgumentsAreRefusedInJapanese();
+    void commandsWriteOnlyTheirOwnMessages();
 };
 
 void SampleTest::sameSeedSameBytes()
@@ -156,6 +160,74 @@ void SampleTest::badOptionsAreRefused()
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QVERIFY2(err.contains(QStringLiteral("上限 400 人")), qPrintable(err));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+void SampleTest::badArgumentsAreRefusedInJapanese_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("seed not a number") << QStringList{"DIR", "--seed", "abc"} << "--seed の値「abc」";
+    QTest::newRow("negative seed") << QStringList{"DIR", "--seed", "-1"} << "--seed の値「-1」";
+    QTest::newRow("classes not a number") << QStringList{"DIR", "--classes", "三"} << "--classes の値「三」";
+    QTest::newRow("value missing") << QStringList{"DIR", "--grade"} << "--grade の後に値がありません";
+    QTest::newRow("unknown option") << QStringList{"DIR", "--fast"} << "「--fast」は知らないオプションです";
+    QTest::newRow("two folders") << QStringList{"DIR", "other"} << "フォルダが二つ";
+    QTest::newRow("no folder") << QStringList{"--grade", "2"} << "フォルダを指定してください";
+    QTest::newRow("repeated") << QStringList{"DIR", "--grade", "1", "--grade", "2"} << "--grade が二度";
+    QTest::newRow("grade 4") << QStringList{"DIR", "--grade", "4"} << "学年は 1〜3";
+    QTest::newRow("a file for the folder") << QStringList{"FILE"} << "はフォルダではありません";
+}
+
+void SampleTest::badArgumentsAreRefusedInJapanese()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("file"));
+    WriteFileBytes(file, "not a folder");
+    args.replaceInStrings(QStringLiteral("DIR"), dir.filePath(QStringLiteral("grade")));
+    args.replaceInStrings(QStringLiteral("FILE"), file);
+    const CommandRun run = RunCommand(RunSampleCommand, QStringLiteral("seiran-sample"), args);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.startsWith(QStringLiteral("seiran-sample: ")) && run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("grade"))));
+    QCOMPARE(ReadFileBytes(file), QByteArray("not a folder"));
+
+    const CommandRun help = RunCommand(RunSampleCommand, QStringLiteral("seiran-sample"), {"--help"});
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.startsWith(QStringLiteral("使い方: seiran-sample DIR")));
+}
+
+void SampleTest::commandsWriteOnlyTheirOwnMessages()
+{
+    // Run from cron or ssh there is no runtime folder in the environment; the toolkit's warning
+    // about it must not reach the command's standard error.
+    QTemporaryDir dir;
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString sample = folder + QStringLiteral("/seiran-sample");
+    const QString report = folder + QStringLiteral("/seiran-report");
+    if (!QFileInfo::exists(sample) || !QFileInfo::exists(report)) QSKIP("the commands are not built");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    auto run = [&](const QString& command, const QStringList& args) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(command, args);
+        process.waitForFinished(120000);
+        return std::make_pair(process.exitCode(), QString::fromUtf8(process.readAllStandardError()));
+    };
+    const auto [sampleStatus, sampleErr] = run(sample, {dir.path(), QStringLiteral("--classes"), QStringLiteral("1")});
+    QCOMPARE(sampleStatus, 0);
+    QCOMPARE(sampleErr, QString());
+    const QString pdf = dir.filePath(QStringLiteral("soten.pdf"));
+    const auto [reportStatus, reportErr] = run(
+        report, {QStringLiteral("--data"), dir.path(), QStringLiteral("--grade"), QStringLiteral("1"),
+                 QStringLiteral("--test"), QStringLiteral("1"), QStringLiteral("soten"), QStringLiteral("--pdf"), pdf});
+    QVERIFY2(reportStatus == 0, qPrintable(reportErr));
+    QCOMPARE(reportErr, QString());
+    QVERIFY(QFileInfo(pdf).size() > 0);
 }
 
 QTEST_GUILESS_MAIN(SampleTest)

@@ -3,6 +3,7 @@
 #include "RosterFile.h"
 #include "StudentRecord.h"
 #include "TestSupport.h"
+#include "support/FailingDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,8 +137,24 @@ void GradeFilesTest::aFileThatCannotBeReplacedLeavesTheFolderAsItWas()
              qPrintable(r.message));
     QCOMPARE(ReadFileBytes(files.roster), roster);
     QCOMPARE(ReadFileBytes(files.homeroom), homeroom);
-    for (const QString& name : filesIn(folder))
-        QVERIFY2(before.contains(name) || name.contains(QStringLiteral(".bak")), qPrintable(name));
+    // The copies made before the failure went with it.
+    QCOMPARE(filesIn(folder), before);
+
+    // The same when the disk fails at the second copy (the sync of the homeroom file's backup,
+    // after the four new files and the roster's backup).
+    QVERIFY(QDir(files.tests).removeRecursively());
+    WriteFileBytes(files.tests, "1\r\n\"中間\",\"中\", 5 \r\n");
+    const QStringList intact = filesIn(folder);
+    Result failed;
+    {
+        test::FailingSync sync(EIO, 6);
+        failed = CreateGradeFiles(folder, 3, 4, stdFolder(), progress);
+        QCOMPARE(test::FailingSync::calls(), 6);
+    }
+    QVERIFY(!failed.ok);
+    QVERIFY2(failed.message.contains(QStringLiteral("tannin03.seq")), qPrintable(failed.message));
+    QCOMPARE(filesIn(folder), intact);
+    QCOMPARE(ReadFileBytes(files.roster), roster);
 }
 
 QTEST_MAIN(GradeFilesTest)

@@ -17,6 +17,7 @@
 #include <QMap>
 #include <QTextStream>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace seiran;
 using namespace seiran::test;
@@ -83,6 +84,9 @@ private slots:
     void assignmentFileFormats();
     void failedRenamePutsTheFolderBack();
     void saveFailureAfterTheCreation();
+    void failedCreationNamesTheFileAndLeavesNothing();
+    void assignFromAPipeIsRefused();
+    void kanaListReadsBack();
 };
 
 void TestPromoteCommand::createsTheSameFilesAsTheTable()
@@ -330,6 +334,91 @@ void TestPromoteCommand::saveFailureAfterTheCreation()
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.contains(QStringLiteral("作成しましたが")), qPrintable(run.err));
     QVERIFY(QFileInfo::exists(next + "/dtfile02.rnd"));
+}
+
+void TestPromoteCommand::failedCreationNamesTheFileAndLeavesNothing()
+{
+    GradeFixture f(1, 2);
+    writeGrade(f);
+    QTemporaryDir tmp;
+    const QString assign = writeAssign(tmp, kAssign);
+    const QString next = tmp.filePath(QStringLiteral("new/next"));
+
+    // A full disk: the message names the file the teacher knows, never the temporary one, and
+    // the folders the command made are gone again.
+    Run run;
+    {
+        FileSizeLimit limit(1024);
+        run = promote({"--data", f.folder(), "--grade", "1", "--assign", assign, "--create", next});
+    }
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("dtfile02.rnd に書き込めません")) && !run.err.contains(".tmp") &&
+                 run.err.contains(QStringLiteral("容量不足")),
+             qPrintable(run.err));
+    QVERIFY(!QFileInfo::exists(tmp.filePath(QStringLiteral("new"))));
+
+    // A sync that fails while next year's files are replaced (at a backup, or at a new file once
+    // the four backups are made): the old files stay as they were, without backups or temporary
+    // files, and the command says so.
+    QVERIFY(promote({"--data", f.folder(), "--grade", "1", "--assign", assign, "--create", next}).status == 0);
+    const QMap<QString, QByteArray> before = test::FolderFiles(next, true);
+    QCOMPARE(before.size(), 4);
+    for (int firstFailing : {1, 5, 8}) {
+        {
+            FailingSync sync(EIO, firstFailing);
+            run = promote({"--data", f.folder(), "--grade", "1", "--assign", assign, "--sort", "kana", "--create", next,
+                           "--replace"});
+            QCOMPARE(FailingSync::calls(), firstFailing);
+        }
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("書き込めません")) &&
+                     run.err.contains(QStringLiteral("作成しませんでした")) && !run.err.contains(".tmp"),
+                 qPrintable(run.err));
+        QCOMPARE(test::FolderFiles(next, true), before);
+    }
+}
+
+void TestPromoteCommand::assignFromAPipeIsRefused()
+{
+    GradeFixture f(1, 2);
+    writeGrade(f);
+    QTemporaryDir tmp;
+    const QString fifo = tmp.filePath(QStringLiteral("pipe"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Run run = promote({"--data", f.folder(), "--grade", "1", "--assign", fifo});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("通常のファイルではありません")), qPrintable(run.err));
+    run = promote({"--data", f.folder(), "--grade", "1", "--assign", tmp.filePath(QStringLiteral("none.txt"))});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("がありません")), qPrintable(run.err));
+}
+
+void TestPromoteCommand::kanaListReadsBack()
+{
+    // Sixty-one pupils of whom none has a new class yet: the syllabary sort numbers them 1..61,
+    // and what --list prints goes back in through --assign.
+    GradeFixture f(1, 2);
+    f.writeStandard({});
+    for (int n = 1; n <= 61; ++n)
+        f.writeRecord(n, pupil(QStringLiteral("生徒%1").arg(n), 1 + n % 2, QStringLiteral("よみ%1").arg(100 - n)));
+    QTemporaryDir tmp;
+    Run listed = promote({"--data", f.folder(), "--grade", "1", "--sort", "kana", "--list"});
+    QVERIFY2(listed.status == 0, qPrintable(listed.err));
+    QVERIFY(listed.out.contains(QStringLiteral("\t\t61\n")));
+    const QString list = writeAssign(tmp, listed.out.toUtf8());
+    const Run again = promote({"--data", f.folder(), "--grade", "1", "--assign", list, "--list"});
+    QVERIFY2(again.status == 0, qPrintable(again.err));
+    // The rows come in the roster's order; each pupil has the class and number listed.
+    QStringList before = listed.out.split(QLatin1Char('\n'));
+    QStringList after = again.out.split(QLatin1Char('\n'));
+    before.sort();
+    after.sort();
+    QCOMPARE(after, before);
+    // A pupil of one of next year's classes still takes 0..60 only.
+    const Run refused =
+        promote({"--data", f.folder(), "--grade", "1", "--assign", writeAssign(tmp, "101\t\t\t\t3\t61\n"), "--list"});
+    QCOMPARE(refused.status, 2);
+    QVERIFY2(refused.err.contains(QStringLiteral("新番「61」は 0〜60 ではありません")), qPrintable(refused.err));
 }
 
 QTEST_MAIN(TestPromoteCommand)

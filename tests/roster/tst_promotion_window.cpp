@@ -2,6 +2,7 @@
 #include "CellEditBox.h"
 #include "FindBar.h"
 #include "FlexGrid.h"
+#include "FolderBrowser.h"
 #include "GradeData.h"
 #include "GridUndo.h"
 #include "MessageBox.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDirIterator>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTextStream>
+#include <QTreeView>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -191,7 +194,7 @@ void TestPromotionWindow::loadsAndShowsTheGrade()
 {
     World w;
     PromotionWindow window(w.session);
-    QCOMPARE(window.windowTitle(), QStringLiteral("進級・クラス分け処理新2年 (旧1年)"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("進級・クラス分け処理 新2年 (旧1年)"));
     QCOMPARE(window.mGrid->Rows(), 5);
     QCOMPARE(window.mGrid->TextMatrix(4, 1), QStringLiteral("207"));
     QCOMPARE(window.mGrid->TextMatrix(0, 5), QStringLiteral("新組"));
@@ -311,12 +314,35 @@ void TestPromotionWindow::windowAndCommandWriteTheSameFiles()
         window.mCreateButton->click();
         QCOMPARE(window.createdFolder(), viaWindow.path() + QLatin1Char('/'));
         QCOMPARE(w.messages.asked().last().icon, MsgIcon::Information);
+        QCOMPARE(w.messages.asked().last().text,
+                 QStringLiteral("%1 に 2年の名簿ファイルを作成しました（2クラス、4人）。")
+                     .arg(QDir::toNativeSeparators(viaWindow.path() + QLatin1Char('/'))));
         // A second run asks before replacing; No leaves everything.
         const QMap<QString, QByteArray> first = test::FolderFiles(viaWindow.path());
         w.messages.queue(MsgAnswer::No);
         window.mCreateButton->click();
         QCOMPARE(w.messages.asked().last().text,
                  QStringLiteral("名簿ファイルはすでに存在します｡\r本当に消去してもよろしいですか"));
+        QCOMPARE(test::FolderFiles(viaWindow.path()), first);
+        // Yes replaces the files; the message names the copies kept of the old ones.
+        press(window.mGrid, 4, PromotionTable::ColNewClass, QStringLiteral("3"));
+        w.messages.queue(MsgAnswer::Yes);
+        window.mCreateButton->click();
+        QCOMPARE(w.messages.asked().last().icon, MsgIcon::Information);
+        const QString done = w.messages.asked().last().text;
+        QVERIFY2(
+            done.contains(QStringLiteral("置き換える前のファイルは、同じフォルダに控えとして残してあります：\r\n")),
+            qPrintable(done));
+        for (const QString& name : first.keys())
+            QVERIFY2(done.contains(name + QStringLiteral(".bak")), qPrintable(done));
+        QCOMPARE(test::FolderFiles(viaWindow.path()).value(QStringLiteral("dtfile02.rnd.bak")),
+                 first.value(QStringLiteral("dtfile02.rnd")));
+        // Back as before, for the comparison with the command below.
+        press(window.mGrid, 4, PromotionTable::ColNewClass, QStringLiteral("2"));
+        w.messages.queue(MsgAnswer::Yes);
+        window.mCreateButton->click();
+        for (const QString& name : QDir(viaWindow.path()).entryList({QStringLiteral("*.bak*")}, QDir::Files))
+            QVERIFY(QFile::remove(viaWindow.filePath(name)));
         QCOMPARE(test::FolderFiles(viaWindow.path()), first);
         w.messages.queue(MsgAnswer::No); // do not save the assignment
         window.close();
@@ -338,14 +364,36 @@ void TestPromotionWindow::windowAndCommandWriteTheSameFiles()
 void TestPromotionWindow::newYearDialog()
 {
     QTemporaryDir dir;
-    NewYearRosterDialog dialog(1, 4, dir.path());
+    // The data folder as the program keeps it, with its final separator, a few folders down.
+    const QString data = dir.filePath(QStringLiteral("school/year/DATA"));
+    QVERIFY(QDir().mkpath(data));
+    NewYearRosterDialog dialog(1, 4, data + QLatin1Char('/'));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("進級処理　新学年名簿ファイルの作成"));
     QCOMPARE(dialog.mGradeLabel->text(), QStringLiteral("1年 → 2年"));
     QCOMPARE(dialog.mClassCountLabel->text(), QStringLiteral("クラス数 = 4"));
+    // The caution says what is kept, and where.
+    QVERIFY2(dialog.mWarningLabel->text().contains(QStringLiteral("dtfile02.rnd.bak")) &&
+                 !dialog.mWarningLabel->text().contains(QStringLiteral("復活できません")),
+             qPrintable(dialog.mWarningLabel->text()));
     dialog.show();
+    // The tree opens at the folder used, every folder above it expanded, the folder in view.
+    QTreeView* tree = dialog.mBrowser->folderTree();
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    QVERIFY(model);
+    QTRY_COMPARE(model->filePath(tree->currentIndex()), QDir(data).canonicalPath());
+    for (QModelIndex above = tree->currentIndex().parent(); above.isValid(); above = above.parent())
+        QTRY_VERIFY2(tree->isExpanded(above), qPrintable(model->filePath(above)));
+    // The folders of "/" arrive and are sorted after the dialog shows: the chosen one stays in view.
+    QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(loaded.cbegin(), loaded.cend(),
+                                         [](const QList<QVariant>& a) { return a.at(0).toString() == u"/"; }) ||
+                                 model->rowCount(model->index(QStringLiteral("/"))) > 1,
+                             10000);
+    QTest::qWait(1500); // the model sorts and refines its rows a while after loading
+    QVERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
     grab(&dialog, QStringLiteral("new-year-dialog"));
     dialog.mStartButton->click();
-    QCOMPARE(dialog.folder(), QDir(dir.path()).canonicalPath() + QLatin1Char('/'));
+    QCOMPARE(dialog.folder(), QDir(data).canonicalPath() + QLatin1Char('/'));
     NewYearRosterDialog cancelled(1, 4, dir.path());
     cancelled.mCancelButton->click();
     QCOMPARE(cancelled.folder(), QString());

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ListFiles.h"
+
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -29,6 +32,31 @@ public:
 private:
     rlimit mOld{};
     void (*mOldHandler)(int) = nullptr;
+};
+
+// While alive, the sync of the whole files written fails with `error` (EIO by default), as it does
+// on a network share whose write errors first appear at the sync: every sync from the
+// `firstFailing`-th on (counting from 1). calls() counts the syncs.
+class FailingSync
+{
+public:
+    explicit FailingSync(int error = EIO, int firstFailing = 1)
+    {
+        sError = error;
+        sFirstFailing = firstFailing;
+        sCalls = 0;
+        mOld = SetFileSync([](int) { return ++sCalls >= sFirstFailing ? sError : 0; });
+    }
+    ~FailingSync() { SetFileSync(mOld); }
+    FailingSync(const FailingSync&) = delete;
+    FailingSync& operator=(const FailingSync&) = delete;
+    static int calls() { return sCalls; }
+
+private:
+    static inline int sError = EIO;
+    static inline int sFirstFailing = 1;
+    static inline int sCalls = 0;
+    FileSyncFunction mOld = nullptr;
 };
 
 } // namespace seiran::test
