@@ -1,5 +1,7 @@
 #include "EntryCommand.h"
 
+#include "CommandTable.h"
+
 #include "CsvFile.h"
 #include "EntrySheet.h"
 #include "GradeData.h"
@@ -24,40 +26,33 @@ constexpr int ExitError = 2;
 // An import file larger than this is no grid of one grade.
 constexpr qint64 ImportFileLimit = 16 * 1024 * 1024;
 
-// An option of the command: its name, the name of its value (none for a flag) and its help.
-struct OptionDef
-{
-    QString name;
-    QString value;
-    QString help;
-};
+using OptionDef = CommandOption;
 
 QList<OptionDef> optionDefs()
 {
     return {
         {QStringLiteral("--data"), QStringLiteral("DIR"), QStringLiteral("データフォルダ")},
         {QStringLiteral("--grade"), QStringLiteral("G"), QStringLiteral("学年 (1～3)")},
-        {QStringLiteral("--subject"), QStringLiteral("K"),
-         QStringLiteral("kyoka: 教科 (テストの何番目の教科か、1から)")},
+        {QStringLiteral("--subject"), QStringLiteral("K"), QStringLiteral("教科 (テストの何番目の教科か、1から)")},
         {QStringLiteral("--tests"), QStringLiteral("LIST"),
-         QStringLiteral("kyoka: テストの番号をコンマで区切って (例 1,2,5)")},
+         QStringLiteral("テストの番号をコンマで区切って (例 1,2,5)")},
         {QStringLiteral("--export"), QString(), QStringLiteral("画面の表を標準出力に書く (タブ区切り、UTF-8)")},
         {QStringLiteral("--import"), QStringLiteral("FILE"),
          QStringLiteral("--export と同じ形のファイルを画面に入力して保存する")},
-        {QStringLiteral("--test"), QStringLiteral("T"), QStringLiteral("test: テストの番号 (1から)")},
+        {QStringLiteral("--test"), QStringLiteral("T"), QStringLiteral("テストの番号 (1から)")},
         {QStringLiteral("--export-csv"), QStringLiteral("FILE"),
          QStringLiteral("画面の表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)")},
         {QStringLiteral("--import-csv"), QStringLiteral("FILE"),
-         QStringLiteral("meibo, test: CSV ファイル (名簿、点数) を見出しで取り込んで保存する")},
+         QStringLiteral("CSV ファイル (名簿、点数) を見出しで取り込んで保存する")},
         {QStringLiteral("--encoding"), QStringLiteral("ENC"),
-         QStringLiteral("--import-csv: 文字コード auto|utf-8|utf-16|cp932 (既定 auto)")},
+         QStringLiteral("--import-csv の文字コード auto|utf-8|utf-16|cp932 (既定 auto)")},
         {QStringLiteral("--columns"), QStringLiteral("MAP"),
-         QStringLiteral("--import-csv: 列の役割 (例 組=1,番=2,氏名=3 / class=1,number=2,name=3)")},
+         QStringLiteral("--import-csv の列の役割 (例 組=1,番=2,氏名=3 / class=1,number=2,name=3)")},
         {QStringLiteral("--no-header"), QString(),
-         QStringLiteral("--import-csv: 見出しの行がない (--columns で列を指定)")},
-        {QStringLiteral("--skip-refused"), QString(), QStringLiteral("--import-csv: 取り込めない行を除いて取り込む")},
+         QStringLiteral("--import-csv のファイルに見出しの行がない (--columns で列を指定)")},
+        {QStringLiteral("--skip-refused"), QString(), QStringLiteral("--import-csv で取り込めない行を除いて取り込む")},
         {QStringLiteral("--dry-run"), QString(),
-         QStringLiteral("--import-csv: 取り込みの予定を表示するだけで保存しない")},
+         QStringLiteral("--import-csv の取り込みの予定を表示するだけで保存しない")},
     };
 }
 
@@ -89,6 +84,7 @@ struct ScreenCommand
     QString caption;
     QStringList options;
     std::function<Result(Context&, std::unique_ptr<EntrySheet>&)> open;
+    bool importsCsv = false; // takes --import-csv
 };
 
 // An action on a prepared grid: one of them is given on every run, with the options it takes
@@ -225,12 +221,14 @@ QList<ScreenCommand> screenCommands()
                                .arg(c.gd.currentGrade)
                                .arg(c.gd.testCount));
              return MakeTestScoreSheet(c.gd, test, NullProgress::instance(), sheet);
-         }},
+         },
+         true},
     };
     for (const EntryScreenExtension& e : screenExtensions()) {
-        screens.append({e.name, e.caption, e.options, [e](Context& c, std::unique_ptr<EntrySheet>& sheet) {
-                            return e.open(c.gd, c.args.values, c.err, sheet);
-                        }});
+        screens.append(
+            {e.name, e.caption, e.options,
+             [e](Context& c, std::unique_ptr<EntrySheet>& sheet) { return e.open(c.gd, c.args.values, c.err, sheet); },
+             e.importsCsv});
     }
     return screens;
 }
@@ -364,19 +362,46 @@ QList<ActionCommand> actionCommands()
             {QStringLiteral("--import-csv"), importOptions, importCsv}};
 }
 
+CommandDescription commandDescription()
+{
+    CommandDescription d;
+    d.program = QStringLiteral("seiran-entry");
+    d.synopsis =
+        QStringLiteral("--data DIR --grade G SCREEN [オプション] (--export | --import FILE | --export-csv FILE | "
+                       "--import-csv FILE)");
+    d.heading = QStringLiteral("SCREEN");
+    d.noun = QStringLiteral("画面");
+    for (const OptionDef& o : optionDefs())
+        if (commonOptions().contains(o.name)) d.common.append(o);
+    return d;
+}
+
+// The screens as the help shows them: each with its own options and the actions it takes.
+QList<CommandEntry> helpEntries()
+{
+    const QList<OptionDef> defs = optionDefs();
+    const auto def = [&defs](const QString& name) {
+        return *std::find_if(defs.begin(), defs.end(), [&name](const OptionDef& o) { return o.name == name; });
+    };
+    QList<CommandEntry> entries;
+    for (const ScreenCommand& s : screenCommands()) {
+        CommandEntry e{s.name, s.caption, {}, {}};
+        for (const QString& o : s.options)
+            e.options.append(def(o));
+        for (const ActionCommand& a : actionCommands()) {
+            if (a.option == QLatin1String("--import-csv") && !s.importsCsv) continue;
+            e.options.append(def(a.option));
+            for (const QString& o : a.options)
+                e.options.append(def(o));
+        }
+        entries.append(e);
+    }
+    return entries;
+}
+
 QString usageText()
 {
-    QString text = QStringLiteral(
-        "使い方: seiran-entry --data DIR --grade G SCREEN [--subject K --tests LIST | --test T]\n"
-        "          (--export | --import FILE | --export-csv FILE | --import-csv FILE [IMPORT])\n"
-        "  IMPORT: [--encoding auto|utf-8|utf-16|cp932] [--columns ROLE=N,…] [--no-header] [--skip-refused] "
-        "[--dry-run]\n");
-    for (const OptionDef& o : optionDefs()) {
-        const QString left = o.value.isEmpty() ? o.name : o.name + u' ' + o.value;
-        text += QStringLiteral("  %1%2\n").arg(left.leftJustified(16), o.help);
-    }
-    text += QStringLiteral("SCREEN:\n") + EntryScreenNames().join(u'\n') + u'\n';
-    return text;
+    return CommandHelpText(commandDescription(), helpEntries());
 }
 
 // Parses the arguments; an empty result means success, otherwise the message to print.
@@ -417,10 +442,10 @@ void AddEntryScreen(const EntryScreenExtension& screen)
 
 QStringList EntryScreenNames()
 {
-    QStringList lines;
+    QStringList names;
     for (const ScreenCommand& s : screenCommands())
-        lines << QStringLiteral("  %1%2").arg(s.name.leftJustified(10), s.caption);
-    return lines;
+        names << s.name;
+    return names;
 }
 
 int RunEntryCommand(const QStringList& argv, const QString& programFolder, QTextStream& out, QTextStream& err)
@@ -428,7 +453,11 @@ int RunEntryCommand(const QStringList& argv, const QString& programFolder, QText
     Arguments args;
     const QString problem = parse(argv, args);
     if (args.help) {
-        out << usageText();
+        // With a screen's name, that screen's options alone.
+        const QList<CommandEntry> entries = helpEntries();
+        const auto entry = std::find_if(entries.begin(), entries.end(),
+                                        [&args](const CommandEntry& e) { return e.name == args.screen; });
+        out << (entry == entries.end() ? usageText() : CommandEntryHelpText(commandDescription(), *entry));
         out.flush();
         return 0;
     }

@@ -27,7 +27,7 @@ struct GradeData;
 // `programFolder` holds the standard lists.
 int RunEntryCommand(const QStringList& args, const QString& programFolder, QTextStream& out, QTextStream& err);
 
-// The screens the command knows, a line each with its caption (for --help).
+// The names of the screens the command knows.
 QStringList EntryScreenNames();
 
 // A screen served by another library (the roster editor's "meibo"): its name, caption, the
@@ -41,6 +41,7 @@ struct EntryScreenExtension
     std::function<Result(GradeData& gd, const QMap<QString, QString>& values, QTextStream& err,
                          std::unique_ptr<EntrySheet>& sheet)>
         open;
+    bool importsCsv = false; // takes --import-csv
 };
 // Adds the screen to every following RunEntryCommand.
 void AddEntryScreen(const EntryScreenExtension& screen);

@@ -220,7 +220,8 @@ void RegisterRosterEntryScreen()
                             return r;
                         sheet = std::make_unique<RosterSheet>(gd, std::move(model));
                         return Result::success();
-                    }});
+                    },
+                    true});
 }
 
 } // namespace seiran

@@ -131,6 +131,19 @@ void TestEntryCommand::helpListsTheScreens()
     QCOMPARE(run.status, 0);
     for (const char* word : {"naishin", "sinro", "kyoka", "--export", "--import", "--subject", "--tests"})
         QVERIFY2(run.out.contains(QString::fromLatin1(word)), word);
+    // Every option on a line of its own, its help after a gap, never run into its value.
+    for (const char* option : {"--export-csv FILE", "--import-csv FILE", "--import FILE", "--dry-run"}) {
+        const QString name = QString::fromLatin1(option);
+        QVERIFY2(run.out.count(QStringLiteral("\n  ") + name + QStringLiteral("  ")) == 1, option);
+    }
+    // A screen's help: its own options alone.
+    const Run naishin = runEntry({QStringLiteral("naishin"), QStringLiteral("--help")});
+    QCOMPARE(naishin.status, 0);
+    QVERIFY(naishin.out.contains(QStringLiteral("\n  --export-csv FILE  ")));
+    QVERIFY(!naishin.out.contains(QStringLiteral("--subject")));
+    QVERIFY(!naishin.out.contains(QStringLiteral("\n  --import-csv")));
+    const Run test = runEntry({QStringLiteral("test"), QStringLiteral("--help")});
+    QVERIFY(test.out.contains(QStringLiteral("\n  --test T  ")) && test.out.contains(QStringLiteral("--dry-run")));
 }
 
 void TestEntryCommand::exportWritesTheWholeGrid()
