@@ -8,9 +8,11 @@
 #include "HelpViewer.h"
 #include "IniReader.h"
 #include "ListFiles.h"
+#include "MenuPages.h"
 #include "MessageBox.h"
 #include "NewRosterWindow.h"
 #include "RosterFile.h"
+#include "SettingsPanel.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "SubjectTestsPicker.h"
@@ -105,59 +107,6 @@ IProgress& MainWindow::progress()
 
 // ---------------------------------------------------------------- window
 
-namespace {
-
-// A menu button has one size whatever its caption, so its size needs no measuring of the
-// caption: laying out the seven pages would otherwise shape every caption at start-up, most of
-// them on pages not yet shown.
-class MenuButton final : public QPushButton
-{
-public:
-    explicit MenuButton(const QString& caption) : QPushButton(caption) {}
-    QSize sizeHint() const override { return QSize(300, 46); }
-    QSize minimumSizeHint() const override { return QSize(300, 46); }
-};
-
-} // namespace
-
-QPushButton* MainWindow::menuButton(const QString& caption)
-{
-    auto* button = new MenuButton(caption);
-    button->setMinimumSize(300, 46);
-    button->setAutoDefault(false);
-    QFont f = button->font();
-    f.setPointSizeF(f.pointSizeF() * 1.15);
-    button->setFont(f);
-    return button;
-}
-
-QWidget* MainWindow::buildPage(const QString& title, const QList<QPushButton*>& buttons)
-{
-    auto* page = new QWidget;
-    auto* titleLabel = new QLabel(title, page);
-    titleLabel->setObjectName(QStringLiteral("pageTitle"));
-    titleLabel->setAlignment(Qt::AlignCenter);
-    titleLabel->setMinimumHeight(40);
-    mPageTitles.append(titleLabel);
-
-    // The commands of the page in two columns; the way back sits alone at the bottom right.
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(24);
-    grid->setVerticalSpacing(12);
-    const int commands = int(buttons.size()) - 1;
-    for (int i = 0; i < commands; ++i)
-        grid->addWidget(buttons.at(i), i / 2, i % 2);
-    grid->addWidget(buttons.last(), commands / 2 + (commands % 2 == 0 ? 1 : 0), 1);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(24, 12, 24, 16);
-    layout->addWidget(titleLabel);
-    layout->addSpacing(12);
-    layout->addLayout(grid);
-    layout->addStretch();
-    return page;
-}
-
 void MainWindow::buildWindow()
 {
     auto* central = new QWidget(this);
@@ -176,88 +125,72 @@ void MainWindow::buildWindow()
     mManualButton->setMinimumSize(120, 54);
     mManualButton->setAutoDefault(false);
 
-    mSelectionFrame = new QGroupBox(QStringLiteral("現在の処理設定"), central);
-    mGradeCombo = new QComboBox(mSelectionFrame);
-    mClassCountEdit = new QLineEdit(mSelectionFrame);
-    mClassCountEdit->setReadOnly(true);
-    mClassCountEdit->setFocusPolicy(Qt::NoFocus);
-    mClassCountEdit->setMaximumWidth(60);
-    mTestCombo = new QComboBox(mSelectionFrame);
-    mTestCombo->setMinimumWidth(200);
-    auto* form1 = new QFormLayout(mSelectionFrame);
-    form1->addRow(QStringLiteral("学年"), mGradeCombo);
-    form1->addRow(QStringLiteral("クラス数"), mClassCountEdit);
-    form1->addRow(QStringLiteral("テスト名"), mTestCombo);
+    const SettingsPanel settings = BuildSettingsPanel(central);
+    mSelectionFrame = settings.selectionFrame;
+    mGradeCombo = settings.gradeCombo;
+    mClassCountEdit = settings.classCountEdit;
+    mTestCombo = settings.testCombo;
+    mEnvironmentFrame = settings.environmentFrame;
+    mDataFolderEdit = settings.dataFolderEdit;
+    mClassModeCombo = settings.classModeCombo;
+    mGraphModeCombo = settings.graphModeCombo;
+    mBeepModeCombo = settings.beepModeCombo;
 
-    mEnvironmentFrame = new QGroupBox(QStringLiteral("現在の環境設定"), central);
-    mDataFolderEdit = new QLineEdit(mEnvironmentFrame);
-    mDataFolderEdit->setToolTip(QStringLiteral("ダブルクリックでフォルダを選べます"));
-    mDataFolderEdit->setMinimumWidth(240);
-    mClassModeCombo = new QComboBox(mEnvironmentFrame);
-    mGraphModeCombo = new QComboBox(mEnvironmentFrame);
-    mBeepModeCombo = new QComboBox(mEnvironmentFrame);
-    auto* form2 = new QFormLayout(mEnvironmentFrame);
-    form2->addRow(QStringLiteral("データフォルダ"), mDataFolderEdit);
-    form2->addRow(QStringLiteral("クラス名の型"), mClassModeCombo);
-    form2->addRow(QStringLiteral("度数分布グラフ"), mGraphModeCombo);
-    form2->addRow(QStringLiteral("入力時の警告音"), mBeepModeCombo);
+    mTestMenuButton = MakeMenuButton(QStringLiteral("テスト処理"));
+    mEvaluationMenuButton = MakeMenuButton(QStringLiteral("評定・進路の処理"));
+    mRosterMenuButton = MakeMenuButton(QStringLiteral("名簿の管理"));
+    mTalkMenuButton = MakeMenuButton(QStringLiteral("懇談資料"));
+    mBasicInfoMenuButton = MakeMenuButton(QStringLiteral("基本情報の管理"));
+    mQuitButton = MakeMenuButton(QStringLiteral("終了"));
+    mScoreEntryButton = MakeMenuButton(QStringLiteral("点数の入力（テスト別）"));
+    mSubjectScoreEntryButton = MakeMenuButton(QStringLiteral("点数の入力（教科別）"));
+    mTestReportsButton = MakeMenuButton(QStringLiteral("テスト別集計資料"));
+    mTestBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
+    mRawScoreButton = MakeMenuButton(QStringLiteral("素点表一覧表"));
+    mAveragesButton = MakeMenuButton(QStringLiteral("平均点・最高点一覧表"));
+    mRankTableButton = MakeMenuButton(QStringLiteral("教科別順位表"));
+    mDeviationButton = MakeMenuButton(QStringLiteral("偏差値一覧表"));
+    mDistributionGraphButton = MakeMenuButton(QStringLiteral("教科別度数分布グラフ"));
+    mTestSummaryButton = MakeMenuButton(QStringLiteral("テストのまとめ（生徒配布用）"));
+    mTestReportsBackButton = MakeMenuButton(QStringLiteral("テスト処理メニューに戻る"));
+    mHyoteiButton = MakeMenuButton(QStringLiteral("評定の算出と印刷"));
+    mNaishinEntryButton = MakeMenuButton(QStringLiteral("内申点の入力"));
+    mCareerChoiceEntryButton = MakeMenuButton(QStringLiteral("進路希望の入力"));
+    mTargetSchoolListButton = MakeMenuButton(QStringLiteral("志望校・内申一覧表　表示・印刷"));
+    mCareerGuidanceButton = MakeMenuButton(QStringLiteral("進路指導資料作成"));
+    mEvaluationBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
+    mRosterEditorButton = MakeMenuButton(QStringLiteral("名簿の入力・編集"));
+    mNewRosterButton = MakeMenuButton(QStringLiteral("名簿ファイルの新規作成"));
+    mPromotionButton = MakeMenuButton(QStringLiteral("進級時名簿処理"));
+    mRosterBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
+    mReportCardButton = MakeMenuButton(QStringLiteral("テスト成績表作成"));
+    mTrendGraphButton = MakeMenuButton(QStringLiteral("教科別得点推移グラフ"));
+    mNotificationCardButton = MakeMenuButton(QStringLiteral("テスト成績表（通知票）"));
+    mTalkBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
+    mSubjectEditorButton = MakeMenuButton(QStringLiteral("教科情報の変更"));
+    mTestEditorButton = MakeMenuButton(QStringLiteral("テスト情報の変更"));
+    mHighSchoolEditorButton = MakeMenuButton(QStringLiteral("高校名の入力"));
+    mBasicInfoBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
 
-    mTestMenuButton = menuButton(QStringLiteral("テスト処理"));
-    mEvaluationMenuButton = menuButton(QStringLiteral("評定・進路の処理"));
-    mRosterMenuButton = menuButton(QStringLiteral("名簿の管理"));
-    mTalkMenuButton = menuButton(QStringLiteral("懇談資料"));
-    mBasicInfoMenuButton = menuButton(QStringLiteral("基本情報の管理"));
-    mQuitButton = menuButton(QStringLiteral("終了"));
-    mScoreEntryButton = menuButton(QStringLiteral("点数の入力（テスト別）"));
-    mSubjectScoreEntryButton = menuButton(QStringLiteral("点数の入力（教科別）"));
-    mTestReportsButton = menuButton(QStringLiteral("テスト別集計資料"));
-    mTestBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
-    mRawScoreButton = menuButton(QStringLiteral("素点表一覧表"));
-    mAveragesButton = menuButton(QStringLiteral("平均点・最高点一覧表"));
-    mRankTableButton = menuButton(QStringLiteral("教科別順位表"));
-    mDeviationButton = menuButton(QStringLiteral("偏差値一覧表"));
-    mDistributionGraphButton = menuButton(QStringLiteral("教科別度数分布グラフ"));
-    mTestSummaryButton = menuButton(QStringLiteral("テストのまとめ（生徒配布用）"));
-    mTestReportsBackButton = menuButton(QStringLiteral("テスト処理メニューに戻る"));
-    mHyoteiButton = menuButton(QStringLiteral("評定の算出と印刷"));
-    mNaishinEntryButton = menuButton(QStringLiteral("内申点の入力"));
-    mCareerChoiceEntryButton = menuButton(QStringLiteral("進路希望の入力"));
-    mTargetSchoolListButton = menuButton(QStringLiteral("志望校・内申一覧表　表示・印刷"));
-    mCareerGuidanceButton = menuButton(QStringLiteral("進路指導資料作成"));
-    mEvaluationBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
-    mRosterEditorButton = menuButton(QStringLiteral("名簿の入力・編集"));
-    mNewRosterButton = menuButton(QStringLiteral("名簿ファイルの新規作成"));
-    mPromotionButton = menuButton(QStringLiteral("進級時名簿処理"));
-    mRosterBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
-    mReportCardButton = menuButton(QStringLiteral("テスト成績表作成"));
-    mTrendGraphButton = menuButton(QStringLiteral("教科別得点推移グラフ"));
-    mNotificationCardButton = menuButton(QStringLiteral("テスト成績表（通知票）"));
-    mTalkBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
-    mSubjectEditorButton = menuButton(QStringLiteral("教科情報の変更"));
-    mTestEditorButton = menuButton(QStringLiteral("テスト情報の変更"));
-    mHighSchoolEditorButton = menuButton(QStringLiteral("高校名の入力"));
-    mBasicInfoBackButton = menuButton(QStringLiteral("マスターメニューに戻る"));
-
-    mPages = new QStackedWidget(central);
-    mPages->setObjectName(QStringLiteral("pages"));
-    mPages->setFrameShape(QFrame::StyledPanel);
-    mPages->addWidget(
-        buildPage(QStringLiteral("マスターメニュー"), {mTestMenuButton, mEvaluationMenuButton, mRosterMenuButton,
-                                                       mTalkMenuButton, mBasicInfoMenuButton, mQuitButton}));
-    mPages->addWidget(buildPage(QStringLiteral("テスト処理"),
-                                {mScoreEntryButton, mSubjectScoreEntryButton, mTestReportsButton, mTestBackButton}));
-    mPages->addWidget(buildPage(QStringLiteral("テスト別集計資料"),
-                                {mRawScoreButton, mAveragesButton, mRankTableButton, mDeviationButton,
-                                 mDistributionGraphButton, mTestSummaryButton, mTestReportsBackButton}));
-    mPages->addWidget(buildPage(QStringLiteral("評定・進路の処理"),
-                                {mHyoteiButton, mNaishinEntryButton, mCareerChoiceEntryButton, mTargetSchoolListButton,
-                                 mCareerGuidanceButton, mEvaluationBackButton}));
-    mPages->addWidget(buildPage(QStringLiteral("名簿の管理"),
-                                {mRosterEditorButton, mNewRosterButton, mPromotionButton, mRosterBackButton}));
-    mPages->addWidget(buildPage(QStringLiteral("懇談資料"),
-                                {mReportCardButton, mTrendGraphButton, mNotificationCardButton, mTalkBackButton}));
-    mPages->addWidget(buildPage(QStringLiteral("基本情報の管理"), {mSubjectEditorButton, mTestEditorButton,
-                                                                   mHighSchoolEditorButton, mBasicInfoBackButton}));
+    mPages = BuildMenuPages(
+        {{QStringLiteral("マスターメニュー"),
+          {mTestMenuButton, mEvaluationMenuButton, mRosterMenuButton, mTalkMenuButton, mBasicInfoMenuButton,
+           mQuitButton}},
+         {QStringLiteral("テスト処理"),
+          {mScoreEntryButton, mSubjectScoreEntryButton, mTestReportsButton, mTestBackButton}},
+         {QStringLiteral("テスト別集計資料"),
+          {mRawScoreButton, mAveragesButton, mRankTableButton, mDeviationButton, mDistributionGraphButton,
+           mTestSummaryButton, mTestReportsBackButton}},
+         {QStringLiteral("評定・進路の処理"),
+          {mHyoteiButton, mNaishinEntryButton, mCareerChoiceEntryButton, mTargetSchoolListButton, mCareerGuidanceButton,
+           mEvaluationBackButton}},
+         {QStringLiteral("名簿の管理"), {mRosterEditorButton, mNewRosterButton, mPromotionButton, mRosterBackButton}},
+         {QStringLiteral("懇談資料"), {mReportCardButton, mTrendGraphButton, mNotificationCardButton, mTalkBackButton}},
+         {QStringLiteral("基本情報の管理"),
+          {mSubjectEditorButton, mTestEditorButton, mHighSchoolEditorButton, mBasicInfoBackButton}}},
+        central);
+    for (int i = 0; i < mPages->count(); ++i)
+        mPageTitles.append(mPages->widget(i)->findChild<QLabel*>(QStringLiteral("pageTitle")));
 
     auto* top = new QHBoxLayout;
     top->addWidget(mBanner, 1);
@@ -309,23 +242,6 @@ void MainWindow::buildWindow()
     bannerPalette.setColor(QPalette::Light, QColor(0x8e, 0xa6, 0xcf));
     bannerPalette.setColor(QPalette::Dark, QColor(0x17, 0x33, 0x6b));
     mBanner->setPalette(bannerPalette);
-    mPages->setAutoFillBackground(true);
-    QPalette pagesPalette = mPages->palette();
-    pagesPalette.setColor(QPalette::Window, QColor(0xf7, 0xf7, 0xf4));
-    mPages->setPalette(pagesPalette);
-    for (QLabel* title : std::as_const(mPageTitles)) {
-        title->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        title->setLineWidth(2);
-        title->setAutoFillBackground(true);
-        QPalette titlePalette = title->palette();
-        titlePalette.setColor(QPalette::Window, QColor(0xe9, 0xee, 0xf6));
-        title->setPalette(titlePalette);
-    }
-    QFont titleFont = font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setBold(true);
-    for (QLabel* title : std::as_const(mPageTitles))
-        title->setFont(titleFont);
 
     // The design size is the smallest at which the banner and every menu button stay readable.
     setMinimumSize(860, 610);

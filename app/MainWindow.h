@@ -211,8 +211,6 @@ protected:
 
 private:
     void buildWindow();
-    QWidget* buildPage(const QString& title, const QList<QPushButton*>& buttons);
-    QPushButton* menuButton(const QString& caption);
     void wireButtons();
     QList<QPair<QPushButton*, Screen>> menuScreens() const;
     const ScreenLine* screenLine(Screen screen) const;
