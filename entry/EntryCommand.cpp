@@ -407,30 +407,13 @@ QString usageText()
 // Parses the arguments; an empty result means success, otherwise the message to print.
 QString parse(const QStringList& argv, Arguments& args)
 {
-    const QList<OptionDef> defs = optionDefs();
-    for (qsizetype i = 1; i < argv.size(); ++i) {
-        const QString& a = argv.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            args.help = true;
-            continue;
-        }
-        if (a.startsWith(u'-') && a.size() > 1) {
-            const auto def = std::find_if(defs.begin(), defs.end(), [&a](const OptionDef& o) { return o.name == a; });
-            if (def == defs.end()) return QStringLiteral("不明なオプション %1").arg(a);
-            if (args.has(a)) return QStringLiteral("%1 が二度指定されています。").arg(a);
-            if (def->value.isEmpty()) {
-                args.values.insert(a, QString());
-            } else {
-                if (i + 1 >= argv.size()) return QStringLiteral("%1 の後に %2 がありません。").arg(a, def->value);
-                args.values.insert(a, argv.at(++i));
-            }
-            continue;
-        }
-        if (!args.screen.isEmpty())
-            return QStringLiteral("画面は一つだけ指定してください（%1 と %2）。").arg(args.screen, a);
-        args.screen = a;
-    }
-    return QString();
+    args.help = std::any_of(argv.begin() + std::min<qsizetype>(1, argv.size()), argv.end(),
+                            [](const QString& a) { return a == QLatin1String("--help") || a == QLatin1String("-h"); });
+    ParsedCommandLine line;
+    const QString problem = ParseCommandLine(argv, optionDefs(), QStringLiteral("画面"), line);
+    args.screen = line.entry;
+    args.values = line.values;
+    return problem;
 }
 
 } // namespace

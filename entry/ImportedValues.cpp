@@ -1,5 +1,6 @@
 #include "ImportedValues.h"
 
+#include "CsvColumns.h"
 #include "GradeData.h"
 #include "NaishinCells.h"
 #include "ScoreCells.h"
@@ -7,11 +8,6 @@
 namespace seiran {
 
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c.isSpace() || c == QChar(0x3000);
-}
 
 // Whether the text is one or more ASCII digits, at most `maxDigits` of them.
 bool isDigits(const QString& text, int maxDigits)
@@ -26,22 +22,13 @@ bool isDigits(const QString& text, int maxDigits)
 
 QString NarrowImportedField(const QString& field)
 {
-    qsizetype begin = 0;
-    qsizetype end = field.size();
-    while (begin < end && isBlank(field.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(field.at(end - 1)))
-        --end;
-    QString out;
-    out.reserve(end - begin);
-    for (qsizetype i = begin; i < end; ++i) {
-        const char16_t c = field.at(i).unicode();
+    QString out = TrimCsvText(field);
+    for (QChar& ch : out) {
+        const char16_t c = ch.unicode();
         if (c >= 0xFF10 && c <= 0xFF19)
-            out += QChar(u'0' + (c - 0xFF10));
+            ch = QChar(u'0' + (c - 0xFF10));
         else if (c == 0xFF0D || c == 0x2212)
-            out += u'-';
-        else
-            out += field.at(i);
+            ch = QChar(u'-');
     }
     return out;
 }
