@@ -20,7 +20,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -142,12 +141,7 @@ HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent
     hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
     hooks.commitPendingEdit = [this] { mEditBox->dismiss(); };
     mUndo = new GridUndo(this, std::move(hooks));
-    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu menu(this);
-        mUndo->addMenuEntries(menu);
-        menu.exec(mGrid->mapToGlobal(pos));
-    });
+    mUndo->installMenu(mGrid);
 }
 
 HighSchoolEditorWindow::~HighSchoolEditorWindow() = default;

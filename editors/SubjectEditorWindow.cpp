@@ -12,7 +12,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -81,12 +80,7 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
     hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
     mUndo = new GridUndo(this, std::move(hooks));
-    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu menu(this);
-        mUndo->addMenuEntries(menu);
-        menu.exec(mGrid->mapToGlobal(pos));
-    });
+    mUndo->installMenu(mGrid);
 }
 
 SubjectEditorWindow::~SubjectEditorWindow() = default;

@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -101,12 +100,7 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
     hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
     hooks.commitPendingEdit = [this] { mEditBox->dismiss(); };
     mUndo = new GridUndo(this, std::move(hooks));
-    mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        QMenu menu(this);
-        mUndo->addMenuEntries(menu);
-        menu.exec(mGrid->mapToGlobal(pos));
-    });
+    mUndo->installMenu(mGrid);
 
     if (mTable.rowCount() > 0) {
         mGrid->setRow(1);

@@ -147,6 +147,16 @@ void GridUndo::apply(const QList<int>& units, const QStringList& values, int siz
     mTypingOpen = false;
 }
 
+void GridUndo::installMenu(QWidget* grid)
+{
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& pos) {
+        QMenu menu(grid);
+        addMenuEntries(menu);
+        menu.exec(grid->mapToGlobal(pos));
+    });
+}
+
 void GridUndo::addMenuEntries(QMenu& menu)
 {
     QAction* undo = menu.addAction(mStack->canUndo() ? QStringLiteral("元に戻す（%1）").arg(mStack->undoText())

@@ -50,6 +50,8 @@ public:
     void apply(const QList<int>& units, const QStringList& values, int size);
     // "元に戻す（step）" and "やり直し（step）" at the top of a context menu, then a separator.
     void addMenuEntries(QMenu& menu);
+    // A context menu on `grid` that holds the undo entries alone (the editors' grids).
+    void installMenu(QWidget* grid);
 
     // One step for the rest of a scope.
     class Scope
