@@ -132,15 +132,7 @@ HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent
     connect(mCancelButton, &QPushButton::clicked, this, &HighSchoolEditorWindow::onCancelClicked);
     connect(mGrid, &FlexGrid::rowColChange, this, [this] { mUndo->closeTyping(); });
 
-    GridUndo::Hooks hooks;
-    hooks.state = [this] { return undoState(); };
-    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
-        restoreUndoValues(units, values, size);
-    };
-    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
-    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
-    hooks.commitPendingEdit = [this] { mEditBox->dismiss(); };
-    mUndo = new GridUndo(this, std::move(hooks));
+    mUndo = new GridUndo(this, static_cast<GridUndo::Client&>(*this));
     mUndo->installMenu(mGrid);
 }
 
@@ -185,6 +177,11 @@ QString HighSchoolEditorWindow::undoUnitLabel(int unit) const
 {
     const QString name = mTable.row(unit + 1).cells.at(HighSchoolEditorTable::ColShortName).trimmed();
     return name.isEmpty() ? QStringLiteral("%1行").arg(unit + 1) : name;
+}
+
+void HighSchoolEditorWindow::commitPendingEdit()
+{
+    mEditBox->dismiss();
 }
 
 void HighSchoolEditorWindow::showUndoUnit(int unit)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfirmCloseDialog.h"
+#include "GridUndo.h"
 #include "HighSchoolEditing.h"
 
 #include <memory>
@@ -13,7 +14,6 @@ namespace seiran {
 
 class CellEditBox;
 class FlexGrid;
-class GridUndo;
 struct GradeData;
 struct Session;
 
@@ -21,7 +21,7 @@ struct Session;
 // name, course and the school's own nine naishin multipliers, with row insertion and deletion,
 // copy and paste. "決定" saves the list and, when asked, makes the pupils' choices follow the
 // schools that moved; "中止" and the close box ask before leaving without saving.
-class HighSchoolEditorWindow : public ConfirmCloseDialog
+class HighSchoolEditorWindow : public ConfirmCloseDialog, private GridUndo::Client
 {
     Q_OBJECT
 public:
@@ -67,10 +67,11 @@ public:
     // Opens the edit box on the current cell when it is a text cell.
     void openEditBox();
     // Undo: one unit per row, its editable cells joined.
-    QStringList undoState() const;
-    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
-    QString undoUnitLabel(int unit) const;
-    void showUndoUnit(int unit);
+    QStringList undoState() const override;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size) override;
+    QString undoUnitLabel(int unit) const override;
+    void showUndoUnit(int unit) override;
+    void commitPendingEdit() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

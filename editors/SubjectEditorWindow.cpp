@@ -72,14 +72,7 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     connect(mCancelButton, &QPushButton::clicked, this, &SubjectEditorWindow::onCancelClicked);
     connect(mGrid, &FlexGrid::rowColChange, this, &SubjectEditorWindow::onGridCellChanged);
 
-    GridUndo::Hooks hooks;
-    hooks.state = [this] { return undoState(); };
-    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
-        restoreUndoValues(units, values, size);
-    };
-    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
-    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
-    mUndo = new GridUndo(this, std::move(hooks));
+    mUndo = new GridUndo(this, static_cast<GridUndo::Client&>(*this));
     mUndo->installMenu(mGrid);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GridUndo.h"
 #include "SubjectEditing.h"
 
 #include <QDialog>
@@ -11,14 +12,13 @@ class QPushButton;
 namespace seiran {
 
 class FlexGrid;
-class GridUndo;
 struct GradeData;
 struct Session;
 
 // "教科情報の変更": how each subject of the grade is processed (plain, boys and girls apart, by
 // group), its naishin multiplier and its group, on a copy of the subject list; "決定" saves
 // it, "中止" and the close box leave the list and the grade's tables as they were.
-class SubjectEditorWindow : public QDialog
+class SubjectEditorWindow : public QDialog, private GridUndo::Client
 {
     Q_OBJECT
 public:
@@ -45,10 +45,10 @@ public:
 private:
     void refreshRow(int row);
     // Undo: one unit per row, its editable cells joined.
-    QStringList undoState() const;
-    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
-    QString undoUnitLabel(int unit) const;
-    void showUndoUnit(int unit);
+    QStringList undoState() const override;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size) override;
+    QString undoUnitLabel(int unit) const override;
+    void showUndoUnit(int unit) override;
 
     Session& mSession;
     std::unique_ptr<GradeData> mWork; // the subject list being edited

@@ -91,15 +91,7 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
     connect(mOkButton, &QPushButton::clicked, this, &TestEditorWindow::onOkClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &TestEditorWindow::onCancelClicked);
 
-    GridUndo::Hooks hooks;
-    hooks.state = [this] { return undoState(); };
-    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
-        restoreUndoValues(units, values, size);
-    };
-    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
-    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
-    hooks.commitPendingEdit = [this] { mEditBox->dismiss(); };
-    mUndo = new GridUndo(this, std::move(hooks));
+    mUndo = new GridUndo(this, static_cast<GridUndo::Client&>(*this));
     mUndo->installMenu(mGrid);
 
     if (mTable.rowCount() > 0) {
@@ -141,6 +133,11 @@ void TestEditorWindow::restoreUndoValues(const QList<int>& units, const QStringL
 QString TestEditorWindow::undoUnitLabel(int unit) const
 {
     return mTable.cellText(unit + 1, TestEditorTable::ColName).trimmed();
+}
+
+void TestEditorWindow::commitPendingEdit()
+{
+    mEditBox->dismiss();
 }
 
 void TestEditorWindow::showUndoUnit(int unit)

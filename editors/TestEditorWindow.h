@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GridUndo.h"
 #include "TestEditing.h"
 
 #include <QDialog>
@@ -13,14 +14,13 @@ namespace seiran {
 
 class CellEditBox;
 class FlexGrid;
-class GridUndo;
 struct GradeData;
 struct Session;
 
 // "テスト情報の変更": the names and abbreviations of the grade's tests, typed in an edit box
 // laid over the cell; the number of tests and their subject counts are shown only. "決定"
 // saves the list, "中止" and the close box leave it as it was.
-class TestEditorWindow : public QDialog
+class TestEditorWindow : public QDialog, private GridUndo::Client
 {
     Q_OBJECT
 public:
@@ -59,10 +59,11 @@ protected:
 
 private:
     // Undo: one unit per row, its editable cells joined.
-    QStringList undoState() const;
-    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
-    QString undoUnitLabel(int unit) const;
-    void showUndoUnit(int unit);
+    QStringList undoState() const override;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size) override;
+    QString undoUnitLabel(int unit) const override;
+    void showUndoUnit(int unit) override;
+    void commitPendingEdit() override;
 
     Session& mSession;
     std::unique_ptr<GradeData> mWork;

@@ -65,6 +65,23 @@ private:
 };
 } // namespace
 
+namespace {
+GridUndo::Hooks hooksOf(GridUndo::Client& client)
+{
+    GridUndo::Hooks hooks;
+    hooks.state = [&client] { return client.undoState(); };
+    hooks.restore = [&client](const QList<int>& units, const QStringList& values, int size) {
+        client.restoreUndoValues(units, values, size);
+    };
+    hooks.unitLabel = [&client](int unit) { return client.undoUnitLabel(unit); };
+    hooks.showUnit = [&client](int unit) { client.showUndoUnit(unit); };
+    hooks.commitPendingEdit = [&client] { client.commitPendingEdit(); };
+    return hooks;
+}
+} // namespace
+
+GridUndo::GridUndo(QWidget* window, Client& client) : GridUndo(window, hooksOf(client)) {}
+
 GridUndo::GridUndo(QWidget* window, Hooks hooks) : QObject(window), mHooks(std::move(hooks))
 {
     mStack = new QUndoStack(this);

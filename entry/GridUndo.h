@@ -36,7 +36,21 @@ public:
         std::function<void()> commitPendingEdit;
     };
 
+    // What a window with a flat list of units gives its undo: the same as the hooks, as
+    // functions of its own (a window keeps them private and passes itself).
+    class Client
+    {
+    public:
+        virtual ~Client() = default;
+        virtual QStringList undoState() const = 0;
+        virtual void restoreUndoValues(const QList<int>& units, const QStringList& values, int size) = 0;
+        virtual QString undoUnitLabel(int unit) const = 0;
+        virtual void showUndoUnit(int unit) = 0;
+        virtual void commitPendingEdit() {}
+    };
+
     GridUndo(QWidget* window, Hooks hooks);
+    GridUndo(QWidget* window, Client& client);
 
     QUndoStack* stack() const { return mStack; }
     void begin();

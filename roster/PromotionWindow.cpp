@@ -167,15 +167,7 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : ConfirmClo
     connect(mCloseButton, &QPushButton::clicked, this, &PromotionWindow::onCloseClicked);
     connect(mCreateButton, &QPushButton::clicked, this, &PromotionWindow::onCreateClicked);
 
-    GridUndo::Hooks hooks;
-    hooks.state = [this] { return undoState(); };
-    hooks.restore = [this](const QList<int>& units, const QStringList& values, int size) {
-        restoreUndoValues(units, values, size);
-    };
-    hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
-    hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
-    hooks.commitPendingEdit = [this] { onEditBoxFinished(); };
-    mUndo = new GridUndo(this, std::move(hooks));
+    mUndo = new GridUndo(this, static_cast<GridUndo::Client&>(*this));
     mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu(this);
@@ -220,6 +212,11 @@ QString PromotionWindow::undoUnitLabel(int unit) const
 {
     const PromotionRow& row = mTable.row(unit + 1);
     return row.name.trimmed().isEmpty() ? QStringLiteral("%1行").arg(unit + 1) : row.name.trimmed();
+}
+
+void PromotionWindow::commitPendingEdit()
+{
+    onEditBoxFinished();
 }
 
 void PromotionWindow::showUndoUnit(int unit)

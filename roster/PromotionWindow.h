@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfirmCloseDialog.h"
+#include "GridUndo.h"
 #include "PromotionTable.h"
 
 class QCheckBox;
@@ -14,14 +15,13 @@ namespace seiran {
 class CellEditBox;
 class FindBar;
 class FlexGrid;
-class GridUndo;
 struct Session;
 
 // "進級・クラス分け処理": every pupil of the grade with the old class and number, the class and
 // number for next year (typed, pasted, or numbered in syllabary order), pupils who transfer in,
 // three sorts; the assignment is kept in the grade's roster when the window closes, and
 // "新学年作成" builds next year's files in a chosen folder.
-class PromotionWindow : public ConfirmCloseDialog
+class PromotionWindow : public ConfirmCloseDialog, private GridUndo::Client
 {
     Q_OBJECT
 public:
@@ -93,10 +93,11 @@ private:
     void warnCut(const QString& what, const QString& text);
     PromotionTable::Range selection() const;
     // Undo: one unit per row, its cells joined.
-    QStringList undoState() const;
-    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size);
-    QString undoUnitLabel(int unit) const;
-    void showUndoUnit(int unit);
+    QStringList undoState() const override;
+    void restoreUndoValues(const QList<int>& units, const QStringList& values, int size) override;
+    QString undoUnitLabel(int unit) const override;
+    void showUndoUnit(int unit) override;
+    void commitPendingEdit() override;
     // The closing question; true when the window may close.
     bool confirmClose() override;
 
