@@ -1,6 +1,7 @@
 #include "GridWindow.h"
 
 #include "CsvFile.h"
+#include "CsvSaveDialog.h"
 #include "FindBar.h"
 #include "FlexGrid.h"
 #include "GridUndo.h"
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,14 +64,6 @@ QString ProposedCsvName(const QString& screen, int grade)
         if (c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c)) c = u'_';
     }
     return QStringLiteral("%1_%2年.csv").arg(name).arg(grade);
-}
-
-QString WithCsvExtension(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.fileName().isEmpty() || !info.suffix().isEmpty()) return path;
-    // "名簿." has an empty extension too: the dot stays, the extension is added.
-    return path + (path.endsWith(u'.') ? QStringLiteral("csv") : QStringLiteral(".csv"));
 }
 
 void PutOnClipboard(const QString& text)
@@ -124,15 +116,7 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
         return QFileDialog::getOpenFileName(this, QStringLiteral("CSV取込"), QString(),
                                             QStringLiteral("CSVファイル (*.csv *.txt);;すべてのファイル (*)"));
     };
-    chooseExportFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("CSVファイルに保存"), mProposedCsvPath,
-                           QStringLiteral("CSVファイル (*.csv)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // The dialog adds ".csv" itself before it asks about overwriting an existing file.
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                       : QString();
-    };
+    chooseExportFile = [this] { return AskCsvSavePath(this, mProposedCsvPath); };
     runImportPreview = [](ImportPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
     GridUndo::Hooks hooks;

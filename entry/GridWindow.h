@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CsvImport.h"
+#include "CsvSaveDialog.h"
 
 #include <QDialog>
 #include <functional>
@@ -38,8 +39,6 @@ QString SelectionCopyText(const FlexGrid* grid);
 // The file name "CSVファイルに保存…" proposes: the screen (with its test or subject) and the
 // grade, "内申点_3年.csv"; characters a file name cannot hold become "_".
 QString ProposedCsvName(const QString& screen, int grade);
-// A file name typed without an extension gets ".csv"; any other name is kept as typed.
-QString WithCsvExtension(const QString& path);
 
 // Clears the clipboard and puts the text on it.
 void PutOnClipboard(const QString& text);

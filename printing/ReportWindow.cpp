@@ -1,6 +1,7 @@
 #include "ReportWindow.h"
 
 #include "CsvFile.h"
+#include "CsvSaveDialog.h"
 #include "GradeData.h"
 #include "MessageBox.h"
 #include "PreviewPane.h"
@@ -8,7 +9,6 @@
 #include "WindowSize.h"
 
 #include <QDir>
-#include <QFileDialog>
 
 #include <QLabel>
 #include <QPushButton>
@@ -22,19 +22,13 @@ ReportWindow::ReportWindow(Session& session, const QString& caption, QWidget* pa
     // The preview wants room; on a small screen the window stays inside it.
     ResizeToOpen(this, QSize(1000, 760));
     chooseCsvFile = [this](const QString& suggestedName) {
-        QFileDialog dialog(this, QStringLiteral("CSVファイルに保存"),
-                           QDir(mSession.gd.dataFolder).filePath(suggestedName), QStringLiteral("CSVファイル (*.csv)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // A name typed without an extension gets ".csv" before the dialog asks about overwriting.
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                       : QString();
+        return AskCsvSavePath(this, QDir(mSession.gd.dataFolder).filePath(suggestedName));
     };
 }
 
 void ReportWindow::saveCsvRows(const QList<QStringList>& rows, const QString& suggestedName)
 {
-    const QString path = chooseCsvFile(suggestedName);
+    const QString path = WithCsvExtension(chooseCsvFile(suggestedName));
     if (path.isEmpty()) return;
     if (const Result saved = SaveCsvFile(path, rows); !saved) {
         ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
