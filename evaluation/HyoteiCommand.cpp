@@ -55,7 +55,6 @@ struct Options
     bool tsv = false;
     bool dump = false;
     bool names = false;
-    bool help = false;
     QSet<QString> given;
 };
 
@@ -69,10 +68,6 @@ QString parse(const QStringList& args, Options& o)
     bool command = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            o.help = true;
-            continue;
-        }
         if (a == QLatin1String("--test") || a == QLatin1String("--class") || a == QLatin1String("--item"))
             return QStringLiteral("%1 は hyotei では使えません。").arg(a);
         if (valueOptions().contains(a)) {

@@ -57,7 +57,7 @@ int fail(QTextStream& err, const QString& message)
 }
 
 // Parses the arguments; an empty result means success, otherwise the message to print.
-QString parse(const QStringList& args, Options& o, bool& help)
+QString parse(const QStringList& args, Options& o)
 {
     auto intValue = [&](qsizetype& i, const QString& name, int& out) -> QString {
         if (i + 1 >= args.size()) return QStringLiteral("%1 の後に数がありません。").arg(name);
@@ -74,9 +74,7 @@ QString parse(const QStringList& args, Options& o, bool& help)
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
         QString problem;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
-            help = true;
-        else if (a == QLatin1String("--data"))
+        if (a == QLatin1String("--data"))
             problem = textValue(i, a, o.data);
         else if (a == QLatin1String("--grade"))
             problem = intValue(i, a, o.grade);
@@ -142,8 +140,7 @@ namespace {
 int runTableReport(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     Options o;
-    bool help = false;
-    const QString problem = parse(args, o, help);
+    const QString problem = parse(args, o);
     if (!problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
     if (o.data.isEmpty() || o.grade == 0 || o.test == 0 || o.report.isEmpty())
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
