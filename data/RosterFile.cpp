@@ -1,9 +1,12 @@
 #include "RosterFile.h"
 
 #include "FileErrors.h"
+#include "GradeLock.h"
+#include "ListFiles.h"
 #include "GradeData.h"
 #include "Progress.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
@@ -205,41 +208,6 @@ Result loadRoster(GradeData& gd, IProgress& progress, const LoadFields& fields)
     return Result::success();
 }
 
-// Sets the record's owned fields that changed since the load; true when one was set.
-using SaveFields = std::function<Result(const GradeData&, int student, StudentRecord&, bool& changed)>;
-
-Result saveRoster(GradeData& gd, IProgress& progress, const SaveFields& fields)
-{
-    if (Result r = checkClassCount(gd); !r) return r;
-    ProgressScope scope(progress, QStringLiteral("データ書込中"), 60 * gd.classCount);
-    RosterFile file(RosterFile::pathFor(gd));
-    if (Result r = file.open(); !r) return r;
-    // Every changed record is composed and checked before the first is written, so a value that
-    // cannot be stored refuses the whole save with the file as it was.
-    struct Pending
-    {
-        int record;
-        StudentRecord bytes;
-    };
-    std::vector<Pending> pending;
-    StudentRecord record;
-    for (int k = 1; k <= gd.classCount; ++k) {
-        for (int m = 1; m <= gd.classSize[k]; ++m) {
-            const int s = gd.classStart[k] + m - 1;
-            progress.setValue((k - 1) * 60 + m);
-            const int rec = RosterFile::recordNumber(k, gd.studentNumber[s]);
-            if (Result r = file.read(rec, record); !r) return r;
-            bool changed = false;
-            if (Result r = fields(gd, s, record, changed); !r) return r;
-            if (changed) pending.push_back({rec, record});
-        }
-    }
-    for (const Pending& p : pending) {
-        if (Result r = file.write(p.record, p.bytes); !r) return r;
-    }
-    return Result::success();
-}
-
 Result valueTooLarge(const GradeData& gd, int s, int value)
 {
     return Result::failure(QStringLiteral("%1組%2番 %3 の値 %4 は記録できる範囲（-32768〜32767）を超えています")
@@ -259,6 +227,171 @@ bool currentTestValid(const GradeData& gd)
 Result noTest(const GradeData& gd)
 {
     return Result::failure(QStringLiteral("テストが選ばれていないか、テスト %1 の設定が不正です").arg(gd.currentTest));
+}
+
+// The owned fields of one screen: how many columns, their values, and where they sit in a record.
+struct OwnedFields
+{
+    int columns = 0;
+    std::function<int(int s, int col)> loaded; // L
+    std::function<int(int s, int col)> value;  // M
+    std::function<int(const StudentRecord&, int col)> stored; // D
+    std::function<bool(StudentRecord&, int col, int v)> store;
+    std::function<void(int s, int col, int v)> settle; // value and value-as-loaded after the save
+    std::function<QString(int col)> fieldName;          // "slot:12", "naishin:3", "choice:2"
+    // The record pupil s was loaded from.
+    std::function<int(int s)> record;
+};
+
+const ConflictDecision* findDecision(const SaveControl& control, int s, int col, int saved)
+{
+    for (const ConflictDecision& d : control.decisions)
+        if (d.student == s && d.column == col && d.saved == saved) return &d;
+    return nullptr;
+}
+
+QString logLine(const GradeData& gd, const SaveControl& control, const OwnedFields& f, const FieldConflict& c,
+                const QString& when)
+{
+    const int s = c.student;
+    QStringList fields{when,
+                       LockUserName(),
+                       CurrentHostIdentity().host,
+                       control.screen,
+                       f.fieldName(c.column),
+                       gd.classLabel(gd.studentClass[s]),
+                       QString::number(gd.studentNumber[s]),
+                       gd.studentName[s],
+                       QString::number(c.base),
+                       QString::number(c.mine),
+                       QString::number(c.saved),
+                       c.keepMine ? QStringLiteral("mine") : QStringLiteral("theirs")};
+    for (QString& field : fields)
+        field.replace(u'\t', u' ').replace(u'\n', u' ');
+    return fields.join(u'\t') + u'\n';
+}
+
+// The merge save shared by the entry screens (see SaveControl).
+Result mergeSave(const GradeData& gd, IProgress& progress, SaveControl& control, const OwnedFields& f,
+                 const QString& status, int progressMaximum)
+{
+    control.conflicts.clear();
+    control.settled.clear();
+    control.gradeChanged = false;
+    if (Result r = checkClassCount(gd); !r) return r;
+    // A value that cannot be stored stops the save before anything is read or written.
+    bool anyChange = false;
+    for (int s = 1; s <= gd.studentCount; ++s) {
+        for (int col = 1; col <= f.columns; ++col) {
+            const int m = f.value(s, col);
+            if (m == f.loaded(s, col)) continue;
+            anyChange = true;
+            if (m < -32768 || m > 32767) return valueTooLarge(gd, s, m);
+        }
+    }
+    if (!anyChange && !control.stamp.taken) return Result::success();
+    ProgressScope scope(progress, status, progressMaximum);
+    GradeGuard guard(gd.dataFolder, gd.currentGrade);
+    if (!guard) return guard.result();
+    if (control.stamp.taken) {
+        LockRegistry registry;
+        if (Result r = guard.readRegistry(registry); !r) return r;
+        if (registry.generation != control.stamp.generation || GradeListHash(gd) != control.stamp.listHash) {
+            control.gradeChanged = true;
+            return Result::failure(GradeChangedMessage());
+        }
+    }
+    if (!anyChange) return Result::success();
+    RosterFile file(RosterFile::pathFor(gd));
+    if (Result r = file.open(); !r) return r;
+    QByteArray bytes;
+    if (Result r = file.readAll(bytes); !r) return r;
+    const int available = int(bytes.size() / StudentRecord::Size);
+
+    struct Pending
+    {
+        int record;
+        StudentRecord bytes;
+    };
+    std::vector<Pending> pending;
+    struct Settle
+    {
+        int s;
+        int col;
+        int v;
+    };
+    std::vector<Settle> settles;
+    StudentRecord record;
+    for (int s = 1; s <= gd.studentCount; ++s) {
+        progress.setValue(s);
+        bool differs = false;
+        for (int col = 1; col <= f.columns && !differs; ++col)
+            differs = f.value(s, col) != f.loaded(s, col);
+        if (!differs) continue;
+        const int rec = f.record(s);
+        if (rec <= available)
+            std::memcpy(record.bytes().data(), bytes.constData() + qsizetype(rec - 1) * StudentRecord::Size,
+                        StudentRecord::Size);
+        else
+            record = StudentRecord::blank();
+        // The seat must still hold the pupil the screen showed.
+        if (record.flag() != StudentRecord::InUse || record.name().trimmed() != gd.studentName[s]) {
+            control.gradeChanged = true;
+            return Result::failure(GradeChangedMessage());
+        }
+        bool changed = false;
+        for (int col = 1; col <= f.columns; ++col) {
+            const int l = f.loaded(s, col);
+            const int m = f.value(s, col);
+            if (m == l) continue;
+            const int d = f.stored(record, col);
+            bool write = false;
+            if (d == l) {
+                write = true;
+            } else if (d != m) {
+                FieldConflict c{s, col, l, m, d, false};
+                if (const ConflictDecision* decision = findDecision(control, s, col, d)) {
+                    c.keepMine = decision->keepMine;
+                } else if (control.rule == ConflictRule::Mine) {
+                    c.keepMine = true;
+                } else if (control.rule == ConflictRule::Theirs) {
+                    c.keepMine = false;
+                } else {
+                    control.conflicts.append(c);
+                    continue;
+                }
+                control.settled.append(c);
+                write = c.keepMine;
+            }
+            if (write) {
+                if (!f.store(record, col, m)) return valueTooLarge(gd, s, m);
+                changed = true;
+            }
+            settles.push_back({s, col, write ? m : d});
+        }
+        if (changed) pending.push_back({rec, record});
+    }
+    if (!control.conflicts.isEmpty()) return Result::failure(ConflictMessage());
+    for (const Pending& p : pending) {
+        if (Result r = file.write(p.record, p.bytes); !r) return r;
+    }
+    file.close();
+    for (const Settle& st : settles)
+        f.settle(st.s, st.col, st.v);
+    if (!control.settled.isEmpty()) {
+        const QString when = LockTimeText(LockEnvironment::current().utcNow());
+        QString lines;
+        for (const FieldConflict& c : control.settled)
+            lines += logLine(gd, control, f, c, when);
+        // The log is a record of what was decided; the save itself has succeeded.
+        guard.appendLog(QStringLiteral("conflicts.txt"), lines);
+    }
+    return Result::success();
+}
+
+int loadedRecord(const GradeData& gd, int s)
+{
+    return RosterFile::recordNumber(gd.studentClass[s], gd.studentNumber[s]);
 }
 
 } // namespace
@@ -304,45 +437,107 @@ Result LoadCareerChoices(GradeData& gd, IProgress& progress)
     });
 }
 
-Result SaveTestScores(GradeData& gd, IProgress& progress)
+GradeStamp TakeGradeStamp(const GradeData& gd, qint64 generation)
+{
+    GradeStamp stamp;
+    stamp.taken = true;
+    stamp.generation = generation;
+    stamp.listHash = GradeListHash(gd);
+    return stamp;
+}
+
+QByteArray GradeListHash(const GradeData& gd)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& path : {SubjectListPath(gd), TestListPath(gd), HomeroomPath(gd)}) {
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+        // Each file's length first, so that bytes moving from one file to the next still count.
+        hash.addData(QByteArray::number(bytes.size()) + '\n');
+        hash.addData(bytes);
+    }
+    return hash.result();
+}
+
+QString GradeChangedMessage()
+{
+    return QStringLiteral("開いた後に名簿または設定が変更されました。入力は保存されていません。");
+}
+
+QString ConflictMessage()
+{
+    return QStringLiteral("ほかの人の保存と重なりました");
+}
+
+Result SaveTestScores(GradeData& gd, IProgress& progress, SaveControl& control)
 {
     if (!currentTestValid(gd)) return noTest(gd);
     const int n = gd.testSubjectCount[gd.currentTest];
     const int first = gd.testFirstSlot[gd.currentTest];
-    return saveRoster(gd, progress, [n, first](const GradeData& g, int s, StudentRecord& rec, bool& changed) {
-        for (int j = 1; j <= n; ++j) {
-            if (g.scores(j, s) == g.scoresAsLoaded(j, s)) continue;
-            if (!rec.setScoreSlot(first + j - 1, g.scores(j, s))) return valueTooLarge(g, s, g.scores(j, s));
-            changed = true;
+    OwnedFields f;
+    f.columns = n;
+    f.loaded = [&gd](int s, int j) { return gd.scoresAsLoaded(j, s); };
+    f.value = [&gd](int s, int j) { return gd.scores(j, s); };
+    f.stored = [first](const StudentRecord& rec, int j) { return rec.scoreSlot(first + j - 1); };
+    f.store = [first](StudentRecord& rec, int j, int v) { return rec.setScoreSlot(first + j - 1, v); };
+    f.settle = [&gd](int s, int j, int v) { gd.scores(j, s) = gd.scoresAsLoaded(j, s) = v; };
+    f.fieldName = [first](int j) { return QStringLiteral("slot:%1").arg(first + j - 1); };
+    f.record = [&gd](int s) { return loadedRecord(gd, s); };
+    return mergeSave(gd, progress, control, f, QStringLiteral("データ書込中"), gd.studentCount);
+}
+
+Result SaveNaishin(GradeData& gd, IProgress& progress, SaveControl& control)
+{
+    for (int j = 1; j <= Limits::NaishinPositions; ++j) {
+        for (int s = 1; s <= gd.studentCount; ++s) {
+            if (gd.naishin(j, s) == gd.naishinAsLoaded(j, s)) continue;
+            if (gd.naishinSlot[j] < 1 || gd.naishinSlot[j] > Limits::NaishinSlots)
+                return Result::failure(QStringLiteral("内申の教科順 %1 が不正です").arg(gd.naishinSlot[j]));
         }
-        return Result::success();
-    });
+    }
+    OwnedFields f;
+    f.columns = Limits::NaishinPositions;
+    f.loaded = [&gd](int s, int j) { return gd.naishinAsLoaded(j, s); };
+    f.value = [&gd](int s, int j) { return gd.naishin(j, s); };
+    f.stored = [&gd](const StudentRecord& rec, int j) { return rec.naishinSlot(gd.naishinSlot[j]); };
+    f.store = [&gd](StudentRecord& rec, int j, int v) { return rec.setNaishinSlot(gd.naishinSlot[j], v); };
+    f.settle = [&gd](int s, int j, int v) { gd.naishin(j, s) = gd.naishinAsLoaded(j, s) = v; };
+    f.fieldName = [](int j) { return QStringLiteral("naishin:%1").arg(j); };
+    f.record = [&gd](int s) { return loadedRecord(gd, s); };
+    return mergeSave(gd, progress, control, f, QStringLiteral("データ書込中"), gd.studentCount);
+}
+
+Result SaveCareerChoices(GradeData& gd, IProgress& progress, SaveControl& control)
+{
+    OwnedFields f;
+    f.columns = Limits::Choices;
+    f.loaded = [&gd](int s, int k) { return gd.careerChoiceAsLoaded(k, s); };
+    f.value = [&gd](int s, int k) { return gd.careerChoice(k, s); };
+    f.stored = [](const StudentRecord& rec, int k) { return rec.choice(k); };
+    f.store = [](StudentRecord& rec, int k, int v) { return rec.setChoice(k, v); };
+    f.settle = [&gd](int s, int k, int v) { gd.careerChoice(k, s) = gd.careerChoiceAsLoaded(k, s) = v; };
+    f.fieldName = [](int k) { return QStringLiteral("choice:%1").arg(k); };
+    f.record = [&gd](int s) { return loadedRecord(gd, s); };
+    return mergeSave(gd, progress, control, f, QStringLiteral("データ書込中"), gd.studentCount);
+}
+
+Result SaveTestScores(GradeData& gd, IProgress& progress)
+{
+    SaveControl control;
+    return SaveTestScores(gd, progress, control);
 }
 
 Result SaveNaishin(GradeData& gd, IProgress& progress)
 {
-    return saveRoster(gd, progress, [](const GradeData& g, int s, StudentRecord& rec, bool& changed) {
-        for (int j = 1; j <= Limits::NaishinPositions; ++j) {
-            if (g.naishin(j, s) == g.naishinAsLoaded(j, s)) continue;
-            if (g.naishinSlot[j] < 1 || g.naishinSlot[j] > Limits::NaishinSlots)
-                return Result::failure(QStringLiteral("内申の教科順 %1 が不正です").arg(g.naishinSlot[j]));
-            if (!rec.setNaishinSlot(g.naishinSlot[j], g.naishin(j, s))) return valueTooLarge(g, s, g.naishin(j, s));
-            changed = true;
-        }
-        return Result::success();
-    });
+    SaveControl control;
+    return SaveNaishin(gd, progress, control);
 }
 
 Result SaveCareerChoices(GradeData& gd, IProgress& progress)
 {
-    return saveRoster(gd, progress, [](const GradeData& g, int s, StudentRecord& rec, bool& changed) {
-        for (int k = 1; k <= Limits::Choices; ++k) {
-            if (g.careerChoice(k, s) == g.careerChoiceAsLoaded(k, s)) continue;
-            if (!rec.setChoice(k, g.careerChoice(k, s))) return valueTooLarge(g, s, g.careerChoice(k, s));
-            changed = true;
-        }
-        return Result::success();
-    });
+    SaveControl control;
+    return SaveCareerChoices(gd, progress, control);
 }
 
 } // namespace seiran
@@ -398,39 +593,28 @@ Result LoadSubjectScores(GradeData& gd, SubjectScores& table, IProgress& progres
     });
 }
 
-Result SaveSubjectScores(const GradeData& gd, const SubjectScores& table, IProgress& progress)
+Result SaveSubjectScores(const GradeData& gd, SubjectScores& table, IProgress& progress, SaveControl& control)
 {
     if (table.scoreSlots.size() != table.tests.size() || table.scoreSlots.isEmpty())
         return Result::failure(QStringLiteral("教科別の点数が読み込まれていません"));
-    if (Result r = checkClassCount(gd); !r) return r;
-    // A value that cannot be stored stops the save before any record is written.
-    for (int s = 1; s <= gd.studentCount; ++s) {
-        for (int t = 1; t <= table.columnCount(); ++t) {
-            const int v = table.values(t, s);
-            if (v != table.loaded(t, s) && (v < -32768 || v > 32767)) return valueTooLarge(gd, s, v);
-        }
-    }
-    ProgressScope scope(progress, QStringLiteral("データ保存中"), gd.studentCount);
-    RosterFile file(RosterFile::pathFor(gd));
-    if (Result r = file.open(); !r) return r;
-    StudentRecord record;
-    for (int s = 1; s <= gd.studentCount; ++s) {
-        progress.setValue(s);
-        bool differs = false;
-        for (int t = 1; t <= table.columnCount() && !differs; ++t)
-            differs = table.values(t, s) != table.loaded(t, s);
-        if (!differs) continue;
-        // The record is the one the pupil was read from, whatever the cells show now.
-        const int rec = RosterFile::recordNumber(gd.studentClass[s], gd.studentNumber[s]);
-        if (Result r = file.read(rec, record); !r) return r;
-        for (int t = 1; t <= table.columnCount(); ++t) {
-            if (table.values(t, s) == table.loaded(t, s)) continue;
-            if (!record.setScoreSlot(table.scoreSlots.at(t - 1), table.values(t, s)))
-                return valueTooLarge(gd, s, table.values(t, s));
-        }
-        if (Result r = file.write(rec, record); !r) return r;
-    }
-    return Result::success();
+    const QList<int> columnSlots = table.scoreSlots;
+    OwnedFields f;
+    f.columns = table.columnCount();
+    f.loaded = [&table](int s, int t) { return table.loaded(t, s); };
+    f.value = [&table](int s, int t) { return table.values(t, s); };
+    f.stored = [&columnSlots](const StudentRecord& rec, int t) { return rec.scoreSlot(columnSlots.at(t - 1)); };
+    f.store = [&columnSlots](StudentRecord& rec, int t, int v) { return rec.setScoreSlot(columnSlots.at(t - 1), v); };
+    f.settle = [&table](int s, int t, int v) { table.values(t, s) = table.loaded(t, s) = v; };
+    f.fieldName = [&columnSlots](int t) { return QStringLiteral("slot:%1").arg(columnSlots.at(t - 1)); };
+    // The record is the one the pupil was read from, whatever the cells show now.
+    f.record = [&gd](int s) { return loadedRecord(gd, s); };
+    return mergeSave(gd, progress, control, f, QStringLiteral("データ保存中"), gd.studentCount);
+}
+
+Result SaveSubjectScores(const GradeData& gd, SubjectScores& table, IProgress& progress)
+{
+    SaveControl control;
+    return SaveSubjectScores(gd, table, progress, control);
 }
 
 } // namespace seiran

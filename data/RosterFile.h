@@ -54,13 +54,86 @@ private:
     QFile mFile;
 };
 
+// What an entry screen saw of the grade when it loaded: the lock's generation and the SHA-256 of
+// the subject, test and homeroom lists. A save refuses when either changed since, because the
+// slots or seats it would write may no longer be the ones it showed.
+struct GradeStamp
+{
+    bool taken = false;
+    qint64 generation = 0;
+    QByteArray listHash;
+};
+// The stamp of the grade now; `generation` is the one the screen's registration was granted at.
+GradeStamp TakeGradeStamp(const GradeData& gd, qint64 generation);
+// SHA-256 over the three list files of the grade as they are on disk (a missing file counts as empty).
+QByteArray GradeListHash(const GradeData& gd);
+
+// One field that the screen changed and another saved differently since the load.
+struct FieldConflict
+{
+    int student = 0; // pupil index as loaded
+    int column = 0;  // the screen's column: subject j of the test, naishin position j, choice k, test t
+    int base = 0;    // L: the value at load
+    int mine = 0;    // M: the value to save
+    int saved = 0;   // D: the value in the file now
+    bool keepMine = false; // how it was settled (for the settled list)
+};
+
+// How a clash is settled: asked (nothing is written and the clashes come back), or every clash
+// by one rule.
+enum class ConflictRule
+{
+    Ask,
+    Mine,
+    Theirs
+};
+
+// A clash the user answered: it holds while the file still shows `saved`; a value saved again
+// since is a new clash.
+struct ConflictDecision
+{
+    int student = 0;
+    int column = 0;
+    int saved = 0;
+    bool keepMine = false;
+};
+
+// The save of an entry screen merges with what others saved since its load, field by field:
+// with L the value at load, M the value to save and D the value read now under the grade's guard,
+//   M = L: nothing is written (D stays);  D = L: M is written;  D = M: nothing to write;
+//   otherwise the field clashes.
+// Clashes are decided before anything is written; undecided ones come back in `conflicts`.
+struct SaveControl
+{
+    GradeStamp stamp; // not taken: the lists and generation are not checked
+    ConflictRule rule = ConflictRule::Ask;
+    QList<ConflictDecision> decisions;
+    QString screen; // named in the conflict log
+
+    // Filled by the save.
+    QList<FieldConflict> conflicts; // undecided: nothing was written
+    QList<FieldConflict> settled;   // clashes written by a decision or the rule
+    bool gradeChanged = false;      // refused: the grade changed since the load
+};
+
+// The refusal when the grade changed under an open screen.
+QString GradeChangedMessage();
+// The answer of a save that found clashes.
+QString ConflictMessage();
+
 // Loads and saves between the roster file of the current grade and GradeData. Each reads every
-// in-use record of the class blocks; the saves re-read each record and write only the records
-// where an owned field changed, and only once every changed record has been checked.
+// in-use record of the class blocks. The saves take the grade's guard, read every record again,
+// decide every field by the rule above and only then write the records where a field changes.
+// After a save the screen's values and values-as-loaded both hold what the file holds for every
+// field it changed.
 Result LoadRoster(GradeData& gd, IProgress& progress);
 Result LoadTestScores(GradeData& gd, IProgress& progress);
 Result LoadNaishin(GradeData& gd, IProgress& progress);
 Result LoadCareerChoices(GradeData& gd, IProgress& progress);
+Result SaveTestScores(GradeData& gd, IProgress& progress, SaveControl& control);
+Result SaveNaishin(GradeData& gd, IProgress& progress, SaveControl& control);
+Result SaveCareerChoices(GradeData& gd, IProgress& progress, SaveControl& control);
+// The same with clashes asked and no stamp (tools and tests that own the grade).
 Result SaveTestScores(GradeData& gd, IProgress& progress);
 Result SaveNaishin(GradeData& gd, IProgress& progress);
 Result SaveCareerChoices(GradeData& gd, IProgress& progress);
@@ -90,7 +163,9 @@ struct SubjectScores
 // each chosen test. "データ読込中" while it runs.
 Result LoadSubjectScores(GradeData& gd, SubjectScores& table, IProgress& progress);
 // Writes the values that differ from those loaded into the records of the pupils as loaded
-// (class and number remembered at load); only changed records are written. "データ保存中".
-Result SaveSubjectScores(const GradeData& gd, const SubjectScores& table, IProgress& progress);
+// (class and number remembered at load), by the merge rule of SaveControl; only changed records
+// are written. "データ保存中".
+Result SaveSubjectScores(const GradeData& gd, SubjectScores& table, IProgress& progress, SaveControl& control);
+Result SaveSubjectScores(const GradeData& gd, SubjectScores& table, IProgress& progress);
 
 } // namespace seiran
