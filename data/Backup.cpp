@@ -1,7 +1,7 @@
 #include "Backup.h"
 
-#include "FileErrors.h"
 #include "Crc32.h"
+#include "FileErrors.h"
 #include "GradeLock.h"
 #include "ListFiles.h"
 
@@ -234,7 +234,8 @@ void RecoverInterruptedReplacements(const QString& dataFolder, int grade)
         if (!r)
             NoticeOfLock(r.message);
         else if (undone)
-            NoticeOfLock(QStringLiteral("前回途中で終わったファイルの置き換えを元に戻しました（%1）。").arg(shown(folder)));
+            NoticeOfLock(
+                QStringLiteral("前回途中で終わったファイルの置き換えを元に戻しました（%1）。").arg(shown(folder)));
     }
 }
 

@@ -132,13 +132,13 @@ Result replaceFile(const QString& path, const QByteArray& bytes, const LockEnvir
     file.close();
     if (!written) {
         QFile::remove(temporary);
-        return Result::failure(
-            QStringLiteral("ファイル %1 に書き込めません。%2").arg(shown(path), FileErrorReason(error, FileAccess::Write)));
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2")
+                                   .arg(shown(path), FileErrorReason(error, FileAccess::Write)));
     }
     if (!replaceWithRetries(temporary, path, env, error)) {
         QFile::remove(temporary);
-        return Result::failure(
-            QStringLiteral("ファイル %1 を置き換えられません。%2").arg(shown(path), FileErrorReason(error, FileAccess::Write)));
+        return Result::failure(QStringLiteral("ファイル %1 を置き換えられません。%2")
+                                   .arg(shown(path), FileErrorReason(error, FileAccess::Write)));
     }
     return Result::success();
 }
@@ -538,7 +538,8 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
             watchedToken.clear();
             continue;
         }
-        const QString who = other.valid ? QStringLiteral("%1（%2）").arg(other.user, other.host) : QStringLiteral("(不明)");
+        const QString who =
+            other.valid ? QStringLiteral("%1（%2）").arg(other.user, other.host) : QStringLiteral("(不明)");
         const int waited = int(now - start);
         if (waited >= policy.timeoutMs) {
             mResult = Result::failure(

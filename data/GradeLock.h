@@ -52,8 +52,7 @@ public:
     static void setCurrent(LockEnvironment* environment); // nullptr: the system's again
 };
 
-enum class LockMode
-{
+enum class LockMode {
     Shared,   // S: the entry screens; goes with other S holders
     Exclusive // X: commands and editors that change how pupils, tests or schools are addressed
 };

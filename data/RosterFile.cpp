@@ -1,21 +1,21 @@
 #include "RosterFile.h"
 
-#include "FileErrors.h"
 #include "Crc32.h"
+#include "FileErrors.h"
+#include "GradeData.h"
 #include "GradeLock.h"
 #include "HostIdentity.h"
 #include "ListFiles.h"
-#include "GradeData.h"
 #include "Progress.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QThread>
 #include <QFileInfo>
+#include <QThread>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace seiran {
@@ -132,7 +132,7 @@ namespace {
 int gFaultAt = 0;
 int gFaultError = 0;
 int gWriteCount = 0;
-int gWritePauseMs = 0;
+int gWritePauseMs = qEnvironmentVariableIntValue("SEIRAN_TEST_WRITE_PAUSE_MS");
 
 const QByteArray UndoMagic = "seiran-roster-undo";
 
@@ -190,8 +190,7 @@ bool parseUndo(const QByteArray& bytes, UndoJournal& journal)
     bool okCount = false;
     journal.oldSize = head.at(3).toLongLong(&okSize);
     const int count = head.at(4).toInt(&okCount);
-    if (!okSize || !okCount || count < 0 ||
-        body.size() != headerEnd + 1 + qsizetype(count) * (4 + StudentRecord::Size))
+    if (!okSize || !okCount || count < 0 || body.size() != headerEnd + 1 + qsizetype(count) * (4 + StudentRecord::Size))
         return false;
     qsizetype at = headerEnd + 1;
     for (int i = 0; i < count; ++i) {
@@ -274,7 +273,8 @@ Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& r
     RosterFile file(rosterPath);
     if (Result r = file.open(); !r) return r;
     for (const RecordImage& r : records) {
-        if (r.record < 1) return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r.record));
+        if (r.record < 1)
+            return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r.record));
     }
     QByteArray current;
     if (Result r = file.readAll(current); !r) return r;
@@ -307,12 +307,13 @@ Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& r
             file.close();
             UndoJournal journal;
             QFile undo(undoPath);
-            const bool restored = undo.open(QIODevice::ReadOnly) && parseUndo(undo.readAll(), journal) &&
-                                  applyUndo(rosterPath, journal);
+            const bool restored =
+                undo.open(QIODevice::ReadOnly) && parseUndo(undo.readAll(), journal) && applyUndo(rosterPath, journal);
             undo.close();
             if (!restored)
-                return Result::failure(written.message +
-                                       QStringLiteral("\r\n名簿を保存前の状態に戻せませんでした。次に開くときに戻します。"));
+                return Result::failure(
+                    written.message +
+                    QStringLiteral("\r\n名簿を保存前の状態に戻せませんでした。次に開くときに戻します。"));
             QFile::remove(undoPath);
             return Result::failure(QStringLiteral("保存できませんでした。名簿は保存前の状態のままです。\r\n") +
                                    written.message);
@@ -433,12 +434,12 @@ Result noTest(const GradeData& gd)
 struct OwnedFields
 {
     int columns = 0;
-    std::function<int(int s, int col)> loaded; // L
-    std::function<int(int s, int col)> value;  // M
+    std::function<int(int s, int col)> loaded;                // L
+    std::function<int(int s, int col)> value;                 // M
     std::function<int(const StudentRecord&, int col)> stored; // D
     std::function<bool(StudentRecord&, int col, int v)> store;
     std::function<void(int s, int col, int v)> settle; // value and value-as-loaded after the save
-    std::function<QString(int col)> fieldName;          // "slot:12", "naishin:3", "choice:2"
+    std::function<QString(int col)> fieldName;         // "slot:12", "naishin:3", "choice:2"
     // The record pupil s was loaded from.
     std::function<int(int s)> record;
 };

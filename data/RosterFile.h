@@ -75,7 +75,8 @@ Result RollBackInterruptedRosterWrite(const QString& rosterPath);
 // Where the rollback journal of a roster lives.
 QString RosterUndoPath(const QString& rosterPath);
 // Test seams: the n-th record write (from 1) of the following WriteRosterRecords calls fails with
-// `error` (0: none); a pause before each record write (ms), so that a test can kill a writer midway.
+// `error` (0: none); a pause before each record write (ms), so that a test can kill a writer midway
+// (also set from the environment variable SEIRAN_TEST_WRITE_PAUSE_MS for child processes).
 void SetRosterWriteFault(int nth, int error);
 void SetRosterWritePause(int ms);
 
@@ -96,22 +97,17 @@ QByteArray GradeListHash(const GradeData& gd);
 // One field that the screen changed and another saved differently since the load.
 struct FieldConflict
 {
-    int student = 0; // pupil index as loaded
-    int column = 0;  // the screen's column: subject j of the test, naishin position j, choice k, test t
-    int base = 0;    // L: the value at load
-    int mine = 0;    // M: the value to save
-    int saved = 0;   // D: the value in the file now
+    int student = 0;       // pupil index as loaded
+    int column = 0;        // the screen's column: subject j of the test, naishin position j, choice k, test t
+    int base = 0;          // L: the value at load
+    int mine = 0;          // M: the value to save
+    int saved = 0;         // D: the value in the file now
     bool keepMine = false; // how it was settled (for the settled list)
 };
 
 // How a clash is settled: asked (nothing is written and the clashes come back), or every clash
 // by one rule.
-enum class ConflictRule
-{
-    Ask,
-    Mine,
-    Theirs
-};
+enum class ConflictRule { Ask, Mine, Theirs };
 
 // A clash the user answered: it holds while the file still shows `saved`; a value saved again
 // since is a new clash.

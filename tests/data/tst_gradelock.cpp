@@ -160,8 +160,8 @@ void GradeLockTest::modesAndOverlaps()
     const QString data = dir.path() + u'/';
 
     GradeLock first(data, 3);
-    GradeLock::Outcome a = first.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"),
-                                         QStringLiteral("slots 6-14"));
+    GradeLock::Outcome a =
+        first.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"), QStringLiteral("slots 6-14"));
     QVERIFY(a.result.ok);
     QVERIFY(a.granted);
     QVERIFY(QFileInfo::exists(data + QStringLiteral("seiran03/lock.txt")));
@@ -174,11 +174,13 @@ void GradeLockTest::modesAndOverlaps()
     QVERIFY(b.granted);
     QCOMPARE(b.overlapping.size(), 1);
     GradeLock third(data, 3);
-    QVERIFY(third.acquire(LockMode::Shared, QStringLiteral("内申点の入力"), QStringLiteral("naishin")).overlapping.isEmpty());
+    QVERIFY(third.acquire(LockMode::Shared, QStringLiteral("内申点の入力"), QStringLiteral("naishin"))
+                .overlapping.isEmpty());
 
     // X with nothing: refused, naming each holder.
     GradeLock editor(data, 3);
-    GradeLock::Outcome x = editor.acquire(LockMode::Exclusive, QStringLiteral("名簿の入力・修正"), QStringLiteral("all"));
+    GradeLock::Outcome x =
+        editor.acquire(LockMode::Exclusive, QStringLiteral("名簿の入力・修正"), QStringLiteral("all"));
     QVERIFY(x.result.ok);
     QVERIFY(!x.granted);
     QCOMPARE(x.refusedBy.size(), 3);
@@ -187,16 +189,15 @@ void GradeLockTest::modesAndOverlaps()
 
     // Waiting: polls every 5 s and proceeds once the others have gone.
     int polls = 0;
-    GradeLock::Outcome waited = editor.acquireWaiting(
-        LockMode::Exclusive, QStringLiteral("名簿の入力・修正"), QStringLiteral("all"), 60000,
-        [&](const GradeLock::Outcome&) {
-            if (++polls == 2) {
-                first.release();
-                second.release();
-                third.release();
-            }
-            return true;
-        });
+    GradeLock::Outcome waited = editor.acquireWaiting(LockMode::Exclusive, QStringLiteral("名簿の入力・修正"),
+                                                      QStringLiteral("all"), 60000, [&](const GradeLock::Outcome&) {
+                                                          if (++polls == 2) {
+                                                              first.release();
+                                                              second.release();
+                                                              third.release();
+                                                          }
+                                                          return true;
+                                                      });
     QVERIFY(waited.granted);
     QCOMPARE(polls, 2);
     QCOMPARE(readRegistry(data, 3).holders.size(), 1);
@@ -443,11 +444,11 @@ void GradeLockTest::threeWayMergeTable()
     other.scores(3, 3) = 44;
     QVERIFY(SaveTestScores(other, NullProgress::instance()).ok);
 
-    mine.scores(1, 2) = 57;  // L 55, D 56, M 57: clash
-    mine.scores(2, 2) = 66;  // L 65, D 66, M 66: nothing to write
-    mine.scores(4, 1) = 81;  // L 80, D 80: written
-    mine.scores(3, 3) = -1;  // L -10, D 44, M absent: clash
-    mine.scores(5, 3) = -5;  // L 80 → empty, D 80: written
+    mine.scores(1, 2) = 57; // L 55, D 56, M 57: clash
+    mine.scores(2, 2) = 66; // L 65, D 66, M 66: nothing to write
+    mine.scores(4, 1) = 81; // L 80, D 80: written
+    mine.scores(3, 3) = -1; // L -10, D 44, M absent: clash
+    mine.scores(5, 3) = -5; // L 80 → empty, D 80: written
     const QByteArray before = f.rosterBytes();
     SaveControl ask;
     Result r = SaveTestScores(mine, NullProgress::instance(), ask);
@@ -536,7 +537,8 @@ void GradeLockTest::clashesAreAskedThenDecided()
     QCOMPARE(control.conflicts.size(), 1);
     // The user keeps their own value; meanwhile the other saves the cell again: a new clash, asked
     // again, and still nothing written.
-    control.decisions.append({control.conflicts[0].student, control.conflicts[0].column, control.conflicts[0].saved, true});
+    control.decisions.append(
+        {control.conflicts[0].student, control.conflicts[0].column, control.conflicts[0].saved, true});
     other.careerChoice(1, 1) = 7;
     other.careerChoiceAsLoaded(1, 1) = 4;
     QVERIFY(SaveCareerChoices(other, NullProgress::instance()).ok);
