@@ -507,11 +507,14 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
         QFile file(path);
         errno = 0;
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            errno = 0;
             const bool written = file.write(content) == content.size() && file.flush();
+            const int writeError = errno;
             file.close();
             if (!written) {
                 QFile::remove(path);
-                mResult = Result::failure(QStringLiteral("フォルダ %1 に書き込めません。").arg(shown(mFolder)));
+                mResult = Result::failure(QStringLiteral("フォルダ %1 に書き込めません。%2")
+                                              .arg(shown(mFolder), FileErrorReason(writeError, FileAccess::Write)));
                 return;
             }
             s.guards.insert(mFolder, {token, 1, env.fileTime(path)});
