@@ -316,6 +316,9 @@ int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err
     if (Result r = CheckSampleOptions(options); !r) return sampleFailure(err, r.message + QStringLiteral("。"), false);
     // The sample replaces the whole grade: only while nobody else uses it, and with the generation
     // raised after, so that a screen still open on the old grade refuses to save into the new one.
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        return sampleFailure(err, QStringLiteral("%1 はフォルダではありません。").arg(QDir::toNativeSeparators(folder)),
+                             false);
     GradeLock lock(folder, options.grade);
     const GradeLock::Outcome registered =
         lock.acquire(LockMode::Exclusive, QStringLiteral("seiran-sample"), QStringLiteral("all"));

@@ -255,20 +255,12 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
     if (!QFileInfo(o.data).isDir()) return fail(err, QStringLiteral("データフォルダ %1 がありません。").arg(o.data));
 
     // --save renumbers this grade and --create makes the next one: each runs only while nobody
-    // else uses that grade, registered before anything is read.
+    // else uses that grade. This grade is registered before anything is read.
     LockSettingsScope lockSettings(o.user, err);
     GradeLock thisGrade(gd->dataFolder, o.grade);
     GradeLock nextGrade(withSeparator(o.create), o.grade + 1);
     if (o.save) {
         if (const QString refused = registerExclusive(thisGrade, o, QStringLiteral("seiran-promote --save"), err);
-            !refused.isEmpty())
-            return fail(err, oneLine(refused));
-    }
-    if (!o.create.isEmpty() && o.grade < 3) {
-        const QFileInfo target(o.create);
-        if (target.exists() && !target.isDir())
-            return fail(err, QStringLiteral("%1 はフォルダではありません。").arg(o.create));
-        if (const QString refused = registerExclusive(nextGrade, o, QStringLiteral("seiran-promote --create"), err);
             !refused.isEmpty())
             return fail(err, oneLine(refused));
     }
@@ -329,10 +321,31 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
     }
 
     if (!o.create.isEmpty()) {
+        // The next grade is registered only now, every refusal past, so that a refused run leaves
+        // no trace in the target folder; nothing of it was read before but whether its roster exists.
+        // The folders the lock makes on the way to a new target, removed again when nothing was created.
+        QStringList madeFolders;
+        for (QString up = QDir::cleanPath(QFileInfo(o.create).absoluteFilePath());
+             !QFileInfo::exists(up) && QFileInfo(up).path() != up; up = QFileInfo(up).path())
+            madeFolders << up;
+        const auto removeMadeFolders = [&] {
+            if (madeFolders.isEmpty()) return;
+            nextGrade.release();
+            QDir(GradeLockFolder(o.create, o.grade + 1)).removeRecursively();
+            for (const QString& folder : madeFolders)
+                QDir().rmdir(folder);
+        };
+        if (const QString refused = registerExclusive(nextGrade, o, QStringLiteral("seiran-promote --create"), err);
+            !refused.isEmpty()) {
+            removeMadeFolders();
+            return fail(err, oneLine(refused));
+        }
         if (Result r = writeRaisingGeneration(withSeparator(o.create), o.grade + 1,
                                               [&nextYear] { return WriteNextYearFiles(nextYear); });
-            !r)
+            !r) {
+            removeMadeFolders();
             return fail(err, oneLine(r.message));
+        }
     }
     if (o.save) {
         if (Result r = writeRaisingGeneration(gd->dataFolder, o.grade,
