@@ -319,6 +319,18 @@ int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err
     if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
         return sampleFailure(err, QStringLiteral("%1 はフォルダではありません。").arg(QDir::toNativeSeparators(folder)),
                              false);
+    // Stale holders removed on the way are told on standard error.
+    class ErrorNotice final : public INotice
+    {
+    public:
+        explicit ErrorNotice(QTextStream& stream) : mErr(stream) {}
+        ~ErrorNotice() override { SetLockNotice(nullptr); }
+        void notice(const QString& text) override { mErr << "seiran-sample: " << text << '\n'; }
+
+    private:
+        QTextStream& mErr;
+    } notice(err);
+    SetLockNotice(&notice);
     GradeLock lock(folder, options.grade);
     const GradeLock::Outcome registered =
         lock.acquire(LockMode::Exclusive, QStringLiteral("seiran-sample"), QStringLiteral("all"));

@@ -6,16 +6,21 @@
 //   pupil's record, set the changed slots, write the changed records, no guard, stamp or
 //   registry. Both write the same records; the floor is that old save itself, not the bare
 //   writes.
-// - Opening an entry screen: registering in the registry (with three other holders in it), loading
-//   the test's scores and taking the stamp, against loading alone. The release when the screen
-//   closes is not timed.
+// - Opening an entry screen: registering in the registry (with three other holders in it), opening
+//   the score entry by subject (all tests of the year: the roster read and the grid filled) and
+//   taking the stamp, against opening the window alone; and the same at the data layer alone
+//   (registration, load of one test's scores and stamp against the load), which shows the fixed
+//   cost of the registration: the guard made and removed, the registry rewritten and synced. The
+//   release when the screen closes is not timed.
 #include "BenchGrade.h"
 #include "BenchMain.h"
 #include "GradeData.h"
 #include "GradeLock.h"
 #include "Progress.h"
 #include "RosterFile.h"
+#include "Session.h"
 #include "StudentRecord.h"
+#include "SubjectScoreEntryWindow.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -27,19 +32,36 @@ using namespace seiran;
 
 namespace {
 
-struct FullGrade
+struct FullGrade : SessionGrade
 {
-    QTemporaryDir dir;
-    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
     bool ok = false;
 
-    FullGrade() { ok = WriteAndLoadFullGrade(dir.path(), *gd) && LoadTestScores(*gd, NullProgress::instance()); }
+    FullGrade() : SessionGrade([] { return 0; })
+    {
+        ok = loaded && LoadTestScores(*gd, NullProgress::instance());
+        // The score entry by subject opens on subject 1 of every test of the year.
+        gd->evalSubject = 1;
+        gd->selectedItemCount = gd->testCount;
+        for (int t = 1; t <= gd->testCount; ++t)
+            gd->selectedItems[t] = t;
+    }
 };
 
 FullGrade& grade()
 {
     static FullGrade g;
     return g;
+}
+
+// Three others use the grade: the registry has their lines to read and write back.
+std::vector<std::unique_ptr<GradeLock>> otherHolders(const GradeData& gd)
+{
+    std::vector<std::unique_ptr<GradeLock>> others;
+    for (const char* fields : {"slots 10-18", "naishin", "choices"}) {
+        others.push_back(std::make_unique<GradeLock>(gd.dataFolder, gd.currentGrade));
+        others.back()->acquire(LockMode::Shared, QStringLiteral("ほかの画面"), QString::fromLatin1(fields));
+    }
+    return others;
 }
 
 // Every pupil's nine scores become `value` (alternated per iteration, so that every record changes).
@@ -104,7 +126,8 @@ void BM_SaveEveryRecordMerged(benchmark::State& state)
 {
     FullGrade& g = grade();
     GradeLock lock(g.gd->dataFolder, g.gd->currentGrade);
-    if (!lock.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"), QStringLiteral("slots 1-9")).granted) {
+    if (!lock.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"), QStringLiteral("slots 1-9"))
+             .granted) {
         state.SkipWithError("registration refused");
         return;
     }
@@ -132,12 +155,7 @@ void BM_OpenWithoutRegistry(benchmark::State& state)
 void BM_OpenWithRegistry(benchmark::State& state)
 {
     FullGrade& g = grade();
-    // Three others use the grade: the registry has their lines to read and write back.
-    std::vector<std::unique_ptr<GradeLock>> others;
-    for (const char* fields : {"slots 10-18", "naishin", "choices"}) {
-        others.push_back(std::make_unique<GradeLock>(g.gd->dataFolder, g.gd->currentGrade));
-        others.back()->acquire(LockMode::Shared, QStringLiteral("ほかの画面"), QString::fromLatin1(fields));
-    }
+    const auto others = otherHolders(*g.gd);
     for (auto _ : state) {
         GradeLock lock(g.gd->dataFolder, g.gd->currentGrade);
         if (!lock.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"), QStringLiteral("slots 1-9"))
@@ -146,6 +164,36 @@ void BM_OpenWithRegistry(benchmark::State& state)
         if (Result r = LoadTestScores(*g.gd, NullProgress::instance()); !r) state.SkipWithError(qPrintable(r.message));
         const GradeStamp stamp = TakeGradeStamp(*g.gd, lock.generationAtStart());
         benchmark::DoNotOptimize(stamp.listHash.data());
+        state.PauseTiming();
+        lock.release();
+        state.ResumeTiming();
+    }
+}
+
+void BM_OpenSubjectScoreEntry(benchmark::State& state)
+{
+    FullGrade& g = grade();
+    for (auto _ : state) {
+        SubjectScoreEntryWindow w(g.session);
+        benchmark::DoNotOptimize(&w);
+    }
+}
+
+void BM_OpenSubjectScoreEntryRegistered(benchmark::State& state)
+{
+    FullGrade& g = grade();
+    const auto others = otherHolders(*g.gd);
+    for (auto _ : state) {
+        GradeLock lock(g.gd->dataFolder, g.gd->currentGrade);
+        if (!lock.acquire(LockMode::Shared, QStringLiteral("点数の入力（教科別）"), QStringLiteral("slots 1,10,19"))
+                 .granted)
+            state.SkipWithError("registration refused");
+        {
+            SubjectScoreEntryWindow w(g.session);
+            const GradeStamp stamp = TakeGradeStamp(*g.gd, lock.generationAtStart());
+            benchmark::DoNotOptimize(stamp.listHash.data());
+            benchmark::DoNotOptimize(&w);
+        }
         state.PauseTiming();
         lock.release();
         state.ResumeTiming();
@@ -166,12 +214,16 @@ BENCHMARK(BM_SaveEveryRecordBeforeTheLock)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveEveryRecordMerged)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenWithoutRegistry)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenWithRegistry)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenSubjectScoreEntry)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenSubjectScoreEntryRegistered)->Unit(benchmark::kMicrosecond);
 
 const BenchSetup seiran::benchSetup{
-    .app = BenchApp::Core,
+    .app = BenchApp::Widgets,
     .prepare = prepare,
     .ratios = {{"BM_SaveEveryRecordMerged", "BM_SaveEveryRecordBeforeTheLock", 2,
                 "400-pupil save, every record changed: merged under the lock / before the lock"},
+               {"BM_OpenSubjectScoreEntryRegistered", "BM_OpenSubjectScoreEntry", 2,
+                "opening the score entry by subject: registered and stamped / window alone"},
                {"BM_OpenWithRegistry", "BM_OpenWithoutRegistry", 2,
-                "opening the score entry: registered and stamped / load alone"}},
+                "data layer only: registration + load + stamp / load of one test"}},
 };
