@@ -1,4 +1,5 @@
 #include "SampleGrade.h"
+#include "GradeLock.h"
 
 #include "GradeData.h"
 #include "GradeLock.h"
@@ -226,6 +227,9 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
     int inUse = 0;
     const QByteArray roster = sampleRoster(options, *gd, inUse);
 
+    // The sample replaces the grade's files: nobody may be entering into them meanwhile.
+    AddressingWrite write(gd->dataFolder, gd->currentGrade);
+    if (!write) return write.result();
     if (Result r = WriteWholeFile(RosterFile::pathFor(*gd), roster); !r) return r;
     if (Result r = SaveSubjectList(*gd); !r) return r;
     if (Result r = SaveTestList(*gd); !r) return r;
