@@ -5,10 +5,12 @@
 #include "CsvFile.h"
 #include "EntrySheet.h"
 #include "GradeData.h"
+#include "GradeLock.h"
 #include "ListFiles.h"
 #include "Notice.h"
 #include "Progress.h"
 #include "RosterFile.h"
+#include "ScoreCells.h"
 #include "TestListOption.h"
 
 #include <QDir>
@@ -16,6 +18,7 @@
 #include <QMap>
 #include <QTextStream>
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 
@@ -53,6 +56,15 @@ QList<OptionDef> optionDefs()
         {QStringLiteral("--skip-refused"), QString(), QStringLiteral("--import-csv で取り込めない行を除いて取り込む")},
         {QStringLiteral("--dry-run"), QString(),
          QStringLiteral("--import-csv の取り込みの予定を表示するだけで保存しない")},
+        {QStringLiteral("--base"), QStringLiteral("FILE"),
+         QStringLiteral("--import のファイルの元になった --export のファイル (その後ほかの人が保存した欄を戻さない)")},
+        {QStringLiteral("--on-conflict"), QStringLiteral("RULE"),
+         QStringLiteral(
+             "ほかの人の保存と重なった欄: refuse 何も保存しない (既定) | mine 自分の値 | theirs 保存済みの値")},
+        {QStringLiteral("--wait"), QStringLiteral("SECONDS"),
+         QStringLiteral("ほかの人が学年を使っていて始められないとき、待つ秒数 (既定 0)")},
+        {QStringLiteral("--user"), QStringLiteral("NAME"),
+         QStringLiteral("使用中の一覧に出す使用者名 (既定 ログイン名)")},
     };
 }
 
@@ -74,6 +86,9 @@ struct Context
     const Arguments& args;
     QString programFolder;
     QTextStream& err;
+    // How the save merges with others' saves; the grade lock held for the run (none for exports).
+    SaveControl control;
+    GradeLock* lock = nullptr;
 };
 
 // A screen of the command: the options it takes besides the common ones, and how it prepares
@@ -85,6 +100,10 @@ struct ScreenCommand
     QStringList options;
     std::function<Result(Context&, std::unique_ptr<EntrySheet>&)> open;
     bool importsCsv = false; // takes --import-csv
+    // What an import of the screen writes, as the registry of the grade names it ("naishin",
+    // "slots 6-14"), from the lists of the grade; "all" for an exclusive screen.
+    std::function<QString(const Context&)> fields;
+    bool exclusive = false;
 };
 
 // An action on a prepared grid: one of them is given on every run, with the options it takes
@@ -183,7 +202,9 @@ QList<ScreenCommand> screenCommands()
              if (Result r = LoadNaishin(c.gd, NullProgress::instance()); !r) return r;
              sheet = MakeNaishinSheet(c.gd);
              return Result::success();
-         }},
+         },
+         false,
+         [](const Context&) { return QStringLiteral("naishin"); }},
         {QStringLiteral("sinro"),
          QStringLiteral("進路希望の入力"),
          {},
@@ -193,7 +214,9 @@ QList<ScreenCommand> screenCommands()
              if (Result r = LoadHighSchoolList(c.gd, c.programFolder, notice); !r) return r;
              sheet = MakeCareerSheet(c.gd);
              return Result::success();
-         }},
+         },
+         false,
+         [](const Context&) { return QStringLiteral("choices"); }},
         {QStringLiteral("kyoka"),
          QStringLiteral("点数の入力（教科別）"),
          {QStringLiteral("--subject"), QStringLiteral("--tests")},
@@ -203,6 +226,16 @@ QList<ScreenCommand> screenCommands()
              if (Result r = chosenSubjectTests(c, subject, tests); !r) return r;
              c.gd.evalSubject = subject;
              return MakeSubjectScoreSheet(c.gd, subject, tests, NullProgress::instance(), sheet);
+         },
+         false,
+         [](const Context& c) {
+             int subject = 0;
+             QList<int> tests;
+             QStringList slotList;
+             if (chosenSubjectTests(c, subject, tests))
+                 for (int t : tests)
+                     slotList << QString::number(c.gd.testFirstSlot[t] + subject - 1);
+             return QStringLiteral("slots ") + slotList.join(u',');
          }},
         {QStringLiteral("test"),
          QStringLiteral("点数の入力（テスト別）"),
@@ -222,13 +255,19 @@ QList<ScreenCommand> screenCommands()
                                .arg(c.gd.testCount));
              return MakeTestScoreSheet(c.gd, test, NullProgress::instance(), sheet);
          },
-         true},
+         true,
+         [](const Context& c) {
+             const int test = c.args.value(QStringLiteral("--test")).toInt();
+             if (test < 1 || test > c.gd.testCount) return QStringLiteral("slots");
+             const int first = c.gd.testFirstSlot[test];
+             return QStringLiteral("slots %1-%2").arg(first).arg(first + qMax(1, c.gd.testSubjectCount[test]) - 1);
+         }},
     };
     for (const EntryScreenExtension& e : screenExtensions()) {
         screens.append(
             {e.name, e.caption, e.options,
              [e](Context& c, std::unique_ptr<EntrySheet>& sheet) { return e.open(c.gd, c.args.values, c.err, sheet); },
-             e.importsCsv});
+             e.importsCsv, [](const Context&) { return QStringLiteral("all"); }, e.exclusive});
     }
     return screens;
 }
@@ -240,17 +279,82 @@ int exportGrid(Context&, EntrySheet& sheet, QTextStream& out)
     return 0;
 }
 
-int importGrid(Context& c, EntrySheet& sheet, QTextStream&)
+// One line per clash on standard error, without the program's name so that a script can pick
+// them out: 競合, the line of the import file (0 without one), 組, 番, the column's header, then
+// the value at load, the value to save and the value saved meanwhile, as the grid shows them.
+void printConflicts(const Context& c, const EntrySheet& sheet, const QList<FieldConflict>& conflicts,
+                    const std::function<int(int row)>& lineOf)
 {
-    const QString path = c.args.value(QStringLiteral("--import"));
+    for (const FieldConflict& f : conflicts) {
+        const int col = FirstDataCol + f.column - 1;
+        c.err << QStringList{QStringLiteral("競合"),
+                             QString::number(lineOf ? lineOf(f.student) : 0),
+                             sheet.cell(f.student, 0).trimmed(),
+                             sheet.cell(f.student, 1).trimmed(),
+                             sheet.headers().value(col),
+                             sheet.valueText(col, f.base),
+                             sheet.valueText(col, f.mine),
+                             sheet.valueText(col, f.saved)}
+                     .join(u'\t')
+              << '\n';
+    }
+}
+
+// Saves the sheet as the screen's finish does: an exclusive screen under the guard, raising the
+// generation so that every screen opened before refuses to save over the moved seats; a shared
+// one merged with what others saved since the load. Returns the exit status.
+int saveSheet(Context& c, EntrySheet& sheet, const std::function<int(int row)>& lineOf)
+{
+    if (c.lock && c.lock->mode() == LockMode::Exclusive) {
+        GradeGuard guard(c.gd.dataFolder, c.gd.currentGrade);
+        if (!guard) return fail(c.err, guard.result().message);
+        const Result saved = sheet.save(NullProgress::instance(), c.control);
+        // Raised whatever the save's outcome: a part of it may be on disk.
+        const Result raised = guard.raiseGeneration();
+        if (!saved) return fail(c.err, saved.message);
+        if (!raised) return fail(c.err, raised.message);
+        return 0;
+    }
+    const Result saved = sheet.save(NullProgress::instance(), c.control);
+    if (!c.control.conflicts.isEmpty()) {
+        printConflicts(c, sheet, c.control.conflicts, lineOf);
+        return fail(c.err, QStringLiteral("ほかの人の保存と重なった欄が %1 個あるため、何も保存していません"
+                                          "（--on-conflict mine で自分の値、theirs で保存済みの値を残します）。")
+                               .arg(c.control.conflicts.size()));
+    }
+    if (!saved) return fail(c.err, saved.message);
+    printConflicts(c, sheet, c.control.settled, lineOf);
+    c.err.flush();
+    return 0;
+}
+
+// Reads an import file (or the base of one) after the checks every import file gets.
+int readImportFile(Context& c, const QString& path, QByteArray& bytes)
+{
     const QFileInfo info(path);
     if (!info.exists()) return fail(c.err, QStringLiteral("ファイル「%1」が見つかりません。").arg(path));
     if (!info.isFile()) return fail(c.err, QStringLiteral("「%1」は普通のファイルではありません。").arg(path));
     if (info.size() > ImportFileLimit) return fail(c.err, QStringLiteral("ファイル「%1」が大きすぎます。").arg(path));
-    QByteArray bytes;
     if (Result r = ReadWholeFile(path, bytes); !r) return fail(c.err, r.message);
+    return 0;
+}
 
-    const ImportOutcome outcome = ImportSheetText(sheet, bytes);
+int importGrid(Context& c, EntrySheet& sheet, QTextStream&)
+{
+    const QString path = c.args.value(QStringLiteral("--import"));
+    QByteArray bytes;
+    if (const int status = readImportFile(c, path, bytes)) return status;
+    QList<QStringList> baseRows;
+    const bool withBase = c.args.has(QStringLiteral("--base"));
+    if (withBase) {
+        const QString basePath = c.args.value(QStringLiteral("--base"));
+        QByteArray baseBytes;
+        if (const int status = readImportFile(c, basePath, baseBytes)) return status;
+        const ImportOutcome checked = ReadSheetText(sheet, baseBytes, baseRows);
+        if (!checked.fault.isEmpty()) return fail(c.err, QStringLiteral("%1: %2").arg(basePath, checked.fault));
+    }
+
+    const ImportOutcome outcome = ImportSheetText(sheet, bytes, withBase ? &baseRows : nullptr);
     if (!outcome.fault.isEmpty()) return fail(c.err, QStringLiteral("%1: %2").arg(path, outcome.fault));
     if (!outcome.refused.isEmpty()) {
         for (const ImportProblem& problem : outcome.refused)
@@ -259,8 +363,8 @@ int importGrid(Context& c, EntrySheet& sheet, QTextStream&)
             c.err,
             QStringLiteral("取り込めない値が %1 個あるため、何も保存していません。").arg(outcome.refused.size()));
     }
-    if (Result r = sheet.save(NullProgress::instance()); !r) return fail(c.err, r.message);
-    return 0;
+    // Row i of the grid is line i + 1 of the file (the header is line 1).
+    return saveSheet(c, sheet, [](int row) { return row + 1; });
 }
 
 int exportCsv(Context& c, EntrySheet& sheet, QTextStream& out)
@@ -344,10 +448,104 @@ int importCsv(Context& c, EntrySheet& sheet, QTextStream& out)
                 QStringLiteral("取り込めない行が %1 行あるため、何も保存していません。").arg(preview.refusedCount()));
     }
     sheet.applyCsv(preview);
-    if (Result r = sheet.save(NullProgress::instance()); !r) return fail(c.err, r.message);
+    const auto lineOf = [&preview](int row) {
+        for (const CsvImportLine& line : preview.lines)
+            if (line.student == row && line.outcome == CsvImportLine::Changed) return line.line;
+        return 0;
+    };
+    if (const int status = saveSheet(c, sheet, lineOf)) return status;
     out << preview.countsText() << '\n';
     out.flush();
     c.err.flush();
+    return 0;
+}
+
+// The settings of the grade lock for one run of the command: the user's name, stale holders and
+// waits for the guard told on standard error. Put back at the end, for the tests that run the
+// command in their own process.
+class LockSettingsScope
+{
+public:
+    LockSettingsScope(const QString& user, QTextStream& err) : mNotice(err), mUser(LockUserName())
+    {
+        if (!user.isEmpty()) SetLockUserName(user);
+        SetLockNotice(&mNotice);
+        GuardWaitPolicy policy;
+        auto told = std::make_shared<bool>(false);
+        policy.onWait = [&err, told](const QString& holder, int) {
+            if (!*told) {
+                err << "seiran-entry: " << holder
+                    << QStringLiteral(" が学年のファイルを書き込み中です。終わるまで待ちます。") << '\n';
+                err.flush();
+                *told = true;
+            }
+            return true;
+        };
+        SetGuardWaitPolicy(policy);
+    }
+    ~LockSettingsScope()
+    {
+        SetGuardWaitPolicy(GuardWaitPolicy{});
+        SetLockNotice(nullptr);
+        SetLockUserName(mUser);
+    }
+    LockSettingsScope(const LockSettingsScope&) = delete;
+    LockSettingsScope& operator=(const LockSettingsScope&) = delete;
+
+private:
+    ErrorStreamNotice mNotice;
+    QString mUser;
+};
+
+// The holders a registration was refused by, as one line: 名前（PC）「画面」HH:MM から、…
+QString holderList(const QList<LockHolder>& holders)
+{
+    QStringList names;
+    for (const LockHolder& h : holders)
+        names << h.describe();
+    return names.join(QStringLiteral("、"));
+}
+
+// Registers the run as a holder of the grade before anything is read: shared for the imports of
+// the entry screens, exclusive for a screen whose save moves pupils. Returns an exit status when
+// refused (after waiting --wait seconds), 0 when registered.
+int registerRun(Context& c, const ScreenCommand& screen, const ActionCommand& action, GradeLock& lock)
+{
+    int waitSeconds = 0;
+    if (c.args.has(QStringLiteral("--wait"))) {
+        bool ok = false;
+        waitSeconds = c.args.value(QStringLiteral("--wait")).toInt(&ok);
+        if (!ok || waitSeconds < 0)
+            return fail(c.err, QStringLiteral("--wait の値「%1」は 0 以上の秒数ではありません。")
+                                   .arg(c.args.value(QStringLiteral("--wait"))));
+    }
+    const LockMode mode = screen.exclusive ? LockMode::Exclusive : LockMode::Shared;
+    const QString label = QStringLiteral("seiran-entry %1 %2").arg(screen.name, action.option);
+    // The fields come from the lists as they are now; the screen reads them again once registered.
+    const QString fields = screen.fields ? screen.fields(c) : QString();
+    bool told = false;
+    const GradeLock::Outcome outcome =
+        lock.acquireWaiting(mode, label, fields, int(qMin<qint64>(qint64(waitSeconds) * 1000, INT_MAX)),
+                            [&c, &told, waitSeconds](const GradeLock::Outcome& refused) {
+                                if (!told) {
+                                    c.err << "seiran-entry: " << holderList(refused.refusedBy)
+                                          << QStringLiteral(" が使用中のため、最長 %1 秒待ちます。").arg(waitSeconds)
+                                          << '\n';
+                                    c.err.flush();
+                                    told = true;
+                                }
+                                return true;
+                            });
+    if (!outcome.result) return fail(c.err, outcome.result.message);
+    if (!outcome.granted)
+        return fail(c.err,
+                    QStringLiteral("%1年のデータは %2 が使用中のため、始められません（--wait 秒数 で待てます）。")
+                        .arg(c.gd.currentGrade)
+                        .arg(holderList(outcome.refusedBy)));
+    if (!outcome.overlapping.isEmpty())
+        c.err << "seiran-entry: 注意: " << holderList(outcome.overlapping)
+              << QStringLiteral(" も同じ欄に入力しています。重なった欄は保存のときに確かめます。") << '\n';
+    c.lock = &lock;
     return 0;
 }
 
@@ -356,10 +554,11 @@ QList<ActionCommand> actionCommands()
     const QStringList importOptions{QStringLiteral("--encoding"), QStringLiteral("--columns"),
                                     QStringLiteral("--no-header"), QStringLiteral("--skip-refused"),
                                     QStringLiteral("--dry-run")};
+    const QStringList lockOptions{QStringLiteral("--on-conflict"), QStringLiteral("--wait"), QStringLiteral("--user")};
     return {{QStringLiteral("--export"), {}, exportGrid},
-            {QStringLiteral("--import"), {}, importGrid},
+            {QStringLiteral("--import"), QStringList{QStringLiteral("--base")} + lockOptions, importGrid},
             {QStringLiteral("--export-csv"), {}, exportCsv},
-            {QStringLiteral("--import-csv"), importOptions, importCsv}};
+            {QStringLiteral("--import-csv"), importOptions + lockOptions, importCsv}};
 }
 
 CommandDescription commandDescription()
@@ -371,6 +570,10 @@ CommandDescription commandDescription()
                        "--import-csv FILE)");
     d.heading = QStringLiteral("SCREEN");
     d.noun = QStringLiteral("画面");
+    d.footer = QStringLiteral(
+        "ほかの先生と同じデータフォルダを使うときは、--export で書き出したファイルを直して、\n"
+        "--import FILE --base 書き出したファイル で取り込んでください。--base がないと、書き出した後に\n"
+        "ほかの人が保存した欄もファイルの値に戻ります。重なった欄は標準エラーに「競合」で始まる行で示します。\n");
     for (const OptionDef& o : optionDefs())
         if (commonOptions().contains(o.name)) d.common.append(o);
     return d;
@@ -484,17 +687,47 @@ int RunEntryCommand(const QStringList& argv, const QString& programFolder, QText
         return fail(err,
                     QStringLiteral("データフォルダ「%1」がありません。").arg(args.value(QStringLiteral("--data"))));
 
-    // Prepare as the main menu does before it opens the screen.
     auto gd = std::make_unique<GradeData>();
     gd->dataFolder = QDir::toNativeSeparators(folder.absoluteFilePath());
     if (!gd->dataFolder.endsWith(QDir::separator())) gd->dataFolder += QDir::separator();
     gd->currentGrade = grade;
+    Context context{*gd, args, programFolder, err, {}, nullptr};
+
+    // An import that saves registers before it reads anything, so that what it loads cannot be
+    // moved under it by a roster or list change; exports take no lock and are never refused.
+    const bool saves = action->option == QLatin1String("--import") ||
+                       (action->option == QLatin1String("--import-csv") && !args.has(QStringLiteral("--dry-run")));
+    LockSettingsScope lockSettings(args.value(QStringLiteral("--user")), err);
+    GradeLock lock(gd->dataFolder, grade);
+    if (saves) {
+        auto lists = std::make_unique<GradeData>();
+        lists->dataFolder = gd->dataFolder;
+        lists->currentGrade = grade;
+        LoadTestList(*lists);
+        Context listContext{*lists, args, programFolder, err, {}, nullptr};
+        const QString rule = args.has(QStringLiteral("--on-conflict")) ? args.value(QStringLiteral("--on-conflict"))
+                                                                       : QStringLiteral("refuse");
+        if (rule == QLatin1String("mine"))
+            context.control.rule = ConflictRule::Mine;
+        else if (rule == QLatin1String("theirs"))
+            context.control.rule = ConflictRule::Theirs;
+        else if (rule != QLatin1String("refuse"))
+            return fail(
+                err,
+                QStringLiteral("--on-conflict の値「%1」は refuse、mine、theirs のどれでもありません。").arg(rule));
+        if (const int status = registerRun(listContext, *screen, *action, lock)) return status;
+        context.lock = &lock;
+        context.control.screen = QStringLiteral("seiran-entry %1 %2").arg(screen->name, action->option);
+    }
+
+    // Prepare as the main menu does before it opens the screen.
     if (Result r = LoadTestList(*gd); !r) return fail(err, r.message);
     if (Result r = LoadSubjectList(*gd); !r) return fail(err, r.message);
 
-    Context context{*gd, args, programFolder, err};
     std::unique_ptr<EntrySheet> sheet;
     if (Result r = screen->open(context, sheet); !r) return fail(err, r.message);
+    // What the save checks: nothing that addresses the pupils' fields changed since this load.
+    if (saves && !screen->exclusive) context.control.stamp = TakeGradeStamp(*gd, lock.generationAtStart());
     return action->run(context, *sheet, out);
 }
 

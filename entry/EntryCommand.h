@@ -42,6 +42,8 @@ struct EntryScreenExtension
                          std::unique_ptr<EntrySheet>& sheet)>
         open;
     bool importsCsv = false; // takes --import-csv
+    // Its save changes how pupils are addressed: it runs only when nobody else uses the grade.
+    bool exclusive = false;
 };
 // Adds the screen to every following RunEntryCommand.
 void AddEntryScreen(const EntryScreenExtension& screen);

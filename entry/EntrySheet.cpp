@@ -58,6 +58,32 @@ QString EntrySheet::takeScoreField(int row, int col, const QString& field)
     return QString();
 }
 
+std::optional<int> EntrySheet::storedValue(int, const QString& text, QString& why) const
+{
+    // A score by default: every screen but the naishin and career ones holds scores.
+    const std::optional<QString> normal = ImportedScoreText(text, why);
+    if (!normal) return std::nullopt;
+    const std::optional<int> value = ScoreCellValue(*normal);
+    if (!value) why = QStringLiteral("点数として保存できる範囲を超えています");
+    return value;
+}
+
+QString EntrySheet::valueText(int, int value) const
+{
+    return ScoreToCellText(value);
+}
+
+void EntrySheet::setBaseValue(int row, int col, int value)
+{
+    mBaseValues.insert(qint64(row) * 1000 + col, value);
+}
+
+void EntrySheet::applyBaseValues(const std::function<void(int row, int column, int value)>& setLoaded) const
+{
+    for (auto it = mBaseValues.cbegin(); it != mBaseValues.cend(); ++it)
+        setLoaded(int(it.key() / 1000), int(it.key() % 1000) - FirstDataCol + 1, it.value());
+}
+
 CsvImportPreview EntrySheet::previewCsv(const QList<CsvRecord>&, const CsvLayout&) const
 {
     return {};
@@ -84,12 +110,13 @@ public:
 
     QString takeField(int row, int col, const QString& field) override { return takeScoreField(row, col, field); }
 
-    Result save(IProgress& progress) override
+    Result save(IProgress& progress, SaveControl& control) override
     {
         const Result converted =
             ConvertCellsToScores(mGd, mSubjectCount, [this](int i, int j) { return cell(i, FirstDataCol + j - 1); });
         if (!converted) return converted;
-        return SaveTestScores(mGd, progress);
+        applyBaseValues([this](int i, int j, int v) { mGd.scoresAsLoaded(j, i) = v; });
+        return SaveTestScores(mGd, progress, control);
     }
 
     bool takesCsv() const override { return true; }
@@ -139,13 +166,22 @@ public:
         return QString();
     }
 
-    Result save(IProgress& progress) override
+    Result save(IProgress& progress, SaveControl& control) override
     {
         const Result converted =
             ConvertCellsToNaishin(mGd, [this](int i, int j) { return cell(i, FirstDataCol + j - 1); });
         if (!converted) return converted;
-        return SaveNaishin(mGd, progress);
+        applyBaseValues([this](int i, int j, int v) { mGd.naishinAsLoaded(j, i) = v; });
+        return SaveNaishin(mGd, progress, control);
     }
+
+    std::optional<int> storedValue(int, const QString& text, QString& why) const override
+    {
+        const std::optional<QString> normal = ImportedNaishinText(text, why);
+        if (!normal) return std::nullopt;
+        return normal->toInt(); // empty is 0, as the save stores an emptied cell
+    }
+    QString valueText(int, int value) const override { return NaishinCellText(value); }
 
 private:
     GradeData& mGd;
@@ -175,7 +211,17 @@ public:
         return QString();
     }
 
-    Result save(IProgress& progress) override { return SaveCareerChoices(mGd, progress); }
+    Result save(IProgress& progress, SaveControl& control) override
+    {
+        applyBaseValues([this](int i, int k, int v) { mGd.careerChoiceAsLoaded(k, i) = v; });
+        return SaveCareerChoices(mGd, progress, control);
+    }
+
+    std::optional<int> storedValue(int, const QString& text, QString& why) const override
+    {
+        return ImportedCareerChoice(mGd, text, why);
+    }
+    QString valueText(int, int value) const override { return CareerCellText(mGd, value); }
 
 private:
     GradeData& mGd;
@@ -197,13 +243,16 @@ public:
 
     QString takeField(int row, int col, const QString& field) override { return takeScoreField(row, col, field); }
 
-    Result save(IProgress& progress) override
+    Result save(IProgress& progress, SaveControl& control) override
     {
         const Result converted =
             ConvertCellsToSubjectScores(mGd, *mTable, [this](int i, int t) { return cell(i, FirstDataCol + t - 1); });
         if (!converted) return converted;
-        return SaveSubjectScores(mGd, *mTable, progress);
+        applyBaseValues([this](int i, int t, int v) { mTable->loaded(t, i) = v; });
+        return SaveSubjectScores(mGd, *mTable, progress, control);
     }
+
+    QString valueText(int, int value) const override { return SubjectScoreCellText(value); }
 
 private:
     GradeData& mGd;
@@ -261,9 +310,10 @@ QString ImportProblem::describe() const
     return QStringLiteral("%1「%2」: %3").arg(where, text, reason);
 }
 
-ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes)
+ImportOutcome ReadSheetText(const EntrySheet& sheet, const QByteArray& bytes, QList<QStringList>& rows)
 {
     ImportOutcome outcome;
+    rows.clear();
     bool valid = false;
     const QString text = decodeUtf8(bytes, valid);
     if (!valid) {
@@ -300,20 +350,53 @@ ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes)
                                 .arg(classText, numberText)
                                 .arg(row)
                                 .arg(sheet.cell(row, 0).trimmed(), sheet.cell(row, 1).trimmed());
+            rows.clear();
             return outcome;
         }
+        rows.append(fields);
+    }
+    return outcome;
+}
+
+ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes, const QList<QStringList>* base)
+{
+    QList<QStringList> rows;
+    ImportOutcome outcome = ReadSheetText(sheet, bytes, rows);
+    if (!outcome.fault.isEmpty()) return outcome;
+    for (int row = 1; row <= int(rows.size()); ++row) {
+        const int lineNo = row + 1;
+        const QStringList& fields = rows.at(row - 1);
+        const QStringList* baseFields = base && row <= base->size() ? &base->at(row - 1) : nullptr;
         const int last = qMin(int(fields.size()), sheet.columnCount());
         for (int col = FirstDataCol; col < last; ++col) {
             const QString& field = fields.at(col);
             const QString before = sheet.cell(row, col);
+            const bool hasBase = baseFields && col < baseFields->size();
+            const QString baseField = hasBase ? baseFields->at(col) : QString();
+            // A field as it was exported is one the teacher did not touch: what the grid holds
+            // now (perhaps saved by someone else since) stays.
+            if (hasBase && (field == baseField || NarrowImportedField(field) == NarrowImportedField(baseField)))
+                continue;
             if (field == before) continue;
             const QString reason = sheet.takeField(row, col, field);
             if (!reason.isEmpty()) {
                 outcome.refused.append(
                     {lineNo, sheet.cell(row, 0), sheet.cell(row, 1), col + 1, sheet.headers().at(col), field, reason});
-            } else if (sheet.cell(row, col) != before) {
-                ++outcome.changedCells;
+                continue;
             }
+            if (sheet.cell(row, col) == before) continue;
+            ++outcome.changedCells;
+            if (!hasBase || baseField == before || NarrowImportedField(baseField) == NarrowImportedField(before))
+                continue;
+            QString why;
+            const std::optional<int> value = sheet.storedValue(col, baseField, why);
+            if (!value) {
+                outcome.refused.append({lineNo, sheet.cell(row, 0), sheet.cell(row, 1), col + 1,
+                                        sheet.headers().at(col), baseField,
+                                        QStringLiteral("基準ファイルの値を読めません（%1）").arg(why)});
+                continue;
+            }
+            sheet.setBaseValue(row, col, *value);
         }
     }
     return outcome;

@@ -4,14 +4,18 @@
 #include "Result.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace seiran {
 
 struct GradeData;
+struct SaveControl;
 struct SubjectScores;
 class IProgress;
 
@@ -34,8 +38,20 @@ public:
     // reduced to its digits). Returns an empty text when the cell took it, otherwise why it is
     // refused; a refused field leaves the cell as it was.
     virtual QString takeField(int row, int col, const QString& field) = 0;
-    // Converts the cells back and writes them, as the finish button does.
-    virtual Result save(IProgress& progress) = 0;
+    // Converts the cells back and writes them, as the finish button does, merged field by field
+    // with what others saved since the load (see SaveControl; a screen that owns the grade alone
+    // ignores it).
+    virtual Result save(IProgress& progress, SaveControl& control) = 0;
+
+    // The value the screen stores for a text given to data column `col`, or nullopt and why.
+    virtual std::optional<int> storedValue(int col, const QString& text, QString& why) const;
+    // A value of data column `col` as the grid shows it.
+    virtual QString valueText(int col, int value) const;
+
+    // The value a data cell had when an earlier export was written, where it differs from what
+    // the grid showed at load: the save merges from it instead of from the loaded value, so that
+    // a change saved by someone else since that export is met as a clash, not put back.
+    void setBaseValue(int row, int col, int value);
 
     // Tab-separated text of the whole grid, header row first, CR LF after every row.
     QString exportText() const;
@@ -55,10 +71,14 @@ public:
 
 protected:
     void setCell(int row, int col, const QString& text);
+    // After the cells were converted: gives each base value to `setLoaded` (pupil row, data
+    // column from 1, value) as the value the save merges from.
+    void applyBaseValues(const std::function<void(int row, int column, int value)>& setLoaded) const;
     // A score field into a score cell, by the rule every score import shares.
     QString takeScoreField(int row, int col, const QString& field);
     QStringList mHeaders;
     QList<QStringList> mRows;
+    QHash<qint64, int> mBaseValues; // row * 1000 + col
 };
 
 // The sheets of the three screens over a prepared GradeData (points, choices and the school
@@ -95,11 +115,18 @@ struct ImportOutcome
     bool ok() const { return fault.isEmpty() && refused.isEmpty(); }
 };
 
-// Reads a Tab-separated grid in the export's layout (UTF-8, an optional BOM, lines ending in
-// CR LF or LF) into the sheet's cells. The header must be the grid's; line i's first two
-// fields must be the 組 and 番 of row i (blanks trimmed); fields from the fifth on go to the
-// data columns, a missing field leaves its cell and an extra one is ignored. A field that
-// equals the cell changes nothing, so every text the export writes reads back as it was.
-ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes);
+// Checks a Tab-separated grid in the export's layout (UTF-8, an optional BOM, lines ending in
+// CR LF or LF) against the sheet: the header must be the grid's, line i's first two fields the
+// 組 and 番 of row i (blanks trimmed). `rows` gets the fields of each line after the header.
+// Only ImportOutcome::fault is set.
+ImportOutcome ReadSheetText(const EntrySheet& sheet, const QByteArray& bytes, QList<QStringList>& rows);
+
+// Reads a grid checked as above into the sheet's cells: fields from the fifth on go to the data
+// columns, a missing field leaves its cell and an extra one is ignored. A field that equals the
+// cell changes nothing, so every text the export writes reads back as it was.
+// With `base` (the rows of the earlier export the file was edited from) a field equal to its
+// base field is untouched, whatever the grid shows now; a changed field whose base differs from
+// the grid gets the base's value as the value the save merges from (setBaseValue).
+ImportOutcome ImportSheetText(EntrySheet& sheet, const QByteArray& bytes, const QList<QStringList>* base = nullptr);
 
 } // namespace seiran

@@ -189,7 +189,8 @@ public:
     {
         return QStringLiteral("名簿は --import-csv で取り込みます");
     }
-    Result save(IProgress& progress) override { return mModel->save(mPath, progress); }
+    // The roster is written only under the exclusive lock of the grade: nothing to merge.
+    Result save(IProgress& progress, SaveControl&) override { return mModel->save(mPath, progress); }
     QList<QStringList> csvRows() const override { return RosterCsvRows(*mModel, mLabels); }
     bool takesCsv() const override { return true; }
     bool csvNeedsName() const override { return true; }
@@ -221,6 +222,7 @@ void RegisterRosterEntryScreen()
                         sheet = std::make_unique<RosterSheet>(gd, std::move(model));
                         return Result::success();
                     },
+                    true,
                     true});
 }
 
