@@ -26,12 +26,12 @@ CareerChoiceEntryWindow::CareerChoiceEntryWindow(Session& session, QWidget* pare
     setFinishCaption(QStringLiteral("終了"));
     setPasteAvailable(false);
     setMinimumSizeTwips(7320, 5760);
-    if (!registerGrade(QStringLiteral("choices"))) return;
 
     mSchoolGrid = new FlexGrid(this);
     connect(mSchoolGrid, &FlexGrid::clicked, this, &CareerChoiceEntryWindow::onSchoolGridClicked);
     connect(mSchoolGrid, &FlexGrid::doubleClicked, this, &CareerChoiceEntryWindow::onSchoolGridDoubleClicked);
     connect(mSchoolGrid, &FlexGrid::keyPress, this, &CareerChoiceEntryWindow::onSchoolGridKeyPress);
+    if (!registerGrade(QStringLiteral("choices"))) return;
 
     fillClassCombo();
     setupColumns(CareerHeaders(), QStringLiteral("WWWWWWWW"), false);
