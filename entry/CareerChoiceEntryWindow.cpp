@@ -229,6 +229,18 @@ Result CareerChoiceEntryWindow::saveEdits()
     return SaveCareerChoices(gd(), session().progress);
 }
 
+CsvCellColumns CareerChoiceEntryWindow::csvColumns() const
+{
+    return CareerCsvColumns(gd());
+}
+
+void CareerChoiceEntryWindow::importCellValue(int row, int col, const QString& value)
+{
+    const int choice = value.toInt();
+    gd().careerChoice(col - FirstDataCol + 1, row) = choice;
+    mGrid->setTextMatrix(row, col, CareerCellText(gd(), choice));
+}
+
 QSize CareerChoiceEntryWindow::contentSize() const
 {
     const QSize choices = ScoreGridWindow::contentSize();

@@ -43,6 +43,9 @@ protected:
     void discardEdits() override;
     Result saveEdits() override;
     void layoutControls() override;
+    // Choices from a CSV file by school name or number; each is stored as a picked one.
+    CsvCellColumns csvColumns() const override;
+    void importCellValue(int row, int col, const QString& value) override;
 
 private:
     void fillSchoolList();

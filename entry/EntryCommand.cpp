@@ -43,7 +43,7 @@ QList<OptionDef> optionDefs()
         {QStringLiteral("--export-csv"), QStringLiteral("FILE"),
          QStringLiteral("画面の表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)")},
         {QStringLiteral("--import-csv"), QStringLiteral("FILE"),
-         QStringLiteral("CSV ファイル (名簿、点数) を見出しで取り込んで保存する")},
+         QStringLiteral("CSV ファイル (名簿、点数、内申点、進路希望) を見出しで取り込んで保存する")},
         {QStringLiteral("--encoding"), QStringLiteral("ENC"),
          QStringLiteral("--import-csv の文字コード auto|utf-8|utf-16|cp932 (既定 auto)")},
         {QStringLiteral("--columns"), QStringLiteral("MAP"),
@@ -183,7 +183,8 @@ QList<ScreenCommand> screenCommands()
              if (Result r = LoadNaishin(c.gd, NullProgress::instance()); !r) return r;
              sheet = MakeNaishinSheet(c.gd);
              return Result::success();
-         }},
+         },
+         true},
         {QStringLiteral("sinro"),
          QStringLiteral("進路希望の入力"),
          {},
@@ -193,7 +194,8 @@ QList<ScreenCommand> screenCommands()
              if (Result r = LoadHighSchoolList(c.gd, c.programFolder, notice); !r) return r;
              sheet = MakeCareerSheet(c.gd);
              return Result::success();
-         }},
+         },
+         true},
         {QStringLiteral("kyoka"),
          QStringLiteral("点数の入力（教科別）"),
          {QStringLiteral("--subject"), QStringLiteral("--tests")},
@@ -203,7 +205,8 @@ QList<ScreenCommand> screenCommands()
              if (Result r = chosenSubjectTests(c, subject, tests); !r) return r;
              c.gd.evalSubject = subject;
              return MakeSubjectScoreSheet(c.gd, subject, tests, NullProgress::instance(), sheet);
-         }},
+         },
+         true},
         {QStringLiteral("test"),
          QStringLiteral("点数の入力（テスト別）"),
          {QStringLiteral("--test")},
@@ -300,9 +303,7 @@ Result csvLayout(const Context& c, const EntrySheet& sheet, const QList<CsvRecor
 int importCsv(Context& c, EntrySheet& sheet, QTextStream& out)
 {
     if (!sheet.takesCsv())
-        return fail(
-            c.err,
-            QStringLiteral("%1 は CSV ファイルを取り込めません（meibo と test が取り込めます）。").arg(c.args.screen));
+        return fail(c.err, QStringLiteral("%1 は CSV ファイルを取り込めません。").arg(c.args.screen));
     CsvEncoding encoding = CsvEncoding::Auto;
     if (c.args.has(QStringLiteral("--encoding")) &&
         !ParseCsvEncoding(c.args.value(QStringLiteral("--encoding")), encoding))

@@ -66,6 +66,11 @@ bool NaishinEntryWindow::acceptsPastedToken(int col, const QString& token) const
     return positionUsed(col) && AcceptsNaishinToken(token);
 }
 
+CsvCellColumns NaishinEntryWindow::csvColumns() const
+{
+    return NaishinCsvColumns(gd(), gridCells());
+}
+
 Result NaishinEntryWindow::saveEdits()
 {
     const Result converted =

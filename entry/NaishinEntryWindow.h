@@ -25,6 +25,8 @@ protected:
     void deleteSelection() override {} // Delete changes nothing here
     NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
     Result saveEdits() override;
+    // 内申点 from a CSV file, the nine positions named by their subjects.
+    CsvCellColumns csvColumns() const override;
 
 private:
     bool positionUsed(int col) const;

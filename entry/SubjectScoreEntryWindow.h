@@ -33,6 +33,8 @@ public:
 protected:
     int classOfRow(int row) const override;
     Result saveEdits() override;
+    // The subject's scores from a CSV file, one column per test by its short name.
+    CsvCellColumns csvColumns() const override;
 
 private:
     std::unique_ptr<SubjectScores> mScores;

@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "PainterCanvas.h"
 #include "ReportCommon.h"
+#include "SystemPrinter.h"
 
 #include "Backup.h"
 #include "FileErrors.h"
@@ -145,6 +146,9 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setPageLayout(pdfLayout);
         printer->setOutputFileName(QDir(folder).filePath(documentName + QStringLiteral(".pdf")));
+    } else {
+        // The dialog opens on the sheet the report asks for (JIS B5 cards, a turned sheet).
+        ApplyReportPaper(*printer, pdfLayout);
     }
     QPrintDialog dialog(printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("印刷"));
