@@ -85,7 +85,8 @@ public:
         for (const CsvImportLine& line : preview.lines) {
             if (line.outcome != CsvImportLine::Changed) continue;
             for (int k = 1; k <= line.cells.size(); ++k)
-                if (!line.cells.at(k - 1).isEmpty()) importValue(line.student, FirstDataCol + k - 1, line.cells.at(k - 1));
+                if (!line.cells.at(k - 1).isEmpty())
+                    importValue(line.student, FirstDataCol + k - 1, line.cells.at(k - 1));
         }
     }
 
@@ -106,7 +107,8 @@ protected:
 class TestScoreSheet final : public CellCsvSheet
 {
 public:
-    explicit TestScoreSheet(GradeData& gd) : CellCsvSheet(gd), mSubjectCount(qBound(0, gd.currentTestSubjectCount(), 10))
+    explicit TestScoreSheet(GradeData& gd)
+        : CellCsvSheet(gd), mSubjectCount(qBound(0, gd.currentTestSubjectCount(), 10))
     {
         mHeaders = FixedColumnHeaders() + TestSubjectNames(gd, mSubjectCount);
         for (int i = 1; i <= gd.studentCount; ++i) {
@@ -215,8 +217,7 @@ protected:
 class SubjectScoreSheet final : public CellCsvSheet
 {
 public:
-    SubjectScoreSheet(GradeData& gd, std::unique_ptr<SubjectScores> table)
-        : CellCsvSheet(gd), mTable(std::move(table))
+    SubjectScoreSheet(GradeData& gd, std::unique_ptr<SubjectScores> table) : CellCsvSheet(gd), mTable(std::move(table))
     {
         mHeaders = FixedColumnHeaders() + SubjectScoreHeaders(gd, *mTable);
         for (int i = 1; i <= gd.studentCount; ++i) {

@@ -1,8 +1,8 @@
 #include "ScoreCsvImport.h"
 
+#include "CareerCells.h"
 #include "GradeData.h"
 #include "Helpers.h"
-#include "CareerCells.h"
 #include "NaishinCells.h"
 #include "ScoreCells.h"
 

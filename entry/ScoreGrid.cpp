@@ -208,7 +208,8 @@ void ScoreGridWindow::applyCsv(const CsvImportPreview& preview)
     for (const CsvImportLine& line : preview.lines) {
         if (line.outcome != CsvImportLine::Changed || line.student < 1 || line.student >= mGrid->Rows()) continue;
         for (int k = 1; k <= line.cells.size() && k <= columns; ++k)
-            if (!line.cells.at(k - 1).isEmpty()) importCellValue(line.student, FirstDataCol + k - 1, line.cells.at(k - 1));
+            if (!line.cells.at(k - 1).isEmpty())
+                importCellValue(line.student, FirstDataCol + k - 1, line.cells.at(k - 1));
     }
     mGrid->viewport()->update();
 }

@@ -29,11 +29,10 @@ const QStringList& valueOptions()
 {
     static const QStringList options{
         QStringLiteral("--data"),    QStringLiteral("--grade"),   QStringLiteral("--test"),
-        QStringLiteral("--class"),   QStringLiteral("--item"),
-        QStringLiteral("--subject"), QStringLiteral("--weights"), QStringLiteral("--classes"),
-        QStringLiteral("--sex"),     QStringLiteral("--method"),  QStringLiteral("--counts"),
-        QStringLiteral("--levels"),  QStringLiteral("--marks"),   QStringLiteral("--view"),
-        QStringLiteral("--print")};
+        QStringLiteral("--class"),   QStringLiteral("--item"),    QStringLiteral("--subject"),
+        QStringLiteral("--weights"), QStringLiteral("--classes"), QStringLiteral("--sex"),
+        QStringLiteral("--method"),  QStringLiteral("--counts"),  QStringLiteral("--levels"),
+        QStringLiteral("--marks"),   QStringLiteral("--view"),    QStringLiteral("--print")};
     return options;
 }
 

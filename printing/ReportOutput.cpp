@@ -48,8 +48,7 @@ bool ReadSheetOutputOption(const QStringList& args, qsizetype& i, SheetOutput& o
         output.dump = true;
         return true;
     }
-    if (a != QLatin1String("--pdf") && a != QLatin1String("--printer") && a != QLatin1String("--copies"))
-        return false;
+    if (a != QLatin1String("--pdf") && a != QLatin1String("--printer") && a != QLatin1String("--copies")) return false;
     if (i + 1 >= args.size()) {
         problem = QStringLiteral("%1 の後に値がありません。").arg(a);
         return true;

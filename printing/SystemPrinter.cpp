@@ -89,9 +89,10 @@ Result FindSystemPrinter(const QString& name, QPrinterInfo& info)
     info = QPrinterInfo::printerInfo(name);
     if (!info.isNull()) return Result::success();
     const QStringList names = QPrinterInfo::availablePrinterNames();
-    return Result::failure(names.isEmpty() ? QStringLiteral("プリンタ「%1」がありません（使えるプリンタがありません）。").arg(name)
-                                           : QStringLiteral("プリンタ「%1」がありません。使えるのは %2 です。")
-                                                 .arg(name, names.join(QStringLiteral("、"))));
+    return Result::failure(names.isEmpty()
+                               ? QStringLiteral("プリンタ「%1」がありません（使えるプリンタがありません）。").arg(name)
+                               : QStringLiteral("プリンタ「%1」がありません。使えるのは %2 です。")
+                                     .arg(name, names.join(QStringLiteral("、"))));
 }
 
 QString PrinterRefusalReason(const QString& printerName)

@@ -91,9 +91,9 @@ bool CardPrintWindow::runCardJob(const CardJob& job)
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
         return false;
     }
-    std::unique_ptr<QPrinter> printer =
-        ChoosePrinter(this, job.documentName,
-                      job.paper ? PrintableAreaPaperLayout(QPageLayout::Portrait, *job.paper) : PrintableAreaPaperLayout());
+    std::unique_ptr<QPrinter> printer = ChoosePrinter(
+        this, job.documentName,
+        job.paper ? PrintableAreaPaperLayout(QPageLayout::Portrait, *job.paper) : PrintableAreaPaperLayout());
     if (!printer) return false;
     if (job.paper) {
         printer->setPageSize(QPageSize(*job.paper));

@@ -32,12 +32,11 @@ namespace {
 bool takesValue(const QString& option)
 {
     static const QStringList options{
-        QStringLiteral("--data"),       QStringLiteral("--grade"),       QStringLiteral("--test"),
-        QStringLiteral("--class"),      QStringLiteral("--item"),
-        QStringLiteral("--tests"),      QStringLiteral("--classes"),     QStringLiteral("--pupils"),
-        QStringLiteral("--title1"),     QStringLiteral("--title2"),      QStringLiteral("--total-max"),
-        QStringLiteral("--total-band"), QStringLiteral("--subject-max"), QStringLiteral("--subject-band"),
-        QStringLiteral("--graph-tests")};
+        QStringLiteral("--data"),        QStringLiteral("--grade"),        QStringLiteral("--test"),
+        QStringLiteral("--class"),       QStringLiteral("--item"),         QStringLiteral("--tests"),
+        QStringLiteral("--classes"),     QStringLiteral("--pupils"),       QStringLiteral("--title1"),
+        QStringLiteral("--title2"),      QStringLiteral("--total-max"),    QStringLiteral("--total-band"),
+        QStringLiteral("--subject-max"), QStringLiteral("--subject-band"), QStringLiteral("--graph-tests")};
     return options.contains(option);
 }
 
@@ -168,7 +167,7 @@ QString parse(const QStringList& args, Options& o)
 // The options each report accepts besides --data, --grade, --pdf and --dump.
 QString refuseOthers(const Options& o)
 {
-    QStringList allowed{QStringLiteral("--data"), QStringLiteral("--grade"), QStringLiteral("--pdf"),
+    QStringList allowed{QStringLiteral("--data"), QStringLiteral("--grade"),   QStringLiteral("--pdf"),
                         QStringLiteral("--dump"), QStringLiteral("--printer"), QStringLiteral("--copies")};
     const QStringList bands{QStringLiteral("--total-max"), QStringLiteral("--total-band"),
                             QStringLiteral("--subject-max"), QStringLiteral("--subject-band")};

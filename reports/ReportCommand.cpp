@@ -37,7 +37,7 @@ struct Options
     QString data;
     QString report;
     SheetOutput output;
-    QString csv; // hensa: the CSV file ("-" standard output)
+    QString csv;     // hensa: the CSV file ("-" standard output)
     bool sd = false; // average: the grade's standard deviations under the maxima
     int grade = 0;
     int test = 0;
