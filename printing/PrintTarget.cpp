@@ -158,6 +158,10 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
+    // The toolkit's dialog puts a system printer back on the paper its queue is set to (the size
+    // sits in its 「プロパティ」 page); a report with a sheet of its own keeps that sheet.
+    if (printer->outputFormat() == QPrinter::NativeFormat && pdfLayout.pageSize().id() != QPageSize::A4)
+        printer->setPageSize(pdfLayout.pageSize());
     return printer;
 }
 

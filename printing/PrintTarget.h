@@ -45,7 +45,8 @@ PdfJob WritePdfJob(const QString& target, const std::function<int(const QString&
 // The print dialog: a printer and the number of copies, or a PDF file. With no printer on the
 // system the dialog still offers the PDF file, on sheets of `pdfLayout`; with one, the printer
 // starts on its own paper except where `pdfLayout` sets the size or turns the sheet
-// (ApplyReportPaper). nullptr when the user cancels.
+// (ApplyReportPaper), and a size of the report's own is kept after the dialog. nullptr when the
+// user cancels.
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName);
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName, const QPageLayout& pdfLayout);
 
