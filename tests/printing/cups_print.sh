@@ -15,9 +15,9 @@ die() {
     exit 1
 }
 
-for tool in cupsd lpadmin lpstat pdfinfo; do
+for tool in cupsd lpadmin lpstat ipptool pdfinfo; do
     command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
-        die "$tool がありません（scripts/deps.sh の cups、printer-driver-cups-pdf、poppler-utils）"
+        die "$tool がありません（scripts/deps.sh の cups、cups-ipp-utils、poppler-utils）"
 done
 [ "$(id -u)" -eq 0 ] || die "root で実行してください（テスト用の cupsd を動かすため）"
 export PATH="$PATH:/usr/sbin"
@@ -188,6 +188,12 @@ print_job() {
 print_job soten --test 1 soten
 print_job tsuchi tsuchi --tests 1,2 --pupils 1-1,1-2,2-3
 print_job matome --test 1 matome --landscape
+# --copies reaches the print system with the job.
+print_job copies --test 1 soten --copies 2
+last=$(lpstat -W completed -o "$queue" | awk '{print $1}' | sed 's/.*-//' | sort -n | tail -1)
+ipptool -tv "ipp://$CUPS_SERVER/jobs/$last" get-job-attributes.test 2>/dev/null | grep -q "copies (integer) = 2" ||
+    die "the job $last was not sent with two copies"
+
 # A report without a paper of its own takes the printer's: Letter once the queue's default is.
 lpadmin -p "$queue" -o PageSize=Letter 2>/dev/null || die "lpadmin could not change the paper"
 print_job letter --test 1 soten
