@@ -5,6 +5,8 @@
 # through unchanged, so what is checked is what the program sent) and A4 as its default paper.
 #   cups_print.sh BIN WORK     BIN holds seiran-sample and seiran-report; WORK is a scratch folder
 # A machine where the server cannot start fails the test: it never passes without printing.
+# KEEP_CUPS=1 keeps the server's folder (configuration, logs) in /tmp; CUPS_LOG_LEVEL=debug
+# makes its log tell every step of a job.
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
