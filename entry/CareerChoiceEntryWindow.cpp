@@ -240,6 +240,18 @@ QString CareerChoiceEntryWindow::conflictValueText(int, int value) const
     return CareerCellText(gd(), value);
 }
 
+CsvCellColumns CareerChoiceEntryWindow::csvColumns() const
+{
+    return CareerCsvColumns(gd());
+}
+
+void CareerChoiceEntryWindow::importCellValue(int row, int col, const QString& value)
+{
+    const int choice = value.toInt();
+    gd().careerChoice(col - FirstDataCol + 1, row) = choice;
+    mGrid->setTextMatrix(row, col, CareerCellText(gd(), choice));
+}
+
 QSize CareerChoiceEntryWindow::contentSize() const
 {
     const QSize choices = ScoreGridWindow::contentSize();

@@ -44,6 +44,9 @@ protected:
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
     void layoutControls() override;
+    // Choices from a CSV file by school name or number; each is stored as a picked one.
+    CsvCellColumns csvColumns() const override;
+    void importCellValue(int row, int col, const QString& value) override;
 
 private:
     void fillSchoolList();

@@ -26,6 +26,8 @@ protected:
     NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
+    // 内申点 from a CSV file, the nine positions named by their subjects.
+    CsvCellColumns csvColumns() const override;
 
 private:
     bool positionUsed(int col) const;

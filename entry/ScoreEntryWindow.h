@@ -26,11 +26,8 @@ protected:
     int wrapColumn() const override;
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
-    // A test's scores from a CSV file: the cells take the score texts; "入力終了" saves them.
-    bool takesCsv() const override { return true; }
-    QStringList csvSubjectNames() const override;
-    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override;
-    void applyCsv(const CsvImportPreview& preview) override;
+    // A test's scores from a CSV file, one column per subject.
+    CsvCellColumns csvColumns() const override;
 
 private:
     int mSubjectCount = 0;

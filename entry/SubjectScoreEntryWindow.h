@@ -34,6 +34,8 @@ protected:
     int classOfRow(int row) const override;
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
+    // The subject's scores from a CSV file, one column per test by its short name.
+    CsvCellColumns csvColumns() const override;
 
 private:
     std::unique_ptr<SubjectScores> mScores;
