@@ -280,8 +280,11 @@ void PainterCanvas::drawText(double x, double y, const QString& text)
     }
     for (const QGlyphRun& run : shape->runs) {
         const QRawFont raw = run.rawFont();
-        if (!mPendingGlyphs.isEmpty() && !(raw == mPendingFont)) flushText();
-        if (mPendingGlyphs.isEmpty()) mPendingFont = raw;
+        if (!mPendingGlyphs.isEmpty() && (!(raw == mPendingFont) || baseline.y() != mPendingBaseline)) flushText();
+        if (mPendingGlyphs.isEmpty()) {
+            mPendingFont = raw;
+            mPendingBaseline = baseline.y();
+        }
         mPendingGlyphs.append(run.glyphIndexes());
         for (const QPointF& p : run.positions())
             mPendingPositions.append(baseline + p);

@@ -110,6 +110,7 @@ private:
     // Glyphs drawn but not yet handed to the painter: consecutive texts in one font go to the
     // device as one run, which the PDF engine writes as one text object instead of one each.
     QRawFont mPendingFont;
+    double mPendingBaseline = 0.0;
     QList<quint32> mPendingGlyphs;
     QList<QPointF> mPendingPositions;
 };
