@@ -24,9 +24,9 @@
 #include "Session.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QClipboard>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QUndoStack>

@@ -267,9 +267,10 @@ private slots:
         QTest::addColumn<double>("size");
         QTest::addColumn<bool>("bold");
         QTest::addColumn<QString>("text");
-        const QStringList texts{QStringLiteral("山田　太郎"), QStringLiteral("  87"), QStringLiteral("45.5 "),
-                                QStringLiteral("ｺﾋﾟｰ①Ａa"), QStringLiteral("長谷川 紗希"), QStringLiteral("（印刷日時)"),
-                                QStringLiteral(" ")};
+        const QStringList texts{
+            QStringLiteral("山田　太郎"), QStringLiteral("  87"),        QStringLiteral("45.5 "),
+            QStringLiteral("ｺﾋﾟｰ①Ａa"),   QStringLiteral("長谷川 紗希"), QStringLiteral("（印刷日時)"),
+            QStringLiteral(" ")};
         for (const QString& font : {QStringLiteral("ＭＳ 明朝"), QStringLiteral("ＭＳ Ｐゴシック")})
             for (const QString& text : texts) {
                 QTest::addRow("%s %s", qPrintable(font), qPrintable(text)) << font << 10.0 << false << text;
