@@ -400,8 +400,7 @@ Result loadRoster(GradeData& gd, IProgress& progress, const LoadFields& fields)
             gd.classSize[k] += 1;
             gd.studentClass[s] = k;
             gd.studentNumber[s] = n;
-            gd.studentName[s] = record.name().trimmed();
-            gd.studentFurigana[s] = record.furigana().trimmed();
+            record.trimmedNameAndFurigana(gd.studentName[s], gd.studentFurigana[s]);
             gd.studentSex[s] = record.sex();
             if (fields) fields(gd, s, record);
         }

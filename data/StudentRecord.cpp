@@ -2,8 +2,10 @@
 
 #include "Cp932.h"
 
+#include <QHash>
 #include <QtGlobal>
 #include <cstring>
+#include <utility>
 
 namespace seiran {
 
@@ -68,6 +70,24 @@ void StudentRecord::setName(const QString& name)
 QString StudentRecord::furigana(bool* invalid) const
 {
     return textAt(FuriganaOffset, FuriganaWidth, invalid);
+}
+
+void StudentRecord::trimmedNameAndFurigana(QString& name, QString& furigana) const
+{
+    // Decoding is a pure function of the bytes, so the texts of the same bytes can be reused.
+    thread_local QHash<QByteArray, std::pair<QString, QString>> decoded;
+    QByteArray key(NameWidth + FuriganaWidth, Qt::Uninitialized);
+    std::memcpy(key.data(), mBytes.data() + NameOffset, NameWidth);
+    std::memcpy(key.data() + NameWidth, mBytes.data() + FuriganaOffset, FuriganaWidth);
+    if (const auto it = decoded.constFind(key); it != decoded.cend()) {
+        name = it->first;
+        furigana = it->second;
+        return;
+    }
+    if (decoded.size() >= 4096) decoded.clear();
+    name = this->name().trimmed();
+    furigana = this->furigana().trimmed();
+    decoded.insert(key, {name, furigana});
 }
 
 void StudentRecord::setFurigana(const QString& furigana)

@@ -50,6 +50,9 @@ public:
 
     QString furigana(bool* invalid = nullptr) const;
     void setFurigana(const QString& furigana);
+    // The name and the reading trimmed, as a load keeps them. A grade is loaded again each time
+    // the test changes, with the same names: each distinct pair of fields is decoded once.
+    void trimmedNameAndFurigana(QString& name, QString& furigana) const;
     int newClass() const { return int16At(470); }
     void setNewClass(int c) { setInt16At(470, c); }
     int newNumber() const { return int16At(472); }

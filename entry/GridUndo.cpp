@@ -14,12 +14,7 @@ namespace {
 class UnitsCommand final : public QUndoCommand
 {
 public:
-    struct Side
-    {
-        QList<int> units;
-        QStringList values;
-        int size = 0;
-    };
+    using Side = GridUndo::UnitValues;
 
     UnitsCommand(GridUndo* undo, Side before, Side after, bool typing, const QString& text)
         : QUndoCommand(text), mUndo(undo), mBefore(std::move(before)), mAfter(std::move(after)),
@@ -76,6 +71,7 @@ GridUndo::Hooks hooksOf(GridUndo::Client& client)
     hooks.unitLabel = [&client](int unit) { return client.undoUnitLabel(unit); };
     hooks.showUnit = [&client](int unit) { client.showUndoUnit(unit); };
     hooks.commitPendingEdit = [&client] { client.commitPendingEdit(); };
+    hooks.unitValue = [&client](int unit) { return client.undoUnitValue(unit); };
     return hooks;
 }
 } // namespace
@@ -97,12 +93,64 @@ GridUndo::GridUndo(QWidget* window, Hooks hooks) : QObject(window), mHooks(std::
 void GridUndo::begin()
 {
     if (mRestoring) return;
-    if (mDepth++ == 0) mBefore = mHooks.state();
+    if (mDepth++ == 0) {
+        mUnits.clear();
+        mBefore = mHooks.state();
+    } else if (!mUnits.isEmpty()) {
+        // An edit of the whole state inside a step of a few units: until now only those units
+        // can have changed, so the state before the step is today's with their old values.
+        QStringList before = mHooks.state();
+        for (qsizetype i = 0; i < mUnits.size(); ++i)
+            if (mUnits.at(i) >= 0 && mUnits.at(i) < before.size()) before[mUnits.at(i)] = mBefore.at(i);
+        mBefore = before;
+        mUnits.clear();
+    }
+}
+
+void GridUndo::begin(const QList<int>& units)
+{
+    if (mRestoring) return;
+    if (mDepth > 0 || units.isEmpty() || !mHooks.unitValue) {
+        // Inside a step its units are already read; without units there is nothing to narrow.
+        if (mDepth > 0 && !mUnits.isEmpty()) {
+            for (int unit : units) {
+                if (mUnits.contains(unit)) continue;
+                mUnits << unit;
+                mBefore << mHooks.unitValue(unit);
+            }
+            ++mDepth;
+            return;
+        }
+        begin();
+        return;
+    }
+    ++mDepth;
+    mUnits = units;
+    mBefore.clear();
+    mBefore.reserve(units.size());
+    for (int unit : units)
+        mBefore << mHooks.unitValue(unit);
 }
 
 void GridUndo::end(const QString& action, bool typing)
 {
     if (mRestoring || mDepth == 0 || --mDepth > 0) return;
+    if (!mUnits.isEmpty()) {
+        const QList<int> units = std::exchange(mUnits, {});
+        const QStringList before = std::exchange(mBefore, {});
+        UnitsCommand::Side was{{}, {}, -1};
+        UnitsCommand::Side now{{}, {}, -1};
+        for (qsizetype i = 0; i < units.size(); ++i) {
+            const QString value = mHooks.unitValue(units.at(i));
+            if (value == before.at(i)) continue;
+            was.units << units.at(i);
+            was.values << before.at(i);
+            now.units << units.at(i);
+            now.values << value;
+        }
+        push(was, now, action, typing);
+        return;
+    }
     const QStringList after = mHooks.state();
     const QStringList before = std::exchange(mBefore, {});
     UnitsCommand::Side was{{}, {}, int(before.size())};
@@ -128,6 +176,11 @@ void GridUndo::end(const QString& action, bool typing)
             now.values << after.at(i);
         }
     }
+    push(was, now, action, typing);
+}
+
+void GridUndo::push(const UnitValues& was, const UnitValues& now, const QString& action, bool typing)
+{
     if (was.units.isEmpty() && now.units.isEmpty()) return;
     const int named = now.units.isEmpty() ? was.units.first() : now.units.first();
     const QString label = mHooks.unitLabel ? mHooks.unitLabel(named) : QString();

@@ -34,6 +34,8 @@ public:
         std::function<void(int unit)> showUnit;
         // Finishes an edit in progress before an undo or redo.
         std::function<void()> commitPendingEdit;
+        // The value of one unit, as state() would give it (for steps that name their units).
+        std::function<QString(int unit)> unitValue;
     };
 
     // What a window with a flat list of units gives its undo: the same as the hooks, as
@@ -47,6 +49,7 @@ public:
         virtual QString undoUnitLabel(int unit) const = 0;
         virtual void showUndoUnit(int unit) = 0;
         virtual void commitPendingEdit() {}
+        virtual QString undoUnitValue(int unit) const { return undoState().value(unit); }
     };
 
     GridUndo(QWidget* window, Hooks hooks);
@@ -54,6 +57,10 @@ public:
 
     QUndoStack* stack() const { return mStack; }
     void begin();
+    // The same for an edit that can change only these units (a key in the current cell, Delete
+    // on a selection): only they are read before and after, not the whole grid. The step keeps
+    // the number of units; its restore gets -1 for it.
+    void begin(const QList<int>& units);
     void end(const QString& action, bool typing = false);
     void closeTyping() { mTypingOpen = false; }
     bool typingOpen() const { return mTypingOpen; }
@@ -86,11 +93,23 @@ public:
         bool mTyping = false;
     };
 
+    // The units of one side of a step with their values, and the number of units on that side.
+    struct UnitValues
+    {
+        QList<int> units;
+        QStringList values;
+        int size = 0;
+    };
+
 private:
+    void push(const UnitValues& was, const UnitValues& now, const QString& action, bool typing);
+
     Hooks mHooks;
     QUndoStack* mStack = nullptr;
     int mDepth = 0;
     QStringList mBefore;
+    // The units a step named at begin(units), or empty for a step over the whole state.
+    QList<int> mUnits;
     bool mTypingOpen = false;
     bool mRestoring = false;
 };

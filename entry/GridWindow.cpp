@@ -128,6 +128,7 @@ GridWindow::GridWindow(const Captions& captions, QWidget* parent) : QDialog(pare
     hooks.unitLabel = [this](int unit) { return undoUnitLabel(unit); };
     hooks.showUnit = [this](int unit) { showUndoUnit(unit); };
     hooks.commitPendingEdit = [this] { commitPendingEdit(); };
+    hooks.unitValue = [this](int unit) { return undoUnitValue(unit); };
     mUndo = new GridUndo(this, std::move(hooks));
     mUndoStack = mUndo->stack();
 
@@ -332,6 +333,16 @@ void GridWindow::onCsvExportClicked()
 void GridWindow::beginUndoStep()
 {
     mUndo->begin();
+}
+
+void GridWindow::beginUndoStep(const QList<int>& units)
+{
+    mUndo->begin(units);
+}
+
+QString GridWindow::undoUnitValue(int unit) const
+{
+    return undoState().value(unit);
 }
 
 void GridWindow::endUndoStep(const QString& action, bool typing)

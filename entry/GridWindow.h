@@ -164,7 +164,11 @@ protected:
     virtual QString undoUnitLabel(int unit) const;
     // Makes the unit's cell current and visible without the leave-cell rules.
     virtual void showUndoUnit(int unit);
+    // One unit's value as undoState() has it; a window whose state is large says it directly.
+    virtual QString undoUnitValue(int unit) const;
     void beginUndoStep();
+    // A step that can change only these units reads only them, not the whole state.
+    void beginUndoStep(const QList<int>& units);
     void endUndoStep(const QString& action, bool typing = false);
     void closeTypingStep();
     // One step for the rest of a scope.

@@ -250,7 +250,8 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
             Beep();
             return;
         }
-        beginUndoStep();
+                // A key changes the current cell only.
+        beginUndoStep({undoUnit(mGrid->Row(), mGrid->Col())});
         cellKeyPress(keyAscii);
         endUndoStep(QString(), true);
         return;
@@ -299,7 +300,12 @@ void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
         Beep();
         return;
     }
-    beginUndoStep();
+        QList<int> selected;
+    const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
+    for (int r = range.top; r <= range.bottom; ++r)
+        for (int c = range.left; c <= range.right; ++c)
+            if (isDataCell(r, c)) selected << undoUnit(r, c);
+    beginUndoStep(selected);
     deleteSelection();
     endUndoStep(QStringLiteral("削除"));
 }
@@ -318,7 +324,7 @@ void ScoreGridWindow::onGridLeaveCell()
 {
     if (!hasCurrentDataCell()) return;
     // What leaving does to the cell (a choice turned into its school) belongs to the typing.
-    beginUndoStep();
+    beginUndoStep({undoUnit(mGrid->Row(), mGrid->Col())});
     cellLeft();
     if (!mCellUntouched) leavingCell();
     endUndoStep(QString(), true);
@@ -493,6 +499,17 @@ QString ScoreGridWindow::undoCellValue(int row, int col) const
 void ScoreGridWindow::restoreCellValue(int row, int col, const QString& value)
 {
     mGrid->setTextMatrix(row, col, value);
+}
+
+int ScoreGridWindow::undoUnit(int row, int col) const
+{
+    return (row - 1) * (mGrid->Cols() - FirstDataCol) + col - FirstDataCol;
+}
+
+QString ScoreGridWindow::undoUnitValue(int unit) const
+{
+    const int width = mGrid->Cols() - FirstDataCol;
+    return undoCellValue(unit / width + 1, unit % width + FirstDataCol);
 }
 
 QStringList ScoreGridWindow::undoState() const

@@ -151,6 +151,9 @@ protected:
     virtual QString undoCellValue(int row, int col) const;
     virtual void restoreCellValue(int row, int col, const QString& value);
     QStringList undoState() const override;
+    QString undoUnitValue(int unit) const override;
+    // The undo unit of a data cell.
+    int undoUnit(int row, int col) const;
     void restoreUndoValues(const QList<int>& units, const QStringList& values) override;
     QString undoUnitLabel(int unit) const override;
     void showUndoUnit(int unit) override;

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace seiran {
@@ -19,7 +20,10 @@ PainterCanvas::PainterCanvas(QPrinter* printer, const CanvasFont& font)
 
 PainterCanvas::~PainterCanvas()
 {
-    if (mPainter.isActive()) mPainter.end();
+    if (mPainter.isActive()) {
+        flushText();
+        mPainter.end();
+    }
 }
 
 QPaintDevice* PainterCanvas::device() const
@@ -63,7 +67,10 @@ void PainterCanvas::SetPaperSize(QPageSize::PageSizeId size)
 
 void PainterCanvas::finish()
 {
-    if (!mPrinter && mPainter.isActive()) mPainter.end();
+    if (!mPrinter && mPainter.isActive()) {
+        flushText();
+        mPainter.end();
+    }
 }
 
 bool PainterCanvas::ensurePainter()
@@ -80,8 +87,10 @@ bool PainterCanvas::ensurePainter()
         return false;
     }
     if (mPrinter) mJobStarted = true;
-    // A painter begins with the device's default font: the report's font is set again.
+    // A painter begins with the device's default font, pen and brush: the report's are set again.
     mPainterFontSet = false;
+    mPenSet = false;
+    mBrushSet = false;
     mPainter.setRenderHint(QPainter::TextAntialiasing, true);
     mPainter.setRenderHint(QPainter::Antialiasing, mPrinter != nullptr);
     return true;
@@ -100,7 +109,7 @@ QFont PainterCanvas::qfont() const
     return f;
 }
 
-const PainterCanvas::ResolvedFont& PainterCanvas::resolved() const
+PainterCanvas::ResolvedFont& PainterCanvas::resolved() const
 {
     if (mCurrentFont < mFonts.size() && mFonts[mCurrentFont].key == Font()) return mFonts[mCurrentFont];
     for (std::size_t i = 0; i < mFonts.size(); ++i)
@@ -111,9 +120,48 @@ const PainterCanvas::ResolvedFont& PainterCanvas::resolved() const
     // Reports use a handful of fonts; a report that keeps changing sizes starts the list again.
     if (mFonts.size() >= 16) mFonts.clear();
     const QFont font = qfont();
-    mFonts.push_back(ResolvedFont{Font(), font, QFontMetricsF(font, device())});
+    const QFontMetricsF metrics(font, device());
+    // The font resolved for the device once: a layout given the bare font and the device would
+    // resolve it, and look up its font engines, for every text again.
+    mFonts.push_back(ResolvedFont{Font(), font, QFont(font, device()), metrics, metrics.ascent(), {}});
     mCurrentFont = mFonts.size() - 1;
     return mFonts.back();
+}
+
+const PainterCanvas::ShapedText* PainterCanvas::shaped(const QString& text) const
+{
+    ResolvedFont& font = resolved();
+    const auto found = font.texts.constFind(text);
+    if (found != font.texts.cend()) return &*found;
+    // Tabs, line ends and the like are laid out by the painter as it always did.
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0)) return nullptr;
+    // A run prints a few thousand distinct texts; a bound keeps a preview left open from growing.
+    if (font.texts.size() >= 20000) font.texts.clear();
+
+    QTextLayout layout(text, font.deviceFont);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setPosition(QPointF(0.0, 0.0));
+    layout.endLayout();
+
+    ShapedText shape;
+    shape.advance = line.horizontalAdvance();
+    const double baseline = line.ascent();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    shape.runs.reserve(runs.size());
+    for (QGlyphRun run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions)
+            p.ry() -= baseline;
+        run.setPositions(positions);
+        shape.runs.push_back(std::move(run));
+    }
+    return &*font.texts.insert(text, std::move(shape));
 }
 
 QPen PainterCanvas::pen(const QColor& color) const
@@ -181,25 +229,71 @@ QBrush PainterCanvas::fillBrush() const
     return brush;
 }
 
+void PainterCanvas::usePen(const QPen& pen)
+{
+    if (mPenSet && mPen == pen) return;
+    mPainter.setPen(pen);
+    mPen = pen;
+    mPenSet = true;
+}
+
+void PainterCanvas::useBrush(const QBrush& brush)
+{
+    if (mBrushSet && mBrush == brush) return;
+    mPainter.setBrush(brush);
+    mBrush = brush;
+    mBrushSet = true;
+}
+
+void PainterCanvas::flushText()
+{
+    if (mPendingGlyphs.isEmpty()) return;
+    usePen(QPen(Qt::black));
+    QGlyphRun run;
+    run.setRawFont(mPendingFont);
+    run.setGlyphIndexes(mPendingGlyphs);
+    run.setPositions(mPendingPositions);
+    mPainter.drawGlyphRun(QPointF(0.0, 0.0), run);
+    mPendingGlyphs.clear();
+    mPendingPositions.clear();
+}
+
 void PainterCanvas::drawText(double x, double y, const QString& text)
 {
     if (!ensurePainter()) return;
     const ResolvedFont& font = resolved();
-    const QFontMetricsF& fm = font.metrics;
-    // Setting a font on the painter is dear: only when it changes.
-    if (!mPainterFontSet || !(mPainterFont == Font())) {
-        mPainter.setFont(font.font);
-        mPainterFont = Font();
-        mPainterFontSet = true;
-    }
-    mPainter.setPen(QPen(Qt::black));
     // The text hangs from its top: the glyphs of row y stay inside the band [y, y + 1).
     const QPointF top = toDevice(x, y);
-    mPainter.drawText(QPointF(top.x(), top.y() + fm.ascent()), text);
+    const QPointF baseline(top.x(), top.y() + font.ascent);
+    const ShapedText* shape = shaped(text);
+    if (!shape) {
+        flushText();
+        // Setting a font on the painter is dear: only when it changes.
+        if (!mPainterFontSet || !(mPainterFont == Font())) {
+            mPainter.setFont(font.font);
+            mPainterFont = Font();
+            mPainterFontSet = true;
+        }
+        usePen(QPen(Qt::black));
+        mPainter.drawText(baseline, text);
+        return;
+    }
+    for (const QGlyphRun& run : shape->runs) {
+        const QRawFont raw = run.rawFont();
+        if (!mPendingGlyphs.isEmpty() && (!(raw == mPendingFont) || baseline.y() != mPendingBaseline)) flushText();
+        if (mPendingGlyphs.isEmpty()) {
+            mPendingFont = raw;
+            mPendingBaseline = baseline.y();
+        }
+        mPendingGlyphs.append(run.glyphIndexes());
+        for (const QPointF& p : run.positions())
+            mPendingPositions.append(baseline + p);
+    }
 }
 
 double PainterCanvas::measureText(const QString& text) const
 {
+    if (const ShapedText* shape = shaped(text)) return shape->advance / columnPixels();
     return metrics().horizontalAdvance(text) / columnPixels();
 }
 
@@ -211,20 +305,21 @@ double PainterCanvas::fontHeight() const
 void PainterCanvas::drawLine(double x1, double y1, double x2, double y2, LineShape shape, const QColor& color)
 {
     if (!ensurePainter()) return;
+    flushText();
     const QPointF a = toDevice(x1, y1);
     const QPointF b = toDevice(x2, y2);
-    mPainter.setPen(pen(color));
+    usePen(pen(color));
     switch (shape) {
     case LineShape::Line:
-        mPainter.setBrush(Qt::NoBrush);
+        useBrush(Qt::NoBrush);
         mPainter.drawLine(a, b);
         break;
     case LineShape::Box:
-        mPainter.setBrush(fillBrush());
+        useBrush(fillBrush());
         mPainter.drawRect(QRectF(a, b).normalized());
         break;
     case LineShape::FilledBox:
-        mPainter.setBrush(QBrush(color));
+        useBrush(QBrush(color));
         mPainter.drawRect(QRectF(a, b).normalized());
         break;
     }
@@ -233,19 +328,21 @@ void PainterCanvas::drawLine(double x1, double y1, double x2, double y2, LineSha
 void PainterCanvas::drawPoint(double x, double y, const QColor& color)
 {
     if (!ensurePainter()) return;
+    flushText();
     QPen p = pen(color);
     p.setStyle(Qt::SolidLine);
     p.setCapStyle(Qt::SquareCap);
-    mPainter.setPen(p);
+    usePen(p);
     mPainter.drawPoint(toDevice(x, y));
 }
 
 void PainterCanvas::drawCircle(double x, double y, double r, const QColor& color)
 {
     if (!ensurePainter()) return;
+    flushText();
     const double radius = r * columnPixels();
-    mPainter.setPen(pen(color));
-    mPainter.setBrush(fillBrush());
+    usePen(pen(color));
+    useBrush(fillBrush());
     mPainter.drawEllipse(toDevice(x, y), radius, radius);
 }
 
@@ -253,6 +350,9 @@ void PainterCanvas::clearSurface()
 {
     if (!mImage) return;
     if (mPainter.isActive()) {
+        // Glyphs not yet drawn belong to the picture being cleared.
+        mPendingGlyphs.clear();
+        mPendingPositions.clear();
         mPainter.save();
         mPainter.setCompositionMode(QPainter::CompositionMode_Source);
         mPainter.fillRect(mImage->rect(), Qt::white);
@@ -265,6 +365,7 @@ void PainterCanvas::clearSurface()
 void PainterCanvas::startNextPage()
 {
     if (!ensurePainter()) return;
+    flushText();
     if (!mPrinter->newPage()) setError(QStringLiteral("次のページを始められませんでした。"));
 }
 
@@ -272,6 +373,7 @@ void PainterCanvas::finishDocument()
 {
     if (!mPrinter || !mJobStarted || mJobEnded) return;
     mJobEnded = true;
+    flushText();
     const bool ended = mPainter.end();
     if (!ended || mPrinter->printerState() == QPrinter::Error) {
         if (mPrinter->outputFormat() == QPrinter::PdfFormat)

@@ -4,7 +4,10 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
+#include <QRawFont>
 #include <memory>
 #include <vector>
 
@@ -57,6 +60,9 @@ private:
     QFont qfont() const;
     QPen pen(const QColor& color) const;
     QBrush fillBrush() const;
+    void usePen(const QPen& pen);
+    void useBrush(const QBrush& brush);
+    void flushText();
 
     QImage* mImage = nullptr;
     QPrinter* mPrinter = nullptr;
@@ -67,18 +73,46 @@ private:
     bool mPainterFontSet = false;
     bool mJobStarted = false;
     bool mJobEnded = false;
-    // Resolved fonts and their measurements, for the few fonts a report switches between (the
-    // rank table changes font twice on every row).
+    // The last pen and brush given to the painter: setting an equal one again would still make
+    // the PDF engine write the state out.
+    QPen mPen;
+    QBrush mBrush;
+    bool mPenSet = false;
+    bool mBrushSet = false;
+
+    // A text shaped once for measuring and drawing: its glyphs with their positions relative to
+    // the baseline at the text's left end, and its advance in device pixels.
+    struct ShapedText
+    {
+        std::vector<QGlyphRun> runs;
+        double advance = 0.0;
+    };
+    // Resolved fonts with their measurements and shaped texts, for the few fonts a report
+    // switches between (the rank table changes font twice on every row). Names, headings and
+    // numbers recur on every card and row, so each (font, text) is shaped only once a run.
     struct ResolvedFont
     {
         CanvasFont key;
         QFont font;
+        QFont deviceFont;
         QFontMetricsF metrics;
+        double ascent = 0.0;
+        QHash<QString, ShapedText> texts;
     };
     mutable std::vector<ResolvedFont> mFonts;
     mutable std::size_t mCurrentFont = 0;
-    const ResolvedFont& resolved() const;
+    ResolvedFont& resolved() const;
     const QFontMetricsF& metrics() const { return resolved().metrics; }
+    // The shaped form of the text in the current font; nullptr for a text the painter must lay
+    // out itself (control characters).
+    const ShapedText* shaped(const QString& text) const;
+
+    // Glyphs drawn but not yet handed to the painter: consecutive texts in one font go to the
+    // device as one run, which the PDF engine writes as one text object instead of one each.
+    QRawFont mPendingFont;
+    double mPendingBaseline = 0.0;
+    QList<quint32> mPendingGlyphs;
+    QList<QPointF> mPendingPositions;
 };
 
 } // namespace seiran

@@ -9,6 +9,7 @@
 #include <QMarginsF>
 #include <QPageSize>
 #include <array>
+#include <bit>
 
 namespace seiran {
 
@@ -30,30 +31,14 @@ QString pupilName(const TestSeries& series, int pupil)
     return series.pupils.at(pupil).name;
 }
 
-// Text widths measured once per font and text: a grade's cards repeat the same averages,
-// scores and labels hundreds of times, and measuring a text costs as much as shaping it.
+// The cards measure through the canvas, which shapes each (font, text) once a run: a grade's
+// cards repeat the same averages, scores and labels hundreds of times.
 class TextWidths
 {
 public:
     explicit TextWidths(PageCanvas& canvas) : canvas(canvas) {}
-    double operator()(const QString& text)
-    {
-        const CanvasFont& f = canvas.Font();
-        QString key = f.name;
-        key += QChar(f.bold ? u'B' : u'R');
-        key += QString::number(f.size);
-        key += QChar(u'\x1f');
-        key += text;
-        const auto it = mWidths.constFind(key);
-        if (it != mWidths.cend()) return *it;
-        const double width = canvas.TextWidth(text);
-        mWidths.insert(key, width);
-        return width;
-    }
+    double operator()(const QString& text) const { return canvas.TextWidth(text); }
     PageCanvas& canvas;
-
-private:
-    QHash<QString, double> mWidths;
 };
 
 void printCentred(TextWidths& widths, const QString& text, double cellX, double cellWidth, double y)
@@ -159,7 +144,12 @@ QString CardScoreText(int value)
 QString CardAverageText(const std::optional<double>& value)
 {
     if (!value) return QStringLiteral("－");
-    return RightAlignedNumber(QStringLiteral("##0.0"), *value, 0);
+    // Every card of a grade prints the same few averages: each is formatted once.
+    thread_local QHash<quint64, QString> formatted;
+    const quint64 key = std::bit_cast<quint64>(*value);
+    if (const auto it = formatted.constFind(key); it != formatted.cend()) return *it;
+    if (formatted.size() >= 4096) formatted.clear();
+    return *formatted.insert(key, RightAlignedNumber(QStringLiteral("##0.0"), *value, 0));
 }
 
 QString CircledNumber(int n)

@@ -1,6 +1,6 @@
 #include "Cp932.h"
+#include "Cp932Tables.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <optional>
 
@@ -42,16 +42,9 @@ QString toWindowsForms(const QString& text)
 
 constexpr auto kFlags = QStringConverter::Flag::Stateless;
 
-// One converter per thread. A converter that met an error is built anew in place, because this
-// Qt keeps the error flag set after resetState() (and its converters must not be moved: the
-// toolkit's error callback keeps the converter's address).
-QStringDecoder& threadDecoder(bool renew = false)
-{
-    thread_local std::optional<QStringDecoder> decoder;
-    if (!decoder || renew) decoder.emplace("CP932", kFlags);
-    return *decoder;
-}
-
+// One converter per thread, for the surrogates the tables leave out. A converter that met an
+// error is built anew in place, because this Qt keeps the error flag set after resetState() (and its converters must
+// not be moved: the toolkit's error callback keeps the converter's address).
 QStringEncoder& threadEncoder(bool renew = false)
 {
     thread_local std::optional<QStringEncoder> encoder;
@@ -61,11 +54,31 @@ QStringEncoder& threadEncoder(bool renew = false)
 
 QString decodeView(QByteArrayView bytes, bool* invalid)
 {
-    QStringDecoder& decoder = threadDecoder();
-    QString text = decoder.decode(bytes);
-    const bool bad = decoder.hasError();
+    // Table look-ups give what the converter gives, byte for byte (the tables were made by it),
+    // at a fraction of the cost of a converter call per name.
+    namespace T = Cp932Tables;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    QString text(size, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    qsizetype n = 0;
+    bool bad = false;
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char b = in[i];
+        const int lead = T::leadIndex[b];
+        unsigned entry;
+        if (lead >= 0 && i + 1 < size) {
+            entry = T::pairs[lead * 256 + in[i + 1]];
+            i += (entry & T::OneByte) ? 1 : 2;
+        } else {
+            entry = T::single[b];
+            ++i;
+        }
+        if (!(entry & T::Nothing)) out[n++] = char16_t(entry & 0xFFFF);
+        if (entry & T::Error) bad = true;
+    }
+    text.truncate(n);
     if (bad) {
-        threadDecoder(true);
         // The converter marks a byte it cannot read with SUB, which no name shows; the
         // replacement character makes the damage visible.
         text.replace(QChar(0x1A), QChar(0xFFFD));
@@ -89,18 +102,33 @@ bool isLeadByte(unsigned char byte)
 
 QByteArray encode(const QString& text)
 {
-    QStringEncoder& encoder = threadEncoder();
     const QString src = toWindowsForms(text);
     QByteArray out;
     out.reserve(src.size() * 2);
     // Encode character by character so that an unmappable character becomes "?" rather than
     // the converter's substitution pair.
     for (qsizetype i = 0; i < src.size(); ++i) {
+        const char16_t unit = src.at(i).unicode();
+        if (unit < 0x80) {
+            out.append(char(unit));
+            continue;
+        }
+        if (!QChar::isSurrogate(unit)) {
+            const unsigned bytes = Cp932Tables::encodeUnit[unit];
+            if (bytes == 0)
+                out.append('?');
+            else if (bytes & 0x10000u)
+                out.append(char(bytes & 0xFF));
+            else {
+                out.append(char(bytes >> 8));
+                out.append(char(bytes & 0xFF));
+            }
+            continue;
+        }
         qsizetype len = (src.at(i).isHighSurrogate() && i + 1 < src.size()) ? 2 : 1;
         const QString piece = src.mid(i, len);
-        if (piece.at(0).unicode() < 0x80) {
-            out.append(char(piece.at(0).unicode()));
-        } else {
+        {
+            QStringEncoder& encoder = threadEncoder();
             QByteArray bytes = encoder.encode(piece);
             if (encoder.hasError() || bytes.isEmpty() || bytes == QByteArray("\xFC\xFC", 2)) {
                 if (encoder.hasError()) threadEncoder(true);

@@ -13,7 +13,7 @@ namespace Cp932 {
 // True when the toolkit can convert CP932; checked once at start-up.
 bool isAvailable();
 
-// Each thread keeps one converter each way: building one costs more than converting a name.
+// Conversion goes through tables made from the toolkit's converter (see Cp932Tables.h).
 QByteArray encode(const QString& text);
 // Bytes that are not CP932 become U+FFFD; `invalid` (when given) says whether there were any.
 QString decode(const QByteArray& bytes, bool* invalid = nullptr);

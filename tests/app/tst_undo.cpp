@@ -4,6 +4,7 @@
 #include "CellEditBox.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GridUndo.h"
 #include "MessageBox.h"
 #include "Notice.h"
 #include "Progress.h"
@@ -110,6 +111,58 @@ private slots:
         g->setRow(3);
         w.onGridKeyPress('1');
         QVERIFY(!w.mUndoStack->canRedo());
+    }
+
+    void stepsOfNamedUnitsReadOnlyThem()
+    {
+        QWidget window;
+        QStringList cells{"a", "b", "c", "d"};
+        int wholeReads = 0;
+        GridUndo::Hooks hooks;
+        hooks.state = [&] {
+            ++wholeReads;
+            return cells;
+        };
+        hooks.restore = [&](const QList<int>& units, const QStringList& values, int) {
+            for (qsizetype i = 0; i < units.size(); ++i)
+                cells[units.at(i)] = values.at(i);
+        };
+        hooks.unitValue = [&](int unit) { return cells.at(unit); };
+        GridUndo undo(&window, hooks);
+
+        // Two keys in one cell: one step, and the grid is never read whole.
+        undo.begin({1});
+        cells[1] = "b1";
+        undo.end(QString(), true);
+        undo.begin({1});
+        cells[1] = "b12";
+        undo.end(QString(), true);
+        QCOMPARE(wholeReads, 0);
+        QCOMPARE(undo.stack()->count(), 1);
+
+        // A step that changes nothing among its units pushes nothing.
+        undo.closeTyping();
+        undo.begin({0, 3});
+        undo.end(QStringLiteral("削除"));
+        QCOMPARE(undo.stack()->count(), 1);
+
+        // An edit of the whole grid inside a step of one cell still comes back whole.
+        undo.begin({2});
+        cells[2] = "c1";
+        undo.begin();
+        cells[0] = "a1";
+        cells[2] = "c2";
+        undo.end(QString());
+        undo.end(QStringLiteral("貼付"));
+        QCOMPARE(undo.stack()->count(), 2);
+        QCOMPARE(cells, (QStringList{"a1", "b12", "c2", "d"}));
+        undo.undo();
+        QCOMPARE(cells, (QStringList{"a", "b12", "c", "d"}));
+        undo.undo();
+        QCOMPARE(cells, (QStringList{"a", "b", "c", "d"}));
+        undo.redo();
+        undo.redo();
+        QCOMPARE(cells, (QStringList{"a1", "b12", "c2", "d"}));
     }
 
     void pasteAndDeleteAreOneStepEach()

@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +24,26 @@ namespace {
 QByteArray hex(const char* digits)
 {
     return QByteArray::fromHex(digits);
+}
+
+// The toolkit's converter used directly, as names were read and written before the tables: the
+// tables must give exactly this for every input.
+QString converterDecode(const QByteArray& bytes, bool* invalid)
+{
+    QStringDecoder decoder("CP932", QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    *invalid = decoder.hasError();
+    if (*invalid) text.replace(QChar(0x1A), QChar(0xFFFD));
+    return text;
+}
+
+QByteArray converterEncodeUnit(QChar unit)
+{
+    if (unit.unicode() < 0x80) return QByteArray(1, char(unit.unicode()));
+    QStringEncoder encoder("CP932", QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(QString(unit));
+    if (encoder.hasError() || bytes.isEmpty() || bytes == QByteArray("\xFC\xFC", 2)) return QByteArray("?");
+    return bytes;
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -80,6 +103,8 @@ private slots:
     void cp932UnmappableAndForeignForms();
     void cp932FitCutsAtCharacterBoundaries_data();
     void cp932FitCutsAtCharacterBoundaries();
+    void cp932TablesDecodeEveryByteAndPairAsTheConverter();
+    void cp932TablesEncodeEveryCharacterAsTheConverter();
     void settingsKeysIgnoreCase();
     void settingsNumbersAndDefaults();
     void iniReaderFindsValuesAsTheSystemReaderDoes();
@@ -169,6 +194,57 @@ void TestServices::cp932FitCutsAtCharacterBoundaries()
     const QByteArray fitted = Cp932::fit(text, width);
     QCOMPARE(fitted, bytes);
     QCOMPARE(int(fitted.size()), width);
+}
+
+void TestServices::cp932TablesDecodeEveryByteAndPairAsTheConverter()
+{
+    QByteArray bytes;
+    bool expectedBad = false;
+    bool bad = false;
+    int mismatches = 0;
+    auto check = [&] {
+        const QString expected = converterDecode(bytes, &expectedBad);
+        const QString got = Cp932::decode(bytes, &bad);
+        if (got != expected || bad != expectedBad) {
+            if (++mismatches <= 5) qWarning("decodes differently: %s", bytes.toHex(' ').constData());
+        }
+    };
+    for (int first = 0; first < 256; ++first) {
+        bytes = QByteArray(1, char(first));
+        check();
+        for (int second = 0; second < 256; ++second) {
+            bytes = QByteArray(1, char(first)) + char(second);
+            check();
+        }
+    }
+    // Longer runs mix valid pairs, broken pairs, lead bytes before lead bytes and cut ends.
+    QRandomGenerator random(932);
+    const QByteArray interesting = QByteArray::fromHex("818240417f80a0a1dfe0effcfd1a5c7e00ff889f9ffc");
+    for (int n = 0; n < 20000; ++n) {
+        bytes.clear();
+        const int length = 1 + random.bounded(9);
+        for (int i = 0; i < length; ++i)
+            bytes += random.bounded(3) == 0 ? char(random.bounded(256))
+                                            : interesting.at(random.bounded(int(interesting.size())));
+        check();
+    }
+    QCOMPARE(mismatches, 0);
+}
+
+void TestServices::cp932TablesEncodeEveryCharacterAsTheConverter()
+{
+    // The forms that encode() swaps for their Windows twins first are left to the test above.
+    const QList<char16_t> swapped{0x301C, 0x2016, 0x2212, 0x00A2, 0x00A3, 0x00AC};
+    int mismatches = 0;
+    for (int u = 0; u < 0x10000; ++u) {
+        const QChar unit{char16_t(u)};
+        if (unit.isSurrogate() || swapped.contains(char16_t(u))) continue;
+        if (Cp932::encode(QString(unit)) != converterEncodeUnit(unit) && ++mismatches <= 5)
+            qWarning("encodes differently: U+%04X", u);
+    }
+    QCOMPARE(mismatches, 0);
+    // Characters beyond the first plane still go through the converter, one "?" each.
+    QCOMPARE(Cp932::encode(QStringLiteral("a😀b")), QByteArray("a?b"));
 }
 
 void TestServices::settingsKeysIgnoreCase()

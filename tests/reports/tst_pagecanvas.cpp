@@ -10,7 +10,9 @@
 #include "ReportFonts.h"
 #include "ReportTestData.h"
 
+#include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -257,6 +259,72 @@ private slots:
         QCOMPARE(paper.copy(dx, dy, 80 * 8 - dx, 30 * 16 - dy), screen.copy(0, 0, 80 * 8 - dx, 30 * 16 - dy));
         QVERIFY(inkRows(paper, QRect(0, 0, paper.width(), dy)).first < 0); // the top margin is empty
         QVERIFY(inkRows(screen, QRect(0, 0, screen.width(), 16)).first >= 0);
+    }
+
+    void textsMeasureAndDrawAsThePainterWould_data()
+    {
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QString>("text");
+        const QStringList texts{
+            QStringLiteral("山田　太郎"), QStringLiteral("  87"),        QStringLiteral("45.5 "),
+            QStringLiteral("ｺﾋﾟｰ①Ａa"),   QStringLiteral("長谷川 紗希"), QStringLiteral("（印刷日時)"),
+            QStringLiteral(" ")};
+        for (const QString& font : {QStringLiteral("ＭＳ 明朝"), QStringLiteral("ＭＳ Ｐゴシック")})
+            for (const QString& text : texts) {
+                QTest::addRow("%s %s", qPrintable(font), qPrintable(text)) << font << 10.0 << false << text;
+                QTest::addRow("%s %s bold 8.5", qPrintable(font), qPrintable(text)) << font << 8.5 << true << text;
+            }
+    }
+
+    void textsMeasureAndDrawAsThePainterWould()
+    {
+        // A text is shaped once and drawn from that shape: its width and its ink must be what
+        // measuring and drawing it through the painter give.
+        QFETCH(QString, font);
+        QFETCH(double, size);
+        QFETCH(bool, bold);
+        QFETCH(QString, text);
+        QImage image = makePicture(40, 4);
+        QImage reference = image.copy();
+        PainterCanvas c(&image, CanvasFont{font, size, bold});
+        QFont qfont(font);
+        qfont.setPointSizeF(size);
+        qfont.setBold(bold);
+        const QFontMetricsF metrics(qfont, &image);
+        QCOMPARE(c.TextWidth(text), metrics.horizontalAdvance(text) / 8.0);
+        c.PrintAt(text, 2.5, 1);
+        c.PrintAt(text, 2.5, 2); // the second time from the shape kept
+        c.finish();
+        {
+            QPainter p(&reference);
+            p.setRenderHint(QPainter::TextAntialiasing, true);
+            p.setFont(QFont(qfont, &reference));
+            p.setPen(Qt::black);
+            p.drawText(QPointF(20.0, 16.0 + metrics.ascent()), text);
+            p.drawText(QPointF(20.0, 32.0 + metrics.ascent()), text);
+        }
+        QCOMPARE(image, reference);
+    }
+
+    void drawingKeepsItsOrder()
+    {
+        // Texts wait to be drawn together; a box drawn after a text still covers it, and a
+        // cleared picture does not get the texts drawn before the clearing.
+        QImage image = makePicture(40, 6);
+        PainterCanvas c(&image, Mincho12);
+        c.PrintAt(QStringLiteral("■■■■"), 1, 1);
+        c.Line(0, 1, 20, 2, LineShape::FilledBox, Qt::white);
+        c.PrintAt(QStringLiteral("■■■■"), 1, 3);
+        c.finish();
+        QCOMPARE(inkRows(image, QRect(0, 16, image.width(), 16)).first, -1);
+        QVERIFY(inkRows(image, QRect(0, 48, image.width(), 16)).first >= 48);
+
+        c.PrintAt(QStringLiteral("■■■■"), 1, 4);
+        c.Cls();
+        c.finish();
+        QCOMPARE(inkRows(image, image.rect()).first, -1);
     }
 
     void failedJobsAreReported()
