@@ -250,7 +250,7 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
             Beep();
             return;
         }
-                // A key changes the current cell only.
+        // A key changes the current cell only.
         beginUndoStep({undoUnit(mGrid->Row(), mGrid->Col())});
         cellKeyPress(keyAscii);
         endUndoStep(QString(), true);
@@ -300,7 +300,7 @@ void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
         Beep();
         return;
     }
-        QList<int> selected;
+    QList<int> selected;
     const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
     for (int r = range.top; r <= range.bottom; ++r)
         for (int c = range.left; c <= range.right; ++c)
