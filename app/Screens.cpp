@@ -6,8 +6,10 @@
 #include "DeviationReportWindow.h"
 #include "DistributionGraphWindow.h"
 #include "EvaluationSetupWindow.h"
+#include "GradeData.h"
 #include "HighSchoolEditorWindow.h"
 #include "HyoteiWindow.h"
+#include "ListFiles.h"
 #include "NaishinEntryWindow.h"
 #include "NotificationCardWindow.h"
 #include "PromotionWindow.h"
@@ -17,6 +19,7 @@
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "SnapshotRestoreWindow.h"
 #include "SubjectEditorWindow.h"
 #include "SubjectScoreEntryWindow.h"
 #include "TargetSchoolListWindow.h"
@@ -43,13 +46,32 @@ template <typename Window> void openLoaded(Session& session, QWidget* parent)
     if (!window.loadFailed()) window.exec();
 }
 
+// An entry screen opens only when it is registered on the grade (or read-only).
+template <typename Window> void openEntry(Session& session, QWidget* parent)
+{
+    Window window(session, parent);
+    if (!window.lockRefused()) window.exec();
+}
+
+// The grade's snapshots; after a restore the grade's lists are read again and the test choice goes,
+// since the files behind them changed.
+void openSnapshotRestore(Session& session, QWidget* parent)
+{
+    SnapshotRestoreWindow window(session.gd.dataFolder, session.gd.currentGrade, parent);
+    window.exec();
+    if (!window.restored()) return;
+    session.clearTestChoice();
+    LoadTestList(session.gd);
+    LoadSubjectList(session.gd);
+}
+
 // Every screen that is part of the program, with the preparation its menu command makes. A
 // screen is added with one line here and its library in app/CMakeLists.txt.
 const ScreenLine kScreenTable[] = {
-    {Screen::ScoreEntry, Preparation::GradeAndTest, openModal<ScoreEntryWindow>},
+    {Screen::ScoreEntry, Preparation::GradeAndTest, openEntry<ScoreEntryWindow>},
     {Screen::SubjectScoreEntry, Preparation::GradeAndSubjectTests, OpenSubjectScoreEntry},
-    {Screen::NaishinEntry, Preparation::GradeAndNaishin, openModal<NaishinEntryWindow>},
-    {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, openModal<CareerChoiceEntryWindow>},
+    {Screen::NaishinEntry, Preparation::GradeAndNaishin, openEntry<NaishinEntryWindow>},
+    {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, openEntry<CareerChoiceEntryWindow>},
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
     {Screen::DeviationReport, Preparation::None, openModal<DeviationReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},
@@ -59,7 +81,7 @@ const ScreenLine kScreenTable[] = {
     {Screen::DistributionGraph, Preparation::None, openModal<DistributionGraphWindow>},
     {Screen::TestSummary, Preparation::None, openModal<TestSummaryWindow>},
     {Screen::TrendGraph, Preparation::Grade, openModal<TrendGraphWindow>},
-    {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
+    {Screen::RosterEditor, Preparation::Grade, openLoaded<RosterEditorWindow>},
     {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, openModal<TargetSchoolListWindow>},
     {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},
     {Screen::ReportCard, Preparation::Grade, openModal<ReportCardWindow>},
@@ -68,6 +90,7 @@ const ScreenLine kScreenTable[] = {
     {Screen::SubjectEditor, Preparation::GradeChosen, openLoaded<SubjectEditorWindow>},
     {Screen::TestEditor, Preparation::GradeChosen, openLoaded<TestEditorWindow>},
     {Screen::HighSchoolEditor, Preparation::None, openLoaded<HighSchoolEditorWindow>},
+    {Screen::SnapshotRestore, Preparation::GradeChosen, openSnapshotRestore},
 };
 
 } // namespace
@@ -121,6 +144,8 @@ QString ScreenName(Screen screen)
         return QStringLiteral("TestEditorWindow");
     case Screen::HighSchoolEditor:
         return QStringLiteral("HighSchoolEditorWindow");
+    case Screen::SnapshotRestore:
+        return QStringLiteral("SnapshotRestoreWindow");
     }
     return QString();
 }

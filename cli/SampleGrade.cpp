@@ -228,7 +228,7 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
     const QByteArray roster = sampleRoster(options, *gd, inUse);
 
     // The sample replaces the grade's files: nobody may be entering into them meanwhile.
-    AddressingWrite write(gd->dataFolder, gd->currentGrade);
+    AddressingWrite write(gd->dataFolder, gd->currentGrade, QStringLiteral("new-roster"));
     if (!write) return write.result();
     if (Result r = WriteWholeFile(RosterFile::pathFor(*gd), roster); !r) return r;
     if (Result r = SaveSubjectList(*gd); !r) return r;

@@ -3,6 +3,7 @@
 #include "FileErrors.h"
 #include "ListFiles.h"
 #include "Notice.h"
+#include "Snapshots.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -485,6 +486,7 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
     auto held = s.guards.find(mFolder);
     if (held != s.guards.end() && held->depth > 0) {
         ++held->depth;
+        mNested = true;
         return;
     }
     const LockEnvironment& env = LockEnvironment::current();
@@ -505,11 +507,14 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
         QFile file(path);
         errno = 0;
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            errno = 0;
             const bool written = file.write(content) == content.size() && file.flush();
+            const int writeError = errno;
             file.close();
             if (!written) {
                 QFile::remove(path);
-                mResult = Result::failure(QStringLiteral("フォルダ %1 に書き込めません。").arg(shown(mFolder)));
+                mResult = Result::failure(QStringLiteral("フォルダ %1 に書き込めません。%2")
+                                              .arg(shown(mFolder), FileErrorReason(writeError, FileAccess::Write)));
                 return;
             }
             s.guards.insert(mFolder, {token, 1, env.fileTime(path)});
@@ -658,7 +663,7 @@ int GradeOfGradeFile(const QString& path)
     return grade >= 1 && grade <= 3 ? grade : 0;
 }
 
-AddressingWrite::AddressingWrite(const QString& dataFolder, const QList<int>& grades)
+AddressingWrite::AddressingWrite(const QString& dataFolder, const QList<int>& grades, const QString& snapshotReason)
 {
     QList<int> sorted = grades;
     std::sort(sorted.begin(), sorted.end());
@@ -673,19 +678,28 @@ AddressingWrite::AddressingWrite(const QString& dataFolder, const QList<int>& gr
         }
         mGuards.append(guard);
     }
+    if (snapshotReason.isEmpty()) return;
+    QList<int> taken;
+    for (int grade : sorted)
+        if (grade >= 1 && grade <= 3) taken.append(grade);
+    for (qsizetype i = 0; i < taken.size(); ++i) {
+        const int grade = taken.at(i);
+        if (mGuards.at(i)->nested()) continue;
+        if (Result r = TakeSnapshot(dataFolder, grade, snapshotReason); !r) {
+            // Refused before anything was written: nothing to raise.
+            mResult = r;
+            while (!mGuards.isEmpty())
+                delete mGuards.takeLast();
+            return;
+        }
+    }
 }
 
-AddressingWrite::AddressingWrite(const QString& gradeFilePath)
+AddressingWrite::AddressingWrite(const QString& gradeFilePath, const QString& snapshotReason)
+    : AddressingWrite(QFileInfo(gradeFilePath).absolutePath(),
+                      GradeOfGradeFile(gradeFilePath) ? QList<int>{GradeOfGradeFile(gradeFilePath)} : QList<int>{},
+                      snapshotReason)
 {
-    const int grade = GradeOfGradeFile(gradeFilePath);
-    if (grade == 0) return;
-    auto* guard = new GradeGuard(QFileInfo(gradeFilePath).absolutePath(), grade);
-    if (!*guard) {
-        mResult = guard->result();
-        delete guard;
-        return;
-    }
-    mGuards.append(guard);
 }
 
 AddressingWrite::~AddressingWrite()

@@ -370,7 +370,7 @@ Result LoadSubjectList(GradeData& gd)
 
 Result SaveSubjectList(const GradeData& gd)
 {
-    AddressingWrite write(gd.dataFolder, gd.currentGrade);
+    AddressingWrite write(gd.dataFolder, gd.currentGrade, QStringLiteral("subjects"));
     if (!write) return write.result();
     if (gd.subjectCount < 0 || gd.subjectCount > Limits::Subjects)
         return Result::failure(QStringLiteral("教科数 %1 は保存できません").arg(gd.subjectCount));
@@ -454,7 +454,7 @@ Result LoadTestList(GradeData& gd)
 
 Result SaveTestList(const GradeData& gd)
 {
-    AddressingWrite write(gd.dataFolder, gd.currentGrade);
+    AddressingWrite write(gd.dataFolder, gd.currentGrade, QStringLiteral("tests"));
     if (!write) return write.result();
     if (gd.testCount < 0 || gd.testCount > Limits::Tests)
         return Result::failure(QStringLiteral("テスト数 %1 は保存できません").arg(gd.testCount));
@@ -638,7 +638,7 @@ Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INo
     QList<int> grades;
     for (int g = 1; g <= 3; ++g)
         if (QFileInfo::exists(gd.dataFolder + RosterFile::fileName(g))) grades.append(g);
-    AddressingWrite write(gd.dataFolder, grades);
+    AddressingWrite write(gd.dataFolder, grades, QStringLiteral("high-schools"));
     if (!write) return write.result();
     // The file holds at most 99 schools, so that "その他" still fits when it is read back.
     if (gd.highSchoolCount < 0 || gd.highSchoolCount > Limits::HighSchoolsInFile)

@@ -7,6 +7,7 @@
 #include "HostIdentity.h"
 #include "ListFiles.h"
 #include "Progress.h"
+#include "Snapshots.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -270,6 +271,8 @@ Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& r
 {
     if (records.isEmpty()) return Result::success();
     if (Result r = RollBackInterruptedRosterWrite(rosterPath); !r) return r;
+    if (const int grade = GradeOfGradeFile(rosterPath))
+        TakeDailySnapshotIfDue(QFileInfo(rosterPath).absolutePath(), grade);
     RosterFile file(rosterPath);
     if (Result r = file.open(); !r) return r;
     for (const RecordImage& r : records) {

@@ -167,7 +167,7 @@ Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, co
     QList<FileReplacement> replacements;
     for (const auto& [path, bytes] : contents)
         replacements.append({path + suffix, path});
-    AddressingWrite write(dataFolder, grade);
+    AddressingWrite write(dataFolder, grade, QStringLiteral("new-roster"));
     if (!write) return giveUp(write.result().message);
     if (Result r = ReplaceFiles(replacements, backups); !r) return giveUp(r.message);
     progress.setValue(0);

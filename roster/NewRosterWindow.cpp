@@ -1,6 +1,7 @@
 #include "NewRosterWindow.h"
 
 #include "GradeData.h"
+#include "GradeLockWindow.h"
 #include "MessageBox.h"
 #include "NewRoster.h"
 #include "Progress.h"
@@ -54,7 +55,9 @@ NewRosterWindow::NewRosterWindow(Session& session, QWidget* parent) : QDialog(pa
     mCautionFrame = new QGroupBox(QStringLiteral("注意"), this);
     auto* warning =
         new QLabel(QStringLiteral("すでに名簿が存在するとき、新規作成を行うと、すべてのデータが消去されます。"
-                                  "一度消去されると復活できません。"),
+                                  "一度消去されると復活できません。\n"
+                                  "ただし、作成前の状態はバックアップに残り、「名簿の管理」の「バックアップから戻す」で"
+                                  "戻せます。"),
                    mCautionFrame);
     warning->setWordWrap(true);
     warning->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -100,6 +103,9 @@ void NewRosterWindow::onOkClicked()
     const int classCount = mClassCountCombo->currentIndex() + 1;
     const QString folder = mSession.gd.dataFolder;
 
+    // The grade is made anew: nobody may have it open meanwhile.
+    std::unique_ptr<WindowGradeLock> alone(LockGradeAlone(folder, grade, mOkButton->text(), this));
+    if (!alone) return;
     if (RosterHoldsData(folder, grade)) {
         const MsgAnswer answer = ShowMessage(QStringLiteral("名簿ファイルはすでに存在します｡") + QLatin1Char('\r') +
                                                  QStringLiteral("本当に消去してもよろしいですか"),

@@ -100,7 +100,7 @@ Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<
     QList<int> grades;
     for (const NextYearFile& f : files)
         if (const int grade = GradeOfGradeFile(f.path)) grades.append(grade);
-    AddressingWrite write(folder, grades);
+    AddressingWrite write(folder, grades, QStringLiteral("next-year"));
     if (!write) return undo(write.result().message);
     if (beforeReplace) beforeReplace();
     if (Result r = ReplaceFiles(replacements, backups); !r) return undo(r.message);

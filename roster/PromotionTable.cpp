@@ -690,7 +690,7 @@ Result PromotionTable::checkSave(const QString& rosterPath) const
 
 Result PromotionTable::save(const QString& rosterPath, IProgress& progress)
 {
-    AddressingWrite write(rosterPath);
+    AddressingWrite write(rosterPath, QStringLiteral("promotion"));
     if (!write) return write.result();
     if (Result r = checkSave(rosterPath); !r) return r;
 

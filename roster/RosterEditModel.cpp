@@ -340,7 +340,7 @@ int RosterEditModel::paste(int classNo, int top, int left, const QString& clip)
 
 Result RosterEditModel::save(const QString& path, IProgress& progress)
 {
-    AddressingWrite write(path);
+    AddressingWrite write(path, QStringLiteral("roster"));
     if (!write) return write.result();
     progress.setStatusText(QStringLiteral("データ保存中"));
     progress.setValue(0);
