@@ -318,8 +318,8 @@ int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err
     }
     if (folder.isEmpty()) return sampleFailure(err, QStringLiteral("書き込むフォルダを指定してください。"), true);
     if (Result r = CheckSampleOptions(options); !r) return sampleFailure(err, r.message + QStringLiteral("。"), false);
-    // The sample replaces the whole grade: only while nobody else uses it, and with the generation
-    // raised after, so that a screen still open on the old grade refuses to save into the new one.
+    // The sample replaces the whole grade: only while nobody else uses it (the write raises the
+    // generation, so that a screen still open on the old grade refuses to save into the new one).
     if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
         return sampleFailure(err, QStringLiteral("%1 はフォルダではありません。").arg(QDir::toNativeSeparators(folder)),
                              false);
@@ -349,13 +349,7 @@ int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err
                                  .arg(names.join(QStringLiteral("、"))),
                              false);
     }
-    Result written = Result::success();
-    {
-        GradeGuard guard(folder, options.grade);
-        if (!guard) return sampleFailure(err, guard.result().message, false);
-        written = WriteSampleGrade(folder, options);
-        if (Result r = guard.raiseGeneration(); !r && written) written = r;
-    }
+    const Result written = WriteSampleGrade(folder, options);
     if (!written)
         return sampleFailure(err, QString(written.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), false);
     out << QStringLiteral("%1年の見本を %2 に書き込みました。\n")

@@ -123,13 +123,12 @@ Result replaceFile(const QString& path, const QByteArray& bytes, const LockEnvir
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return Result::failure(QStringLiteral("ファイル %1 を作成できません。%2")
                                    .arg(shown(temporary), FileErrorReason(file, FileAccess::Write, errno)));
+    // Not synced: a registry lost in a power cut reads as damaged or missing, and is rebuilt with a
+    // generation no screen has seen, so no save trusts it; syncing would cost every screen that
+    // opens several milliseconds.
     errno = 0;
-    bool written = file.write(bytes) == bytes.size() && file.flush();
-    int error = errno;
-    if (written && ::fsync(file.handle()) != 0) {
-        written = false;
-        error = errno;
-    }
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    const int error = errno;
     file.close();
     if (!written) {
         QFile::remove(temporary);

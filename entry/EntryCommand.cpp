@@ -300,21 +300,11 @@ void printConflicts(const Context& c, const EntrySheet& sheet, const QList<Field
     }
 }
 
-// Saves the sheet as the screen's finish does: an exclusive screen under the guard, raising the
-// generation so that every screen opened before refuses to save over the moved seats; a shared
-// one merged with what others saved since the load. Returns the exit status.
+// Saves the sheet as the screen's finish does: a shared screen merged with what others saved since
+// the load (an exclusive one's write raises the generation itself, so that every screen opened
+// before refuses to save over the moved seats). Returns the exit status.
 int saveSheet(Context& c, EntrySheet& sheet, const std::function<int(int row)>& lineOf)
 {
-    if (c.lock && c.lock->mode() == LockMode::Exclusive) {
-        GradeGuard guard(c.gd.dataFolder, c.gd.currentGrade);
-        if (!guard) return fail(c.err, guard.result().message);
-        const Result saved = sheet.save(NullProgress::instance(), c.control);
-        // Raised whatever the save's outcome: a part of it may be on disk.
-        const Result raised = guard.raiseGeneration();
-        if (!saved) return fail(c.err, saved.message);
-        if (!raised) return fail(c.err, raised.message);
-        return 0;
-    }
     const Result saved = sheet.save(NullProgress::instance(), c.control);
     if (!c.control.conflicts.isEmpty()) {
         printConflicts(c, sheet, c.control.conflicts, lineOf);

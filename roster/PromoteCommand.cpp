@@ -216,18 +216,6 @@ QString registerExclusive(GradeLock& lock, const Options& o, const QString& scre
         .arg(names.join(QStringLiteral("、")));
 }
 
-// Writes under the guard of the grade and raises its generation afterwards, so that an entry
-// screen opened before (by an older copy, or judged stale) refuses to save over the moved seats.
-Result writeRaisingGeneration(const QString& dataFolder, int grade, const std::function<Result()>& write)
-{
-    GradeGuard guard(dataFolder, grade);
-    if (!guard) return guard.result();
-    const Result written = write();
-    // Raised whatever the outcome: a part may be on disk.
-    const Result raised = guard.raiseGeneration();
-    return written ? raised : written;
-}
-
 QString withSeparator(const QString& folder)
 {
     if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())) return folder;
@@ -340,17 +328,13 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
             removeMadeFolders();
             return fail(err, oneLine(refused));
         }
-        if (Result r = writeRaisingGeneration(withSeparator(o.create), o.grade + 1,
-                                              [&nextYear] { return WriteNextYearFiles(nextYear); });
-            !r) {
+        if (Result r = WriteNextYearFiles(nextYear); !r) {
             removeMadeFolders();
             return fail(err, oneLine(r.message));
         }
     }
     if (o.save) {
-        if (Result r = writeRaisingGeneration(gd->dataFolder, o.grade,
-                                              [&] { return table.save(rosterPath, NullProgress::instance()); });
-            !r) {
+        if (Result r = table.save(rosterPath, NullProgress::instance()); !r) {
             if (!o.create.isEmpty())
                 return fail(err, QStringLiteral("次の学年のファイルは作成しましたが、新組・新番は今の学年の名簿に"
                                                 "保存できませんでした。") +

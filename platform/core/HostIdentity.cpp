@@ -14,11 +14,15 @@ namespace seiran {
 
 HostIdentity CurrentHostIdentity()
 {
-    HostIdentity id;
-    id.host = QSysInfo::machineHostName();
-    id.machineId = QString::fromLatin1(QSysInfo::machineUniqueId()).trimmed();
-    id.bootId = QString::fromLatin1(QSysInfo::bootUniqueId()).trimmed();
-    id.pid = QCoreApplication::applicationPid();
+    // Read once: none of them changes while the process runs.
+    static const HostIdentity id = [] {
+        HostIdentity h;
+        h.host = QSysInfo::machineHostName();
+        h.machineId = QString::fromLatin1(QSysInfo::machineUniqueId()).trimmed();
+        h.bootId = QString::fromLatin1(QSysInfo::bootUniqueId()).trimmed();
+        h.pid = QCoreApplication::applicationPid();
+        return h;
+    }();
     return id;
 }
 

@@ -425,9 +425,9 @@ void TestLockCommands::statusListsLiveAndStaleHolders()
     QTemporaryDir dir;
     const QString data = dir.path();
     QVERIFY(test::WriteSample(data, 3, 1, 10));
-    // A folder written by an older version has no lock folder.
-    QDir(GradeLockFolder(data, 3)).removeRecursively();
-    // A grade never used with the lock: generation 0, and no lock folder made to look.
+    // A grade never used with the lock (written by an older copy): generation 0, and no lock
+    // folder made to look.
+    QVERIFY(QDir(GradeLockFolder(data, 3)).removeRecursively());
     const QStringList status{QStringLiteral("--data"), data, QStringLiteral("--grade"), QStringLiteral("3"),
                              QStringLiteral("--status")};
     const Run empty = runGrade(status);

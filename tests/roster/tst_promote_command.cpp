@@ -297,7 +297,7 @@ void TestPromoteCommand::failedRenamePutsTheFolderBack()
     WriteFileBytes(dir + "dtfile02.rnd", "old roster");
     WriteFileBytes(dir + "dtfile02.rnd.bak", "older roster");
     WriteFileBytes(dir + "test02.seq", "old tests");
-    const QMap<QString, QByteArray> before = test::FolderFiles(tmp.path(), true);
+    const QMap<QString, QByteArray> before = gradeFiles(tmp.path());
     PromotionTable t;
     t.appendRow(PromotionRow{"101", "甲", "男", "", "1", "1"});
     QList<NextYearFile> files;
@@ -306,11 +306,11 @@ void TestPromoteCommand::failedRenamePutsTheFolderBack()
     const Result r = WriteNextYearFiles(files, [&] { QFile::remove(dir + "test02.seq.tmp"); });
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(QStringLiteral("作成しませんでした")), qPrintable(r.message));
-    QCOMPARE(test::FolderFiles(tmp.path(), true), before);
+    QCOMPARE(gradeFiles(tmp.path()), before);
 
     // Without the fault the same set is written, with the backups beside it.
     QVERIFY(WriteNextYearFiles(files).ok);
-    const QMap<QString, QByteArray> after = test::FolderFiles(tmp.path(), true);
+    const QMap<QString, QByteArray> after = gradeFiles(tmp.path());
     QCOMPARE(after.value("dtfile02.rnd.bak"), QByteArray("older roster"));
     QCOMPARE(after.value("dtfile02.rnd.bak2"), QByteArray("old roster"));
     QCOMPARE(after.value("test02.seq.bak"), QByteArray("old tests"));
@@ -320,9 +320,9 @@ void TestPromoteCommand::failedRenamePutsTheFolderBack()
     // A folder standing where a file goes is refused before anything is written.
     QVERIFY(QFile::remove(dir + "kyoka02.seq"));
     QVERIFY(QDir().mkpath(dir + "kyoka02.seq"));
-    const QMap<QString, QByteArray> withFolder = test::FolderFiles(tmp.path(), true);
+    const QMap<QString, QByteArray> withFolder = gradeFiles(tmp.path());
     QVERIFY(!WriteNextYearFiles(files).ok);
-    QCOMPARE(test::FolderFiles(tmp.path(), true), withFolder);
+    QCOMPARE(gradeFiles(tmp.path()), withFolder);
 }
 
 void TestPromoteCommand::saveFailureAfterTheCreation()
