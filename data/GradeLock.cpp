@@ -123,9 +123,9 @@ Result replaceFile(const QString& path, const QByteArray& bytes, const LockEnvir
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return Result::failure(QStringLiteral("ファイル %1 を作成できません。%2")
                                    .arg(shown(temporary), FileErrorReason(file, FileAccess::Write, errno)));
-    // Not synced: a registry lost in a power cut reads as damaged or missing, and is rebuilt with a
-    // generation no screen has seen, so no save trusts it; syncing would cost every screen that
-    // opens several milliseconds.
+    // Not synced: syncing would cost every screen that opens several milliseconds. A registry torn
+    // by a power cut reads as damaged and is rebuilt with a generation no screen has seen; one lost
+    // whole starts again at 0, and the saves still check the list hashes and each seat's pupil.
     errno = 0;
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     const int error = errno;
