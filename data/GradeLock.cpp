@@ -128,7 +128,7 @@ Result replaceFile(const QString& path, const QByteArray& bytes, const LockEnvir
     // whole starts again at 0, and the saves still check the list hashes and each seat's pupil.
     errno = 0;
     const bool written = file.write(bytes) == bytes.size() && file.flush();
-    const int error = errno;
+    int error = errno;
     file.close();
     if (!written) {
         QFile::remove(temporary);
