@@ -43,13 +43,20 @@ template <typename Window> void openLoaded(Session& session, QWidget* parent)
     if (!window.loadFailed()) window.exec();
 }
 
+// An entry screen opens only when it is registered on the grade (or read-only).
+template <typename Window> void openEntry(Session& session, QWidget* parent)
+{
+    Window window(session, parent);
+    if (!window.lockRefused()) window.exec();
+}
+
 // Every screen that is part of the program, with the preparation its menu command makes. A
 // screen is added with one line here and its library in app/CMakeLists.txt.
 const ScreenLine kScreenTable[] = {
-    {Screen::ScoreEntry, Preparation::GradeAndTest, openModal<ScoreEntryWindow>},
+    {Screen::ScoreEntry, Preparation::GradeAndTest, openEntry<ScoreEntryWindow>},
     {Screen::SubjectScoreEntry, Preparation::GradeAndSubjectTests, OpenSubjectScoreEntry},
-    {Screen::NaishinEntry, Preparation::GradeAndNaishin, openModal<NaishinEntryWindow>},
-    {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, openModal<CareerChoiceEntryWindow>},
+    {Screen::NaishinEntry, Preparation::GradeAndNaishin, openEntry<NaishinEntryWindow>},
+    {Screen::CareerChoiceEntry, Preparation::GradeAndChoices, openEntry<CareerChoiceEntryWindow>},
     {Screen::RawScoreReport, Preparation::None, openModal<RawScoreReportWindow>},
     {Screen::DeviationReport, Preparation::None, openModal<DeviationReportWindow>},
     {Screen::AveragesReport, Preparation::None, openModal<AveragesReportWindow>},

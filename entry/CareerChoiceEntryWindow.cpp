@@ -26,6 +26,7 @@ CareerChoiceEntryWindow::CareerChoiceEntryWindow(Session& session, QWidget* pare
     setFinishCaption(QStringLiteral("終了"));
     setPasteAvailable(false);
     setMinimumSizeTwips(7320, 5760);
+    if (!registerGrade(QStringLiteral("choices"))) return;
 
     mSchoolGrid = new FlexGrid(this);
     connect(mSchoolGrid, &FlexGrid::clicked, this, &CareerChoiceEntryWindow::onSchoolGridClicked);
@@ -35,6 +36,7 @@ CareerChoiceEntryWindow::CareerChoiceEntryWindow(Session& session, QWidget* pare
     fillClassCombo();
     setupColumns(CareerHeaders(), QStringLiteral("WWWWWWWW"), false);
     display();
+    takeGradeStamp();
     fillSchoolList();
     finishLoading();
     setProposedCsvName(gd().dataFolder, QStringLiteral("進路希望"), gd().currentGrade);
@@ -146,6 +148,10 @@ void CareerChoiceEntryWindow::restoreCellValue(int row, int col, const QString& 
 void CareerChoiceEntryWindow::pickSchool()
 {
     if (!hasCurrentDataCell()) return;
+    if (readOnly()) {
+        Beep();
+        return;
+    }
     beginUndoStep();
     pickSchoolIntoCell();
     endUndoStep(QStringLiteral("高校"));
@@ -223,10 +229,15 @@ void CareerChoiceEntryWindow::discardEdits()
     gd().careerChoice = *mChoicesAtOpen;
 }
 
-Result CareerChoiceEntryWindow::saveEdits()
+Result CareerChoiceEntryWindow::saveEdits(SaveControl& control)
 {
     mGrid->setFocus();
-    return SaveCareerChoices(gd(), session().progress);
+    return SaveCareerChoices(gd(), session().progress, control);
+}
+
+QString CareerChoiceEntryWindow::conflictValueText(int, int value) const
+{
+    return CareerCellText(gd(), value);
 }
 
 QSize CareerChoiceEntryWindow::contentSize() const

@@ -41,7 +41,8 @@ protected:
     void restoreCellValue(int row, int col, const QString& value) override;
     NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
     void discardEdits() override;
-    Result saveEdits() override;
+    Result saveEdits(SaveControl& control) override;
+    QString conflictValueText(int column, int value) const override;
     void layoutControls() override;
 
 private:

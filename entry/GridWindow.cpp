@@ -1,5 +1,6 @@
 #include "GridWindow.h"
 
+#include "Beep.h"
 #include "CsvFile.h"
 #include "CsvSaveDialog.h"
 #include "FindBar.h"
@@ -290,7 +291,7 @@ void GridWindow::installGridMenu(FlexGrid* grid)
         QMenu menu(this);
         mUndo->addMenuEntries(menu);
         QAction* save = menu.addAction(QStringLiteral("CSVファイルに保存…"));
-        QAction* import = takesCsv() ? menu.addAction(QStringLiteral("CSV取込…")) : nullptr;
+        QAction* import = takesCsv() && acceptsEdits() ? menu.addAction(QStringLiteral("CSV取込…")) : nullptr;
         QAction* chosen = menu.exec(grid->mapToGlobal(pos));
         if (chosen && chosen == save) onCsvExportClicked();
         if (chosen && chosen == import) onCsvImportClicked();
@@ -300,6 +301,10 @@ void GridWindow::installGridMenu(FlexGrid* grid)
 void GridWindow::onCsvImportClicked()
 {
     if (!takesCsv()) return;
+    if (!acceptsEdits()) {
+        Beep();
+        return;
+    }
     commitPendingEdit();
     const QString path = chooseImportFile();
     if (path.isEmpty()) return;

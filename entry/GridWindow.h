@@ -189,6 +189,8 @@ protected:
     // say so and give the preview and its application.
     virtual QList<QStringList> csvRows() const;
     virtual bool takesCsv() const { return false; }
+    // Whether the window may change its cells now (a read-only window's CSV import beeps).
+    virtual bool acceptsEdits() const { return true; }
     virtual bool csvNeedsName() const { return false; }
     virtual QStringList csvSubjectNames() const { return {}; }
     virtual CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const;

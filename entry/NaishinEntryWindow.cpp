@@ -17,6 +17,7 @@ NaishinEntryWindow::NaishinEntryWindow(Session& session, QWidget* parent) : Scor
     setAskOnClose(false);
     setWindowTitle(QStringLiteral("内申点の入力"));
     setMinimumSizeTwips(6840, 5280);
+    if (!registerGrade(QStringLiteral("naishin"))) return;
 
     mAutoMoveCheck = new QCheckBox(QStringLiteral("自動移動"));
     mAutoMoveCheck->setChecked(false);
@@ -25,6 +26,7 @@ NaishinEntryWindow::NaishinEntryWindow(Session& session, QWidget* parent) : Scor
     fillClassCombo();
     setupColumns(NaishinHeaders(gd()), QStringLiteral("WWW"));
     display();
+    takeGradeStamp();
     finishLoading();
     setProposedCsvName(gd().dataFolder, QStringLiteral("内申点"), gd().currentGrade);
     resizeToContent();
@@ -66,12 +68,17 @@ bool NaishinEntryWindow::acceptsPastedToken(int col, const QString& token) const
     return positionUsed(col) && AcceptsNaishinToken(token);
 }
 
-Result NaishinEntryWindow::saveEdits()
+Result NaishinEntryWindow::saveEdits(SaveControl& control)
 {
     const Result converted =
         ConvertCellsToNaishin(gd(), [this](int i, int j) { return mGrid->TextMatrix(i, FirstDataCol + j - 1); });
     if (!converted) return converted;
-    return SaveNaishin(gd(), session().progress);
+    return SaveNaishin(gd(), session().progress, control);
+}
+
+QString NaishinEntryWindow::conflictValueText(int, int value) const
+{
+    return NaishinCellText(value);
 }
 
 } // namespace seiran

@@ -24,7 +24,8 @@ protected:
     void leavingCell() override {}     // no warning beep for points
     void deleteSelection() override {} // Delete changes nothing here
     NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
-    Result saveEdits() override;
+    Result saveEdits(SaveControl& control) override;
+    QString conflictValueText(int column, int value) const override;
 
 private:
     bool positionUsed(int col) const;

@@ -27,6 +27,10 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     setMinimumSizeTwips(7680, 5280);
     addStatusLine();
 
+    GradeData& g = gd();
+    mSubjectCount = qBound(0, g.currentTestSubjectCount(), Limits::TestSubjects);
+    if (!registerGrade(TestSlotFields(g, mSubjectCount))) return;
+
     mTestFrame = new QFrame;
     mTestFrame->setFrameShape(QFrame::StyledPanel);
     mTestFrame->setFrameShadow(QFrame::Sunken);
@@ -42,8 +46,6 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     mWrapFiveCheck->setChecked(false);
     addCheckBox(mWrapFiveCheck);
 
-    GradeData& g = gd();
-    mSubjectCount = qBound(0, g.currentTestSubjectCount(), Limits::TestSubjects);
     const QString testName =
         g.currentTest >= 1 && g.currentTest <= Limits::Tests ? g.testNames[g.currentTest] : QString();
     mTestLabel->setText(QStringLiteral("点数の入力（テスト別）　") + QString::number(g.currentGrade) +
@@ -57,6 +59,7 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
         headers << g.subjectNames[j];
     setupColumns(headers, QStringLiteral("123456"));
     display();
+    takeGradeStamp();
     finishLoading();
 
     setProposedCsvName(g.dataFolder, QStringLiteral("点数_") + testName.trimmed(), g.currentGrade);
@@ -137,13 +140,26 @@ Result ConvertCellsToScores(GradeData& gd, int subjectCount, const ScoreCellFn& 
     return Result::success();
 }
 
-Result ScoreEntryWindow::saveEdits()
+Result ScoreEntryWindow::saveEdits(SaveControl& control)
 {
     GradeData& g = gd();
     const Result converted = ConvertCellsToScores(
         g, mSubjectCount, [this](int i, int j) { return mGrid->TextMatrix(i, FirstDataCol + j - 1); });
     if (!converted) return converted;
-    return SaveTestScores(g, session().progress);
+    return SaveTestScores(g, session().progress, control);
+}
+
+QString ScoreEntryWindow::conflictValueText(int, int value) const
+{
+    return ScoreToCellText(value);
+}
+
+QString TestSlotFields(const GradeData& gd, int subjectCount)
+{
+    const int test = gd.currentTest;
+    if (test < 1 || test > Limits::Tests || subjectCount < 1) return QStringLiteral("slots");
+    const int first = gd.testFirstSlot[test];
+    return QStringLiteral("slots %1-%2").arg(first).arg(first + subjectCount - 1);
 }
 
 } // namespace seiran

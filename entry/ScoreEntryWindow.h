@@ -24,7 +24,8 @@ public:
 
 protected:
     int wrapColumn() const override;
-    Result saveEdits() override;
+    Result saveEdits(SaveControl& control) override;
+    QString conflictValueText(int column, int value) const override;
     // A test's scores from a CSV file: the cells take the score texts; "入力終了" saves them.
     bool takesCsv() const override { return true; }
     QStringList csvSubjectNames() const override;
@@ -38,6 +39,9 @@ private:
 // Converts the data cells of a score grid back into the current test's scores; a cell that
 // still shows its score's text keeps the score. Fails, naming the pupil and the subject, when a
 // cell holds a value that does not fit its slot; nothing is changed then.
+// What the score entry of the current test writes, as the grade's registry says it: "slots 6-14".
+QString TestSlotFields(const GradeData& gd, int subjectCount);
+
 using ScoreCellFn = std::function<QString(int student, int subject)>;
 Result ConvertCellsToScores(GradeData& gd, int subjectCount, const ScoreCellFn& cell);
 

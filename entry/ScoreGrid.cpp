@@ -4,6 +4,7 @@
 #include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GradeLockWindow.h"
 #include "MessageBox.h"
 #include "Session.h"
 
@@ -67,6 +68,10 @@ ScoreGridWindow::ScoreGridWindow(Session& session, QWidget* parent)
     });
     connect(mGrid, &FlexGrid::wheel, this, &ScoreGridWindow::onGridWheel);
     connect(mMoveRightCheck, &QCheckBox::clicked, this, &ScoreGridWindow::onMoveRightToggled);
+    runConflictDialog = [](ConflictDialog& dialog) {
+        dialog.exec();
+        return dialog.answer();
+    };
 }
 
 ScoreGridWindow::~ScoreGridWindow() = default;
@@ -210,6 +215,10 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
         return;
     default:
         if (!hasCurrentDataCell()) return;
+        if (mReadOnly) {
+            Beep();
+            return;
+        }
         beginUndoStep();
         cellKeyPress(keyAscii);
         endUndoStep(QString(), true);
@@ -255,6 +264,10 @@ void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
     // A word on the status line stays until the next key (a refused one sets it again).
     showStatus(QString());
     if (key != Qt::Key_Delete) return;
+    if (mReadOnly) {
+        Beep();
+        return;
+    }
     beginUndoStep();
     deleteSelection();
     endUndoStep(QStringLiteral("削除"));
@@ -432,6 +445,10 @@ void ScoreGridWindow::pasteClipboard()
 void ScoreGridWindow::onPasteClicked()
 {
     if (!pasteEnabled()) return;
+    if (mReadOnly) {
+        Beep();
+        return;
+    }
     beginUndoStep();
     pasteClipboard();
     endUndoStep(QStringLiteral("張付"));
@@ -511,6 +528,12 @@ void ScoreGridWindow::onFinishClicked()
 
 void ScoreGridWindow::closeEvent(QCloseEvent* event)
 {
+    if (mReadOnly) {
+        // Nothing could be changed, so there is nothing to save or to ask about.
+        event->accept();
+        QDialog::done(QDialog::Rejected);
+        return;
+    }
     if (mAskOnClose) {
         const MsgAnswer answer = ShowMessage(QStringLiteral("データを保存せずに終了してよいですか"), MsgButtons::YesNo,
                                              MsgIcon::Warning, 2, QString(), this);
@@ -520,19 +543,126 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
             return;
         }
         discardEdits();
-    } else {
-        const Result saved = saveEdits();
-        if (!saved) {
-            // Nothing typed is lost: the window stays open with its cells.
-            ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
-            mAskOnClose = true;
-            event->ignore();
-            mGrid->setFocus();
-            return;
-        }
+    } else if (!saveAsking()) {
+        // Nothing typed is lost: the window stays open with its cells.
+        mAskOnClose = true;
+        event->ignore();
+        mGrid->setFocus();
+        return;
     }
     event->accept();
     QDialog::done(mAskOnClose ? QDialog::Rejected : QDialog::Accepted);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sharing the grade
+
+namespace {
+// The cells whose clash was left open: the user finds them at a glance.
+const QColor ConflictCellColor(255, 176, 176);
+} // namespace
+
+bool ScoreGridWindow::registerGrade(const QString& fields)
+{
+    const GradeData& g = gd();
+    mGradeLock = new WindowGradeLock(g.dataFolder, g.currentGrade, this);
+    switch (mGradeLock->openShared(windowTitle(), fields)) {
+    case GradeAccess::Write:
+        return true;
+    case GradeAccess::ReadOnly:
+        setReadOnly();
+        return true;
+    case GradeAccess::Refused:
+        break;
+    }
+    mLockRefused = true;
+    return false;
+}
+
+void ScoreGridWindow::takeGradeStamp()
+{
+    if (mGradeLock && mGradeLock->lock().held()) mStamp = TakeGradeStamp(gd(), mGradeLock->lock().generationAtStart());
+}
+
+void ScoreGridWindow::setReadOnly()
+{
+    mReadOnly = true;
+    setWindowTitle(windowTitle() + QStringLiteral("（読み取り専用）"));
+    setFinishCaption(QStringLiteral("閉じる"));
+    mPasteButton->setEnabled(false);
+    mCsvImportButton->setEnabled(false);
+}
+
+bool ScoreGridWindow::acceptsEdits() const
+{
+    return !mReadOnly;
+}
+
+QPoint ScoreGridWindow::conflictCell(const FieldConflict& conflict) const
+{
+    // Rows are the pupils as loaded; data columns follow the screen's columns from 1.
+    return {FirstDataCol + conflict.column - 1, conflict.student};
+}
+
+QList<ConflictRowText> ScoreGridWindow::conflictRows(const QList<FieldConflict>& conflicts) const
+{
+    QList<ConflictRowText> rows;
+    for (const FieldConflict& c : conflicts) {
+        const QPoint cell = conflictCell(c);
+        ConflictRowText row;
+        row.classLabel = mGrid->TextMatrix(cell.y(), 0).trimmed();
+        row.number = mGrid->TextMatrix(cell.y(), 1).trimmed();
+        row.name = mGrid->TextMatrix(cell.y(), 2).trimmed();
+        row.field = mGrid->TextMatrix(0, cell.x()).trimmed();
+        row.base = conflictValueText(c.column, c.base);
+        row.mine = conflictValueText(c.column, c.mine);
+        row.saved = conflictValueText(c.column, c.saved);
+        rows << row;
+    }
+    return rows;
+}
+
+void ScoreGridWindow::clearConflictColours()
+{
+    for (const QPoint& cell : std::as_const(mConflictCells))
+        if (isDataCell(cell.y(), cell.x())) mGrid->setCellBackColor(cell.y(), cell.x(), QColor());
+    mConflictCells.clear();
+}
+
+bool ScoreGridWindow::saveAsking()
+{
+    clearConflictColours();
+    SaveControl control;
+    control.stamp = mStamp;
+    control.screen = windowTitle();
+    for (;;) {
+        const Result saved = saveEdits(control);
+        if (saved) return true;
+        if (control.gradeChanged) {
+            const QStringList buttons{QStringLiteral("入力を CSV に保存…"), QStringLiteral("OK")};
+            if (AskWithButtons(saved.message, buttons, 1, 1, this) == 0) onCsvExportClicked();
+            return false;
+        }
+        if (control.conflicts.isEmpty()) {
+            ShowMessage(saved.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
+            return false;
+        }
+        ConflictDialog dialog(conflictRows(control.conflicts), this);
+        const ConflictDialog::Answer answer = runConflictDialog(dialog);
+        if (answer == ConflictDialog::Answer::Cancel) {
+            for (const FieldConflict& c : std::as_const(control.conflicts)) {
+                const QPoint cell = conflictCell(c);
+                mGrid->setCellBackColor(cell.y(), cell.x(), ConflictCellColor);
+                mConflictCells << cell;
+            }
+            mGrid->viewport()->update();
+            return false;
+        }
+        // Each answer holds while the file still shows what was asked about; a value saved again
+        // meanwhile comes back as a new question.
+        for (const FieldConflict& c : std::as_const(control.conflicts))
+            control.decisions.append({c.student, c.column, c.saved, answer == ConflictDialog::Answer::KeepMine});
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ConflictDialog.h"
 #include "EntryColumns.h"
 #include "GridWindow.h"
 #include "Result.h"
+#include "RosterFile.h"
 #include "ScoreCells.h"
+
+#include <functional>
 
 class QCheckBox;
 class QHBoxLayout;
@@ -13,6 +17,7 @@ namespace seiran {
 class FlexGrid;
 struct GradeData;
 struct Session;
+class WindowGradeLock;
 
 // The frame every entry screen is built on: one grid listing the whole grade (class, number,
 // name, sex, then the columns being entered), the class selector with "次"/"前", the finish,
@@ -56,6 +61,19 @@ public:
 
     // The Enter movement, also used by screens that move on by themselves.
     void enterMovement();
+
+    // Sharing the grade with other PCs. The window registers before it reads (registerGrade);
+    // refused, it does not open; read-only, every key that would change a cell beeps, the finish
+    // button reads "閉じる" and nothing is saved.
+    bool lockRefused() const { return mLockRefused; }
+    bool readOnly() const { return mReadOnly; }
+    WindowGradeLock* gradeLock() const { return mGradeLock; }
+    // Test seam: the clash question (default: the dialog, modal).
+    std::function<ConflictDialog::Answer(ConflictDialog&)> runConflictDialog;
+    // The rows of the clash question for the clashes of a save, in the grid's texts.
+    QList<ConflictRowText> conflictRows(const QList<FieldConflict>& conflicts) const;
+    // The grid cell of a clash.
+    QPoint conflictCell(const FieldConflict& conflict) const;
 
 protected:
     Session& session() { return mSession; }
@@ -110,8 +128,16 @@ protected:
     virtual int classOfRow(int row) const;
     // How the number column shows the attendance number.
     virtual NumberStyle numberStyle() const { return NumberStyle::AsRead; }
-    // Converts the cells back and writes them; a failure keeps the window open.
-    virtual Result saveEdits() = 0;
+    // Registers the window as one entry screen writing `fields` ("slots 6-14", "naishin"); false
+    // when the user gave up (the constructor stops and the window is not opened).
+    bool registerGrade(const QString& fields);
+    // What the save checks the grade against: taken right after the screen's data is read.
+    void takeGradeStamp();
+    // Converts the cells back and writes them, merging with what others saved since the load; a
+    // failure keeps the window open. `control` carries the stamp and the decisions on clashes.
+    virtual Result saveEdits(SaveControl& control) = 0;
+    // A value of data column `column` (from 1) as the grid shows it.
+    virtual QString conflictValueText(int column, int value) const = 0;
     // The close box was answered Yes: undo what the screen already stored while editing.
     virtual void discardEdits() {}
     // Places the top panel and the grid below the button row.
@@ -137,10 +163,16 @@ protected:
     void selectClass(int classNo);
 
     void closeEvent(QCloseEvent* event) override;
+    bool acceptsEdits() const override;
 
 private:
     void copyWithNames();
     void pasteClipboard();
+    // The save with its questions: clashes asked (and the save run again), a changed grade told
+    // with the offer to keep the input as CSV. True when everything was written.
+    bool saveAsking();
+    void setReadOnly();
+    void clearConflictColours();
 
     Session& mSession;
     QHBoxLayout* mHeadingRow = nullptr;
@@ -150,6 +182,11 @@ private:
     int mCurrentClass = 1;
     bool mPasteAvailable = true;
     bool mMoving = false; // the grid's own move signals are ignored while we move the cell
+    WindowGradeLock* mGradeLock = nullptr;
+    GradeStamp mStamp;
+    bool mLockRefused = false;
+    bool mReadOnly = false;
+    QList<QPoint> mConflictCells; // lit red after a clash question was cancelled
 };
 
 } // namespace seiran

@@ -37,8 +37,16 @@ SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* pare
         mScores->tests.append(g.selectedItems[t]);
     mHeadingLabel->setText(SubjectScoreHeading(g, g.evalSubject));
 
+    // Registered before the scores are read, so that the stamp of the save covers the read.
+    QStringList slotNumbers;
+    for (int test : std::as_const(mScores->tests))
+        if (test >= 1 && test <= Limits::Tests)
+            slotNumbers << QString::number(g.testFirstSlot[test] + g.evalSubject - 1);
+    if (!registerGrade(QStringLiteral("slots ") + slotNumbers.join(u','))) return;
+
     fillClassCombo();
     mLoadResult = LoadSubjectScores(g, *mScores, session.progress);
+    if (mLoadResult) takeGradeStamp();
     // Nothing read, nothing shown: the window is not opened then, and saves nothing.
     if (!mLoadResult) mScores = std::make_unique<SubjectScores>();
     setupColumns(SubjectScoreHeaders(g, *mScores), QStringLiteral("123456"));
@@ -75,20 +83,26 @@ int SubjectScoreEntryWindow::classOfRow(int row) const
     return label.isEmpty() ? 0 : int(gd().classLabels.indexOf(label)) + 1;
 }
 
-Result SubjectScoreEntryWindow::saveEdits()
+Result SubjectScoreEntryWindow::saveEdits(SaveControl& control)
 {
     if (!mLoadResult) return Result::success();
     const Result converted = ConvertCellsToSubjectScores(
         gd(), *mScores, [this](int i, int t) { return mGrid->TextMatrix(i, FirstDataCol + t - 1); });
     if (!converted) return converted;
-    const Result saved = SaveSubjectScores(gd(), *mScores, session().progress);
+    const Result saved = SaveSubjectScores(gd(), *mScores, session().progress, control);
     mGrid->setFocus();
     return saved;
+}
+
+QString SubjectScoreEntryWindow::conflictValueText(int, int value) const
+{
+    return SubjectScoreCellText(value);
 }
 
 void OpenSubjectScoreEntry(Session& session, QWidget* parent)
 {
     SubjectScoreEntryWindow window(session, parent);
+    if (window.lockRefused()) return;
     if (!window.loadResult()) {
         ShowMessage(window.loadResult().message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
         return;

@@ -32,7 +32,8 @@ public:
 
 protected:
     int classOfRow(int row) const override;
-    Result saveEdits() override;
+    Result saveEdits(SaveControl& control) override;
+    QString conflictValueText(int column, int value) const override;
 
 private:
     std::unique_ptr<SubjectScores> mScores;
