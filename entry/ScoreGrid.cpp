@@ -7,6 +7,7 @@
 #include "GradeLockWindow.h"
 #include "MessageBox.h"
 #include "Session.h"
+#include "WindowJournal.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -186,6 +187,41 @@ void ScoreGridWindow::finishLoading()
     mAskOnClose = true;
     layoutControls();
     mGrid->setFocus();
+    startJournal();
+}
+
+void ScoreGridWindow::startJournal()
+{
+    const JournalLayout layout = journalLayout();
+    if (mReadOnly || !layout.isValid() || !mGradeLock || !mGradeLock->lock().held()) return;
+    WindowJournal::Cells cells;
+    cells.loadedValue = [this](int row, int column) { return loadedCellValue(row, column); };
+    cells.restore = [this](int row, int column, const QString& text, int base) {
+        return restoreJournalCell(row, column, text, base);
+    };
+    cells.status = [this](const QString& text) { showStatus(text); };
+    mJournal = new WindowJournal(mGrid, gd(), layout, mGradeLock->lock().holderId(),
+                                 mGradeLock->lock().generationAtStart(), cells, this);
+    mJournal->offerOrphans();
+}
+
+QStringList ScoreGridWindow::dataHeaders() const
+{
+    QStringList headers;
+    for (int c = FirstDataCol; c < mGrid->Cols(); ++c)
+        headers << mGrid->TextMatrix(0, c);
+    return headers;
+}
+
+int ScoreGridWindow::loadedCellValue(int, int) const
+{
+    return 0;
+}
+
+QString ScoreGridWindow::restoreJournalCell(int row, int column, const QString& text, int)
+{
+    mGrid->setTextMatrix(row, FirstDataCol + column - 1, text);
+    return QString();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -222,6 +258,7 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
         beginUndoStep();
         cellKeyPress(keyAscii);
         endUndoStep(QString(), true);
+        if (mJournal) mJournal->touched();
         return;
     }
 }
@@ -271,6 +308,10 @@ void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
     beginUndoStep();
     deleteSelection();
     endUndoStep(QStringLiteral("削除"));
+    if (mJournal) {
+        const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
+        mJournal->noteRange(range.top, range.left, range.bottom, range.right);
+    }
 }
 
 void ScoreGridWindow::deleteSelection()
@@ -291,6 +332,7 @@ void ScoreGridWindow::onGridLeaveCell()
     cellLeft();
     if (!mCellUntouched) leavingCell();
     endUndoStep(QString(), true);
+    if (mJournal) mJournal->noteCell(mGrid->Row(), mGrid->Col());
 }
 
 void ScoreGridWindow::leavingCell()
@@ -452,6 +494,7 @@ void ScoreGridWindow::onPasteClicked()
     beginUndoStep();
     pasteClipboard();
     endUndoStep(QStringLiteral("張付"));
+    if (mJournal) mJournal->noteAll();
 }
 
 QString ScoreGridWindow::undoCellValue(int row, int col) const
@@ -480,6 +523,7 @@ void ScoreGridWindow::restoreUndoValues(const QList<int>& units, const QStringLi
     for (qsizetype i = 0; i < units.size() && i < values.size(); ++i)
         restoreCellValue(units.at(i) / width + 1, units.at(i) % width + FirstDataCol, values.at(i));
     mGrid->viewport()->update();
+    if (mJournal) mJournal->noteAll(); // undo and redo
 }
 
 QString ScoreGridWindow::undoUnitLabel(int unit) const
@@ -543,12 +587,15 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
             return;
         }
         discardEdits();
+        if (mJournal) mJournal->remove();
     } else if (!saveAsking()) {
         // Nothing typed is lost: the window stays open with its cells.
         mAskOnClose = true;
         event->ignore();
         mGrid->setFocus();
         return;
+    } else if (mJournal) {
+        mJournal->remove();
     }
     event->accept();
     QDialog::done(mAskOnClose ? QDialog::Rejected : QDialog::Accepted);
