@@ -169,7 +169,8 @@ void TestInputJournal::orphansAreJudgedByTheRegistry()
     QTemporaryDir dir;
     const QString data = dir.path() + u'/';
     GradeLock lock(data, 2);
-    QVERIFY(lock.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"), QStringLiteral("slots 6-10")).granted);
+    QVERIFY(
+        lock.acquire(LockMode::Shared, QStringLiteral("点数の入力（テスト別）"), QStringLiteral("slots 6-10")).granted);
     // A holder of this PC whose program is gone: stale by the registry's rules.
     {
         GradeGuard guard(data, 2);
@@ -188,10 +189,10 @@ void TestInputJournal::orphansAreJudgedByTheRegistry()
         QVERIFY(w.create(where + JournalFileName(QStringLiteral("test"), holder), header(holder, scope)));
         QVERIFY(w.append(entry(1, QStringLiteral("slot:6"), QStringLiteral("9"))));
     };
-    write(lock.holderId(), QStringLiteral("test 2"));          // live: this window
-    write(QStringLiteral("deadbeef"), QStringLiteral("test 2")); // its holder is stale
-    write(QStringLiteral("gone"), QStringLiteral("test 2"));     // its holder is not registered
-    write(QStringLiteral("other"), QStringLiteral("test 3"));    // another scope
+    write(lock.holderId(), QStringLiteral("test 2"));              // live: this window
+    write(QStringLiteral("deadbeef"), QStringLiteral("test 2"));   // its holder is stale
+    write(QStringLiteral("gone"), QStringLiteral("test 2"));       // its holder is not registered
+    write(QStringLiteral("other"), QStringLiteral("test 3"));      // another scope
     write(QStringLiteral("away"), QStringLiteral("test 2"), true); // kept on this PC
     test::WriteFileBytes(folder + QStringLiteral("test-junk.jnl"), "not a journal\n");
 
@@ -203,8 +204,9 @@ void TestInputJournal::orphansAreJudgedByTheRegistry()
         orphans << j.contents.header.holderId + (j.local ? QStringLiteral("@local") : QString());
     orphans.sort();
     QCOMPARE(orphans, (QStringList{QStringLiteral("away@local"), QStringLiteral("deadbeef"), QStringLiteral("gone")}));
-    const auto junk = std::find_if(found.begin(), found.end(),
-                                   [](const FoundJournal& j) { return j.path.endsWith(QStringLiteral("test-junk.jnl")); });
+    const auto junk = std::find_if(found.begin(), found.end(), [](const FoundJournal& j) {
+        return j.path.endsWith(QStringLiteral("test-junk.jnl"));
+    });
     QVERIFY(junk != found.end() && !junk->problem.isEmpty() && !junk->live);
     // The stale line went from the registry while it was read.
     {
