@@ -5,6 +5,8 @@
 #include "DataFolderDialog.h"
 #include "GradeData.h"
 #include "GradeDialog.h"
+#include "GradeLock.h"
+#include "GradeLockWindow.h"
 #include "HelpViewer.h"
 #include "IniReader.h"
 #include "ListFiles.h"
@@ -38,6 +40,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -79,6 +82,21 @@ private:
     MainWindow* mWindow;
 };
 
+// Stale holders removed while the guard is held are told once the guard is released: a message
+// box must never stand while the grade's files are locked.
+class MainWindow::LockNotice : public INotice
+{
+public:
+    explicit LockNotice(MainWindow* window) : mWindow(window) {}
+    void notice(const QString& text) override
+    {
+        QTimer::singleShot(0, mWindow, [window = mWindow, text] { window->notice(text); });
+    }
+
+private:
+    MainWindow* mWindow;
+};
+
 MainWindow::MainWindow(const QString& programFolder, SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent), mGd(std::make_unique<GradeData>()),
       mProgress(std::make_unique<StatusProgress>(this)), mSession{*mGd, *mProgress, *this, programFolder,
@@ -97,6 +115,7 @@ MainWindow::MainWindow(const QString& programFolder, SettingsStore& settings, QW
 
 MainWindow::~MainWindow()
 {
+    SetLockNotice(nullptr);
     if (mNewRoster) delete mNewRoster.data();
 }
 
@@ -135,6 +154,10 @@ void MainWindow::buildWindow()
     mClassModeCombo = settings.classModeCombo;
     mGraphModeCombo = settings.graphModeCombo;
     mBeepModeCombo = settings.beepModeCombo;
+    mUserNameEdit = settings.userNameEdit;
+    mUsersLabel = new QLabel(central);
+    mUsersLabel->setWordWrap(true);
+    mUsersLabel->hide();
 
     mTestMenuButton = MakeMenuButton(QStringLiteral("テスト処理"));
     mEvaluationMenuButton = MakeMenuButton(QStringLiteral("評定・進路の処理"));
@@ -203,6 +226,7 @@ void MainWindow::buildWindow()
     layout->setSpacing(10);
     layout->addLayout(top);
     layout->addLayout(frames);
+    layout->addWidget(mUsersLabel);
     layout->addWidget(mPages, 1);
 
     // Two panels; the progress bar lies over the second one and is shown only while it runs.
@@ -255,6 +279,11 @@ void MainWindow::wireButtons()
     connect(mTestCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onTestChanged);
     connect(mPages, &QStackedWidget::currentChanged, this, &MainWindow::onPageChanged);
     mDataFolderEdit->installEventFilter(this);
+    connect(mUserNameEdit, &QLineEdit::editingFinished, this, &MainWindow::onUserNameEdited);
+    auto* usersTimer = new QTimer(this);
+    usersTimer->setInterval(LockTiming::BeatIntervalMs);
+    connect(usersTimer, &QTimer::timeout, this, &MainWindow::refreshUsers);
+    usersTimer->start();
 
     connect(mManualButton, &QPushButton::clicked, this, &MainWindow::onManualClicked);
     connect(mTestMenuButton, &QPushButton::clicked, this, &MainWindow::onTestMenuClicked);
@@ -400,6 +429,14 @@ void MainWindow::startUp()
     mBeepModeCombo->setCurrentIndex(ClampListIndex(settings.beepMode, 2));
     onClassModeChanged();
 
+    // Sharing the data folder with other PCs: the name they see, the wait for the guard and the
+    // notices of holders found gone.
+    mUserNameEdit->setText(settings.userName);
+    SetLockUserName(settings.userName);
+    InstallWindowGuardWait(this);
+    mLockNotice = std::make_unique<LockNotice>(this);
+    SetLockNotice(mLockNotice.get());
+
     mGd->printMarginLeft = 5;
     mGd->printMarginTop = 3;
     showPage(MasterPage);
@@ -468,6 +505,7 @@ void MainWindow::shutDown()
     settings.classMode = mClassModeCombo->currentIndex();
     settings.graphMode = mGraphModeCombo->currentIndex();
     settings.beepMode = mBeepModeCombo->currentIndex();
+    settings.userName = EffectiveUserName(mUserNameEdit->text());
     WriteStartupSettings(mSettings, settings);
     mInstance.reset();
     if (mHelpViewer) mHelpViewer->close();
@@ -485,6 +523,37 @@ void MainWindow::onGradeChanged()
     if (mGd->currentGrade != mGradeCombo->currentIndex() + 1) clearTest();
     mGd->currentGrade = mGradeCombo->currentIndex() + 1;
     mClassCountEdit->clear();
+    refreshUsers();
+}
+
+void MainWindow::onUserNameEdited()
+{
+    const QString name = EffectiveUserName(mUserNameEdit->text());
+    mUserNameEdit->setText(name);
+    SetLockUserName(name);
+}
+
+void MainWindow::refreshUsers()
+{
+    // A refresh due while this process waits for the guard comes with the next one.
+    if (WindowGuardWaiting()) return;
+    const int grade = mGd->currentGrade;
+    QStringList users;
+    // A folder without the lock folder has never been shared: it is not created just to look.
+    if (grade >= 1 && grade <= 3 && QFileInfo(GradeLockFolder(mGd->dataFolder, grade)).isDir()) {
+        GradeLock lock(mGd->dataFolder, grade);
+        QList<LockHolder> holders;
+        const HostIdentity self = LockEnvironment::current().self();
+        if (lock.others(holders)) {
+            for (const LockHolder& h : std::as_const(holders)) {
+                // This copy's own windows are not "someone else".
+                if (h.host == self.host && h.pid == self.pid) continue;
+                users << QStringLiteral("%1「%2」").arg(h.who(), h.screen);
+            }
+        }
+    }
+    mUsersLabel->setText(QStringLiteral("使用中: ") + users.join(QStringLiteral("、")));
+    mUsersLabel->setVisible(!users.isEmpty());
 }
 
 void MainWindow::onClassModeChanged()
@@ -657,9 +726,10 @@ void MainWindow::openScreen(Screen screen)
         return;
     }
     const ScreenLine* line = screenLine(screen);
-    if (line && line->open)
+    if (line && line->open) {
         line->open(mSession, this);
-    else
+        refreshUsers();
+    } else
         ShowMessage(QStringLiteral("この機能は準備中です。"), MsgButtons::Ok, MsgIcon::Information, 1, QString(), this);
 }
 

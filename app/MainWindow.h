@@ -104,6 +104,9 @@ public:
     QComboBox* mClassModeCombo = nullptr;
     QComboBox* mGraphModeCombo = nullptr;
     QComboBox* mBeepModeCombo = nullptr;
+    QLineEdit* mUserNameEdit = nullptr;
+    // 使用中: who else uses the current grade (other PCs, other copies); hidden when nobody does.
+    QLabel* mUsersLabel = nullptr;
     QPushButton* mManualButton = nullptr; // 取扱説明書
     QStackedWidget* mPages = nullptr;
     QList<QLabel*> mPageTitles;
@@ -160,6 +163,10 @@ public:
     void onTestChanged();
     void onDataFolderDoubleClicked();
     void onDataFolderLeft();
+    void onUserNameEdited();
+    // Reads who else holds the current grade and shows them on the 使用中 line (every 30 s, when a
+    // window closes and when the grade changes).
+    void refreshUsers();
     void onPageChanged();
     void onManualClicked();
     // Shows a page of the manual in the program's own window (when the system cannot show it).
@@ -230,6 +237,8 @@ private:
     bool loadCareerData(bool withNaishin);
 
     class StatusProgress;
+    class LockNotice;
+    std::unique_ptr<LockNotice> mLockNotice;
     std::unique_ptr<GradeData> mGd;
     std::unique_ptr<StatusProgress> mProgress;
     Session mSession;

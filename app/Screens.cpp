@@ -66,7 +66,7 @@ const ScreenLine kScreenTable[] = {
     {Screen::DistributionGraph, Preparation::None, openModal<DistributionGraphWindow>},
     {Screen::TestSummary, Preparation::None, openModal<TestSummaryWindow>},
     {Screen::TrendGraph, Preparation::Grade, openModal<TrendGraphWindow>},
-    {Screen::RosterEditor, Preparation::Grade, openModal<RosterEditorWindow>},
+    {Screen::RosterEditor, Preparation::Grade, openLoaded<RosterEditorWindow>},
     {Screen::TargetSchoolList, Preparation::GradeChoicesNaishin, openModal<TargetSchoolListWindow>},
     {Screen::CareerGuidance, Preparation::GradeChoicesNaishin, openModal<CareerGuidanceWindow>},
     {Screen::ReportCard, Preparation::Grade, openModal<ReportCardWindow>},

@@ -30,11 +30,14 @@ SettingsPanel BuildSettingsPanel(QWidget* parent)
     p.classModeCombo = new QComboBox(p.environmentFrame);
     p.graphModeCombo = new QComboBox(p.environmentFrame);
     p.beepModeCombo = new QComboBox(p.environmentFrame);
+    p.userNameEdit = new QLineEdit(p.environmentFrame);
+    p.userNameEdit->setToolTip(QStringLiteral("同じデータフォルダを使うほかのパソコンに表示される名前です"));
     auto* environment = new QFormLayout(p.environmentFrame);
     environment->addRow(QStringLiteral("データフォルダ"), p.dataFolderEdit);
     environment->addRow(QStringLiteral("クラス名の型"), p.classModeCombo);
     environment->addRow(QStringLiteral("度数分布グラフ"), p.graphModeCombo);
     environment->addRow(QStringLiteral("入力時の警告音"), p.beepModeCombo);
+    environment->addRow(QStringLiteral("使用者名"), p.userNameEdit);
     return p;
 }
 

@@ -22,6 +22,7 @@ struct SettingsPanel
     QComboBox* classModeCombo = nullptr;
     QComboBox* graphModeCombo = nullptr;
     QComboBox* beepModeCombo = nullptr;
+    QLineEdit* userNameEdit = nullptr; // 使用者名, shown to the other PCs using the grade
 };
 
 SettingsPanel BuildSettingsPanel(QWidget* parent);

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "HostIdentity.h"
 #include "IniReader.h"
 #include "SettingsStore.h"
 
@@ -29,6 +30,7 @@ StartupSettings ReadStartupSettings(const SettingsStore& store)
     s.classMode = store.intValue(QStringLiteral("Class_mode"), 0);
     s.graphMode = store.intValue(QStringLiteral("Graph_mode"), 0);
     s.beepMode = store.intValue(QStringLiteral("Beep_mode"), 0);
+    s.userName = EffectiveUserName(store.value(QStringLiteral("User_name")));
     return s;
 }
 
@@ -38,7 +40,17 @@ void WriteStartupSettings(SettingsStore& store, const StartupSettings& settings)
     store.setValue(QStringLiteral("Class_mode"), QString::number(settings.classMode));
     store.setValue(QStringLiteral("Graph_mode"), QString::number(settings.graphMode));
     store.setValue(QStringLiteral("Beep_mode"), QString::number(settings.beepMode));
+    store.setValue(QStringLiteral("User_name"), settings.userName);
     store.sync();
+}
+
+QString EffectiveUserName(const QString& text)
+{
+    // Tabs and line ends would break the line of the lock registry that carries the name.
+    QString name = text;
+    name.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
+    name = name.trimmed();
+    return name.isEmpty() ? LoginUserName() : name;
 }
 
 int ClampListIndex(int value, int highest)

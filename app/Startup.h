@@ -16,6 +16,7 @@ struct StartupSettings
     int classMode = 0; // 0 "1,2,3型", 1 "A,B,C型"
     int graphMode = 0; // 0 "横型"
     int beepMode = 0;  // 0 なし, 1 50点超過, 2 100点超過
+    QString userName;  // 使用者名: how other PCs on the same data folder see this one
 };
 
 // "C:\DATA\" on Windows, the home folder's "DATA/" elsewhere.
@@ -23,8 +24,11 @@ QString DefaultDataFolder();
 
 // The Settings as stored; missing keys take their defaults, text that is not a number reads as 0.
 StartupSettings ReadStartupSettings(const SettingsStore& store);
-// Writes "Data_dir", "Class_mode", "Graph_mode" and "Beep_mode".
+// Writes "Data_dir", "Class_mode", "Graph_mode", "Beep_mode" and "User_name".
 void WriteStartupSettings(SettingsStore& store, const StartupSettings& settings);
+
+// The user's name as typed: blanks around it removed; the login name when that leaves nothing.
+QString EffectiveUserName(const QString& text);
 
 // A stored list index outside the list (above `highest`, or negative) is taken as 0.
 int ClampListIndex(int value, int highest);

@@ -1,6 +1,8 @@
 #include "SampleGrade.h"
+#include "GradeLock.h"
 
 #include "GradeData.h"
+#include "GradeLock.h"
 #include "ListFiles.h"
 #include "Notice.h"
 #include "RosterFile.h"
@@ -225,6 +227,9 @@ Result WriteSampleGrade(const QString& folder, const SampleOptions& options)
     int inUse = 0;
     const QByteArray roster = sampleRoster(options, *gd, inUse);
 
+    // The sample replaces the grade's files: nobody may be entering into them meanwhile.
+    AddressingWrite write(gd->dataFolder, gd->currentGrade, QStringLiteral("new-roster"));
+    if (!write) return write.result();
     if (Result r = WriteWholeFile(RosterFile::pathFor(*gd), roster); !r) return r;
     if (Result r = SaveSubjectList(*gd); !r) return r;
     if (Result r = SaveTestList(*gd); !r) return r;
@@ -313,8 +318,46 @@ int RunSampleCommand(const QStringList& args, QTextStream& out, QTextStream& err
     }
     if (folder.isEmpty()) return sampleFailure(err, QStringLiteral("書き込むフォルダを指定してください。"), true);
     if (Result r = CheckSampleOptions(options); !r) return sampleFailure(err, r.message + QStringLiteral("。"), false);
-    if (Result r = WriteSampleGrade(folder, options); !r)
-        return sampleFailure(err, QString(r.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), false);
+    // The sample replaces the whole grade: only while nobody else uses it, and with the generation
+    // raised after, so that a screen still open on the old grade refuses to save into the new one.
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        return sampleFailure(err, QStringLiteral("%1 はフォルダではありません。").arg(QDir::toNativeSeparators(folder)),
+                             false);
+    // Stale holders removed on the way are told on standard error.
+    class ErrorNotice final : public INotice
+    {
+    public:
+        explicit ErrorNotice(QTextStream& stream) : mErr(stream) {}
+        ~ErrorNotice() override { SetLockNotice(nullptr); }
+        void notice(const QString& text) override { mErr << "seiran-sample: " << text << '\n'; }
+
+    private:
+        QTextStream& mErr;
+    } notice(err);
+    SetLockNotice(&notice);
+    GradeLock lock(folder, options.grade);
+    const GradeLock::Outcome registered =
+        lock.acquire(LockMode::Exclusive, QStringLiteral("seiran-sample"), QStringLiteral("all"));
+    if (!registered.result) return sampleFailure(err, registered.result.message, false);
+    if (!registered.granted) {
+        QStringList names;
+        for (const LockHolder& h : registered.refusedBy)
+            names << h.describe();
+        return sampleFailure(err,
+                             QStringLiteral("%1年のデータは %2 が使用中のため、見本を書き込めません。")
+                                 .arg(options.grade)
+                                 .arg(names.join(QStringLiteral("、"))),
+                             false);
+    }
+    Result written = Result::success();
+    {
+        GradeGuard guard(folder, options.grade);
+        if (!guard) return sampleFailure(err, guard.result().message, false);
+        written = WriteSampleGrade(folder, options);
+        if (Result r = guard.raiseGeneration(); !r && written) written = r;
+    }
+    if (!written)
+        return sampleFailure(err, QString(written.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), false);
     out << QStringLiteral("%1年の見本を %2 に書き込みました。\n")
                .arg(options.grade)
                .arg(QDir::toNativeSeparators(folder));

@@ -3,6 +3,7 @@
 #include "FileErrors.h"
 #include "ListFiles.h"
 #include "Notice.h"
+#include "Snapshots.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,8 +11,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -66,6 +69,9 @@ struct ProcessState
         QDateTime serverTime;
     };
     QHash<QString, Held> guards;
+    // Registrations of this process, beaten while it waits for another.
+    QList<GradeLock*> locks;
+    qint64 lastBeat = 0;
 };
 
 ProcessState& state()
@@ -127,13 +133,13 @@ Result replaceFile(const QString& path, const QByteArray& bytes, const LockEnvir
     file.close();
     if (!written) {
         QFile::remove(temporary);
-        return Result::failure(
-            QStringLiteral("ファイル %1 に書き込めません。%2").arg(shown(path), FileErrorReason(error, FileAccess::Write)));
+        return Result::failure(QStringLiteral("ファイル %1 に書き込めません。%2")
+                                   .arg(shown(path), FileErrorReason(error, FileAccess::Write)));
     }
     if (!replaceWithRetries(temporary, path, env, error)) {
         QFile::remove(temporary);
-        return Result::failure(
-            QStringLiteral("ファイル %1 を置き換えられません。%2").arg(shown(path), FileErrorReason(error, FileAccess::Write)));
+        return Result::failure(QStringLiteral("ファイル %1 を置き換えられません。%2")
+                                   .arg(shown(path), FileErrorReason(error, FileAccess::Write)));
     }
     return Result::success();
 }
@@ -258,6 +264,11 @@ QString LockUserName()
 void SetLockNotice(INotice* notice)
 {
     state().notice = notice;
+}
+
+void NoticeOfLock(const QString& text)
+{
+    tell(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -475,6 +486,7 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
     auto held = s.guards.find(mFolder);
     if (held != s.guards.end() && held->depth > 0) {
         ++held->depth;
+        mNested = true;
         return;
     }
     const LockEnvironment& env = LockEnvironment::current();
@@ -495,11 +507,14 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
         QFile file(path);
         errno = 0;
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            errno = 0;
             const bool written = file.write(content) == content.size() && file.flush();
+            const int writeError = errno;
             file.close();
             if (!written) {
                 QFile::remove(path);
-                mResult = Result::failure(QStringLiteral("フォルダ %1 に書き込めません。").arg(shown(mFolder)));
+                mResult = Result::failure(QStringLiteral("フォルダ %1 に書き込めません。%2")
+                                              .arg(shown(mFolder), FileErrorReason(writeError, FileAccess::Write)));
                 return;
             }
             s.guards.insert(mFolder, {token, 1, env.fileTime(path)});
@@ -528,7 +543,8 @@ GradeGuard::GradeGuard(const QString& dataFolder, int grade) : mFolder(GradeLock
             watchedToken.clear();
             continue;
         }
-        const QString who = other.valid ? QStringLiteral("%1（%2）").arg(other.user, other.host) : QStringLiteral("(不明)");
+        const QString who =
+            other.valid ? QStringLiteral("%1（%2）").arg(other.user, other.host) : QStringLiteral("(不明)");
         const int waited = int(now - start);
         if (waited >= policy.timeoutMs) {
             mResult = Result::failure(
@@ -637,13 +653,75 @@ Result GradeGuard::appendLog(const QString& fileName, const QString& lines)
     return Result::success();
 }
 
+int GradeOfGradeFile(const QString& path)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(?:dtfile|kyoka|test|tannin)(\\d\\d)\\.(?:rnd|seq)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = pattern.match(QFileInfo(path).fileName());
+    if (!m.hasMatch()) return 0;
+    const int grade = m.captured(1).toInt();
+    return grade >= 1 && grade <= 3 ? grade : 0;
+}
+
+AddressingWrite::AddressingWrite(const QString& dataFolder, const QList<int>& grades, const QString& snapshotReason)
+{
+    QList<int> sorted = grades;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    for (int grade : sorted) {
+        if (grade < 1 || grade > 3) continue;
+        auto* guard = new GradeGuard(dataFolder, grade);
+        if (!*guard) {
+            mResult = guard->result();
+            delete guard;
+            return;
+        }
+        mGuards.append(guard);
+    }
+    if (snapshotReason.isEmpty()) return;
+    QList<int> taken;
+    for (int grade : sorted)
+        if (grade >= 1 && grade <= 3) taken.append(grade);
+    for (qsizetype i = 0; i < taken.size(); ++i) {
+        const int grade = taken.at(i);
+        if (mGuards.at(i)->nested()) continue;
+        if (Result r = TakeSnapshot(dataFolder, grade, snapshotReason); !r) {
+            // Refused before anything was written: nothing to raise.
+            mResult = r;
+            while (!mGuards.isEmpty())
+                delete mGuards.takeLast();
+            return;
+        }
+    }
+}
+
+AddressingWrite::AddressingWrite(const QString& gradeFilePath, const QString& snapshotReason)
+    : AddressingWrite(QFileInfo(gradeFilePath).absolutePath(),
+                      GradeOfGradeFile(gradeFilePath) ? QList<int>{GradeOfGradeFile(gradeFilePath)} : QList<int>{},
+                      snapshotReason)
+{
+}
+
+AddressingWrite::~AddressingWrite()
+{
+    for (GradeGuard* guard : std::as_const(mGuards))
+        guard->raiseGeneration();
+    // Released in the reverse order of taking.
+    while (!mGuards.isEmpty())
+        delete mGuards.takeLast();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Registration
 
-GradeLock::GradeLock(const QString& dataFolder, int grade) : mDataFolder(dataFolder), mGrade(grade) {}
+GradeLock::GradeLock(const QString& dataFolder, int grade) : mDataFolder(dataFolder), mGrade(grade)
+{
+    state().locks.append(this);
+}
 
 GradeLock::~GradeLock()
 {
+    state().locks.removeOne(this);
     release();
 }
 
@@ -713,6 +791,12 @@ GradeLock::Outcome GradeLock::acquireWaiting(LockMode mode, const QString& scree
         if (waited >= waitMs) return outcome;
         if (keepWaiting && !keepWaiting(outcome)) return outcome;
         env.sleepMs(int(qMin<qint64>(LockTiming::HolderPollMs, waitMs - waited)));
+        // A long wait must not make this process's other registrations look dead.
+        if (env.monotonicMs() - state().lastBeat >= LockTiming::BeatIntervalMs) {
+            state().lastBeat = env.monotonicMs();
+            for (GradeLock* lock : std::as_const(state().locks))
+                if (lock != this) lock->beat();
+        }
     }
 }
 

@@ -52,8 +52,7 @@ public:
     static void setCurrent(LockEnvironment* environment); // nullptr: the system's again
 };
 
-enum class LockMode
-{
+enum class LockMode {
     Shared,   // S: the entry screens; goes with other S holders
     Exclusive // X: commands and editors that change how pupils, tests or schools are addressed
 };
@@ -155,6 +154,8 @@ QString LockUserName();
 // Stale holders removed by this process are told here (standard error for the commands, the
 // main window's notice otherwise); nullptr: nobody.
 void SetLockNotice(INotice* notice);
+// Tells `text` where the lock's notices go.
+void NoticeOfLock(const QString& text);
 
 // The lock folder of a grade: "<data>/seiranNN/".
 QString GradeLockFolder(const QString& dataFolder, int grade);
@@ -186,11 +187,48 @@ public:
     QDateTime serverTime() const;
     // Appends lines to a file of the lock folder (the conflict log), under the guard.
     Result appendLog(const QString& fileName, const QString& lines);
+    // Whether this process already held the guard (an outer scope speaks for the write).
+    bool nested() const { return mNested; }
 
 private:
     QString mFolder;
     Result mResult;
+    bool mNested = false;
 };
+
+// A write of grade files that may change how pupils, test slots or schools are addressed (the
+// roster editor, promotion, the list editors, a new roster, next year's files): each grade's guard
+// for the write, taken in grade order, and each grade's generation raised when the scope ends,
+// whether or not every file was written, so that an entry screen opened before refuses to save.
+//
+// With a `snapshotReason` ("roster", "tests", …), a snapshot of each grade is taken under the guard
+// before anything is written; when it cannot be taken, the write is refused with the reason. Inside
+// an outer AddressingWrite of the same grade, the outer one's snapshot stands for it.
+class AddressingWrite
+{
+public:
+    AddressingWrite(const QString& dataFolder, const QList<int>& grades, const QString& snapshotReason = {});
+    AddressingWrite(const QString& dataFolder, int grade, const QString& snapshotReason = {})
+        : AddressingWrite(dataFolder, QList<int>{grade}, snapshotReason)
+    {
+    }
+    // The grade of a grade file by its name ("dtfile03.rnd", "kyoka02.seq", "test01.seq",
+    // "tannin03.seq"); a file of no grade takes nothing.
+    explicit AddressingWrite(const QString& gradeFilePath, const QString& snapshotReason = {});
+    ~AddressingWrite();
+    AddressingWrite(const AddressingWrite&) = delete;
+    AddressingWrite& operator=(const AddressingWrite&) = delete;
+
+    const Result& result() const { return mResult; }
+    explicit operator bool() const { return mResult.ok; }
+
+private:
+    QList<GradeGuard*> mGuards;
+    Result mResult;
+};
+
+// The grade of a grade file by its name, 0 for none.
+int GradeOfGradeFile(const QString& path);
 
 // The current generation of a grade (0 for a folder without a registry), read without the guard:
 // the registry is replaced whole by a rename, so a reader sees one version or the other.

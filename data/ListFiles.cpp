@@ -1,5 +1,8 @@
 #include "ListFiles.h"
 
+#include "GradeLock.h"
+#include "RosterFile.h"
+
 #include "Backup.h"
 #include "Cp932.h"
 #include "FileErrors.h"
@@ -367,6 +370,8 @@ Result LoadSubjectList(GradeData& gd)
 
 Result SaveSubjectList(const GradeData& gd)
 {
+    AddressingWrite write(gd.dataFolder, gd.currentGrade, QStringLiteral("subjects"));
+    if (!write) return write.result();
     if (gd.subjectCount < 0 || gd.subjectCount > Limits::Subjects)
         return Result::failure(QStringLiteral("教科数 %1 は保存できません").arg(gd.subjectCount));
     ListWriter out;
@@ -381,6 +386,11 @@ Result SaveSubjectList(const GradeData& gd)
 
 Result LoadTestList(GradeData& gd)
 {
+    // A roster save cut short last time is undone before the grade is used again.
+    if (gd.currentGrade >= 1 && gd.currentGrade <= 3 && !gd.dataFolder.isEmpty()) {
+        if (Result r = RollBackInterruptedRosterWrite(RosterFile::pathFor(gd)); !r) return r;
+        RecoverInterruptedReplacements(gd.dataFolder, gd.currentGrade);
+    }
     const QString what = QStringLiteral("テストファイル");
     const QString path = TestListPath(gd);
     QByteArray bytes;
@@ -444,6 +454,8 @@ Result LoadTestList(GradeData& gd)
 
 Result SaveTestList(const GradeData& gd)
 {
+    AddressingWrite write(gd.dataFolder, gd.currentGrade, QStringLiteral("tests"));
+    if (!write) return write.result();
     if (gd.testCount < 0 || gd.testCount > Limits::Tests)
         return Result::failure(QStringLiteral("テスト数 %1 は保存できません").arg(gd.testCount));
     ListWriter out;
@@ -469,6 +481,8 @@ QByteArray HomeroomFileBytes(int classCount, const QStringList& teacherNames)
 
 Result SaveHomeroomFile(const GradeData& gd)
 {
+    AddressingWrite write(gd.dataFolder, gd.currentGrade);
+    if (!write) return write.result();
     if (gd.classCount < 1 || gd.classCount > Limits::Classes)
         return Result::failure(QStringLiteral("クラス数 %1 は保存できません").arg(gd.classCount));
     QStringList names;
@@ -620,6 +634,12 @@ Result LoadHighSchoolList(GradeData& gd, const QString& programFolder, INotice& 
 
 Result SaveHighSchoolList(const GradeData& gd, const QString& programFolder, INotice& notice)
 {
+    // The list is shared by the grades: every grade with a roster is guarded while it is written.
+    QList<int> grades;
+    for (int g = 1; g <= 3; ++g)
+        if (QFileInfo::exists(gd.dataFolder + RosterFile::fileName(g))) grades.append(g);
+    AddressingWrite write(gd.dataFolder, grades, QStringLiteral("high-schools"));
+    if (!write) return write.result();
     // The file holds at most 99 schools, so that "その他" still fits when it is read back.
     if (gd.highSchoolCount < 0 || gd.highSchoolCount > Limits::HighSchoolsInFile)
         return Result::failure(QStringLiteral("高校名は %1 校までしか保存できません（%2 校あります）。"

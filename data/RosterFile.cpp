@@ -1,17 +1,22 @@
 #include "RosterFile.h"
 
+#include "Crc32.h"
 #include "FileErrors.h"
-#include "GradeLock.h"
-#include "ListFiles.h"
 #include "GradeData.h"
+#include "GradeLock.h"
+#include "HostIdentity.h"
+#include "ListFiles.h"
 #include "Progress.h"
+#include "Snapshots.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace seiran {
@@ -125,6 +130,205 @@ Result RosterFile::write(int r, const StudentRecord& record)
 
 namespace {
 
+int gFaultAt = 0;
+int gFaultError = 0;
+int gWriteCount = 0;
+int gWritePauseMs = qEnvironmentVariableIntValue("SEIRAN_TEST_WRITE_PAUSE_MS");
+
+const QByteArray UndoMagic = "seiran-roster-undo";
+
+QString shownPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool syncFile(QFile& file)
+{
+    return file.flush() && ::fsync(file.handle()) == 0;
+}
+
+// The journal: a header line, then per record its number (4 bytes, little-endian) and old image,
+// then "crc XXXXXXXX\n" over everything before it.
+QByteArray undoBytes(const QString& rosterPath, qint64 oldSize, const QList<RecordImage>& records,
+                     const QByteArray& current)
+{
+    const HostIdentity self = CurrentHostIdentity();
+    QByteArray bytes = UndoMagic + "\t1\t" + QFileInfo(rosterPath).fileName().toUtf8() + '\t' +
+                       QByteArray::number(oldSize) + '\t' + QByteArray::number(records.size()) + '\t' +
+                       QByteArray::number(self.pid) + '\t' + self.host.toUtf8() + '\n';
+    for (const RecordImage& r : records) {
+        const quint32 n = quint32(r.record);
+        const char number[4] = {char(n & 0xFF), char((n >> 8) & 0xFF), char((n >> 16) & 0xFF), char((n >> 24) & 0xFF)};
+        bytes.append(number, 4);
+        const qsizetype at = qsizetype(r.record - 1) * StudentRecord::Size;
+        if (at + StudentRecord::Size <= current.size())
+            bytes.append(current.constData() + at, StudentRecord::Size);
+        else
+            bytes.append(QByteArray(StudentRecord::Size, '\0')); // beyond the old end: cut off again
+    }
+    bytes += "crc " + Crc32Text(bytes).toLatin1() + '\n';
+    return bytes;
+}
+
+struct UndoJournal
+{
+    qint64 oldSize = 0;
+    QList<QPair<int, QByteArray>> images;
+};
+
+// False when the journal is torn or damaged (it was never complete, so no record was written).
+bool parseUndo(const QByteArray& bytes, UndoJournal& journal)
+{
+    const qsizetype headerEnd = bytes.indexOf('\n');
+    if (headerEnd < 0 || bytes.size() < 13) return false;
+    const QByteArray trailer = bytes.right(13);
+    if (!trailer.startsWith("crc ") || !trailer.endsWith('\n')) return false;
+    const QByteArray body = bytes.left(bytes.size() - 13);
+    if (Crc32Text(body).toLatin1() != trailer.mid(4, 8)) return false;
+    const QList<QByteArray> head = bytes.left(headerEnd).split('\t');
+    if (head.size() < 5 || head.at(0) != UndoMagic || head.at(1) != "1") return false;
+    bool okSize = false;
+    bool okCount = false;
+    journal.oldSize = head.at(3).toLongLong(&okSize);
+    const int count = head.at(4).toInt(&okCount);
+    if (!okSize || !okCount || count < 0 || body.size() != headerEnd + 1 + qsizetype(count) * (4 + StudentRecord::Size))
+        return false;
+    qsizetype at = headerEnd + 1;
+    for (int i = 0; i < count; ++i) {
+        const auto b = [&](int k) { return quint32(quint8(body.at(at + k))); };
+        const int record = int(b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24));
+        if (record < 1) return false;
+        journal.images.append({record, body.mid(at + 4, StudentRecord::Size)});
+        at += 4 + StudentRecord::Size;
+    }
+    return true;
+}
+
+// Puts the old images back and the file's old length; true when every step succeeded.
+bool applyUndo(const QString& rosterPath, const UndoJournal& journal)
+{
+    QFile file(rosterPath);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    bool ok = true;
+    for (const auto& [record, image] : journal.images) {
+        const qint64 at = qint64(record - 1) * StudentRecord::Size;
+        if (at + StudentRecord::Size > journal.oldSize) continue; // beyond the old end: cut below
+        ok = ok && file.seek(at) && file.write(image) == image.size();
+    }
+    if (ok && file.size() > journal.oldSize) ok = file.resize(journal.oldSize);
+    ok = ok && syncFile(file);
+    return ok;
+}
+
+} // namespace
+
+QString RosterUndoPath(const QString& rosterPath)
+{
+    const int grade = GradeOfGradeFile(rosterPath);
+    if (grade == 0) return rosterPath + QStringLiteral(".undo");
+    return GradeLockFolder(QFileInfo(rosterPath).absolutePath(), grade) + QStringLiteral("roster.undo");
+}
+
+void SetRosterWriteFault(int nth, int error)
+{
+    gFaultAt = nth;
+    gFaultError = error;
+    gWriteCount = 0;
+}
+
+void SetRosterWritePause(int ms)
+{
+    gWritePauseMs = ms;
+}
+
+Result RollBackInterruptedRosterWrite(const QString& rosterPath)
+{
+    const QString undoPath = RosterUndoPath(rosterPath);
+    if (!QFileInfo::exists(undoPath)) return Result::success();
+    AddressingWrite guard(rosterPath);
+    if (!guard) return guard.result();
+    QFile file(undoPath);
+    if (!file.open(QIODevice::ReadOnly)) return Result::success(); // rolled back by another meanwhile
+    const QByteArray bytes = file.readAll();
+    file.close();
+    UndoJournal journal;
+    if (!parseUndo(bytes, journal)) {
+        // Cut short while it was written: no record had been written yet.
+        QFile::remove(undoPath);
+        return Result::success();
+    }
+    if (!applyUndo(rosterPath, journal))
+        return Result::failure(QStringLiteral("名簿ファイル %1 の途中で終わった保存を元に戻せません。"
+                                              "控え %2 は残してあります。")
+                                   .arg(shownPath(rosterPath), shownPath(undoPath)));
+    QFile::remove(undoPath);
+    NoticeOfLock(QStringLiteral("名簿ファイル %1 の前回の保存が途中で終わっていたため、保存前の状態に戻しました。")
+                     .arg(shownPath(rosterPath)));
+    return Result::success();
+}
+
+Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& records)
+{
+    if (records.isEmpty()) return Result::success();
+    if (Result r = RollBackInterruptedRosterWrite(rosterPath); !r) return r;
+    if (const int grade = GradeOfGradeFile(rosterPath))
+        TakeDailySnapshotIfDue(QFileInfo(rosterPath).absolutePath(), grade);
+    RosterFile file(rosterPath);
+    if (Result r = file.open(); !r) return r;
+    for (const RecordImage& r : records) {
+        if (r.record < 1)
+            return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r.record));
+    }
+    QByteArray current;
+    if (Result r = file.readAll(current); !r) return r;
+    const qint64 oldSize = file.byteSize();
+    const QString undoPath = RosterUndoPath(rosterPath);
+    QDir().mkpath(QFileInfo(undoPath).absolutePath());
+    {
+        QFile undo(undoPath);
+        const QByteArray bytes = undoBytes(rosterPath, oldSize, records, current);
+        errno = 0;
+        if (!undo.open(QIODevice::WriteOnly | QIODevice::Truncate) || undo.write(bytes) != bytes.size() ||
+            !syncFile(undo)) {
+            const QString reason = FileErrorReason(undo, FileAccess::Write, errno);
+            undo.close();
+            QFile::remove(undoPath);
+            return Result::failure(QStringLiteral("保存できませんでした。名簿は保存前の状態のままです。\r\n"
+                                                  "控えのファイル %1 を書き込めません。%2")
+                                       .arg(shownPath(undoPath), reason));
+        }
+    }
+    for (const RecordImage& r : records) {
+        if (gWritePauseMs > 0) QThread::msleep(ulong(gWritePauseMs));
+        Result written = Result::success();
+        if (gFaultAt > 0 && ++gWriteCount == gFaultAt)
+            written = Result::failure(QStringLiteral("名簿ファイル %1 に書き込めません。%2")
+                                          .arg(shownPath(rosterPath), FileErrorReason(gFaultError, FileAccess::Write)));
+        else
+            written = file.write(r.record, r.bytes);
+        if (!written) {
+            file.close();
+            UndoJournal journal;
+            QFile undo(undoPath);
+            const bool restored =
+                undo.open(QIODevice::ReadOnly) && parseUndo(undo.readAll(), journal) && applyUndo(rosterPath, journal);
+            undo.close();
+            if (!restored)
+                return Result::failure(
+                    written.message +
+                    QStringLiteral("\r\n名簿を保存前の状態に戻せませんでした。次に開くときに戻します。"));
+            QFile::remove(undoPath);
+            return Result::failure(QStringLiteral("保存できませんでした。名簿は保存前の状態のままです。\r\n") +
+                                   written.message);
+        }
+    }
+    file.close();
+    QFile::remove(undoPath);
+    return Result::success();
+}
+
+namespace {
+
 Result checkClassCount(const GradeData& gd)
 {
     if (gd.classCount < 1 || gd.classCount > Limits::Classes)
@@ -233,12 +437,12 @@ Result noTest(const GradeData& gd)
 struct OwnedFields
 {
     int columns = 0;
-    std::function<int(int s, int col)> loaded; // L
-    std::function<int(int s, int col)> value;  // M
+    std::function<int(int s, int col)> loaded;                // L
+    std::function<int(int s, int col)> value;                 // M
     std::function<int(const StudentRecord&, int col)> stored; // D
     std::function<bool(StudentRecord&, int col, int v)> store;
     std::function<void(int s, int col, int v)> settle; // value and value-as-loaded after the save
-    std::function<QString(int col)> fieldName;          // "slot:12", "naishin:3", "choice:2"
+    std::function<QString(int col)> fieldName;         // "slot:12", "naishin:3", "choice:2"
     // The record pupil s was loaded from.
     std::function<int(int s)> record;
 };
@@ -372,10 +576,11 @@ Result mergeSave(const GradeData& gd, IProgress& progress, SaveControl& control,
         if (changed) pending.push_back({rec, record});
     }
     if (!control.conflicts.isEmpty()) return Result::failure(ConflictMessage());
-    for (const Pending& p : pending) {
-        if (Result r = file.write(p.record, p.bytes); !r) return r;
-    }
     file.close();
+    QList<RecordImage> images;
+    for (const Pending& p : pending)
+        images.append({p.record, p.bytes});
+    if (Result r = WriteRosterRecords(RosterFile::pathFor(gd), images); !r) return r;
     for (const Settle& st : settles)
         f.settle(st.s, st.col, st.v);
     if (!control.settled.isEmpty()) {

@@ -54,6 +54,32 @@ private:
     QFile mFile;
 };
 
+// One record to write: its number (from 1) and its whole new image.
+struct RecordImage
+{
+    int record = 0;
+    StudentRecord bytes;
+};
+
+// Writes whole records of a roster file in place, all or none on disk. Before the first record is
+// written, the old image of every record to write goes to the grade's rollback journal
+// (seiranNN/roster.undo, with the file's old length and a CRC), synced; then the records; then the
+// journal is removed. When a write fails, the old images are put back and the message says that the
+// roster is as it was. The caller holds the grade's guard.
+Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& records);
+// A rollback journal left by a write that was cut short (a kill, a power cut, a lost share) puts the
+// old images back, so the roster is as it was before that write; the lock notice tells so. Takes the
+// guard; done before every write and when a grade's lists are loaded. A journal whose CRC does not
+// match was cut short before any record was written, and is only removed.
+Result RollBackInterruptedRosterWrite(const QString& rosterPath);
+// Where the rollback journal of a roster lives.
+QString RosterUndoPath(const QString& rosterPath);
+// Test seams: the n-th record write (from 1) of the following WriteRosterRecords calls fails with
+// `error` (0: none); a pause before each record write (ms), so that a test can kill a writer midway
+// (also set from the environment variable SEIRAN_TEST_WRITE_PAUSE_MS for child processes).
+void SetRosterWriteFault(int nth, int error);
+void SetRosterWritePause(int ms);
+
 // What an entry screen saw of the grade when it loaded: the lock's generation and the SHA-256 of
 // the subject, test and homeroom lists. A save refuses when either changed since, because the
 // slots or seats it would write may no longer be the ones it showed.
@@ -71,22 +97,17 @@ QByteArray GradeListHash(const GradeData& gd);
 // One field that the screen changed and another saved differently since the load.
 struct FieldConflict
 {
-    int student = 0; // pupil index as loaded
-    int column = 0;  // the screen's column: subject j of the test, naishin position j, choice k, test t
-    int base = 0;    // L: the value at load
-    int mine = 0;    // M: the value to save
-    int saved = 0;   // D: the value in the file now
+    int student = 0;       // pupil index as loaded
+    int column = 0;        // the screen's column: subject j of the test, naishin position j, choice k, test t
+    int base = 0;          // L: the value at load
+    int mine = 0;          // M: the value to save
+    int saved = 0;         // D: the value in the file now
     bool keepMine = false; // how it was settled (for the settled list)
 };
 
 // How a clash is settled: asked (nothing is written and the clashes come back), or every clash
 // by one rule.
-enum class ConflictRule
-{
-    Ask,
-    Mine,
-    Theirs
-};
+enum class ConflictRule { Ask, Mine, Theirs };
 
 // A clash the user answered: it holds while the file still shows `saved`; a value saved again
 // since is a new clash.

@@ -1,4 +1,5 @@
 #include "HighSchoolEditing.h"
+#include "GradeLock.h"
 
 #include "Backup.h"
 #include "GradeData.h"
@@ -304,22 +305,24 @@ ChoiceRewrite RewriteChoices(const QString& dataFolder, const ChoiceRemap& remap
     QStringList rosters;
     if (Result r = RostersWithMovedChoices(dataFolder, remap, rosters); !r) return fail(r.message);
     for (const QString& path : rosters) {
+        AddressingWrite write(path);
+        if (!write) return fail(write.result().message);
         QByteArray bytes;
         if (Result r = readRoster(path, bytes); !r) return fail(r.message);
         QString backup;
         if (Result r = KeepNumberedBackup(path, &backup); !r) return fail(r.message);
         outcome.rewritten.append(path);
         outcome.backups.append(backup);
-        RosterFile file(path);
-        if (Result r = file.open(); !r) return fail(r.message);
         const int records = int(bytes.size() / StudentRecord::Size);
+        QList<RecordImage> images;
         for (int r = 1; r <= records; ++r) {
             StudentRecord record = recordAt(bytes, r);
             if (!remapRecord(record, remap)) continue;
-            if (Result res = file.write(r, record); !res) return fail(res.message);
-            ++outcome.records;
+            images.append({r, record});
         }
-        file.close();
+        // A roster is rewritten all or none.
+        if (Result res = WriteRosterRecords(path, images); !res) return fail(res.message);
+        outcome.records += int(images.size());
     }
     return outcome;
 }

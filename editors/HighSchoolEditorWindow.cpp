@@ -1,6 +1,8 @@
 #include "HighSchoolEditorWindow.h"
 
 #include "EditorGrid.h"
+#include "GradeLockWindow.h"
+#include "RosterFile.h"
 
 #include "Beep.h"
 #include "CellEditBox.h"
@@ -15,6 +17,8 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -24,6 +28,24 @@
 #include <QVBoxLayout>
 
 namespace seiran {
+
+bool HighSchoolEditorWindow::lockGradesWithRosters()
+{
+    // Choices are stored as the school's place in the list: a renumbered list would move the
+    // choices an entry screen is typing, so every grade with a roster is held alone meanwhile.
+    const QString folder = mSession.gd.dataFolder;
+    QList<WindowGradeLock*> held;
+    for (int grade = 1; grade <= 3; ++grade) {
+        if (!QFileInfo::exists(QDir(folder).filePath(RosterFile::fileName(grade)))) continue;
+        WindowGradeLock* lock = LockGradeAlone(folder, grade, windowTitle(), this);
+        if (!lock) {
+            qDeleteAll(held);
+            return false;
+        }
+        held << lock;
+    }
+    return true;
+}
 
 QString SchoolListFullMessage()
 {
@@ -92,7 +114,9 @@ HighSchoolEditorWindow::HighSchoolEditorWindow(Session& session, QWidget* parent
     // The list is read on a copy, so that the grade's subject multipliers stay as they are.
     mWork->dataFolder = session.gd.dataFolder;
     mWork->currentGrade = session.gd.currentGrade;
-    if (const Result r = LoadHighSchoolList(*mWork, session.programFolder, session.notice); !r) {
+    if (!lockGradesWithRosters()) {
+        mLoadFailed = true;
+    } else if (const Result r = LoadHighSchoolList(*mWork, session.programFolder, session.notice); !r) {
         mLoadFailed = true;
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
     }

@@ -84,6 +84,8 @@ private:
     std::unique_ptr<GradeData> mWork;
     HighSchoolEditorTable mTable;
     bool mLoadFailed = false;
+    // Registers alone on every grade of the data folder that has a roster; false when refused.
+    bool lockGradesWithRosters();
 };
 
 // The message when the list holds as many schools as it can.

@@ -3,6 +3,7 @@
 #include "EditorGrid.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GradeLockWindow.h"
 #include "GridUndo.h"
 #include "GridWindow.h"
 #include "ListFiles.h"
@@ -43,7 +44,10 @@ SubjectEditorWindow::SubjectEditorWindow(Session& session, QWidget* parent)
     // The list is edited on a copy; the grade's tables change only when it is saved.
     mWork->dataFolder = session.gd.dataFolder;
     mWork->currentGrade = session.gd.currentGrade;
-    if (const Result r = LoadSubjectList(*mWork); !r) {
+    // The subjects decide the slots the entry screens write: nobody else uses the grade meanwhile.
+    if (!LockGradeAlone(session.gd.dataFolder, session.gd.currentGrade, windowTitle(), this)) {
+        mLoadFailed = true;
+    } else if (const Result r = LoadSubjectList(*mWork); !r) {
         mLoadFailed = true;
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
     }

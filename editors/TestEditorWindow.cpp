@@ -1,6 +1,7 @@
 #include "TestEditorWindow.h"
 
 #include "EditorGrid.h"
+#include "GradeLockWindow.h"
 
 #include "CellEditBox.h"
 #include "FlexGrid.h"
@@ -61,7 +62,10 @@ TestEditorWindow::TestEditorWindow(Session& session, QWidget* parent)
 
     mWork->dataFolder = session.gd.dataFolder;
     mWork->currentGrade = session.gd.currentGrade;
-    if (const Result r = LoadTestList(*mWork); !r) {
+    // The tests decide the slots the entry screens write: nobody else uses the grade meanwhile.
+    if (!LockGradeAlone(session.gd.dataFolder, session.gd.currentGrade, windowTitle(), this)) {
+        mLoadFailed = true;
+    } else if (const Result r = LoadTestList(*mWork); !r) {
         mLoadFailed = true;
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
     }

@@ -633,9 +633,9 @@ CommandDescription commandDescription()
     d.heading = QStringLiteral("SCREEN");
     d.noun = QStringLiteral("画面");
     d.footer = QStringLiteral(
-        "ほかの先生と同じデータフォルダを使うときは、--export で書き出したファイルを直し、--import FILE --base "
-        "書き出したファイル で取り込んでください。--base がないと、書き出した後にほかの人が保存した欄も\n"
-        "ファイルの値に戻ります。ほかの人の保存と重なった欄は、標準エラーに「競合」で始まる行で示します。\n");
+        "ほかの先生と同じデータフォルダを使うときは、--export で書き出したファイルを直して、\n"
+        "--import FILE --base 書き出したファイル で取り込んでください。--base がないと、書き出した後に\n"
+        "ほかの人が保存した欄もファイルの値に戻ります。重なった欄は標準エラーに「競合」で始まる行で示します。\n");
     for (const OptionDef& o : optionDefs())
         if (commonOptions().contains(o.name)) d.common.append(o);
     return d;

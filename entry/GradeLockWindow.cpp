@@ -5,7 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -152,6 +152,15 @@ GradeAccess WindowGradeLock::openExclusive(const QString& screen)
     return open(LockMode::Exclusive, screen, QStringLiteral("all"));
 }
 
+WindowGradeLock* LockGradeAlone(const QString& dataFolder, int grade, const QString& screen, QWidget* owner)
+{
+    auto* lock = new WindowGradeLock(dataFolder, grade, owner);
+    if (!QFileInfo(dataFolder).isDir()) return lock; // a new data folder: nobody else is in it
+    if (lock->openExclusive(screen) == GradeAccess::Write) return lock;
+    delete lock;
+    return nullptr;
+}
+
 GradeAccess WindowGradeLock::open(LockMode mode, const QString& screen, const QString& fields)
 {
     const bool shared = mode == LockMode::Shared;
@@ -167,7 +176,7 @@ GradeAccess WindowGradeLock::open(LockMode mode, const QString& screen, const QS
         if (shared) buttons << QStringLiteral("読み取り専用で開く");
         buttons << QStringLiteral("キャンセル");
         const int cancel = int(buttons.size()) - 1;
-        const int answer = AskWithButtons(text, buttons, cancel, cancel, mWindow);
+        const int answer = AskWithButtons(text, buttons, cancel, cancel, dialogParent());
         if (answer == cancel) return GradeAccess::Refused;
         if (answer == 1 && shared) {
             mReadOnlyReason = QStringLiteral("ほかの人が使っているため、読み取り専用で開きました。");
@@ -183,29 +192,36 @@ GradeAccess WindowGradeLock::open(LockMode mode, const QString& screen, const QS
                 return QStringLiteral("次の人が使い終わるのを待っています。空いたら自動的に開きます。\n\n%1")
                     .arg(HolderListText(outcome.refusedBy));
             },
-            pollIntervalMs(), mWindow);
+            pollIntervalMs(), dialogParent());
         if (wait.exec() != QDialog::Accepted) return GradeAccess::Refused;
     }
     if (!outcome.result.ok) {
         if (!shared) {
             ShowMessage(QStringLiteral("フォルダ %1 に書き込めないため、この画面は開けません。\n%2")
                             .arg(folder, outcome.result.message),
-                        MsgButtons::Ok, MsgIcon::Critical, 1, QString(), mWindow);
+                        MsgButtons::Ok, MsgIcon::Critical, 1, QString(), dialogParent());
             return GradeAccess::Refused;
         }
         mReadOnlyReason = QStringLiteral("フォルダ %1 に書き込めないため、読み取り専用で開きます。\n%2")
                               .arg(folder, outcome.result.message);
-        ShowMessage(mReadOnlyReason, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), mWindow);
+        ShowMessage(mReadOnlyReason, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), dialogParent());
         return GradeAccess::ReadOnly;
     }
     if (!outcome.overlapping.isEmpty()) {
         ShowMessage(QStringLiteral("次の人も同じ欄を入力しています。\n\n%1\n\n"
                                    "同じ欄にほかの人が別の値を保存していたときは、保存のときに確かめます。")
                         .arg(HolderListText(outcome.overlapping)),
-                    MsgButtons::Ok, MsgIcon::Information, 1, QString(), mWindow);
+                    MsgButtons::Ok, MsgIcon::Information, 1, QString(), dialogParent());
     }
     mBeatTimer->start();
     return GradeAccess::Write;
+}
+
+QWidget* WindowGradeLock::dialogParent() const
+{
+    // A window asks before it is shown: its questions stand over the window that opened it.
+    if (mWindow && !mWindow->isVisible() && mWindow->parentWidget()) return mWindow->parentWidget();
+    return mWindow;
 }
 
 void WindowGradeLock::beat()
@@ -218,7 +234,7 @@ void WindowGradeLock::beat()
     if (!r && !mLock->held() && !mBeatLostTold) {
         mBeatLostTold = true;
         mBeatTimer->stop();
-        ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), mWindow);
+        ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Warning, 1, QString(), dialogParent());
     }
 }
 

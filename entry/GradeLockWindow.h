@@ -107,6 +107,7 @@ public:
 
 private:
     GradeAccess open(LockMode mode, const QString& screen, const QString& fields);
+    QWidget* dialogParent() const;
 
     std::unique_ptr<GradeLock> mLock;
     QPointer<QWidget> mWindow;
@@ -114,6 +115,11 @@ private:
     QString mReadOnlyReason;
     bool mBeatLostTold = false;
 };
+
+// Registers `owner` alone on a grade (its child, released when it goes); nullptr when refused
+// (the user was told, or chose キャンセル). A data folder that does not exist yet has nobody in
+// it: the lock is returned unregistered.
+WindowGradeLock* LockGradeAlone(const QString& dataFolder, int grade, const QString& screen, QWidget* owner);
 
 // The text of a refused registration: who holds the grade, one line each.
 QString HolderListText(const QList<LockHolder>& holders);

@@ -609,12 +609,20 @@ namespace {
 const QColor ConflictCellColor(255, 176, 176);
 } // namespace
 
-bool ScoreGridWindow::registerGrade(const QString& fields)
+bool ScoreGridWindow::registerGrade(const QString& fields, bool readBefore)
 {
     const GradeData& g = gd();
+    const GradeStamp before = TakeGradeStamp(g, ReadGradeGeneration(g.dataFolder, g.currentGrade));
     mGradeLock = new WindowGradeLock(g.dataFolder, g.currentGrade, this);
     switch (mGradeLock->openShared(windowTitle(), fields)) {
     case GradeAccess::Write:
+        if (readBefore &&
+            (mGradeLock->lock().generationAtStart() != before.generation || GradeListHash(g) != before.listHash)) {
+            ShowMessage(QStringLiteral("待っている間に、名簿または設定が変更されました。\n"
+                                       "読み込み直すため、もう一度この画面を開いてください。"),
+                        MsgButtons::Ok, MsgIcon::Information, 1, QString(), parentWidget());
+            break;
+        }
         return true;
     case GradeAccess::ReadOnly:
         setReadOnly();

@@ -131,8 +131,10 @@ protected:
     // How the number column shows the attendance number.
     virtual NumberStyle numberStyle() const { return NumberStyle::AsRead; }
     // Registers the window as one entry screen writing `fields` ("slots 6-14", "naishin"); false
-    // when the user gave up (the constructor stops and the window is not opened).
-    bool registerGrade(const QString& fields);
+    // when the user gave up (the constructor stops and the window is not opened). A screen whose
+    // data was read before it opened (`readBefore`) is not opened either when the grade changed
+    // while it waited: its cells would show seats or slots that are no longer there.
+    bool registerGrade(const QString& fields, bool readBefore = true);
     // What the save checks the grade against: taken right after the screen's data is read.
     void takeGradeStamp();
     // Converts the cells back and writes them, merging with what others saved since the load; a

@@ -43,7 +43,7 @@ SubjectScoreEntryWindow::SubjectScoreEntryWindow(Session& session, QWidget* pare
     for (int test : std::as_const(mScores->tests))
         if (test >= 1 && test <= Limits::Tests)
             slotNumbers << QString::number(g.testFirstSlot[test] + g.evalSubject - 1);
-    if (!registerGrade(QStringLiteral("slots ") + slotNumbers.join(u','))) return;
+    if (!registerGrade(QStringLiteral("slots ") + slotNumbers.join(u','), false)) return;
 
     fillClassCombo();
     mLoadResult = LoadSubjectScores(g, *mScores, session.progress);

@@ -1,4 +1,5 @@
 #include "NewRoster.h"
+#include "GradeLock.h"
 
 #include "Backup.h"
 #include "ListFiles.h"
@@ -166,7 +167,9 @@ Result CreateGradeFiles(const QString& dataFolder, int grade, int classCount, co
     QList<FileReplacement> replacements;
     for (const auto& [path, bytes] : contents)
         replacements.append({path + suffix, path});
-    if (Result r = ReplaceFiles(replacements); !r) return giveUp(r.message);
+    AddressingWrite write(dataFolder, grade, QStringLiteral("new-roster"));
+    if (!write) return giveUp(write.result().message);
+    if (Result r = ReplaceFiles(replacements, backups); !r) return giveUp(r.message);
     progress.setValue(0);
     return Result::success();
 }

@@ -1,6 +1,7 @@
 #include "NewRosterWindow.h"
 
 #include "GradeData.h"
+#include "GradeLockWindow.h"
 #include "MessageBox.h"
 #include "NewRoster.h"
 #include "Progress.h"
@@ -100,6 +101,9 @@ void NewRosterWindow::onOkClicked()
     const int classCount = mClassCountCombo->currentIndex() + 1;
     const QString folder = mSession.gd.dataFolder;
 
+    // The grade is made anew: nobody may have it open meanwhile.
+    std::unique_ptr<WindowGradeLock> alone(LockGradeAlone(folder, grade, mOkButton->text(), this));
+    if (!alone) return;
     if (RosterHoldsData(folder, grade)) {
         const MsgAnswer answer = ShowMessage(QStringLiteral("名簿ファイルはすでに存在します｡") + QLatin1Char('\r') +
                                                  QStringLiteral("本当に消去してもよろしいですか"),

@@ -1,4 +1,5 @@
 #include "Backup.h"
+#include "GradeLock.h"
 #include "ListFiles.h"
 #include "PromotionTable.h"
 
@@ -96,8 +97,13 @@ Result WriteNextYearFiles(const QList<NextYearFile>& files, const std::function<
         if (Result r = WriteWholeFile(temporary, f.bytes, f.path); !r) return undo(r.message);
         replacements.append({temporary, f.path});
     }
+    QList<int> grades;
+    for (const NextYearFile& f : files)
+        if (const int grade = GradeOfGradeFile(f.path)) grades.append(grade);
+    AddressingWrite write(folder, grades, QStringLiteral("next-year"));
+    if (!write) return undo(write.result().message);
     if (beforeReplace) beforeReplace();
-    if (Result r = ReplaceFiles(replacements); !r) return undo(r.message);
+    if (Result r = ReplaceFiles(replacements, backups); !r) return undo(r.message);
     if (keptBackups) {
         keptBackups->clear();
         for (const QString& backup : std::as_const(backups))

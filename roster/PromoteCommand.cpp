@@ -2,7 +2,9 @@
 
 #include "FileErrors.h"
 #include "GradeData.h"
+#include "GradeLock.h"
 #include "ListFiles.h"
+#include "Notice.h"
 #include "Progress.h"
 #include "PromotionAssignment.h"
 #include "PromotionTable.h"
@@ -11,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <climits>
+#include <functional>
 #include <memory>
 
 namespace seiran {
@@ -30,13 +34,15 @@ struct Options
     QString create;
     bool replace = false;
     bool list = false;
+    int waitSeconds = 0;
+    QString user;
 };
 
 QString usageText()
 {
     return QStringLiteral(
         "使い方: seiran-promote --data DIR --grade G [--assign FILE] [--sort old|number|kana [--by-sex N]]\n"
-        "                      [--save] [--create DIR [--replace]] [--list]\n"
+        "                      [--save] [--create DIR [--replace]] [--list] [--wait SECONDS] [--user NAME]\n"
         "  --data DIR      データフォルダ\n"
         "  --grade G       学年 (1～3)\n"
         "  --assign FILE   旧番号・氏名・性別・ふりがな・新組・新番 をタブで区切った行のファイルを入力する\n"
@@ -47,7 +53,10 @@ QString usageText()
         "  --save          新組・新番・ふりがな・転入生を今の学年の名簿に保存する\n"
         "  --create DIR    DIR に次の学年の名簿ファイルを作成する\n"
         "  --replace       (create) 次の学年の名簿がすでにあっても作成する (元のファイルは .bak に残す)\n"
-        "  --list          最後の表をタブ区切りで標準出力に書く\n");
+        "  --list          最後の表をタブ区切りで標準出力に書く\n"
+        "  --wait SECONDS  (save, create) ほかの人が学年を使用中のとき、待つ秒数 (既定 0)\n"
+        "  --user NAME     (save, create) 使用中の一覧に出す使用者名 (既定 ログイン名)\n"
+        "--save と --create は、その学年をほかの人が使っていない間だけ行います。\n");
 }
 
 int fail(QTextStream& err, const QString& message)
@@ -81,7 +90,8 @@ QString parse(const QStringList& args, Options& o, bool& help)
         }
         const bool takesValue = a == QStringLiteral("--data") || a == QStringLiteral("--grade") ||
                                 a == QStringLiteral("--assign") || a == QStringLiteral("--sort") ||
-                                a == QStringLiteral("--by-sex") || a == QStringLiteral("--create");
+                                a == QStringLiteral("--by-sex") || a == QStringLiteral("--create") ||
+                                a == QStringLiteral("--wait") || a == QStringLiteral("--user");
         const bool flag =
             a == QStringLiteral("--save") || a == QStringLiteral("--replace") || a == QStringLiteral("--list");
         if (!takesValue && !flag) return QStringLiteral("「%1」は知らないオプションです。").arg(a);
@@ -110,6 +120,14 @@ QString parse(const QStringList& args, Options& o, bool& help)
             o.bySex = value;
         else if (a == QStringLiteral("--create"))
             o.create = value;
+        else if (a == QStringLiteral("--user"))
+            o.user = value;
+        else if (a == QStringLiteral("--wait")) {
+            bool ok = false;
+            o.waitSeconds = value.toInt(&ok);
+            if (!ok || o.waitSeconds < 0)
+                return QStringLiteral("--wait の値「%1」は 0 以上の秒数ではありません。").arg(value);
+        }
     }
     if (o.data.isEmpty()) return QStringLiteral("--data でデータフォルダを指定してください。");
     if (o.grade == 0) return QStringLiteral("--grade で学年を指定してください。");
@@ -117,6 +135,97 @@ QString parse(const QStringList& args, Options& o, bool& help)
         return QStringLiteral("--by-sex は --sort kana と一緒に使います。");
     if (o.replace && o.create.isEmpty()) return QStringLiteral("--replace は --create と一緒に使います。");
     return QString();
+}
+
+// The lock settings of one run: the user's name, and stale holders and waits for the guard told
+// on standard error; put back afterwards (the tests run the command in their own process).
+class ErrorNotice final : public INotice
+{
+public:
+    explicit ErrorNotice(QTextStream& err) : mErr(err) {}
+    void notice(const QString& text) override
+    {
+        mErr << "seiran-promote: " << text << '\n';
+        mErr.flush();
+    }
+
+private:
+    QTextStream& mErr;
+};
+
+class LockSettingsScope
+{
+public:
+    LockSettingsScope(const QString& user, QTextStream& err) : mNotice(err), mUser(LockUserName())
+    {
+        if (!user.isEmpty()) SetLockUserName(user);
+        SetLockNotice(&mNotice);
+        GuardWaitPolicy policy;
+        auto told = std::make_shared<bool>(false);
+        policy.onWait = [&err, told](const QString& holder, int) {
+            if (!*told) {
+                err << "seiran-promote: " << holder
+                    << QStringLiteral(" が学年のファイルを書き込み中です。終わるまで待ちます。") << '\n';
+                err.flush();
+                *told = true;
+            }
+            return true;
+        };
+        SetGuardWaitPolicy(policy);
+    }
+    ~LockSettingsScope()
+    {
+        SetGuardWaitPolicy(GuardWaitPolicy{});
+        SetLockNotice(nullptr);
+        SetLockUserName(mUser);
+    }
+    LockSettingsScope(const LockSettingsScope&) = delete;
+    LockSettingsScope& operator=(const LockSettingsScope&) = delete;
+
+private:
+    ErrorNotice mNotice;
+    QString mUser;
+};
+
+// Registers exclusively in a grade (waiting up to o.waitSeconds for the others to leave); an
+// empty text when granted, otherwise why not.
+QString registerExclusive(GradeLock& lock, const Options& o, const QString& screen, QTextStream& err)
+{
+    bool told = false;
+    const GradeLock::Outcome outcome = lock.acquireWaiting(
+        LockMode::Exclusive, screen, QStringLiteral("all"), int(qMin<qint64>(qint64(o.waitSeconds) * 1000, INT_MAX)),
+        [&](const GradeLock::Outcome& refused) {
+            if (!told) {
+                QStringList names;
+                for (const LockHolder& h : refused.refusedBy)
+                    names << h.describe();
+                err << "seiran-promote: " << names.join(QStringLiteral("、"))
+                    << QStringLiteral(" が使用中のため、最長 %1 秒待ちます。").arg(o.waitSeconds) << '\n';
+                err.flush();
+                told = true;
+            }
+            return true;
+        });
+    if (!outcome.result) return outcome.result.message;
+    if (outcome.granted) return QString();
+    QStringList names;
+    for (const LockHolder& h : outcome.refusedBy)
+        names << h.describe();
+    return QStringLiteral("%1年のデータは %2 が使用中のため、始められません（--wait 秒数 で待てます）。")
+        .arg(lock.grade())
+        .arg(names.join(QStringLiteral("、")));
+}
+
+// Writes under the guard of the grade and raises its generation afterwards, so that an entry
+// screen opened before (by an older copy, or judged stale) refuses to save over the moved seats.
+Result writeRaisingGeneration(const QString& dataFolder, int grade, const std::function<Result()>& write)
+{
+    GradeGuard guard(dataFolder, grade);
+    if (!guard) return guard.result();
+    const Result written = write();
+    // Raised whatever the outcome: a part may be on disk.
+    const Result raised = guard.raiseGeneration();
+    return written ? raised : written;
 }
 
 QString withSeparator(const QString& folder)
@@ -144,6 +253,17 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
     gd->dataFolder = withSeparator(o.data);
     gd->currentGrade = o.grade;
     if (!QFileInfo(o.data).isDir()) return fail(err, QStringLiteral("データフォルダ %1 がありません。").arg(o.data));
+
+    // --save renumbers this grade and --create makes the next one: each runs only while nobody
+    // else uses that grade. This grade is registered before anything is read.
+    LockSettingsScope lockSettings(o.user, err);
+    GradeLock thisGrade(gd->dataFolder, o.grade);
+    GradeLock nextGrade(withSeparator(o.create), o.grade + 1);
+    if (o.save) {
+        if (const QString refused = registerExclusive(thisGrade, o, QStringLiteral("seiran-promote --save"), err);
+            !refused.isEmpty())
+            return fail(err, oneLine(refused));
+    }
     if (Result r = LoadTestList(*gd); !r) return fail(err, oneLine(r.message));
     if (Result r = LoadSubjectList(*gd); !r) return fail(err, oneLine(r.message));
 
@@ -201,10 +321,36 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
     }
 
     if (!o.create.isEmpty()) {
-        if (Result r = WriteNextYearFiles(nextYear); !r) return fail(err, oneLine(r.message));
+        // The next grade is registered only now, every refusal past, so that a refused run leaves
+        // no trace in the target folder; nothing of it was read before but whether its roster exists.
+        // The folders the lock makes on the way to a new target, removed again when nothing was created.
+        QStringList madeFolders;
+        for (QString up = QDir::cleanPath(QFileInfo(o.create).absoluteFilePath());
+             !QFileInfo::exists(up) && QFileInfo(up).path() != up; up = QFileInfo(up).path())
+            madeFolders << up;
+        const auto removeMadeFolders = [&] {
+            if (madeFolders.isEmpty()) return;
+            nextGrade.release();
+            QDir(GradeLockFolder(o.create, o.grade + 1)).removeRecursively();
+            for (const QString& folder : madeFolders)
+                QDir().rmdir(folder);
+        };
+        if (const QString refused = registerExclusive(nextGrade, o, QStringLiteral("seiran-promote --create"), err);
+            !refused.isEmpty()) {
+            removeMadeFolders();
+            return fail(err, oneLine(refused));
+        }
+        if (Result r = writeRaisingGeneration(withSeparator(o.create), o.grade + 1,
+                                              [&nextYear] { return WriteNextYearFiles(nextYear); });
+            !r) {
+            removeMadeFolders();
+            return fail(err, oneLine(r.message));
+        }
     }
     if (o.save) {
-        if (Result r = table.save(rosterPath, NullProgress::instance()); !r) {
+        if (Result r = writeRaisingGeneration(gd->dataFolder, o.grade,
+                                              [&] { return table.save(rosterPath, NullProgress::instance()); });
+            !r) {
             if (!o.create.isEmpty())
                 return fail(err, QStringLiteral("次の学年のファイルは作成しましたが、新組・新番は今の学年の名簿に"
                                                 "保存できませんでした。") +

@@ -1,4 +1,5 @@
 #include "PromotionTable.h"
+#include "GradeLock.h"
 
 #include "Cp932.h"
 #include "GradeData.h"
@@ -689,6 +690,8 @@ Result PromotionTable::checkSave(const QString& rosterPath) const
 
 Result PromotionTable::save(const QString& rosterPath, IProgress& progress)
 {
+    AddressingWrite write(rosterPath, QStringLiteral("promotion"));
+    if (!write) return write.result();
     if (Result r = checkSave(rosterPath); !r) return r;
 
     progress.setStatusText(QStringLiteral("データ保存中"));
@@ -747,17 +750,17 @@ Result PromotionTable::save(const QString& rosterPath, IProgress& progress)
         return finish(Result::success());
     }
 
-    if (Result r = file.open(); !r) return finish(r);
-    int end = file.recordCount();
+    int end = records;
+    QList<RecordImage> images;
     for (const Pending& p : pending) {
         // Free records between the end of the file and a transfer-in are written blank.
-        for (int gap = end + 1; gap < p.number; ++gap) {
-            if (Result r = file.write(gap, StudentRecord::blank()); !r) return finish(r);
-        }
-        if (Result r = file.write(p.number, p.record); !r) return finish(r);
+        for (int gap = end + 1; gap < p.number; ++gap)
+            images.append({gap, StudentRecord::blank()});
+        images.append({p.number, p.record});
         end = qMax(end, p.number);
     }
-    file.close();
+    // All or nothing: a failed write puts every record back as it was.
+    if (Result r = WriteRosterRecords(rosterPath, images); !r) return finish(r);
     mChanged = false;
     return finish(Result::success());
 }

@@ -5,6 +5,7 @@
 #include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GradeLockWindow.h"
 #include "GridUndo.h"
 #include "GridWindow.h"
 #include "MessageBox.h"
@@ -139,7 +140,10 @@ PromotionWindow::PromotionWindow(Session& session, QWidget* parent) : ConfirmClo
     mGrid->setMinimumSize(mGrid->fullSize(0).width(), mGrid->RowHeight() * 12);
 
     mRosterPath = RosterFile::pathFor(session.gd);
-    if (const Result r = mTable.load(mRosterPath, session.gd.classCount, session.progress); !r) {
+    // The new classes and numbers are written into the seats: nobody else uses the grade meanwhile.
+    if (!LockGradeAlone(session.gd.dataFolder, session.gd.currentGrade, windowTitle(), this)) {
+        mLoadFailed = true;
+    } else if (const Result r = mTable.load(mRosterPath, session.gd.classCount, session.progress); !r) {
         mLoadFailed = true;
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
     }
@@ -488,6 +492,9 @@ void PromotionWindow::onCreateClicked()
         ShowMessage(QStringLiteral("名簿ファイルはすでに存在します｡\r本当に消去してもよろしいですか"),
                     MsgButtons::YesNo, MsgIcon::Warning, 2, QString(), this) != MsgAnswer::Yes)
         return;
+    // Next year's grade is made whole: nobody may have it open meanwhile.
+    std::unique_ptr<WindowGradeLock> target(LockGradeAlone(folder, grade + 1, mCreateButton->text(), this));
+    if (!target) return;
     QList<NextYearFile> files;
     QStringList backups;
     Result r = ComposeNextYearFiles(mTable, grade, check.classCount, folder, mSession.programFolder, files);

@@ -1,4 +1,5 @@
 #include "RosterEditModel.h"
+#include "GradeLock.h"
 
 #include "Cp932.h"
 #include "Helpers.h"
@@ -339,6 +340,8 @@ int RosterEditModel::paste(int classNo, int top, int left, const QString& clip)
 
 Result RosterEditModel::save(const QString& path, IProgress& progress)
 {
+    AddressingWrite write(path, QStringLiteral("roster"));
+    if (!write) return write.result();
     progress.setStatusText(QStringLiteral("データ保存中"));
     progress.setValue(0);
     progress.setVisible(true);
@@ -394,10 +397,17 @@ Result RosterEditModel::save(const QString& path, IProgress& progress)
         std::sort(pending.begin(), pending.end(),
                   [](const Pending& a, const Pending& b) { return a.record < b.record; });
     }
+    file.close();
+    // All or nothing: a failed write puts every record back as it was.
+    if (result && !pending.empty()) {
+        QList<RecordImage> images;
+        for (const Pending& p : pending)
+            images.append({p.record, p.bytes});
+        result = WriteRosterRecords(path, images);
+    }
     for (const Pending& p : pending) {
         if (!result) break;
-        result = file.write(p.record, p.bytes);
-        if (!result || p.classNo == 0) continue;
+        if (p.classNo == 0) continue;
         // The record keeps what fits its fields; the seat now shows exactly that.
         RosterSeat& s = at(p.classNo, p.number);
         bool unreadable = false;
@@ -407,7 +417,6 @@ Result RosterEditModel::save(const QString& path, IProgress& progress)
         mRemoved[std::size_t(seatIndex(p.classNo, p.number))] = false;
         mUnreadable[std::size_t(seatIndex(p.classNo, p.number))] = unreadable;
     }
-    file.close();
     progress.setVisible(false);
     progress.setStatusText(QString());
     return result;

@@ -6,6 +6,7 @@
 #include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "GradeLockWindow.h"
 #include "MessageBox.h"
 #include "RosterCsvImport.h"
 #include "RosterFile.h"
@@ -96,10 +97,13 @@ RosterEditorWindow::RosterEditorWindow(Session& session, QWidget* parent)
             mClassCombo->addItem(gd.classLabel(k) + QStringLiteral("組"));
         }
     }
-    const Result loaded = mRoster.load(RosterFile::pathFor(gd), classCount, mSession.progress);
+    // Seats are what the entry screens address: the roster is edited by nobody else meanwhile.
+    const bool alone = LockGradeAlone(gd.dataFolder, gd.currentGrade, windowTitle(), this) != nullptr;
+    const Result loaded =
+        alone ? mRoster.load(RosterFile::pathFor(gd), classCount, mSession.progress) : Result::failure(QString());
     if (!loaded) {
         mLoadFailed = true;
-        ShowMessage(loaded.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
+        if (alone) ShowMessage(loaded.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), parent);
     }
     for (int k = 1; k <= classCount; ++k)
         refreshClass(k);

@@ -3,7 +3,9 @@
 #include "FolderBrowser.h"
 #include "GradeData.h"
 #include "GradeDialog.h"
+#include "GradeLock.h"
 #include "HelpViewer.h"
+#include "HostIdentity.h"
 #include "MainWindow.h"
 #include "MessageBox.h"
 #include "ModalAnswer.h"
@@ -118,6 +120,7 @@ private slots:
     void helpCommand();
     void folderDialog();
     void translationOfQtDialogs();
+    void userNameAndOtherUsersOfTheGrade();
 };
 
 void TestMaster::startUpWithNothingStored()
@@ -1033,4 +1036,66 @@ void TestMaster::translationOfQtDialogs()
 }
 
 QTEST_MAIN(TestMaster)
+void TestMaster::userNameAndOtherUsersOfTheGrade()
+{
+    Program p;
+    QVERIFY(p.useSample(1, 2, 20));
+    p.setStored(QStringLiteral("User_name"), QStringLiteral("  山田\t先生 "));
+    ScriptedMessages messages;
+    auto w = p.start();
+    // The name other PCs see: blanks around it dropped, a Tab (the registry's separator) a space.
+    QCOMPARE(w->mUserNameEdit->text(), QStringLiteral("山田 先生"));
+    QCOMPARE(LockUserName(), QStringLiteral("山田 先生"));
+
+    // Another PC entering scores, and a window of this very copy (not "someone else").
+    const HostIdentity self = CurrentHostIdentity();
+    auto holder = [](const QString& user, const QString& host, qint64 pid, const QString& screen) {
+        LockHolder h;
+        h.id = user + host;
+        h.user = user;
+        h.host = host;
+        h.pid = pid;
+        h.since = h.beatAt = QDateTime::currentDateTimeUtc();
+        h.beat = 1;
+        h.screen = screen;
+        h.fields = QStringLiteral("naishin");
+        return h;
+    };
+    const QString data = p.data + u'/';
+    auto writeHolders = [&](const QList<LockHolder>& holders) {
+        GradeGuard guard(data, 1);
+        QVERIFY(guard);
+        LockRegistry registry;
+        registry.holders = holders;
+        QVERIFY(guard.writeRegistry(registry));
+    };
+    writeHolders({holder(QStringLiteral("田中"), QStringLiteral("PC-2"), 4321, QStringLiteral("内申点の入力")),
+                  holder(QStringLiteral("山田"), self.host, self.pid, QStringLiteral("進路希望の入力"))});
+
+    QVERIFY(w->mUsersLabel->isHidden());
+    w->mGradeCombo->setCurrentIndex(0);
+    QVERIFY(!w->mUsersLabel->isHidden());
+    QCOMPARE(w->mUsersLabel->text(), QStringLiteral("使用中: 田中（PC-2）「内申点の入力」"));
+    // Grade 2 has never been shared: nothing is shown and no lock folder is made for it.
+    w->mGradeCombo->setCurrentIndex(1);
+    QVERIFY(w->mUsersLabel->isHidden());
+    QVERIFY(!QFileInfo::exists(GradeLockFolder(data, 2)));
+    w->mGradeCombo->setCurrentIndex(0);
+    QVERIFY(!w->mUsersLabel->isHidden());
+    writeHolders({});
+    w->refreshUsers();
+    QVERIFY(w->mUsersLabel->isHidden());
+
+    // An emptied name is the login name again, and it is what is stored.
+    w->mUserNameEdit->setText(QStringLiteral("  "));
+    emit w->mUserNameEdit->editingFinished();
+    QCOMPARE(w->mUserNameEdit->text(), LoginUserName());
+    w->mUserNameEdit->setText(QStringLiteral("佐藤"));
+    emit w->mUserNameEdit->editingFinished();
+    QCOMPARE(LockUserName(), QStringLiteral("佐藤"));
+    w->onQuitClicked();
+    QCOMPARE(p.stored(QStringLiteral("User_name")), QStringLiteral("佐藤"));
+    QVERIFY(messages.asked().isEmpty());
+}
+
 #include "tst_mainwindow.moc"

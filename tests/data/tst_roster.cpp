@@ -168,16 +168,28 @@ void RosterTest::saveKeepsOtherFieldsWrittenMeanwhile()
     GradeData& gd = fx.gd();
     gd.currentTest = 1;
     QVERIFY(LoadTestScores(gd, NullProgress::instance()).ok);
-    // Another screen renames the pupil after the load.
+    // Another screen enters a 内申点 and another test's score after the load: both stay.
     StudentRecord r = fx.readRecord(1);
-    r.setName(QStringLiteral("山田　太郎"));
+    r.setNaishinSlot(3, 4);
+    r.setScoreSlot(150, 66);
     fx.writeRecord(1, r);
     gd.scores(1, 1) = 81;
     QVERIFY(SaveTestScores(gd, NullProgress::instance()).ok);
-    const StudentRecord saved = fx.readRecord(1);
-    QCOMPARE(saved.name().trimmed(), QStringLiteral("山田　太郎"));
+    StudentRecord saved = fx.readRecord(1);
+    QCOMPARE(saved.naishinSlot(3), 4);
+    QCOMPARE(saved.scoreSlot(150), 66);
     QCOMPARE(saved.scoreSlot(1), 81);
     QCOMPARE(saved.scoreSlot(2), 70);
+    // A seat that holds another pupil now (renamed by a copy that ignored the lock) is refused whole.
+    r = fx.readRecord(1);
+    r.setName(QStringLiteral("山田　太郎"));
+    fx.writeRecord(1, r);
+    const QByteArray renamed = fx.rosterBytes();
+    gd.scores(2, 1) = 71;
+    const Result refused = SaveTestScores(gd, NullProgress::instance());
+    QVERIFY(!refused.ok);
+    QCOMPARE(refused.message, GradeChangedMessage());
+    QCOMPARE(fx.rosterBytes(), renamed);
 }
 
 void RosterTest::naishinAndChoicesRoundTrip()

@@ -116,21 +116,24 @@ void TestEditorWindows::editorsOpenShowingEveryColumn()
 {
     World w;
     // 教科情報の変更: all nine subjects and every column, without a scroll bar.
-    SubjectEditorWindow subjects(w.session);
-    subjects.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&subjects));
-    QCOMPARE(ColumnsCut(subjects.mGrid), QString());
-    QCOMPARE(subjects.mGrid->Rows(), w.fixture.gd().subjectCount + 1);
-    QVERIFY(!subjects.mGrid->verticalScrollBar()->isVisible());
-    QCOMPARE(subjects.mGrid->visibleRows(), subjects.mGrid->Rows() - 1);
-    grab(&subjects, QStringLiteral("subject-editor"));
-
-    TestEditorWindow tests(w.session);
-    tests.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tests));
-    QCOMPARE(ColumnsCut(tests.mGrid), QString());
-    grab(&tests, QStringLiteral("test-editor"));
-
+    // Each editor holds the grade alone, so each goes before the next opens.
+    {
+        SubjectEditorWindow subjects(w.session);
+        subjects.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&subjects));
+        QCOMPARE(ColumnsCut(subjects.mGrid), QString());
+        QCOMPARE(subjects.mGrid->Rows(), w.fixture.gd().subjectCount + 1);
+        QVERIFY(!subjects.mGrid->verticalScrollBar()->isVisible());
+        QCOMPARE(subjects.mGrid->visibleRows(), subjects.mGrid->Rows() - 1);
+        grab(&subjects, QStringLiteral("subject-editor"));
+    }
+    {
+        TestEditorWindow tests(w.session);
+        tests.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tests));
+        QCOMPARE(ColumnsCut(tests.mGrid), QString());
+        grab(&tests, QStringLiteral("test-editor"));
+    }
     HighSchoolEditorWindow schools(w.session);
     schools.show();
     QVERIFY(QTest::qWaitForWindowExposed(&schools));

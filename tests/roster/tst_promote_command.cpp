@@ -24,6 +24,14 @@ using namespace seiran::test;
 
 namespace {
 
+// The files of a grade folder, without the lock folders ("seiranNN") the commands register in.
+QMap<QString, QByteArray> gradeFiles(const QString& folder)
+{
+    QMap<QString, QByteArray> files = test::FolderFiles(folder, true);
+    files.removeIf([](const auto& file) { return file.key().startsWith(QLatin1String("seiran")); });
+    return files;
+}
+
 using Run = test::CommandRun;
 
 Run promote(const QStringList& args)
@@ -147,14 +155,14 @@ void TestPromoteCommand::secondRunKeepsTheFirstBackups()
     QCOMPARE(
         promote({"--data", f.folder(), "--grade", "2", "--assign", assign, "--sort", "kana", "--create", next}).status,
         0);
-    const QMap<QString, QByteArray> first = test::FolderFiles(next, true);
+    const QMap<QString, QByteArray> first = gradeFiles(next);
     QCOMPARE(first.size(), 4);
 
     // Without --replace a second run refuses and touches nothing.
     const Run refused = promote({"--data", f.folder(), "--grade", "2", "--assign", assign, "--create", next});
     QCOMPARE(refused.status, 2);
     QVERIFY2(refused.err.contains(QStringLiteral("--replace")), qPrintable(refused.err));
-    QCOMPARE(test::FolderFiles(next, true), first);
+    QCOMPARE(gradeFiles(next), first);
 
     // A corrected run replaces the files and keeps the first run's in backups.
     QByteArray corrected = kAssign;
@@ -164,7 +172,7 @@ void TestPromoteCommand::secondRunKeepsTheFirstBackups()
                       "--replace"})
                  .status,
              0);
-    QMap<QString, QByteArray> second = test::FolderFiles(next, true);
+    QMap<QString, QByteArray> second = gradeFiles(next);
     QCOMPARE(second.size(), 8);
     for (auto it = first.cbegin(); it != first.cend(); ++it)
         QCOMPARE(second.value(it.key() + ".bak"), it.value());
@@ -173,7 +181,7 @@ void TestPromoteCommand::secondRunKeepsTheFirstBackups()
     // A third run never replaces the first backup.
     QCOMPARE(promote({"--data", f.folder(), "--grade", "2", "--assign", assign, "--create", next, "--replace"}).status,
              0);
-    const QMap<QString, QByteArray> third = test::FolderFiles(next, true);
+    const QMap<QString, QByteArray> third = gradeFiles(next);
     QCOMPARE(third.size(), 12);
     for (auto it = first.cbegin(); it != first.cend(); ++it) {
         QCOMPARE(third.value(it.key() + ".bak"), it.value());
@@ -240,14 +248,14 @@ void TestPromoteCommand::errorsTouchNoFile()
     args << "--data" << f.folder();
     if (!assign.isEmpty()) args << "--assign" << writeAssign(tmp, assign);
     const QMap<QString, QByteArray> before = test::FolderFiles(tmp.path(), true);
-    const QMap<QString, QByteArray> data = test::FolderFiles(f.folder(), true);
+    const QMap<QString, QByteArray> data = gradeFiles(f.folder());
 
     const Run run = promote(args);
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QCOMPARE(run.out, QString());
     QCOMPARE(test::FolderFiles(tmp.path(), true), before);
-    QCOMPARE(test::FolderFiles(f.folder(), true), data);
+    QCOMPARE(gradeFiles(f.folder()), data);
     QVERIFY(!QFileInfo::exists(next));
 }
 
@@ -361,7 +369,7 @@ void TestPromoteCommand::failedCreationNamesTheFileAndLeavesNothing()
     // the four backups are made): the old files stay as they were, without backups or temporary
     // files, and the command says so.
     QVERIFY(promote({"--data", f.folder(), "--grade", "1", "--assign", assign, "--create", next}).status == 0);
-    const QMap<QString, QByteArray> before = test::FolderFiles(next, true);
+    const QMap<QString, QByteArray> before = gradeFiles(next);
     QCOMPARE(before.size(), 4);
     for (int firstFailing : {1, 5, 8}) {
         {
@@ -374,7 +382,7 @@ void TestPromoteCommand::failedCreationNamesTheFileAndLeavesNothing()
         QVERIFY2(run.err.contains(QStringLiteral("書き込めません")) &&
                      run.err.contains(QStringLiteral("作成しませんでした")) && !run.err.contains(".tmp"),
                  qPrintable(run.err));
-        QCOMPARE(test::FolderFiles(next, true), before);
+        QCOMPARE(gradeFiles(next), before);
     }
 }
 

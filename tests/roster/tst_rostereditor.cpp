@@ -542,6 +542,7 @@ void TestRosterEditor::onlyOpeningTheEditorAsksAndWritesNothing()
     QVERIFY(w->close());
     QCOMPARE(answers.asked().size(), 1);
     QCOMPARE(env.fx.rosterBytes(), before);
+    w.reset(); // an editor holds its grade alone until it goes
 
     // Without any edit the window closes without asking.
     auto quiet = openWindow(env);
@@ -637,6 +638,7 @@ void TestRosterEditor::longNamesAreCutAtACharacterBoundary()
     answers.queue(MsgAnswer::Yes);
     QVERIFY(w->close());
     QCOMPARE(env.fx.readRecord(8).name(), QStringLiteral("あいうえおかき"));
+    w.reset(); // an editor holds its grade alone until it goes
     auto again = openWindow(env);
     QCOMPARE(again->frontGrid()->TextMatrix(8, 1), QStringLiteral("あいうえおかき"));
 }

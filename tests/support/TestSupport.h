@@ -62,8 +62,8 @@ private:
 };
 
 QByteArray ReadFileBytes(const QString& path);
-// Every file of a folder (hidden ones too, and with `subfolders` those below it) with its bytes,
-// by its path relative to the folder.
+// Every file of a folder (hidden ones too, and with `subfolders` those below it, but not the grade
+// lock folders "seiranNN") with its bytes, by its path relative to the folder.
 QMap<QString, QByteArray> FolderFiles(const QString& folder, bool subfolders = false);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 // The standard lists of the program folder (the repository's stdfiles folder in tests).
