@@ -244,7 +244,9 @@ QString LocalJournalFolder(const QString& dataFolder, int grade)
     // One folder per data folder and grade: the name is a digest of the data folder's path.
     const QString folder = QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath());
     const QByteArray digest = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/journal/") +
+    // The user's local application data, named for the program rather than for the executable, so
+    // that the windows and the commands find each other's copies.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/seiran/journal/") +
            QString::fromLatin1(digest) + u'-' + GradeLockFolderName(grade) + u'/';
 }
 

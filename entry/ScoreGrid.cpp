@@ -193,7 +193,8 @@ void ScoreGridWindow::finishLoading()
 void ScoreGridWindow::startJournal()
 {
     const JournalLayout layout = journalLayout();
-    if (mReadOnly || !layout.isValid() || !mGradeLock || !mGradeLock->lock().held()) return;
+    if (mReadOnly || !layout.isValid() || !mGradeLock || !mGradeLock->lock().held() || !WindowJournal::enabled())
+        return;
     WindowJournal::Cells cells;
     cells.loadedValue = [this](int row, int column) { return loadedCellValue(row, column); };
     cells.restore = [this](int row, int column, const QString& text, int base) {

@@ -30,6 +30,12 @@ WindowJournal::WindowJournal(FlexGrid* grid, const GradeData& gd, JournalLayout 
     mIdleTimer->start();
 }
 
+bool& WindowJournal::enabled()
+{
+    static bool on = true;
+    return on;
+}
+
 WindowJournal::~WindowJournal()
 {
     // A window that goes without its save or 「保存せずに終了」 keeps its journal for next time.

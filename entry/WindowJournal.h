@@ -59,6 +59,8 @@ public:
     bool isLocal() const { return mLocal; }
     // How long the input must pause before the cells are swept into the journal.
     static constexpr int IdleMs = 2000;
+    // Whether windows opened from now on keep a journal (the benchmark measures without).
+    static bool& enabled();
 
 private:
     void onIdleTick();

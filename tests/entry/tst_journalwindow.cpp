@@ -106,7 +106,11 @@ class TestJournalWindow : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void cleanup() { QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).removeRecursively(); }
+    void cleanup()
+    {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/seiran"))
+            .removeRecursively();
+    }
     void crashedInputComesBackAndMergesOnSave();
     void laterDiscardAndTheLocalCopy();
 };
