@@ -70,6 +70,8 @@ public:
     bool lockRefused() const { return mLockRefused; }
     bool readOnly() const { return mReadOnly; }
     WindowGradeLock* gradeLock() const { return mGradeLock; }
+    // The journal of unsaved input (none for a read-only window or before the first open).
+    WindowJournal* journal() const { return mJournal; }
     // Test seam: the clash question (default: the dialog, modal).
     std::function<ConflictDialog::Answer(ConflictDialog&)> runConflictDialog;
     // The rows of the clash question for the clashes of a save, in the grid's texts.
@@ -148,7 +150,6 @@ protected:
     virtual JournalLayout journalLayout() const { return {}; }
     virtual int loadedCellValue(int row, int column) const;
     virtual QString restoreJournalCell(int row, int column, const QString& text, int base);
-    WindowJournal* journal() const { return mJournal; }
     // The headers of the data columns, as the grid shows them.
     QStringList dataHeaders() const;
     // The close box was answered Yes: undo what the screen already stored while editing.

@@ -157,8 +157,10 @@ void WindowJournal::offerOrphans()
         }
         const QString question = QStringLiteral("前回保存されずに終わった入力があります（%1）。復元しますか？")
                                      .arg(JournalSummary(journal.contents));
+        // Asked while the window is being built: over the window that opened it until it shows.
+        QWidget* over = mWindow && mWindow->isVisible() ? mWindow.data() : nullptr;
         const int answer = AskWithButtons(
-            question, {QStringLiteral("復元する"), QStringLiteral("破棄する"), QStringLiteral("後で")}, 0, 2, mWindow);
+            question, {QStringLiteral("復元する"), QStringLiteral("破棄する"), QStringLiteral("後で")}, 0, 2, over);
         if (answer == 0) {
             restore(journal);
         } else if (answer == 1) {
@@ -182,7 +184,8 @@ void WindowJournal::restore(const FoundJournal& journal)
         },
         [this](int row) { return mGrid->TextMatrix(row, 2); });
     if (!plan.ok()) {
-        ShowMessage(plan.fault, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), mWindow);
+        ShowMessage(plan.fault, MsgButtons::Ok, MsgIcon::Critical, 1, QString(),
+                    mWindow && mWindow->isVisible() ? mWindow.data() : nullptr);
         return;
     }
     QStringList refused = plan.refused;
