@@ -2,12 +2,19 @@
 # Builds せいらん (release) and starts it.
 #   ./run.sh            the program on your own settings and data folder
 #   ./run.sh --sample   a sample data folder with three grades, without touching your settings
+#   ./run.sh --package  the Debian package build/release/seiran_<version>_amd64.deb (no window)
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 seiran_ensure_deps
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+if [ "${1:-}" = "--package" ]; then
+    cmake --build build/release --target seiran_installable
+    (cd build/release && cpack -G DEB)
+    ls build/release/seiran_*_amd64.deb
+    exit 0
+fi
 cmake --build build/release --target seiran seiran-sample seiran-report seiran_stdfiles
 
 args=()

@@ -185,6 +185,7 @@ void MainWindow::buildWindow()
     mRosterEditorButton = MakeMenuButton(QStringLiteral("名簿の入力・編集"));
     mNewRosterButton = MakeMenuButton(QStringLiteral("名簿ファイルの新規作成"));
     mPromotionButton = MakeMenuButton(QStringLiteral("進級時名簿処理"));
+    mSnapshotRestoreButton = MakeMenuButton(QStringLiteral("バックアップから戻す"));
     mRosterBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
     mReportCardButton = MakeMenuButton(QStringLiteral("テスト成績表作成"));
     mTrendGraphButton = MakeMenuButton(QStringLiteral("教科別得点推移グラフ"));
@@ -207,7 +208,8 @@ void MainWindow::buildWindow()
          {QStringLiteral("評定・進路の処理"),
           {mHyoteiButton, mNaishinEntryButton, mCareerChoiceEntryButton, mTargetSchoolListButton, mCareerGuidanceButton,
            mEvaluationBackButton}},
-         {QStringLiteral("名簿の管理"), {mRosterEditorButton, mNewRosterButton, mPromotionButton, mRosterBackButton}},
+         {QStringLiteral("名簿の管理"),
+          {mRosterEditorButton, mNewRosterButton, mPromotionButton, mSnapshotRestoreButton, mRosterBackButton}},
          {QStringLiteral("懇談資料"), {mReportCardButton, mTrendGraphButton, mNotificationCardButton, mTalkBackButton}},
          {QStringLiteral("基本情報の管理"),
           {mSubjectEditorButton, mTestEditorButton, mHighSchoolEditorButton, mBasicInfoBackButton}}},
@@ -314,6 +316,7 @@ void MainWindow::wireButtons()
     connect(mRosterEditorButton, &QPushButton::clicked, this, &MainWindow::onRosterEditorClicked);
     connect(mNewRosterButton, &QPushButton::clicked, this, &MainWindow::onNewRosterClicked);
     connect(mPromotionButton, &QPushButton::clicked, this, &MainWindow::onPromotionClicked);
+    connect(mSnapshotRestoreButton, &QPushButton::clicked, this, [this] { runMenuCommand(Screen::SnapshotRestore); });
     connect(mReportCardButton, &QPushButton::clicked, this, &MainWindow::onReportCardClicked);
     connect(mTrendGraphButton, &QPushButton::clicked, this, &MainWindow::onTrendGraphClicked);
     connect(mNotificationCardButton, &QPushButton::clicked, this, &MainWindow::onNotificationCardClicked);
@@ -341,6 +344,7 @@ QList<QPair<QPushButton*, Screen>> MainWindow::menuScreens() const
         {mCareerGuidanceButton, Screen::CareerGuidance},
         {mRosterEditorButton, Screen::RosterEditor},
         {mPromotionButton, Screen::Promotion},
+        {mSnapshotRestoreButton, Screen::SnapshotRestore},
         {mReportCardButton, Screen::ReportCard},
         {mTrendGraphButton, Screen::TrendGraph},
         {mNotificationCardButton, Screen::NotificationCard},

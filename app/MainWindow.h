@@ -145,6 +145,7 @@ public:
     QPushButton* mRosterEditorButton = nullptr;
     QPushButton* mNewRosterButton = nullptr;
     QPushButton* mPromotionButton = nullptr;
+    QPushButton* mSnapshotRestoreButton = nullptr; // バックアップから戻す
     QPushButton* mRosterBackButton = nullptr;
     // Page 5
     QPushButton* mReportCardButton = nullptr;

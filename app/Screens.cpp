@@ -6,8 +6,10 @@
 #include "DeviationReportWindow.h"
 #include "DistributionGraphWindow.h"
 #include "EvaluationSetupWindow.h"
+#include "GradeData.h"
 #include "HighSchoolEditorWindow.h"
 #include "HyoteiWindow.h"
+#include "ListFiles.h"
 #include "NaishinEntryWindow.h"
 #include "NotificationCardWindow.h"
 #include "PromotionWindow.h"
@@ -17,6 +19,7 @@
 #include "RosterEditorWindow.h"
 #include "ScoreEntryWindow.h"
 #include "Session.h"
+#include "SnapshotRestoreWindow.h"
 #include "SubjectEditorWindow.h"
 #include "SubjectScoreEntryWindow.h"
 #include "TargetSchoolListWindow.h"
@@ -50,6 +53,18 @@ template <typename Window> void openEntry(Session& session, QWidget* parent)
     if (!window.lockRefused()) window.exec();
 }
 
+// The grade's snapshots; after a restore the grade's lists are read again and the test choice goes,
+// since the files behind them changed.
+void openSnapshotRestore(Session& session, QWidget* parent)
+{
+    SnapshotRestoreWindow window(session.gd.dataFolder, session.gd.currentGrade, parent);
+    window.exec();
+    if (!window.restored()) return;
+    session.clearTestChoice();
+    LoadTestList(session.gd);
+    LoadSubjectList(session.gd);
+}
+
 // Every screen that is part of the program, with the preparation its menu command makes. A
 // screen is added with one line here and its library in app/CMakeLists.txt.
 const ScreenLine kScreenTable[] = {
@@ -75,6 +90,7 @@ const ScreenLine kScreenTable[] = {
     {Screen::SubjectEditor, Preparation::GradeChosen, openLoaded<SubjectEditorWindow>},
     {Screen::TestEditor, Preparation::GradeChosen, openLoaded<TestEditorWindow>},
     {Screen::HighSchoolEditor, Preparation::None, openLoaded<HighSchoolEditorWindow>},
+    {Screen::SnapshotRestore, Preparation::GradeChosen, openSnapshotRestore},
 };
 
 } // namespace
@@ -128,6 +144,8 @@ QString ScreenName(Screen screen)
         return QStringLiteral("TestEditorWindow");
     case Screen::HighSchoolEditor:
         return QStringLiteral("HighSchoolEditorWindow");
+    case Screen::SnapshotRestore:
+        return QStringLiteral("SnapshotRestoreWindow");
     }
     return QString();
 }

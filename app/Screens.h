@@ -34,6 +34,7 @@ enum class Screen {
     SubjectEditor,
     TestEditor,
     HighSchoolEditor,
+    SnapshotRestore,
 };
 
 // What the main window does before a screen opens; the screen opens only when that succeeds.

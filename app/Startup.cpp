@@ -10,6 +10,47 @@
 
 namespace seiran {
 
+QString ProgramVersionText()
+{
+    return QStringLiteral("せいらん %1\n").arg(QStringLiteral(SEIRAN_VERSION));
+}
+
+QString ProgramHelpText()
+{
+    return QStringLiteral("せいらん %1 — 中学校総合成績処理\n"
+                          "\n"
+                          "使い方: seiran [オプション]\n"
+                          "  画面を開きます。データフォルダと学年は画面で選びます。\n"
+                          "\n"
+                          "オプション:\n"
+                          "  --settings FILE  設定をこのファイルに読み書きする (ふだんの設定は変わりません)\n"
+                          "  --version        版を表示して終わる\n"
+                          "  --help, -h       この説明を表示して終わる\n"
+                          "\n"
+                          "画面を使わないコマンド (それぞれ --help で使い方を表示します):\n"
+                          "  seiran-report    帳票を PDF に書く、プリンタで印刷する (--printer)\n"
+                          "  seiran-entry     入力画面の表を書き出す、取り込む (CSV も)\n"
+                          "  seiran-promote   進級時の名簿処理\n"
+                          "  seiran-sample    サンプルの学年を作る\n"
+                          "\n"
+                          "標準の一覧と取扱説明書 (help/index.htm) はプログラムと同じフォルダにあります。\n")
+        .arg(QStringLiteral(SEIRAN_VERSION));
+}
+
+QString ProgramInfoRequest(const QStringList& args)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--settings")) {
+            ++i; // its value is a file name, whatever it reads like
+            continue;
+        }
+        if (a == QLatin1String("--version")) return ProgramVersionText();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) return ProgramHelpText();
+    }
+    return QString();
+}
+
 namespace {
 const QString kStar = QStringLiteral("*");
 }

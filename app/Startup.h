@@ -9,6 +9,13 @@ namespace seiran {
 
 class SettingsStore;
 
+// What `seiran --version` and `seiran --help` print (Japanese, UTF-8, ending in a line end).
+QString ProgramVersionText();
+QString ProgramHelpText();
+// The text a command line asks for instead of the window ("--version", "--help" or "-h"), or an
+// empty text. `args` starts with the program's name.
+QString ProgramInfoRequest(const QStringList& args);
+
 // The four Settings of the "Startup" section as the main window uses them.
 struct StartupSettings
 {

@@ -12,9 +12,19 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTranslator>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // --version and --help answer in the terminal before any window (or display) is needed.
+    QStringList rawArgs;
+    for (int i = 0; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    if (const QString info = seiran::ProgramInfoRequest(rawArgs); !info.isEmpty()) {
+        std::fputs(info.toUtf8().constData(), stdout);
+        return 0;
+    }
+
     seiran::PrepareToolkitEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Seiran"));

@@ -149,8 +149,9 @@ int runCareerReport(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     if (!line.has(QStringLiteral("--data")) || !line.has(QStringLiteral("--grade")))
         return fail(err, QStringLiteral("--data と --grade が要ります。\n") + ReportUsageHint());
-    if (line.has(QStringLiteral("--dump")) == line.has(QStringLiteral("--pdf")))
-        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+    SheetOutput output;
+    if (const QString options = ReadSheetOutputOptions(line, output); !options.isEmpty()) return fail(err, options);
+    if (const QString choice = SheetOutputProblem(output); !choice.isEmpty()) return fail(err, choice);
     bool ok = false;
     const int grade = line.value(QStringLiteral("--grade")).toInt(&ok);
     if (!ok || grade < 1 || grade > 3)
@@ -170,9 +171,7 @@ int runCareerReport(const QStringList& args, QTextStream& out, QTextStream& err)
     gd->currentGrade = grade;
     const Draw draw = prepare(request, *gd, err, problem);
     if (!draw) return fail(err, problem.isEmpty() ? QStringLiteral("描くページがありません。") : problem);
-    SheetOutput output;
-    output.dump = line.has(QStringLiteral("--dump"));
-    output.pdf = line.value(QStringLiteral("--pdf"));
+    output.documentName = report;
     return WriteReportSheets(output, *gd, draw, out, err);
 }
 } // namespace

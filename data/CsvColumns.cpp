@@ -75,8 +75,9 @@ QList<int> CsvRolesOffered(const QStringList& subjectNames)
     QList<int> roles{CsvRole::None};
     for (const RoleWords& w : roleWords())
         roles << w.role;
+    // A column without a name (a 内申点 position without a subject) takes nothing.
     for (int k = 1; k <= subjectNames.size(); ++k)
-        roles << CsvRole::SubjectBase + k;
+        if (!subjectNames.at(k - 1).trimmed().isEmpty()) roles << CsvRole::SubjectBase + k;
     return roles;
 }
 

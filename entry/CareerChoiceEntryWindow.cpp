@@ -27,12 +27,12 @@ CareerChoiceEntryWindow::CareerChoiceEntryWindow(Session& session, QWidget* pare
     setFinishCaption(QStringLiteral("終了"));
     setPasteAvailable(false);
     setMinimumSizeTwips(7320, 5760);
-    if (!registerGrade(QStringLiteral("choices"))) return;
 
     mSchoolGrid = new FlexGrid(this);
     connect(mSchoolGrid, &FlexGrid::clicked, this, &CareerChoiceEntryWindow::onSchoolGridClicked);
     connect(mSchoolGrid, &FlexGrid::doubleClicked, this, &CareerChoiceEntryWindow::onSchoolGridDoubleClicked);
     connect(mSchoolGrid, &FlexGrid::keyPress, this, &CareerChoiceEntryWindow::onSchoolGridKeyPress);
+    if (!registerGrade(QStringLiteral("choices"))) return;
 
     fillClassCombo();
     setupColumns(CareerHeaders(), QStringLiteral("WWWWWWWW"), false);
@@ -239,6 +239,18 @@ Result CareerChoiceEntryWindow::saveEdits(SaveControl& control)
 QString CareerChoiceEntryWindow::conflictValueText(int, int value) const
 {
     return CareerCellText(gd(), value);
+}
+
+CsvCellColumns CareerChoiceEntryWindow::csvColumns() const
+{
+    return CareerCsvColumns(gd());
+}
+
+void CareerChoiceEntryWindow::importCellValue(int row, int col, const QString& value)
+{
+    const int choice = value.toInt();
+    gd().careerChoice(col - FirstDataCol + 1, row) = choice;
+    mGrid->setTextMatrix(row, col, CareerCellText(gd(), choice));
 }
 
 QSize CareerChoiceEntryWindow::contentSize() const

@@ -47,6 +47,9 @@ protected:
     int loadedCellValue(int row, int column) const override;
     QString restoreJournalCell(int row, int column, const QString& text, int base) override;
     void layoutControls() override;
+    // Choices from a CSV file by school name or number; each is stored as a picked one.
+    CsvCellColumns csvColumns() const override;
+    void importCellValue(int row, int col, const QString& value) override;
 
 private:
     void fillSchoolList();

@@ -47,7 +47,7 @@ QList<OptionDef> optionDefs()
         {QStringLiteral("--export-csv"), QStringLiteral("FILE"),
          QStringLiteral("画面の表を CSV ファイルに書く (UTF-8、BOM付き; - は標準出力)")},
         {QStringLiteral("--import-csv"), QStringLiteral("FILE"),
-         QStringLiteral("CSV ファイル (名簿、点数) を見出しで取り込んで保存する")},
+         QStringLiteral("CSV ファイル (名簿、点数、内申点、進路希望) を見出しで取り込んで保存する")},
         {QStringLiteral("--encoding"), QStringLiteral("ENC"),
          QStringLiteral("--import-csv の文字コード auto|utf-8|utf-16|cp932 (既定 auto)")},
         {QStringLiteral("--columns"), QStringLiteral("MAP"),
@@ -211,7 +211,7 @@ QList<ScreenCommand> screenCommands()
              sheet = MakeNaishinSheet(c.gd);
              return Result::success();
          },
-         false,
+         true,
          [](const Context&) { return QStringLiteral("naishin"); }},
         {QStringLiteral("sinro"),
          QStringLiteral("進路希望の入力"),
@@ -223,7 +223,7 @@ QList<ScreenCommand> screenCommands()
              sheet = MakeCareerSheet(c.gd);
              return Result::success();
          },
-         false,
+         true,
          [](const Context&) { return QStringLiteral("choices"); }},
         {QStringLiteral("kyoka"),
          QStringLiteral("点数の入力（教科別）"),
@@ -235,7 +235,7 @@ QList<ScreenCommand> screenCommands()
              c.gd.evalSubject = subject;
              return MakeSubjectScoreSheet(c.gd, subject, tests, NullProgress::instance(), sheet);
          },
-         false,
+         true,
          [](const Context& c) {
              int subject = 0;
              QList<int> tests;
@@ -412,9 +412,7 @@ Result csvLayout(const Context& c, const EntrySheet& sheet, const QList<CsvRecor
 int importCsv(Context& c, EntrySheet& sheet, QTextStream& out)
 {
     if (!sheet.takesCsv())
-        return fail(
-            c.err,
-            QStringLiteral("%1 は CSV ファイルを取り込めません（meibo と test が取り込めます）。").arg(c.args.screen));
+        return fail(c.err, QStringLiteral("%1 は CSV ファイルを取り込めません。").arg(c.args.screen));
     CsvEncoding encoding = CsvEncoding::Auto;
     if (c.args.has(QStringLiteral("--encoding")) &&
         !ParseCsvEncoding(c.args.value(QStringLiteral("--encoding")), encoding))

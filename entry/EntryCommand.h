@@ -20,11 +20,11 @@ struct GradeData;
 // SCREEN is one of EntryScreenNames(); each prepares the grade as the main menu does before
 // opening the screen. ACTION --export writes the screen's whole grid (Tab-separated, CR LF,
 // UTF-8) on `out`; --export-csv FILE writes it as a CSV file for spreadsheets ("-" standard
-// output); --import-csv FILE reads a CSV file (class lists, a test's scores) by its column
-// headers, shows or applies the preview and saves as the screen's finish does; --import FILE gives a file of that
-// layout to the grid's cells as the screen takes them and saves as its finish button does. Returns the exit status: 0
-// done, 2 for any error or refused field (told on `err`; nothing is written then). `args` starts with the program name;
-// `programFolder` holds the standard lists.
+// output); --import-csv FILE reads a CSV file (class lists, scores, 内申点, choices) by its
+// column headers, shows or applies the preview and saves as the screen's finish does; --import FILE gives a file of
+// that layout to the grid's cells as the screen takes them and saves as its finish button does. Returns the exit
+// status: 0 done, 2 for any error or refused field (told on `err`; nothing is written then). `args` starts with the
+// program name; `programFolder` holds the standard lists.
 int RunEntryCommand(const QStringList& args, const QString& programFolder, QTextStream& out, QTextStream& err);
 
 // The names of the screens the command knows.

@@ -93,11 +93,48 @@ void EntrySheet::applyCsv(const CsvImportPreview&) {}
 
 namespace {
 
-// The score entry by test: the subjects of the test as columns, as the window shows them.
-class TestScoreSheet final : public EntrySheet
+// A sheet whose data columns a CSV file fills by the screen's columns (CsvCellColumns): the
+// preview, and the lines taken into the cells.
+class CellCsvSheet : public EntrySheet
 {
 public:
-    explicit TestScoreSheet(GradeData& gd) : mGd(gd), mSubjectCount(qBound(0, gd.currentTestSubjectCount(), 10))
+    explicit CellCsvSheet(GradeData& gd) : mGd(gd) {}
+
+    bool takesCsv() const override { return true; }
+    QStringList csvSubjectNames() const override { return csvColumns().names; }
+    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override
+    {
+        return PreviewCellCsv(mGd, csvColumns(), records, layout);
+    }
+    void applyCsv(const CsvImportPreview& preview) override
+    {
+        for (const CsvImportLine& line : preview.lines) {
+            if (line.outcome != CsvImportLine::Changed) continue;
+            for (int k = 1; k <= line.cells.size(); ++k)
+                if (!line.cells.at(k - 1).isEmpty())
+                    importValue(line.student, FirstDataCol + k - 1, line.cells.at(k - 1));
+        }
+    }
+
+protected:
+    virtual CsvCellColumns csvColumns() const = 0;
+    // A value of the columns into a cell (the cell's text by default).
+    virtual void importValue(int row, int col, const QString& value) { setCell(row, col, value); }
+    // The data cells as the columns read them.
+    ScoreCellTextFn dataCells() const
+    {
+        return [this](int i, int k) { return cell(i, FirstDataCol + k - 1); };
+    }
+
+    GradeData& mGd;
+};
+
+// The score entry by test: the subjects of the test as columns, as the window shows them.
+class TestScoreSheet final : public CellCsvSheet
+{
+public:
+    explicit TestScoreSheet(GradeData& gd)
+        : CellCsvSheet(gd), mSubjectCount(qBound(0, gd.currentTestSubjectCount(), 10))
     {
         mHeaders = FixedColumnHeaders() + TestSubjectNames(gd, mSubjectCount);
         for (int i = 1; i <= gd.studentCount; ++i) {
@@ -119,31 +156,20 @@ public:
         return SaveTestScores(mGd, progress, control);
     }
 
-    bool takesCsv() const override { return true; }
-    QStringList csvSubjectNames() const override { return TestSubjectNames(mGd, mSubjectCount); }
-    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override
+protected:
+    CsvCellColumns csvColumns() const override
     {
-        return PreviewScoreCsv(
-            mGd, mSubjectCount, [this](int i, int j) { return cell(i, FirstDataCol + j - 1); }, records, layout);
-    }
-    void applyCsv(const CsvImportPreview& preview) override
-    {
-        for (const CsvImportLine& line : preview.lines) {
-            if (line.outcome != CsvImportLine::Changed) continue;
-            for (int j = 1; j <= line.cells.size(); ++j)
-                if (!line.cells.at(j - 1).isEmpty()) setCell(line.student, FirstDataCol + j - 1, line.cells.at(j - 1));
-        }
+        return ScoreCsvColumns(TestSubjectNames(mGd, mSubjectCount), dataCells());
     }
 
 private:
-    GradeData& mGd;
     int mSubjectCount = 0;
 };
 
-class NaishinSheet final : public EntrySheet
+class NaishinSheet final : public CellCsvSheet
 {
 public:
-    explicit NaishinSheet(GradeData& gd) : mGd(gd)
+    explicit NaishinSheet(GradeData& gd) : CellCsvSheet(gd)
     {
         mHeaders = FixedColumnHeaders() + NaishinHeaders(gd);
         for (int i = 1; i <= gd.studentCount; ++i) {
@@ -183,14 +209,14 @@ public:
     }
     QString valueText(int, int value) const override { return NaishinCellText(value); }
 
-private:
-    GradeData& mGd;
+protected:
+    CsvCellColumns csvColumns() const override { return NaishinCsvColumns(mGd, dataCells()); }
 };
 
-class CareerSheet final : public EntrySheet
+class CareerSheet final : public CellCsvSheet
 {
 public:
-    explicit CareerSheet(GradeData& gd) : mGd(gd)
+    explicit CareerSheet(GradeData& gd) : CellCsvSheet(gd)
     {
         mHeaders = FixedColumnHeaders() + CareerHeaders();
         for (int i = 1; i <= gd.studentCount; ++i) {
@@ -223,14 +249,21 @@ public:
     }
     QString valueText(int, int value) const override { return CareerCellText(mGd, value); }
 
-private:
-    GradeData& mGd;
+protected:
+    CsvCellColumns csvColumns() const override { return CareerCsvColumns(mGd); }
+    // The choice is the school's number; the cell shows the school.
+    void importValue(int row, int col, const QString& value) override
+    {
+        const int choice = value.toInt();
+        mGd.careerChoice(col - FirstDataCol + 1, row) = choice;
+        setCell(row, col, CareerCellText(mGd, choice));
+    }
 };
 
-class SubjectScoreSheet final : public EntrySheet
+class SubjectScoreSheet final : public CellCsvSheet
 {
 public:
-    SubjectScoreSheet(GradeData& gd, std::unique_ptr<SubjectScores> table) : mGd(gd), mTable(std::move(table))
+    SubjectScoreSheet(GradeData& gd, std::unique_ptr<SubjectScores> table) : CellCsvSheet(gd), mTable(std::move(table))
     {
         mHeaders = FixedColumnHeaders() + SubjectScoreHeaders(gd, *mTable);
         for (int i = 1; i <= gd.studentCount; ++i) {
@@ -254,8 +287,13 @@ public:
 
     QString valueText(int, int value) const override { return SubjectScoreCellText(value); }
 
+protected:
+    CsvCellColumns csvColumns() const override
+    {
+        return ScoreCsvColumns(SubjectScoreHeaders(mGd, *mTable), dataCells());
+    }
+
 private:
-    GradeData& mGd;
     std::unique_ptr<SubjectScores> mTable;
 };
 

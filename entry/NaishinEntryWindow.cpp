@@ -68,6 +68,11 @@ bool NaishinEntryWindow::acceptsPastedToken(int col, const QString& token) const
     return positionUsed(col) && AcceptsNaishinToken(token);
 }
 
+CsvCellColumns NaishinEntryWindow::csvColumns() const
+{
+    return NaishinCsvColumns(gd(), gridCells());
+}
+
 Result NaishinEntryWindow::saveEdits(SaveControl& control)
 {
     const Result converted =

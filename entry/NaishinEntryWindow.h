@@ -29,6 +29,8 @@ protected:
     JournalLayout journalLayout() const override;
     int loadedCellValue(int row, int column) const override;
     QString restoreJournalCell(int row, int column, const QString& text, int base) override;
+    // 内申点 from a CSV file, the nine positions named by their subjects.
+    CsvCellColumns csvColumns() const override;
 
 private:
     bool positionUsed(int col) const;

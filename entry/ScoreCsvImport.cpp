@@ -1,7 +1,9 @@
 #include "ScoreCsvImport.h"
 
+#include "CareerCells.h"
 #include "GradeData.h"
 #include "Helpers.h"
+#include "NaishinCells.h"
 #include "ScoreCells.h"
 
 namespace seiran {
@@ -38,11 +40,66 @@ QStringList TestSubjectNames(const GradeData& gd, int subjectCount)
     return names;
 }
 
+CsvCellColumns ScoreCsvColumns(const QStringList& names, const ScoreCellTextFn& cellText)
+{
+    CsvCellColumns columns;
+    columns.names = names;
+    columns.read = [](int, const QString& field, QString& why) { return ImportedScoreText(field, why); };
+    columns.current = cellText;
+    return columns;
+}
+
+CsvCellColumns NaishinCsvColumns(const GradeData& gd, const ScoreCellTextFn& cellText)
+{
+    CsvCellColumns columns;
+    columns.names = NaishinHeaders(gd);
+    columns.read = [&gd](int k, const QString& field, QString& why) -> std::optional<QString> {
+        if (!NaishinPositionUsed(gd, k)) {
+            if (NarrowImportedField(field).isEmpty()) return QString();
+            why = QStringLiteral("この列には教科がありません");
+            return std::nullopt;
+        }
+        return ImportedNaishinText(field, why);
+    };
+    columns.current = cellText;
+    return columns;
+}
+
+CsvCellColumns CareerCsvColumns(const GradeData& gd)
+{
+    CsvCellColumns columns;
+    columns.names = CareerHeaders();
+    columns.read = [&gd](int, const QString& field, QString& why) -> std::optional<QString> {
+        // An empty field leaves the choice; "なし" or 0 clears it.
+        if (NarrowImportedField(field).isEmpty()) return QString();
+        const std::optional<int> choice = ImportedCareerChoice(gd, field, why);
+        if (!choice) return std::nullopt;
+        return QString::number(*choice);
+    };
+    columns.current = [&gd](int student, int k) { return QString::number(gd.careerChoice(k, student)); };
+    columns.shown = [&gd](int, const QString& value) {
+        const int choice = value.toInt();
+        if (choice == 0) return QStringLiteral("なし");
+        const QString name = CareerCellText(gd, choice).trimmed();
+        return name.isEmpty() ? value : name;
+    };
+    return columns;
+}
+
 CsvImportPreview PreviewScoreCsv(const GradeData& gd, int subjectCount, const ScoreCellTextFn& cellText,
                                  const QList<CsvRecord>& records, const CsvLayout& layout)
 {
+    return PreviewCellCsv(gd, ScoreCsvColumns(TestSubjectNames(gd, subjectCount), cellText), records, layout);
+}
+
+CsvImportPreview PreviewCellCsv(const GradeData& gd, const CsvCellColumns& columns, const QList<CsvRecord>& records,
+                                const CsvLayout& layout)
+{
     CsvImportPreview preview;
-    const QStringList subjects = TestSubjectNames(gd, subjectCount);
+    const QStringList& subjects = columns.names;
+    const auto shown = [&columns](int k, const QString& value) {
+        return shownCell(columns.shown ? columns.shown(k, value) : value);
+    };
     for (int r = layout.headerRecord + 1; r < records.size(); ++r) {
         const CsvRecord& record = records.at(r);
         CsvImportLine line;
@@ -92,18 +149,18 @@ CsvImportPreview PreviewScoreCsv(const GradeData& gd, int subjectCount, const Sc
         }
         QStringList changes;
         QStringList problems;
-        for (int j = 1; j <= subjectCount; ++j) {
+        for (int j = 1; j <= int(subjects.size()); ++j) {
             const QString field = CsvField(record, layout, CsvRole::SubjectBase + j);
-            const std::optional<QString> text = ImportedScoreText(field, why);
-            if (!text) {
+            const std::optional<QString> value = columns.read(j, field, why);
+            if (!value) {
                 problems << QStringLiteral("%1「%2」: %3").arg(subjects.at(j - 1), field, why);
                 line.cells << QString();
                 continue;
             }
-            line.cells << *text;
-            const QString before = cellText(student, j);
-            if (!text->isEmpty() && *text != before)
-                changes << QStringLiteral("%1 %2 → %3").arg(subjects.at(j - 1), shownCell(before), *text);
+            line.cells << *value;
+            const QString before = columns.current(student, j);
+            if (!value->isEmpty() && *value != before)
+                changes << QStringLiteral("%1 %2 → %3").arg(subjects.at(j - 1), shown(j, before), shown(j, *value));
         }
         if (!problems.isEmpty()) {
             refuse(problems.join(QStringLiteral("、")));

@@ -51,8 +51,6 @@ ScoreEntryWindow::ScoreEntryWindow(Session& session, QWidget* parent) : ScoreGri
     mTestLabel->setText(QStringLiteral("点数の入力（テスト別）　") + QString::number(g.currentGrade) +
                         QStringLiteral("年 ") + testName);
 
-    mCsvImportButton->show();
-
     fillClassCombo();
     QStringList headers;
     for (int j = 1; j <= mSubjectCount; ++j)
@@ -77,27 +75,9 @@ void ScoreEntryWindow::display()
     mGrid->viewport()->update();
 }
 
-QStringList ScoreEntryWindow::csvSubjectNames() const
+CsvCellColumns ScoreEntryWindow::csvColumns() const
 {
-    return TestSubjectNames(gd(), mSubjectCount);
-}
-
-CsvImportPreview ScoreEntryWindow::previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const
-{
-    return PreviewScoreCsv(
-        gd(), mSubjectCount, [this](int i, int j) { return mGrid->TextMatrix(i, FirstDataCol + j - 1); }, records,
-        layout);
-}
-
-void ScoreEntryWindow::applyCsv(const CsvImportPreview& preview)
-{
-    for (const CsvImportLine& line : preview.lines) {
-        if (line.outcome != CsvImportLine::Changed) continue;
-        for (int j = 1; j <= line.cells.size() && j <= mSubjectCount; ++j)
-            if (!line.cells.at(j - 1).isEmpty())
-                mGrid->setTextMatrix(line.student, FirstDataCol + j - 1, line.cells.at(j - 1));
-    }
-    mGrid->viewport()->update();
+    return ScoreCsvColumns(TestSubjectNames(gd(), mSubjectCount), gridCells());
 }
 
 int ScoreEntryWindow::wrapColumn() const

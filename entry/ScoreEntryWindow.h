@@ -29,11 +29,8 @@ protected:
     JournalLayout journalLayout() const override;
     int loadedCellValue(int row, int column) const override;
     QString restoreJournalCell(int row, int column, const QString& text, int base) override;
-    // A test's scores from a CSV file: the cells take the score texts; "入力終了" saves them.
-    bool takesCsv() const override { return true; }
-    QStringList csvSubjectNames() const override;
-    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override;
-    void applyCsv(const CsvImportPreview& preview) override;
+    // A test's scores from a CSV file, one column per subject.
+    CsvCellColumns csvColumns() const override;
 
 private:
     int mSubjectCount = 0;

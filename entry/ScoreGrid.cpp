@@ -185,6 +185,7 @@ void ScoreGridWindow::finishLoading()
     if (mGrid->Rows() > 1 && mGrid->Cols() > FirstDataCol) moveCurrentCell(1, FirstDataCol);
     mCellUntouched = true;
     mAskOnClose = true;
+    mCsvImportButton->setVisible(takesCsv());
     layoutControls();
     mGrid->setFocus();
     startJournal();
@@ -223,6 +224,36 @@ QString ScoreGridWindow::restoreJournalCell(int row, int column, const QString& 
 {
     mGrid->setTextMatrix(row, FirstDataCol + column - 1, text);
     return QString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// CSV取込
+
+ScoreCellTextFn ScoreGridWindow::gridCells() const
+{
+    return [this](int i, int k) { return mGrid->TextMatrix(i, FirstDataCol + k - 1); };
+}
+
+void ScoreGridWindow::importCellValue(int row, int col, const QString& value)
+{
+    mGrid->setTextMatrix(row, col, value);
+}
+
+CsvImportPreview ScoreGridWindow::previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const
+{
+    return PreviewCellCsv(gd(), csvColumns(), records, layout);
+}
+
+void ScoreGridWindow::applyCsv(const CsvImportPreview& preview)
+{
+    const int columns = mGrid->Cols() - FirstDataCol;
+    for (const CsvImportLine& line : preview.lines) {
+        if (line.outcome != CsvImportLine::Changed || line.student < 1 || line.student >= mGrid->Rows()) continue;
+        for (int k = 1; k <= line.cells.size() && k <= columns; ++k)
+            if (!line.cells.at(k - 1).isEmpty())
+                importCellValue(line.student, FirstDataCol + k - 1, line.cells.at(k - 1));
+    }
+    mGrid->viewport()->update();
 }
 
 // ---------------------------------------------------------------------------------------------

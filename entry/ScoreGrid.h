@@ -7,6 +7,7 @@
 #include "Result.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
+#include "ScoreCsvImport.h"
 
 #include <functional>
 
@@ -165,6 +166,17 @@ protected:
     void restoreUndoValues(const QList<int>& units, const QStringList& values) override;
     QString undoUnitLabel(int unit) const override;
     void showUndoUnit(int unit) override;
+    // CSV取込 of the data columns: a screen that takes a file gives its columns (none by default,
+    // and the button stays hidden); the accepted values go into the cells through
+    // importCellValue (the cell's text by default). "入力終了" saves them as typed ones.
+    virtual CsvCellColumns csvColumns() const { return {}; }
+    virtual void importCellValue(int row, int col, const QString& value);
+    // The data cells of the grid as the columns read them (column k from 1).
+    ScoreCellTextFn gridCells() const;
+    bool takesCsv() const override { return !csvColumns().empty(); }
+    QStringList csvSubjectNames() const override { return csvColumns().names; }
+    CsvImportPreview previewCsv(const QList<CsvRecord>& records, const CsvLayout& layout) const override;
+    void applyCsv(const CsvImportPreview& preview) override;
     // A find matches the name and the reading; the found row is reached by the usual cell move.
     QStringList findTexts(int row) const override;
     void goToFoundRow(int row) override;

@@ -84,6 +84,12 @@ int SubjectScoreEntryWindow::classOfRow(int row) const
     return label.isEmpty() ? 0 : int(gd().classLabels.indexOf(label)) + 1;
 }
 
+CsvCellColumns SubjectScoreEntryWindow::csvColumns() const
+{
+    if (!mLoadResult) return {};
+    return ScoreCsvColumns(SubjectScoreHeaders(gd(), *mScores), gridCells());
+}
+
 Result SubjectScoreEntryWindow::saveEdits(SaveControl& control)
 {
     if (!mLoadResult) return Result::success();

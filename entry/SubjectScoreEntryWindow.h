@@ -37,6 +37,8 @@ protected:
     JournalLayout journalLayout() const override;
     int loadedCellValue(int row, int column) const override;
     QString restoreJournalCell(int row, int column, const QString& text, int base) override;
+    // The subject's scores from a CSV file, one column per test by its short name.
+    CsvCellColumns csvColumns() const override;
 
 private:
     std::unique_ptr<SubjectScores> mScores;

@@ -29,11 +29,10 @@ const QStringList& valueOptions()
 {
     static const QStringList options{
         QStringLiteral("--data"),    QStringLiteral("--grade"),   QStringLiteral("--test"),
-        QStringLiteral("--class"),   QStringLiteral("--item"),    QStringLiteral("--pdf"),
-        QStringLiteral("--subject"), QStringLiteral("--weights"), QStringLiteral("--classes"),
-        QStringLiteral("--sex"),     QStringLiteral("--method"),  QStringLiteral("--counts"),
-        QStringLiteral("--levels"),  QStringLiteral("--marks"),   QStringLiteral("--view"),
-        QStringLiteral("--print")};
+        QStringLiteral("--class"),   QStringLiteral("--item"),    QStringLiteral("--subject"),
+        QStringLiteral("--weights"), QStringLiteral("--classes"), QStringLiteral("--sex"),
+        QStringLiteral("--method"),  QStringLiteral("--counts"),  QStringLiteral("--levels"),
+        QStringLiteral("--marks"),   QStringLiteral("--view"),    QStringLiteral("--print")};
     return options;
 }
 
@@ -51,9 +50,8 @@ struct Options
     QString marks;
     QString view;
     QString print;
-    QString pdf;
+    SheetOutput output;
     bool tsv = false;
-    bool dump = false;
     bool names = false;
     QSet<QString> given;
 };
@@ -70,7 +68,9 @@ QString parse(const QStringList& args, Options& o)
         const QString& a = args.at(i);
         if (a == QLatin1String("--test") || a == QLatin1String("--class") || a == QLatin1String("--item"))
             return QStringLiteral("%1 は hyotei では使えません。").arg(a);
-        if (valueOptions().contains(a)) {
+        if (QString problem; ReadSheetOutputOption(args, i, o.output, problem)) {
+            if (!problem.isEmpty()) return problem;
+        } else if (valueOptions().contains(a)) {
             if (i + 1 >= args.size()) return QStringLiteral("%1 の後に値がありません。").arg(a);
             if (o.given.contains(a)) return QStringLiteral("%1 が二度指定されています。").arg(a);
             o.given.insert(a);
@@ -86,13 +86,10 @@ QString parse(const QStringList& args, Options& o)
                               : a == QLatin1String("--levels")  ? &o.levels
                               : a == QLatin1String("--marks")   ? &o.marks
                               : a == QLatin1String("--view")    ? &o.view
-                              : a == QLatin1String("--print")   ? &o.print
-                                                                : &o.pdf;
+                                                                : &o.print;
             *target = v;
         } else if (a == QLatin1String("--tsv")) {
             o.tsv = true;
-        } else if (a == QLatin1String("--dump")) {
-            o.dump = true;
         } else if (a == QLatin1String("--names")) {
             o.names = true;
         } else if (a.startsWith(u'-')) {
@@ -159,11 +156,12 @@ int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return fail(err, problem + u'\n' + ReportUsageHint());
     if (o.data.isEmpty() || o.grade.isEmpty() || o.subject.isEmpty() || !o.given.contains(QStringLiteral("--weights")))
         return fail(err, QStringLiteral("--data、--grade、--subject と --weights が要ります。\n") + ReportUsageHint());
-    if (int(o.tsv) + int(o.dump) + int(!o.pdf.isEmpty()) != 1)
-        return fail(err, QStringLiteral("--tsv、--dump、--pdf FILE のどれか一つを指定してください。"));
+    if (const QString choice = SheetOutputProblem(o.output, int(o.tsv), QStringLiteral("--tsv")); !choice.isEmpty())
+        return fail(err, choice);
     if (!o.view.isEmpty() && !o.tsv) return fail(err, QStringLiteral("--view は --tsv と使います。"));
     if (o.names && !o.tsv) return fail(err, QStringLiteral("--names は --tsv と使います。"));
-    if (!o.print.isEmpty() && o.tsv) return fail(err, QStringLiteral("--print は --dump か --pdf と使います。"));
+    if (!o.print.isEmpty() && o.tsv)
+        return fail(err, QStringLiteral("--print は --dump、--pdf か --printer と使います。"));
     const QString view = o.view.isEmpty() ? QStringLiteral("score") : o.view;
     if (view != QLatin1String("score") && view != QLatin1String("number") && view != QLatin1String("distribution"))
         return fail(err, QStringLiteral("--view は score, number, distribution のどれかです。"));
@@ -317,9 +315,8 @@ int RunHyoteiCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return 0;
     }
 
-    SheetOutput output;
-    output.dump = o.dump;
-    output.pdf = o.pdf;
+    SheetOutput output = o.output;
+    output.documentName = QStringLiteral("hyotei");
     return WriteReportSheets(
         output, *gd,
         [&](PageCanvas& canvas) { return PrintHyoteiDocuments(canvas, *gd, run, printSet, NullProgress::instance()); },

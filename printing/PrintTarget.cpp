@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "PainterCanvas.h"
 #include "ReportCommon.h"
+#include "SystemPrinter.h"
 
 #include "Backup.h"
 #include "FileErrors.h"
@@ -145,6 +146,9 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setPageLayout(pdfLayout);
         printer->setOutputFileName(QDir(folder).filePath(documentName + QStringLiteral(".pdf")));
+    } else {
+        // The dialog opens on the sheet the report asks for (JIS B5 cards, a turned sheet).
+        ApplyReportPaper(*printer, pdfLayout);
     }
     QPrintDialog dialog(printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("印刷"));
@@ -154,6 +158,10 @@ std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& document
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
+    // The toolkit's dialog puts a system printer back on the paper its queue is set to (the size
+    // sits in its 「プロパティ」 page); a report with a sheet of its own keeps that sheet.
+    if (printer->outputFormat() == QPrinter::NativeFormat && pdfLayout.pageSize().id() != QPageSize::A4)
+        printer->setPageSize(pdfLayout.pageSize());
     return printer;
 }
 

@@ -43,8 +43,10 @@ struct PdfJob
 PdfJob WritePdfJob(const QString& target, const std::function<int(const QString& path, QString& failure)>& draw);
 
 // The print dialog: a printer and the number of copies, or a PDF file. With no printer on the
-// system the dialog still offers the PDF file, on sheets of `pdfLayout`. nullptr when the user
-// cancels.
+// system the dialog still offers the PDF file, on sheets of `pdfLayout`; with one, the printer
+// starts on its own paper except where `pdfLayout` sets the size or turns the sheet
+// (ApplyReportPaper), and a size of the report's own is kept after the dialog. nullptr when the
+// user cancels.
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName);
 std::unique_ptr<QPrinter> ChoosePrinter(QWidget* parent, const QString& documentName, const QPageLayout& pdfLayout);
 

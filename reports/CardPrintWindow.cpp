@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "PageCanvas.h"
 #include "PrintTarget.h"
+#include "ReportCommon.h"
 #include "Session.h"
 #include "TestSeries.h"
 
@@ -90,7 +91,9 @@ bool CardPrintWindow::runCardJob(const CardJob& job)
         ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), this);
         return false;
     }
-    std::unique_ptr<QPrinter> printer = ChoosePrinter(this, job.documentName);
+    std::unique_ptr<QPrinter> printer = ChoosePrinter(
+        this, job.documentName,
+        job.paper ? PrintableAreaPaperLayout(QPageLayout::Portrait, *job.paper) : PrintableAreaPaperLayout());
     if (!printer) return false;
     if (job.paper) {
         printer->setPageSize(QPageSize(*job.paper));

@@ -32,12 +32,11 @@ namespace {
 bool takesValue(const QString& option)
 {
     static const QStringList options{
-        QStringLiteral("--data"),       QStringLiteral("--grade"),       QStringLiteral("--test"),
-        QStringLiteral("--class"),      QStringLiteral("--item"),        QStringLiteral("--pdf"),
-        QStringLiteral("--tests"),      QStringLiteral("--classes"),     QStringLiteral("--pupils"),
-        QStringLiteral("--title1"),     QStringLiteral("--title2"),      QStringLiteral("--total-max"),
-        QStringLiteral("--total-band"), QStringLiteral("--subject-max"), QStringLiteral("--subject-band"),
-        QStringLiteral("--graph-tests")};
+        QStringLiteral("--data"),        QStringLiteral("--grade"),        QStringLiteral("--test"),
+        QStringLiteral("--class"),       QStringLiteral("--item"),         QStringLiteral("--tests"),
+        QStringLiteral("--classes"),     QStringLiteral("--pupils"),       QStringLiteral("--title1"),
+        QStringLiteral("--title2"),      QStringLiteral("--total-max"),    QStringLiteral("--total-band"),
+        QStringLiteral("--subject-max"), QStringLiteral("--subject-band"), QStringLiteral("--graph-tests")};
     return options.contains(option);
 }
 
@@ -51,8 +50,7 @@ struct Options
 {
     QString data;
     QString report;
-    QString pdf;
-    bool dump = false;
+    SheetOutput output;
     int grade = 0;
     int test = 0;
     int item = 0;
@@ -104,6 +102,10 @@ QString parse(const QStringList& args, Options& o)
             continue;
         }
         o.given.append(a);
+        if (QString problem; ReadSheetOutputOption(args, i, o.output, problem)) {
+            if (!problem.isEmpty()) return problem;
+            continue;
+        }
         QString value;
         if (takesValue(a)) {
             if (i + 1 >= args.size()) return QStringLiteral("%1 の後に値がありません。").arg(a);
@@ -128,10 +130,6 @@ QString parse(const QStringList& args, Options& o)
             problem = number(o.test);
         else if (a == QLatin1String("--item"))
             problem = number(o.item);
-        else if (a == QLatin1String("--pdf"))
-            o.pdf = value;
-        else if (a == QLatin1String("--dump"))
-            o.dump = true;
         else if (a == QLatin1String("--landscape"))
             o.landscape = true;
         else if (a == QLatin1String("--each"))
@@ -169,8 +167,8 @@ QString parse(const QStringList& args, Options& o)
 // The options each report accepts besides --data, --grade, --pdf and --dump.
 QString refuseOthers(const Options& o)
 {
-    QStringList allowed{QStringLiteral("--data"), QStringLiteral("--grade"), QStringLiteral("--pdf"),
-                        QStringLiteral("--dump")};
+    QStringList allowed{QStringLiteral("--data"), QStringLiteral("--grade"),   QStringLiteral("--pdf"),
+                        QStringLiteral("--dump"), QStringLiteral("--printer"), QStringLiteral("--copies")};
     const QStringList bands{QStringLiteral("--total-max"), QStringLiteral("--total-band"),
                             QStringLiteral("--subject-max"), QStringLiteral("--subject-band")};
     if (o.report == QLatin1String("dosu"))
@@ -229,9 +227,8 @@ QString classProblem(const GradeData& gd, const QList<int>& classes)
 int output(const Options& o, const GradeData& gd, const QPageLayout& paper, QTextStream& out, QTextStream& err,
            const std::function<int(PageCanvas&)>& draw)
 {
-    SheetOutput sheets;
-    sheets.dump = o.dump;
-    sheets.pdf = o.pdf;
+    SheetOutput sheets = o.output;
+    sheets.documentName = o.report;
     sheets.paper = paper;
     return WriteReportSheets(sheets, gd, draw, out, err);
 }
@@ -343,8 +340,7 @@ int runGraphReport(const QStringList& args, QTextStream& out, QTextStream& err)
     if (QString problem = refuseOthers(o); !problem.isEmpty()) return fail(err, problem + u'\n' + usageText());
     if (o.data.isEmpty() || o.grade == 0)
         return fail(err, QStringLiteral("--data と --grade が要ります。\n") + usageText());
-    if (o.dump == !o.pdf.isEmpty())
-        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+    if (const QString choice = SheetOutputProblem(o.output); !choice.isEmpty()) return fail(err, choice);
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
 
     auto gd = std::make_unique<GradeData>();

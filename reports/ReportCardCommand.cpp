@@ -37,8 +37,7 @@ struct Options
 {
     QString data;
     QString report;
-    QString pdf;
-    bool dump = false;
+    SheetOutput output;
     bool graph = false;
     int grade = 0;
     QString tests;
@@ -57,7 +56,9 @@ QString parse(const QStringList& args, Options& o)
 {
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        if (valueOptions().contains(a)) {
+        if (QString problem; ReadSheetOutputOption(args, i, o.output, problem)) {
+            if (!problem.isEmpty()) return problem;
+        } else if (valueOptions().contains(a)) {
             if (i + 1 >= args.size()) return QStringLiteral("%1 の後に値がありません。").arg(a);
             const QString value = args.at(++i);
             if (a == QLatin1String("--data")) {
@@ -66,8 +67,6 @@ QString parse(const QStringList& args, Options& o)
                 bool ok = false;
                 o.grade = value.toInt(&ok);
                 if (!ok) return QStringLiteral("--grade の値「%1」は数ではありません。").arg(value);
-            } else if (a == QLatin1String("--pdf")) {
-                o.pdf = value;
             } else if (a == QLatin1String("--tests")) {
                 o.tests = value;
             } else if (a == QLatin1String("--graph-tests")) {
@@ -83,8 +82,6 @@ QString parse(const QStringList& args, Options& o)
             }
         } else if (a == QLatin1String("--graph")) {
             o.graph = true;
-        } else if (a == QLatin1String("--dump")) {
-            o.dump = true;
         } else if (a.startsWith(u'-')) {
             return QStringLiteral("不明なオプション %1").arg(a);
         } else if (!o.report.isEmpty()) {
@@ -121,8 +118,7 @@ int runReportCards(const QStringList& args, QTextStream& out, QTextStream& err)
         return fail(err, QStringLiteral("%1 は --test を使いません。--tests でテストを並べてください。").arg(o.report));
     if (o.data.isEmpty() || o.grade == 0 || o.tests.isEmpty())
         return fail(err, QStringLiteral("--data、--grade と --tests が要ります。\n") + ReportUsageHint());
-    if (o.dump == !o.pdf.isEmpty())
-        return fail(err, QStringLiteral("--pdf FILE か --dump のどちらか一つを指定してください。"));
+    if (const QString choice = SheetOutputProblem(o.output); !choice.isEmpty()) return fail(err, choice);
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
     if (notice && o.graph)
         return fail(err, QStringLiteral("--graph は seiseki だけで使えます。tsuchi は --graph-tests です。"));
@@ -212,9 +208,8 @@ int runReportCards(const QStringList& args, QTextStream& out, QTextStream& err)
         return notice ? PrintNotificationCards(canvas, *gd, series, graphed, pupils)
                       : PrintTestCards(canvas, *gd, series, pupils, o.graph);
     };
-    SheetOutput output;
-    output.dump = o.dump;
-    output.pdf = o.pdf;
+    SheetOutput output = o.output;
+    output.documentName = o.report;
     output.paper = paper;
     output.nothingDrawn = QStringLiteral("印刷する生徒がいません。");
     return WriteReportSheets(output, *gd, draw, out, err);

@@ -36,9 +36,8 @@ struct Options
 {
     QString data;
     QString report;
-    QString pdf;
-    QString csv; // hensa: the CSV file ("-" standard output)
-    bool dump = false;
+    SheetOutput output;
+    QString csv;     // hensa: the CSV file ("-" standard output)
     bool sd = false; // average: the grade's standard deviations under the maxima
     int grade = 0;
     int test = 0;
@@ -84,12 +83,10 @@ QString parse(const QStringList& args, Options& o)
             problem = intValue(i, a, o.classNo);
         else if (a == QLatin1String("--item"))
             problem = intValue(i, a, o.item);
-        else if (a == QLatin1String("--pdf"))
-            problem = textValue(i, a, o.pdf);
+        else if (ReadSheetOutputOption(args, i, o.output, problem))
+            ;
         else if (a == QLatin1String("--csv"))
             problem = textValue(i, a, o.csv);
-        else if (a == QLatin1String("--dump"))
-            o.dump = true;
         else if (a == QLatin1String("--sd"))
             o.sd = true;
         else if (a.startsWith(u'-'))
@@ -108,9 +105,8 @@ namespace {
 int writeSheets(const Options& o, const GradeData& gd, const std::function<int(PageCanvas&)>& draw, QTextStream& out,
                 QTextStream& err)
 {
-    SheetOutput output;
-    output.dump = o.dump;
-    output.pdf = o.pdf;
+    SheetOutput output = o.output;
+    output.documentName = o.report;
     return WriteReportSheets(output, gd, draw, out, err);
 }
 
@@ -145,8 +141,9 @@ int runTableReport(const QStringList& args, QTextStream& out, QTextStream& err)
     if (o.data.isEmpty() || o.grade == 0 || o.test == 0 || o.report.isEmpty())
         return fail(err, QStringLiteral("--data、--grade、--test と帳票の名前が要ります。\n") + usageText());
     const bool hensa = o.report == QLatin1String("hensa");
-    if (int(o.dump) + int(!o.pdf.isEmpty()) + int(!o.csv.isEmpty()) != 1)
-        return fail(err, QStringLiteral("--pdf FILE、--dump、--csv FILE のどれか一つを指定してください。"));
+    if (const QString choice = SheetOutputProblem(o.output, int(!o.csv.isEmpty()), QStringLiteral("--csv FILE"));
+        !choice.isEmpty())
+        return fail(err, choice);
     if (o.grade < 1 || o.grade > 3) return fail(err, QStringLiteral("学年 %1 はありません（1～3）。").arg(o.grade));
     if (o.sd && o.report != QLatin1String("average"))
         return fail(err, QStringLiteral("--sd は average だけで使えます。"));

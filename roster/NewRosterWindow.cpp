@@ -55,7 +55,9 @@ NewRosterWindow::NewRosterWindow(Session& session, QWidget* parent) : QDialog(pa
     mCautionFrame = new QGroupBox(QStringLiteral("注意"), this);
     auto* warning =
         new QLabel(QStringLiteral("すでに名簿が存在するとき、新規作成を行うと、すべてのデータが消去されます。"
-                                  "一度消去されると復活できません。"),
+                                  "一度消去されると復活できません。\n"
+                                  "ただし、作成前の状態はバックアップに残り、「名簿の管理」の「バックアップから戻す」で"
+                                  "戻せます。"),
                    mCautionFrame);
     warning->setWordWrap(true);
     warning->setStyleSheet(QStringLiteral("color: #b00000;"));

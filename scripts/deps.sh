@@ -2,7 +2,7 @@
 # Sourced by run.sh and test.sh.
 seiran_ensure_deps() {
     local packages=(g++ cmake ninja-build ccache qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic
-        libbenchmark-dev poppler-utils qt6-translations-l10n)
+        libbenchmark-dev poppler-utils qt6-translations-l10n cups cups-ipp-utils)
     local missing=()
     local p
     for p in "${packages[@]}"; do

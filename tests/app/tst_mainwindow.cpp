@@ -84,7 +84,8 @@ struct Program : test::ProgramFixture
                 {Screen::NotificationCard, Preparation::Grade, nullptr},
                 {Screen::SubjectEditor, Preparation::GradeChosen, nullptr},
                 {Screen::TestEditor, Preparation::GradeChosen, nullptr},
-                {Screen::HighSchoolEditor, Preparation::None, nullptr}};
+                {Screen::HighSchoolEditor, Preparation::None, nullptr},
+                {Screen::SnapshotRestore, Preparation::GradeChosen, nullptr}};
     }
 };
 

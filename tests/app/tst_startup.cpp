@@ -14,6 +14,8 @@ class TestStartup : public QObject
 private slots:
     void proposalComparesFoldersAsUsed_data();
     void proposalComparesFoldersAsUsed();
+    void versionAndHelpInsteadOfTheWindow_data();
+    void versionAndHelpInsteadOfTheWindow();
 };
 
 void TestStartup::proposalComparesFoldersAsUsed_data()
@@ -61,6 +63,31 @@ void TestStartup::proposalComparesFoldersAsUsed()
     proposal.applyTo(settings);
     QCOMPARE(settings.classMode, 1);
     QVERIFY(!proposal.differsFrom(settings));
+}
+
+void TestStartup::versionAndHelpInsteadOfTheWindow_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("expected");
+    const QString version = QStringLiteral("せいらん %1\n").arg(QStringLiteral(SEIRAN_VERSION));
+    QTest::newRow("version") << QStringList{"seiran", "--version"} << version;
+    QTest::newRow("help") << QStringList{"seiran", "--help"} << ProgramHelpText();
+    QTest::newRow("short help") << QStringList{"seiran", "-h"} << ProgramHelpText();
+    QTest::newRow("after settings") << QStringList{"seiran", "--settings", "s.ini", "--version"} << version;
+    // A settings file named like an option is a file; a window opens.
+    QTest::newRow("settings file --help") << QStringList{"seiran", "--settings", "--help"} << QString();
+    QTest::newRow("window") << QStringList{"seiran"} << QString();
+    QTest::newRow("program name only") << QStringList{"--version"} << QString();
+}
+
+void TestStartup::versionAndHelpInsteadOfTheWindow()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, expected);
+    QCOMPARE(ProgramInfoRequest(args), expected);
+    // The help names every option the program takes and the commands beside it.
+    for (const char* word : {"--settings", "--version", "--help", "seiran-report", "seiran-entry", "使い方"})
+        QVERIFY2(ProgramHelpText().contains(QString::fromUtf8(word)), word);
 }
 
 QTEST_MAIN(TestStartup)

@@ -425,6 +425,8 @@ void TestLockCommands::statusListsLiveAndStaleHolders()
     QTemporaryDir dir;
     const QString data = dir.path();
     QVERIFY(test::WriteSample(data, 3, 1, 10));
+    // A folder written by an older version has no lock folder.
+    QDir(GradeLockFolder(data, 3)).removeRecursively();
     // A grade never used with the lock: generation 0, and no lock folder made to look.
     const QStringList status{QStringLiteral("--data"), data, QStringLiteral("--grade"), QStringLiteral("3"),
                              QStringLiteral("--status")};
@@ -472,7 +474,8 @@ void TestLockCommands::statusRepairsAGarbageRegistryAndRefusesBadArguments_data(
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no --status") << QStringList{"--data", "DIR", "--grade", "1"} << "--status が要ります";
+    QTest::newRow("no --status") << QStringList{"--data", "DIR", "--grade", "1"}
+                                 << "--status、--snapshot、--snapshots、--restore のどれか一つが要ります";
     QTest::newRow("grade 4") << QStringList{"--data", "DIR", "--grade", "4", "--status"} << "学年「4」はありません";
     QTest::newRow("no folder") << QStringList{"--data", "DIR/none", "--grade", "1", "--status"}
                                << "データフォルダ「DIR/none」がありません";
@@ -516,7 +519,10 @@ void TestLockCommands::helpTellsToImportWithTheBase()
     QVERIFY(help.out.contains(QStringLiteral("--import FILE --base")));
     const Run grade = runGrade({QStringLiteral("--help")});
     QCOMPARE(grade.status, 0);
-    QVERIFY(grade.out.startsWith(QStringLiteral("使い方: seiran-grade --data DIR --grade G --status")));
+    QVERIFY2(grade.out.startsWith(QStringLiteral("使い方: seiran-grade --data DIR --grade G (--status | --snapshot")),
+             qPrintable(grade.out));
+    for (const char* action : {"--status", "--snapshots", "--restore NAME", "--high-schools"})
+        QVERIFY2(grade.out.contains(QString::fromLatin1(action)), action);
 }
 
 QTEST_GUILESS_MAIN(TestLockCommands)

@@ -3,6 +3,7 @@
 #include "FindBar.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "ImportPreviewDialog.h"
 #include "MessageBox.h"
 #include "NaishinEntryWindow.h"
 #include "Notice.h"
@@ -168,6 +169,9 @@ private slots:
     void findBarFitsTheNarrowestWindow();
     void csvSaveProposesANameAndAddsTheExtension_data();
     void csvSaveProposesANameAndAddsTheExtension();
+    void csvImportInTheNaishinWindowIsOneStep();
+    void csvImportInTheCareerWindowStoresTheChoices();
+    void csvImportInTheSubjectWindowByTestNames();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -261,6 +265,122 @@ void TestEntryWindows::csvSaveProposesANameAndAddsTheExtension()
 
 // ---------------------------------------------------------------------------------------------
 // Score entry by subject
+
+namespace {
+// Runs CSV取込 of a window on a file of `text`; `accept` answers the preview. Returns the preview
+// as the dialog showed it.
+CsvImportPreview importCsvInto(GridWindow& w, Env& env, const QString& text, bool accept = true)
+{
+    const QString path = env.fx.folder() + QStringLiteral("import.csv");
+    test::WriteFileBytes(path, text.toUtf8());
+    CsvImportPreview shown;
+    w.chooseImportFile = [&path] { return path; };
+    w.runImportPreview = [&shown, accept](ImportPreviewDialog& dialog) {
+        shown = dialog.preview();
+        return accept;
+    };
+    w.onCsvImportClicked();
+    return shown;
+}
+} // namespace
+
+void TestEntryWindows::csvImportInTheNaishinWindowIsOneStep()
+{
+    Env env;
+    env.loadNaishin();
+    const QByteArray before = env.fx.rosterBytes();
+    auto w = openWindow<NaishinEntryWindow>(env);
+    QVERIFY(w->mCsvImportButton->isVisibleTo(w.get()));
+    FlexGrid* g = w->mGrid;
+    const QString english = g->TextMatrix(2, 12);
+    const QString csv = QStringLiteral("組,番,英語,国語\n1,2,10,７\n1,3,,1\n1,4,11,\n");
+
+    // Declined: nothing changes.
+    CsvImportPreview shown = importCsvInto(*w, env, csv, false);
+    QCOMPARE(shown.refusedCount(), 1); // 11 is no 内申点
+    QCOMPARE(g->TextMatrix(2, 4), QString());
+
+    shown = importCsvInto(*w, env, csv);
+    QCOMPARE(shown.count(CsvImportLine::Changed), 2);
+    QCOMPARE(g->TextMatrix(2, 4), QStringLiteral("7"));
+    QCOMPARE(g->TextMatrix(2, 12), QStringLiteral("10"));
+    QCOMPARE(g->TextMatrix(3, 4), QStringLiteral("1"));
+    QCOMPARE(g->TextMatrix(4, 4), QString()); // the refused line takes nothing
+    QCOMPARE(env.fx.rosterBytes(), before);   // nothing written before 入力終了
+
+    // One undo takes the whole import back, one redo gives it again.
+    w->onUndo();
+    QCOMPARE(g->TextMatrix(2, 4), QString());
+    QCOMPARE(g->TextMatrix(2, 12), english);
+    QCOMPARE(g->TextMatrix(3, 4), QString());
+    w->onRedo();
+    QCOMPARE(g->TextMatrix(2, 12), QStringLiteral("10"));
+
+    w->mFinishButton->click();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{2, 3}));
+    QCOMPARE(env.fx.readRecord(2).naishinSlot(1), 7);
+    QCOMPARE(env.fx.readRecord(2).naishinSlot(5), 10);
+}
+
+void TestEntryWindows::csvImportInTheCareerWindowStoresTheChoices()
+{
+    Env env;
+    env.loadChoices();
+    GradeData& gd = env.fx.gd();
+    const QByteArray before = env.fx.rosterBytes();
+    auto w = openWindow<CareerChoiceEntryWindow>(env);
+    QVERIFY(w->mCsvImportButton->isVisibleTo(w.get()));
+    // A short name, a number, "なし" clearing pupil 1's 第１志望; an empty field keeps its 40.
+    const CsvImportPreview shown =
+        importCsvInto(*w, env, QStringLiteral("組,番,第1志望,第2志望,推薦\n1,1,なし,,高2\n1,2,高7,16,\n"));
+    QCOMPARE(shown.count(CsvImportLine::Changed), 2);
+    QVERIFY2(shown.lines.at(0).detail.contains(QStringLiteral("第１志望 高3 → なし")),
+             qPrintable(shown.lines.at(0).detail));
+    QCOMPARE(gd.careerChoice(1, 1), 0);
+    QCOMPARE(gd.careerChoice(2, 1), 40);
+    QCOMPARE(gd.careerChoice(4, 1), 2);
+    QCOMPARE(gd.careerChoice(1, 2), 7);
+    QCOMPARE(w->mGrid->TextMatrix(2, 5), QStringLiteral("その他"));
+
+    // Undo gives the stored choices back with the cells.
+    w->onUndo();
+    QCOMPARE(gd.careerChoice(1, 1), 3);
+    QCOMPARE(gd.careerChoice(1, 2), 0);
+    QCOMPARE(w->mGrid->TextMatrix(1, 4), QStringLiteral("高3"));
+    w->onRedo();
+    w->mFinishButton->click();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{1, 2}));
+    QCOMPARE(env.fx.readRecord(1).choice(1), 0);
+    QCOMPARE(env.fx.readRecord(1).choice(2), 40);
+    QCOMPARE(env.fx.readRecord(2).choice(2), 16);
+}
+
+void TestEntryWindows::csvImportInTheSubjectWindowByTestNames()
+{
+    Env env;
+    env.chooseSubjectTests(2, {1, 3});
+    const QByteArray before = env.fx.rosterBytes();
+    auto w = openWindow<SubjectScoreEntryWindow>(env);
+    QVERIFY(w->mCsvImportButton->isVisibleTo(w.get()));
+    FlexGrid* g = w->mGrid;
+    const QString first = g->TextMatrix(0, FirstDataCol);
+    const QString third = g->TextMatrix(0, FirstDataCol + 1);
+    const CsvImportPreview shown = importCsvInto(
+        *w, env,
+        QStringLiteral("組,番,氏名,%1,%2\n1,1,一組1,,欠\n1,2,一組2,88,-40\n1,3,一組9,50,\n").arg(third, first));
+    QCOMPARE(shown.refusedCount(), 1); // the name is not the roster's
+    QCOMPARE(g->TextMatrix(1, FirstDataCol), QStringLiteral("-"));
+    QCOMPARE(g->TextMatrix(2, FirstDataCol + 1), QStringLiteral("88"));
+    QCOMPARE(g->TextMatrix(2, FirstDataCol), QStringLiteral("-40"));
+    w->mFinishButton->click();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(changedRecords(before, env.fx.rosterBytes()), (QList<int>{1, 2}));
+    QCOMPARE(env.fx.readRecord(1).scoreSlot(2), -1);   // test 1, subject 2: absent
+    QCOMPARE(env.fx.readRecord(1).scoreSlot(16), -55); // test 3 untouched by an empty field
+    QCOMPARE(env.fx.readRecord(2).scoreSlot(16), 88);
+}
 
 void TestEntryWindows::subjectWindowShowsOneSubjectOverTheTests()
 {

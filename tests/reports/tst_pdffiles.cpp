@@ -8,6 +8,7 @@
 #include "ReportTestData.h"
 #include "SampleGrade.h"
 #include "SeiranReport.h"
+#include "SystemPrinter.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -152,6 +153,26 @@ private slots:
         WriteFileBytes(PartialPdfPath(pdf), whole);
         QVERIFY(FinishPdfFile(PartialPdfPath(pdf), pdf).ok);
         QCOMPARE(ReadFileBytes(pdf), whole);
+    }
+
+    // The sheet a report asks for reaches the printer: JIS B5 (not ISO B5) for the cards, a turned
+    // sheet; an A4 report leaves the printer's own paper.
+    void reportPaperGoesToThePrinter()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        ApplyReportPaper(printer, StandardPaperLayout());
+        QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::Letter);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+
+        ApplyReportPaper(printer, PrintableAreaPaperLayout(QPageLayout::Portrait, QPageSize::JisB5));
+        QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::JisB5);
+        const QSizeF mm = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+        QCOMPARE(mm, QSizeF(182, 257));
+
+        ApplyReportPaper(printer, PrintableAreaPaperLayout(QPageLayout::Landscape));
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
     }
 
 private:

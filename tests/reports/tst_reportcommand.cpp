@@ -47,7 +47,7 @@ private slots:
     {
         const Run r = report({QStringLiteral("--help")});
         QCOMPARE(r.status, 0);
-        for (const char* name : {"soten", "average", "jun", "--dump", "--pdf"})
+        for (const char* name : {"soten", "average", "jun", "--dump", "--pdf", "--printer NAME", "--copies N"})
             QVERIFY2(r.out.contains(QLatin1String(name)), name);
     }
 
@@ -110,6 +110,47 @@ private slots:
         const Run none = report({QStringLiteral("--grade"), QStringLiteral("1")});
         QCOMPARE(none.status, 2);
         QVERIFY(none.err.contains(QStringLiteral("帳票の名前がありません")));
+    }
+
+    // Every report reads the printer options through the one registry: two outputs at once,
+    // --copies without a printer or out of range, and a printer the system does not have.
+    void printerOptionsOfEveryReport_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("mentions");
+        const QString grade = QStringLiteral("--grade");
+        const QString one = QStringLiteral("どれか一つ");
+        QTest::newRow("table") << QStringList{grade, "1", "--test", "1", "soten", "--printer", "p", "--csv", "x.csv"}
+                               << one;
+        QTest::newRow("cards") << QStringList{grade, "1", "tsuchi", "--tests", "1", "--printer", "p", "--dump"} << one;
+        QTest::newRow("graphs") << QStringList{grade, "1", "--test", "1", "dosu", "--printer", "p", "--pdf", "x.pdf"}
+                                << one;
+        QTest::newRow("hyotei") << QStringList{grade,       "1", "hyotei",    "--subject", "1",
+                                               "--weights", "1", "--printer", "p",         "--tsv"}
+                                << one;
+        QTest::newRow("career") << QStringList{grade, "1", "sibo-class", "--printer", "p", "--dump"} << one;
+        QTest::newRow("copies without printer")
+            << QStringList{grade, "1", "--test", "1", "jun", "--copies", "2", "--dump"} << "--copies は --printer";
+        QTest::newRow("career copies without printer")
+            << QStringList{grade, "1", "sinro-grade", "--copies", "2", "--pdf", "x.pdf"} << "--copies は --printer";
+        QTest::newRow("no copies") << QStringList{grade, "1", "--test", "1", "soten", "--copies", "0", "--printer", "p"}
+                                   << "1～99";
+        QTest::newRow("copies not a number")
+            << QStringList{grade, "1", "matome", "--test", "1", "--copies", "two", "--printer", "p"} << "「two」";
+        QTest::newRow("printer without a name")
+            << QStringList{grade, "1", "--test", "1", "soten", "--printer"} << "--printer の後に値がありません";
+        QTest::newRow("no such printer")
+            << QStringList{grade, "1", "--test", "1", "soten", "--printer", "no_such_printer_here"}
+            << "プリンタ「no_such_printer_here」がありません";
+    }
+    void printerOptionsOfEveryReport()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, mentions);
+        const Run r = report(QStringList{QStringLiteral("--data"), mFolder} + args);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(mentions), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
     }
 
     void errorsExitWithTwo_data()
