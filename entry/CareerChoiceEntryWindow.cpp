@@ -4,6 +4,7 @@
 #include "CareerCells.h"
 #include "EntryColumns.h"
 #include "FlexGrid.h"
+#include "ImportedValues.h"
 #include "RosterFile.h"
 #include "Session.h"
 
@@ -270,6 +271,28 @@ void CareerChoiceEntryWindow::layoutControls()
     const int listWidth = qMin(TotalColumnWidth(mSchoolGrid), width() - 2 * m);
     mSchoolGrid->setGeometry(m, height() - m - listHeight, qMax(0, listWidth), listHeight);
     mGrid->setGeometry(m, top, qMax(0, width() - 2 * m), qMax(0, height() - top - 2 * m - listHeight));
+}
+
+JournalLayout CareerChoiceEntryWindow::journalLayout() const
+{
+    return CareerJournalLayout(dataHeaders());
+}
+
+int CareerChoiceEntryWindow::loadedCellValue(int row, int column) const
+{
+    return gd().careerChoiceAsLoaded(column, row);
+}
+
+QString CareerChoiceEntryWindow::restoreJournalCell(int row, int column, const QString& text, int base)
+{
+    if (column < 1 || column > Limits::Choices) return QStringLiteral("この画面にない欄です");
+    QString why;
+    const std::optional<int> choice = ImportedCareerChoice(gd(), text, why);
+    if (!choice) return why;
+    mGrid->setTextMatrix(row, FirstDataCol + column - 1, CareerCellText(gd(), *choice));
+    gd().careerChoice(column, row) = *choice;
+    gd().careerChoiceAsLoaded(column, row) = base;
+    return QString();
 }
 
 } // namespace seiran

@@ -43,6 +43,9 @@ protected:
     void discardEdits() override;
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
+    JournalLayout journalLayout() const override;
+    int loadedCellValue(int row, int column) const override;
+    QString restoreJournalCell(int row, int column, const QString& text, int base) override;
     void layoutControls() override;
     // Choices from a CSV file by school name or number; each is stored as a picked one.
     CsvCellColumns csvColumns() const override;

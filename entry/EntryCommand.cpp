@@ -6,6 +6,7 @@
 #include "EntrySheet.h"
 #include "GradeData.h"
 #include "GradeLock.h"
+#include "JournalCommand.h"
 #include "ListFiles.h"
 #include "Notice.h"
 #include "Progress.h"
@@ -65,6 +66,13 @@ QList<OptionDef> optionDefs()
          QStringLiteral("ほかの人が学年を使っていて始められないとき、待つ秒数 (既定 0)")},
         {QStringLiteral("--user"), QStringLiteral("NAME"),
          QStringLiteral("使用中の一覧に出す使用者名 (既定 ログイン名)")},
+        {QStringLiteral("--edit"), QString(),
+         QStringLiteral(
+             "標準入力の「組 TAB 番 TAB 列の見出し TAB 値」を一行ずつ入力する (#save で保存、#discard で破棄)")},
+        {QStringLiteral("--recover"), QString(), QStringLiteral("保存されずに終わった入力の控えを復元して保存する")},
+        {QStringLiteral("--discard"), QString(), QStringLiteral("保存されずに終わった入力の控えを破棄する")},
+        {QStringLiteral("--journal"), QStringLiteral("FILE"),
+         QStringLiteral("--recover / --discard する入力の控え (控えが複数あるとき)")},
     };
 }
 
@@ -537,6 +545,57 @@ int registerRun(Context& c, const ScreenCommand& screen, const ActionCommand& ac
     return 0;
 }
 
+// What the journal of unsaved input keeps of the screen's columns.
+JournalLayout journalLayout(const Context& c, const EntrySheet& sheet)
+{
+    const QStringList headers = sheet.headers().mid(FirstDataCol);
+    const QString& screen = c.args.screen;
+    if (screen == QLatin1String("test")) return TestJournalLayout(c.gd, c.gd.currentTest, headers);
+    if (screen == QLatin1String("naishin")) return NaishinJournalLayout(headers);
+    if (screen == QLatin1String("sinro")) return CareerJournalLayout(headers);
+    if (screen == QLatin1String("kyoka")) {
+        int subject = 0;
+        QList<int> tests;
+        if (!chosenSubjectTests(c, subject, tests)) return {};
+        return SubjectJournalLayout(c.gd, subject, tests, headers);
+    }
+    return {};
+}
+
+JournalRun journalRun(Context& c, EntrySheet& sheet)
+{
+    JournalRun run{c.gd,
+                   sheet,
+                   journalLayout(c, sheet),
+                   c.lock ? c.lock->holderId() : QString(),
+                   c.lock ? c.lock->generationAtStart() : 0,
+                   [&c, &sheet] { return saveSheet(c, sheet, {}); },
+                   [&c] {
+                       if (c.lock) c.lock->beat();
+                   },
+                   c.err,
+                   c.args.value(QStringLiteral("--journal"))};
+    return run;
+}
+
+int editGrid(Context& c, EntrySheet& sheet, QTextStream& out)
+{
+    JournalRun run = journalRun(c, sheet);
+    return RunJournalEdit(run, EntryCommandInput(), out);
+}
+
+int recoverGrid(Context& c, EntrySheet& sheet, QTextStream&)
+{
+    JournalRun run = journalRun(c, sheet);
+    return RunJournalRecover(run);
+}
+
+int discardJournal(Context& c, EntrySheet& sheet, QTextStream&)
+{
+    JournalRun run = journalRun(c, sheet);
+    return RunJournalDiscard(run);
+}
+
 QList<ActionCommand> actionCommands()
 {
     const QStringList importOptions{QStringLiteral("--encoding"), QStringLiteral("--columns"),
@@ -546,7 +605,10 @@ QList<ActionCommand> actionCommands()
     return {{QStringLiteral("--export"), {}, exportGrid},
             {QStringLiteral("--import"), QStringList{QStringLiteral("--base")} + lockOptions, importGrid},
             {QStringLiteral("--export-csv"), {}, exportCsv},
-            {QStringLiteral("--import-csv"), importOptions + lockOptions, importCsv}};
+            {QStringLiteral("--import-csv"), importOptions + lockOptions, importCsv},
+            {QStringLiteral("--edit"), lockOptions, editGrid},
+            {QStringLiteral("--recover"), QStringList{QStringLiteral("--journal")} + lockOptions, recoverGrid},
+            {QStringLiteral("--discard"), {QStringLiteral("--journal")}, discardJournal}};
 }
 
 CommandDescription commandDescription()
@@ -555,7 +617,7 @@ CommandDescription commandDescription()
     d.program = QStringLiteral("seiran-entry");
     d.synopsis =
         QStringLiteral("--data DIR --grade G SCREEN [オプション] (--export | --import FILE | --export-csv FILE | "
-                       "--import-csv FILE)");
+                       "--import-csv FILE | --edit | --recover | --discard)");
     d.heading = QStringLiteral("SCREEN");
     d.noun = QStringLiteral("画面");
     d.footer = QStringLiteral(
@@ -579,11 +641,21 @@ QList<CommandEntry> helpEntries()
         CommandEntry e{s.name, s.caption, {}, {}};
         for (const QString& o : s.options)
             e.options.append(def(o));
+        QStringList listed;
+        const auto add = [&](const QString& name) {
+            if (listed.contains(name)) return; // an option several actions take is listed once
+            listed << name;
+            e.options.append(def(name));
+        };
         for (const ActionCommand& a : actionCommands()) {
             if (a.option == QLatin1String("--import-csv") && !s.importsCsv) continue;
-            e.options.append(def(a.option));
+            // The journal of unsaved input belongs to the entry screens that share the grade.
+            if (s.exclusive && (a.option == QLatin1String("--edit") || a.option == QLatin1String("--recover") ||
+                                a.option == QLatin1String("--discard")))
+                continue;
+            add(a.option);
             for (const QString& o : a.options)
-                e.options.append(def(o));
+                add(o);
         }
         entries.append(e);
     }
@@ -683,7 +755,8 @@ int RunEntryCommand(const QStringList& argv, const QString& programFolder, QText
 
     // An import that saves registers before it reads anything, so that what it loads cannot be
     // moved under it by a roster or list change; exports take no lock and are never refused.
-    const bool saves = action->option == QLatin1String("--import") ||
+    const bool saves = action->option == QLatin1String("--import") || action->option == QLatin1String("--edit") ||
+                       action->option == QLatin1String("--recover") ||
                        (action->option == QLatin1String("--import-csv") && !args.has(QStringLiteral("--dry-run")));
     LockSettingsScope lockSettings(args.value(QStringLiteral("--user")), err);
     GradeLock lock(gd->dataFolder, grade);

@@ -86,4 +86,23 @@ QString NaishinEntryWindow::conflictValueText(int, int value) const
     return NaishinCellText(value);
 }
 
+JournalLayout NaishinEntryWindow::journalLayout() const
+{
+    return NaishinJournalLayout(dataHeaders());
+}
+
+int NaishinEntryWindow::loadedCellValue(int row, int column) const
+{
+    return gd().naishinAsLoaded(column, row);
+}
+
+QString NaishinEntryWindow::restoreJournalCell(int row, int column, const QString& text, int base)
+{
+    if (!NaishinPositionUsed(gd(), column)) return QStringLiteral("この画面にない欄です");
+    if (!AcceptsNaishinToken(text.trimmed())) return QStringLiteral("内申点として保存できません");
+    mGrid->setTextMatrix(row, FirstDataCol + column - 1, text);
+    gd().naishinAsLoaded(column, row) = base;
+    return QString();
+}
+
 } // namespace seiran

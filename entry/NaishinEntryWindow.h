@@ -26,6 +26,9 @@ protected:
     NumberStyle numberStyle() const override { return NumberStyle::TwoWide; }
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
+    JournalLayout journalLayout() const override;
+    int loadedCellValue(int row, int column) const override;
+    QString restoreJournalCell(int row, int column, const QString& text, int base) override;
     // 内申点 from a CSV file, the nine positions named by their subjects.
     CsvCellColumns csvColumns() const override;
 

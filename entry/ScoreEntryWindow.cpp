@@ -142,4 +142,24 @@ QString TestSlotFields(const GradeData& gd, int subjectCount)
     return QStringLiteral("slots %1-%2").arg(first).arg(first + subjectCount - 1);
 }
 
+// The journal keeps each subject's cell by its score slot.
+JournalLayout ScoreEntryWindow::journalLayout() const
+{
+    return TestJournalLayout(gd(), gd().currentTest, dataHeaders());
+}
+
+int ScoreEntryWindow::loadedCellValue(int row, int column) const
+{
+    return gd().scoresAsLoaded(column, row);
+}
+
+QString ScoreEntryWindow::restoreJournalCell(int row, int column, const QString& text, int base)
+{
+    if (column < 1 || column > mSubjectCount) return QStringLiteral("この画面にない欄です");
+    if (!ScoreCellValue(text)) return QStringLiteral("点数として保存できません");
+    mGrid->setTextMatrix(row, FirstDataCol + column - 1, text);
+    gd().scoresAsLoaded(column, row) = base;
+    return QString();
+}
+
 } // namespace seiran

@@ -26,6 +26,9 @@ protected:
     int wrapColumn() const override;
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
+    JournalLayout journalLayout() const override;
+    int loadedCellValue(int row, int column) const override;
+    QString restoreJournalCell(int row, int column, const QString& text, int base) override;
     // A test's scores from a CSV file, one column per subject.
     CsvCellColumns csvColumns() const override;
 

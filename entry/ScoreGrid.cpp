@@ -7,6 +7,7 @@
 #include "GradeLockWindow.h"
 #include "MessageBox.h"
 #include "Session.h"
+#include "WindowJournal.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -187,6 +188,42 @@ void ScoreGridWindow::finishLoading()
     mCsvImportButton->setVisible(takesCsv());
     layoutControls();
     mGrid->setFocus();
+    startJournal();
+}
+
+void ScoreGridWindow::startJournal()
+{
+    const JournalLayout layout = journalLayout();
+    if (mReadOnly || !layout.isValid() || !mGradeLock || !mGradeLock->lock().held() || !WindowJournal::enabled())
+        return;
+    WindowJournal::Cells cells;
+    cells.loadedValue = [this](int row, int column) { return loadedCellValue(row, column); };
+    cells.restore = [this](int row, int column, const QString& text, int base) {
+        return restoreJournalCell(row, column, text, base);
+    };
+    cells.status = [this](const QString& text) { showStatus(text); };
+    mJournal = new WindowJournal(mGrid, gd(), layout, mGradeLock->lock().holderId(),
+                                 mGradeLock->lock().generationAtStart(), cells, this);
+    mJournal->offerOrphans();
+}
+
+QStringList ScoreGridWindow::dataHeaders() const
+{
+    QStringList headers;
+    for (int c = FirstDataCol; c < mGrid->Cols(); ++c)
+        headers << mGrid->TextMatrix(0, c);
+    return headers;
+}
+
+int ScoreGridWindow::loadedCellValue(int, int) const
+{
+    return 0;
+}
+
+QString ScoreGridWindow::restoreJournalCell(int row, int column, const QString& text, int)
+{
+    mGrid->setTextMatrix(row, FirstDataCol + column - 1, text);
+    return QString();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,6 +291,7 @@ void ScoreGridWindow::onGridKeyPress(int keyAscii)
         beginUndoStep({undoUnit(mGrid->Row(), mGrid->Col())});
         cellKeyPress(keyAscii);
         endUndoStep(QString(), true);
+        if (mJournal) mJournal->touched();
         return;
     }
 }
@@ -308,6 +346,10 @@ void ScoreGridWindow::onGridKeyDown(int key, Qt::KeyboardModifiers modifiers)
     beginUndoStep(selected);
     deleteSelection();
     endUndoStep(QStringLiteral("削除"));
+    if (mJournal) {
+        const CellRange range = NormalisedRange(mGrid->Row(), mGrid->Col(), mGrid->RowSel(), mGrid->ColSel());
+        mJournal->noteRange(range.top, range.left, range.bottom, range.right);
+    }
 }
 
 void ScoreGridWindow::deleteSelection()
@@ -328,6 +370,7 @@ void ScoreGridWindow::onGridLeaveCell()
     cellLeft();
     if (!mCellUntouched) leavingCell();
     endUndoStep(QString(), true);
+    if (mJournal) mJournal->noteCell(mGrid->Row(), mGrid->Col());
 }
 
 void ScoreGridWindow::leavingCell()
@@ -489,6 +532,7 @@ void ScoreGridWindow::onPasteClicked()
     beginUndoStep();
     pasteClipboard();
     endUndoStep(QStringLiteral("張付"));
+    if (mJournal) mJournal->noteAll();
 }
 
 QString ScoreGridWindow::undoCellValue(int row, int col) const
@@ -528,6 +572,7 @@ void ScoreGridWindow::restoreUndoValues(const QList<int>& units, const QStringLi
     for (qsizetype i = 0; i < units.size() && i < values.size(); ++i)
         restoreCellValue(units.at(i) / width + 1, units.at(i) % width + FirstDataCol, values.at(i));
     mGrid->viewport()->update();
+    if (mJournal) mJournal->noteAll(); // undo and redo
 }
 
 QString ScoreGridWindow::undoUnitLabel(int unit) const
@@ -591,12 +636,15 @@ void ScoreGridWindow::closeEvent(QCloseEvent* event)
             return;
         }
         discardEdits();
+        if (mJournal) mJournal->remove();
     } else if (!saveAsking()) {
         // Nothing typed is lost: the window stays open with its cells.
         mAskOnClose = true;
         event->ignore();
         mGrid->setFocus();
         return;
+    } else if (mJournal) {
+        mJournal->remove();
     }
     event->accept();
     QDialog::done(mAskOnClose ? QDialog::Rejected : QDialog::Accepted);

@@ -3,6 +3,7 @@
 #include "ConflictDialog.h"
 #include "EntryColumns.h"
 #include "GridWindow.h"
+#include "JournalLayout.h"
 #include "Result.h"
 #include "RosterFile.h"
 #include "ScoreCells.h"
@@ -19,6 +20,7 @@ class FlexGrid;
 struct GradeData;
 struct Session;
 class WindowGradeLock;
+class WindowJournal;
 
 // The frame every entry screen is built on: one grid listing the whole grade (class, number,
 // name, sex, then the columns being entered), the class selector with "次"/"前", the finish,
@@ -69,6 +71,8 @@ public:
     bool lockRefused() const { return mLockRefused; }
     bool readOnly() const { return mReadOnly; }
     WindowGradeLock* gradeLock() const { return mGradeLock; }
+    // The journal of unsaved input (none for a read-only window or before the first open).
+    WindowJournal* journal() const { return mJournal; }
     // Test seam: the clash question (default: the dialog, modal).
     std::function<ConflictDialog::Answer(ConflictDialog&)> runConflictDialog;
     // The rows of the clash question for the clashes of a save, in the grid's texts.
@@ -141,6 +145,14 @@ protected:
     virtual Result saveEdits(SaveControl& control) = 0;
     // A value of data column `column` (from 1) as the grid shows it.
     virtual QString conflictValueText(int column, int value) const = 0;
+    // The journal of unsaved input: what the data columns hold (an invalid layout keeps no
+    // journal), the value of a cell at load, and a journal's cell put back with the value its
+    // input started from ("" when taken, otherwise why not).
+    virtual JournalLayout journalLayout() const { return {}; }
+    virtual int loadedCellValue(int row, int column) const;
+    virtual QString restoreJournalCell(int row, int column, const QString& text, int base);
+    // The headers of the data columns, as the grid shows them.
+    QStringList dataHeaders() const;
     // The close box was answered Yes: undo what the screen already stored while editing.
     virtual void discardEdits() {}
     // Places the top panel and the grid below the button row.
@@ -189,6 +201,9 @@ private:
     // with the offer to keep the input as CSV. True when everything was written.
     bool saveAsking();
     void setReadOnly();
+    // Opens the journal of unsaved input once the grid is filled, offering back what an earlier
+    // window of this screen left unsaved.
+    void startJournal();
     void clearConflictColours();
 
     Session& mSession;
@@ -204,6 +219,7 @@ private:
     bool mLockRefused = false;
     bool mReadOnly = false;
     QList<QPoint> mConflictCells; // lit red after a clash question was cancelled
+    WindowJournal* mJournal = nullptr;
 };
 
 } // namespace seiran

@@ -3,6 +3,7 @@
 #include "FlexGrid.h"
 #include "GradeData.h"
 #include "MessageBox.h"
+#include "ScoreCells.h"
 #include "Session.h"
 #include "SubjectScoreCells.h"
 
@@ -114,6 +115,26 @@ void OpenSubjectScoreEntry(Session& session, QWidget* parent)
         return;
     }
     window.exec();
+}
+
+JournalLayout SubjectScoreEntryWindow::journalLayout() const
+{
+    if (!mLoadResult) return {};
+    return SubjectJournalLayout(gd(), mScores->subject, mScores->tests, dataHeaders());
+}
+
+int SubjectScoreEntryWindow::loadedCellValue(int row, int column) const
+{
+    return mScores->loaded(column, row);
+}
+
+QString SubjectScoreEntryWindow::restoreJournalCell(int row, int column, const QString& text, int base)
+{
+    if (column < 1 || column > mScores->columnCount()) return QStringLiteral("この画面にない欄です");
+    if (!ScoreCellValue(text)) return QStringLiteral("点数として保存できません");
+    mGrid->setTextMatrix(row, FirstDataCol + column - 1, text);
+    mScores->loaded(column, row) = base;
+    return QString();
 }
 
 } // namespace seiran

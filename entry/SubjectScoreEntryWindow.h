@@ -34,6 +34,9 @@ protected:
     int classOfRow(int row) const override;
     Result saveEdits(SaveControl& control) override;
     QString conflictValueText(int column, int value) const override;
+    JournalLayout journalLayout() const override;
+    int loadedCellValue(int row, int column) const override;
+    QString restoreJournalCell(int row, int column, const QString& text, int base) override;
     // The subject's scores from a CSV file, one column per test by its short name.
     CsvCellColumns csvColumns() const override;
 

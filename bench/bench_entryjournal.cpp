@@ -1,0 +1,112 @@
+// The journal of unsaved input in the score entry by test, on a full grade (9 classes, about
+// 400 pupils): 3,600 scripted keystrokes (two digits and Enter per cell, so every third key
+// leaves a changed cell and appends a line) with the journal against the same keys without it.
+// Mean and worst keystroke are reported; the worst must stay within one frame (16 ms) even when
+// a line is followed by the sync that comes at most every two seconds.
+#include "BenchGrade.h"
+#include "BenchMain.h"
+#include "FlexGrid.h"
+#include "GradeData.h"
+#include "MessageBox.h"
+#include "RosterFile.h"
+#include "ScoreEntryWindow.h"
+#include "WindowJournal.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <vector>
+
+using namespace seiran;
+
+namespace {
+
+struct TestGrade : SessionGrade
+{
+    TestGrade() : SessionGrade([] { return 0; })
+    {
+        if (!loaded) return;
+        const Result r = LoadTestScores(*gd, progress);
+        if (!r) std::fprintf(stderr, "load: %s\n", qPrintable(r.message));
+    }
+};
+
+TestGrade& grade()
+{
+    static TestGrade g;
+    return g;
+}
+
+double timedKey(QWidget* target, Qt::Key key, const QString& text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+    QCoreApplication::processEvents();
+    return double(timer.nsecsElapsed());
+}
+
+constexpr int Keystrokes = 3600;
+
+void runScoreKeys(benchmark::State& state, bool journal)
+{
+    TestGrade& g = grade();
+    WindowJournal::enabled() = journal;
+    ScriptedMessages answers;
+    std::vector<double> ns;
+    ns.reserve(Keystrokes);
+    for (auto _ : state) {
+        ScoreEntryWindow w(g.session);
+        w.resize(900, 700);
+        w.show();
+        QCoreApplication::processEvents();
+        for (int i = 0; i < Keystrokes; ++i) {
+            const int step = i % 3;
+            if (step == 2) {
+                ns.push_back(timedKey(w.mGrid, Qt::Key_Return, QStringLiteral("\r")));
+            } else {
+                const int digit = (i / 3 + step) % 10;
+                ns.push_back(timedKey(w.mGrid, Qt::Key(Qt::Key_0 + digit), QString::number(digit)));
+            }
+        }
+        if (journal && !w.journal()) state.SkipWithError("the window kept no journal");
+        answers.queue(MsgAnswer::Yes); // 保存せずに終了: the journal goes with it
+        w.close();
+    }
+    WindowJournal::enabled() = true;
+    double sum = 0;
+    for (double v : ns)
+        sum += v;
+    state.counters["keystrokes"] = double(ns.size());
+    state.counters["mean_us"] = ns.empty() ? 0 : sum / double(ns.size()) / 1000.0;
+    state.counters["max_us"] = ns.empty() ? 0 : *std::max_element(ns.begin(), ns.end()) / 1000.0;
+}
+
+void BM_ScoreKeysWithoutJournal(benchmark::State& state)
+{
+    runScoreKeys(state, false);
+}
+
+void BM_ScoreKeysWithJournal(benchmark::State& state)
+{
+    runScoreKeys(state, true);
+}
+
+} // namespace
+
+BENCHMARK(BM_ScoreKeysWithoutJournal)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScoreKeysWithJournal)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+const BenchSetup seiran::benchSetup{
+    .app = BenchApp::Widgets,
+    .ratios = {{"BM_ScoreKeysWithJournal/iterations:1", "BM_ScoreKeysWithoutJournal/iterations:1", 2,
+                "score keystroke with the journal / without (mean)", "mean_us"},
+               {"BM_ScoreKeysWithJournal/iterations:1", "BM_ScoreKeysWithoutJournal/iterations:1", 2,
+                "score keystroke with the journal / without (worst)", "max_us"}},
+};
