@@ -2,6 +2,7 @@
 
 #include "CommandTable.h"
 #include "GradeLock.h"
+#include "InputJournal.h"
 #include "Notice.h"
 #include "Snapshots.h"
 
@@ -31,6 +32,8 @@ CommandDescription description()
     d.footer = QStringLiteral("出力はタブ区切りで、1行目が「generation 世代」、続いて使用中の人ごとに\n"
                               "「holder id mode user host pid since screen live|stale」です。"
                               "stale の人は一覧から取り除きます。\n"
+                              "続いて保存されていない入力の記録ごとに「journal file screen scope user host started "
+                              "entries live|orphan」です。\n"
                               "--snapshots は新しい順に「NAME reason time user host files」を1行ずつ書きます。\n"
                               "--restore で戻す前の状態は、理由 restore のスナップショットとして残ります。\n");
     return d;
@@ -268,6 +271,25 @@ int RunGradeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     out << "generation\t" << kept.generation << '\n';
     for (const LockHolder& h : written.holders)
         out << holderLine(h, kept.indexOf(h.id) >= 0);
+    // The journals of unsaved input: live while their holder is, orphan when it is gone.
+    QList<FoundJournal> journals;
+    if (Result r = FindJournals(data, grade, journals); !r) return fail(err, r.message);
+    for (const FoundJournal& j : journals) {
+        if (!j.problem.isEmpty()) continue;
+        const JournalHeader& h = j.contents.header;
+        QStringList fields{QStringLiteral("journal"),
+                           QDir::toNativeSeparators(j.path),
+                           h.screen,
+                           h.scope,
+                           h.user,
+                           h.host,
+                           LockTimeText(h.started),
+                           QString::number(j.contents.lastPerCell().size()),
+                           j.live ? QStringLiteral("live") : QStringLiteral("orphan")};
+        for (QString& f : fields)
+            f.replace(u'\t', u' ').replace(u'\n', u' ');
+        out << fields.join(u'\t') << '\n';
+    }
     out.flush();
     return 0;
 }
