@@ -78,41 +78,6 @@ int fail(QTextStream& err, const QString& message)
     return ExitError;
 }
 
-class ErrorNotice final : public INotice
-{
-public:
-    explicit ErrorNotice(QTextStream& err) : mErr(err) {}
-    void notice(const QString& text) override
-    {
-        mErr << Program << ": " << text << '\n';
-        mErr.flush();
-    }
-
-private:
-    QTextStream& mErr;
-};
-
-// The user's name and the notices for this run, put back afterwards (the tests run the command in
-// their own process).
-struct LockSettings
-{
-    LockSettings(const QString& user, QTextStream& err) : notice(err), previousUser(LockUserName())
-    {
-        if (!user.isEmpty()) SetLockUserName(user);
-        SetLockNotice(&notice);
-    }
-    ~LockSettings()
-    {
-        SetLockNotice(nullptr);
-        SetLockUserName(previousUser);
-    }
-    LockSettings(const LockSettings&) = delete;
-    LockSettings& operator=(const LockSettings&) = delete;
-
-    ErrorNotice notice;
-    QString previousUser;
-};
-
 QString holderLine(const LockHolder& h, bool live)
 {
     QStringList fields{QStringLiteral("holder"),
@@ -155,7 +120,7 @@ int runSnapshots(const ParsedCommandLine& line, const QString& data, int grade, 
         out.flush();
         return 0;
     }
-    LockSettings settings(line.value(QStringLiteral("--user")), err);
+    CommandLockSettings settings(Program, line.value(QStringLiteral("--user")), err);
     if (line.has(QStringLiteral("--snapshot"))) {
         QString name;
         if (Result r = TakeSnapshot(data, grade, QStringLiteral("manual"), &name); !r) return fail(err, r.message);
@@ -255,7 +220,7 @@ int RunGradeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         out.flush();
         return 0;
     }
-    LockSettings settings(line.value(QStringLiteral("--user")), err);
+    CommandLockSettings settings(Program, line.value(QStringLiteral("--user")), err);
     GradeGuard guard(data, grade);
     if (!guard) return fail(err, guard.result().message);
     // The registry as written, then as the lock keeps it: whoever it removed was stale.

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTextStream>
 #include <QThread>
 
 #include <algorithm>
@@ -268,6 +269,47 @@ void SetLockNotice(INotice* notice)
 void NoticeOfLock(const QString& text)
 {
     tell(text);
+}
+
+class CommandLockSettings::StreamNotice final : public INotice
+{
+public:
+    StreamNotice(const QString& program, QTextStream& err) : mProgram(program), mErr(err) {}
+    void notice(const QString& text) override
+    {
+        mErr << mProgram << ": " << text << '\n';
+        mErr.flush();
+    }
+
+private:
+    QString mProgram;
+    QTextStream& mErr;
+};
+
+CommandLockSettings::CommandLockSettings(const QString& program, const QString& user, QTextStream& err)
+    : mNotice(std::make_unique<StreamNotice>(program, err)), mUser(state().userName)
+{
+    if (!user.isEmpty()) SetLockUserName(user);
+    SetLockNotice(mNotice.get());
+    GuardWaitPolicy policy;
+    auto told = std::make_shared<bool>(false);
+    policy.onWait = [program, &err, told](const QString& holder, int) {
+        if (!*told) {
+            err << program << ": " << holder
+                << QStringLiteral(" が学年のファイルを書き込み中です。終わるまで待ちます。") << '\n';
+            err.flush();
+            *told = true;
+        }
+        return true;
+    };
+    SetGuardWaitPolicy(policy);
+}
+
+CommandLockSettings::~CommandLockSettings()
+{
+    SetGuardWaitPolicy(GuardWaitPolicy{});
+    SetLockNotice(nullptr);
+    SetLockUserName(mUser);
 }
 
 // ---------------------------------------------------------------------------------------------

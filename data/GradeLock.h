@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class QTextStream;
+
 namespace seiran {
 
 class INotice;
@@ -156,6 +158,23 @@ QString LockUserName();
 void SetLockNotice(INotice* notice);
 // Tells `text` where the lock's notices go.
 void NoticeOfLock(const QString& text);
+
+// The lock settings of one run of a command: the user's name (--user, the login name when empty),
+// stale holders and a wait for the guard told once on `err` as "PROGRAM: …". Everything is put
+// back when the scope ends (the tests run the commands in their own process).
+class CommandLockSettings
+{
+public:
+    CommandLockSettings(const QString& program, const QString& user, QTextStream& err);
+    ~CommandLockSettings();
+    CommandLockSettings(const CommandLockSettings&) = delete;
+    CommandLockSettings& operator=(const CommandLockSettings&) = delete;
+
+private:
+    class StreamNotice;
+    std::unique_ptr<StreamNotice> mNotice;
+    QString mUser;
+};
 
 // The lock folder of a grade: "<data>/seiranNN/".
 QString GradeLockFolder(const QString& dataFolder, int grade);

@@ -456,43 +456,6 @@ int importCsv(Context& c, EntrySheet& sheet, QTextStream& out)
     return 0;
 }
 
-// The settings of the grade lock for one run of the command: the user's name, stale holders and
-// waits for the guard told on standard error. Put back at the end, for the tests that run the
-// command in their own process.
-class LockSettingsScope
-{
-public:
-    LockSettingsScope(const QString& user, QTextStream& err) : mNotice(err), mUser(LockUserName())
-    {
-        if (!user.isEmpty()) SetLockUserName(user);
-        SetLockNotice(&mNotice);
-        GuardWaitPolicy policy;
-        auto told = std::make_shared<bool>(false);
-        policy.onWait = [&err, told](const QString& holder, int) {
-            if (!*told) {
-                err << "seiran-entry: " << holder
-                    << QStringLiteral(" が学年のファイルを書き込み中です。終わるまで待ちます。") << '\n';
-                err.flush();
-                *told = true;
-            }
-            return true;
-        };
-        SetGuardWaitPolicy(policy);
-    }
-    ~LockSettingsScope()
-    {
-        SetGuardWaitPolicy(GuardWaitPolicy{});
-        SetLockNotice(nullptr);
-        SetLockUserName(mUser);
-    }
-    LockSettingsScope(const LockSettingsScope&) = delete;
-    LockSettingsScope& operator=(const LockSettingsScope&) = delete;
-
-private:
-    ErrorStreamNotice mNotice;
-    QString mUser;
-};
-
 // The holders a registration was refused by, as one line: 名前（PC）「画面」HH:MM から、…
 QString holderList(const QList<LockHolder>& holders)
 {
@@ -758,7 +721,7 @@ int RunEntryCommand(const QStringList& argv, const QString& programFolder, QText
     const bool saves = action->option == QLatin1String("--import") || action->option == QLatin1String("--edit") ||
                        action->option == QLatin1String("--recover") ||
                        (action->option == QLatin1String("--import-csv") && !args.has(QStringLiteral("--dry-run")));
-    LockSettingsScope lockSettings(args.value(QStringLiteral("--user")), err);
+    CommandLockSettings lockSettings(QStringLiteral("seiran-entry"), args.value(QStringLiteral("--user")), err);
     GradeLock lock(gd->dataFolder, grade);
     if (saves) {
         auto lists = std::make_unique<GradeData>();

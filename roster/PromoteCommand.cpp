@@ -137,56 +137,6 @@ QString parse(const QStringList& args, Options& o, bool& help)
     return QString();
 }
 
-// The lock settings of one run: the user's name, and stale holders and waits for the guard told
-// on standard error; put back afterwards (the tests run the command in their own process).
-class ErrorNotice final : public INotice
-{
-public:
-    explicit ErrorNotice(QTextStream& err) : mErr(err) {}
-    void notice(const QString& text) override
-    {
-        mErr << "seiran-promote: " << text << '\n';
-        mErr.flush();
-    }
-
-private:
-    QTextStream& mErr;
-};
-
-class LockSettingsScope
-{
-public:
-    LockSettingsScope(const QString& user, QTextStream& err) : mNotice(err), mUser(LockUserName())
-    {
-        if (!user.isEmpty()) SetLockUserName(user);
-        SetLockNotice(&mNotice);
-        GuardWaitPolicy policy;
-        auto told = std::make_shared<bool>(false);
-        policy.onWait = [&err, told](const QString& holder, int) {
-            if (!*told) {
-                err << "seiran-promote: " << holder
-                    << QStringLiteral(" が学年のファイルを書き込み中です。終わるまで待ちます。") << '\n';
-                err.flush();
-                *told = true;
-            }
-            return true;
-        };
-        SetGuardWaitPolicy(policy);
-    }
-    ~LockSettingsScope()
-    {
-        SetGuardWaitPolicy(GuardWaitPolicy{});
-        SetLockNotice(nullptr);
-        SetLockUserName(mUser);
-    }
-    LockSettingsScope(const LockSettingsScope&) = delete;
-    LockSettingsScope& operator=(const LockSettingsScope&) = delete;
-
-private:
-    ErrorNotice mNotice;
-    QString mUser;
-};
-
 // Registers exclusively in a grade (waiting up to o.waitSeconds for the others to leave); an
 // empty text when granted, otherwise why not.
 QString registerExclusive(GradeLock& lock, const Options& o, const QString& screen, QTextStream& err)
@@ -244,7 +194,7 @@ int RunPromoteCommand(const QStringList& args, const QString& programFolder, QTe
 
     // --save renumbers this grade and --create makes the next one: each runs only while nobody
     // else uses that grade. This grade is registered before anything is read.
-    LockSettingsScope lockSettings(o.user, err);
+    CommandLockSettings lockSettings(QStringLiteral("seiran-promote"), o.user, err);
     GradeLock thisGrade(gd->dataFolder, o.grade);
     GradeLock nextGrade(withSeparator(o.create), o.grade + 1);
     if (o.save) {
