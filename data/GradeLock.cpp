@@ -755,6 +755,31 @@ AddressingWrite::~AddressingWrite()
 // ---------------------------------------------------------------------------------------------
 // Registration
 
+namespace {
+
+// This process's line in the registry, starting now.
+LockHolder ownHolder(const QString& id, LockMode mode, const QString& screen, const QString& fields, qint64 beat)
+{
+    const LockEnvironment& env = LockEnvironment::current();
+    const HostIdentity self = env.self();
+    LockHolder h;
+    h.id = id;
+    h.mode = mode;
+    h.user = LockUserName();
+    h.host = self.host;
+    h.machine = self.machineId;
+    h.boot = self.bootId;
+    h.pid = self.pid;
+    h.since = env.utcNow();
+    h.beat = beat;
+    h.beatAt = h.since;
+    h.screen = screen;
+    h.fields = fields;
+    return h;
+}
+
+} // namespace
+
 GradeLock::GradeLock(const QString& dataFolder, int grade) : mDataFolder(dataFolder), mGrade(grade)
 {
     state().locks.append(this);
@@ -787,21 +812,7 @@ GradeLock::Outcome GradeLock::acquire(LockMode mode, const QString& screen, cons
             outcome.overlapping.append(h);
     }
     if (!outcome.refusedBy.isEmpty()) return outcome;
-    const LockEnvironment& env = LockEnvironment::current();
-    const HostIdentity self = env.self();
-    LockHolder h;
-    h.id = held() ? mId : randomToken();
-    h.mode = mode;
-    h.user = LockUserName();
-    h.host = self.host;
-    h.machine = self.machineId;
-    h.boot = self.bootId;
-    h.pid = self.pid;
-    h.since = env.utcNow();
-    h.beat = 1;
-    h.beatAt = h.since;
-    h.screen = screen;
-    h.fields = fields;
+    const LockHolder h = ownHolder(held() ? mId : randomToken(), mode, screen, fields, 1);
     if (const int i = registry.indexOf(h.id); i >= 0)
         registry.holders[i] = h;
     else
@@ -859,21 +870,7 @@ Result GradeLock::beat()
                     QStringLiteral("この画面の使用の記録が消され、%1 が使い始めています。").arg(h.describe()));
             }
         }
-        const HostIdentity self = env.self();
-        LockHolder h;
-        h.id = mId;
-        h.mode = mMode;
-        h.user = LockUserName();
-        h.host = self.host;
-        h.machine = self.machineId;
-        h.boot = self.bootId;
-        h.pid = self.pid;
-        h.since = env.utcNow();
-        h.beat = ++mBeat;
-        h.beatAt = h.since;
-        h.screen = mScreen;
-        h.fields = mFields;
-        registry.holders.append(h);
+        registry.holders.append(ownHolder(mId, mMode, mScreen, mFields, ++mBeat));
     } else {
         LockHolder& h = registry.holders[i];
         mBeat = qMax(mBeat, h.beat) + 1;
