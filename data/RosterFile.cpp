@@ -505,6 +505,9 @@ Result mergeSave(const GradeData& gd, IProgress& progress, SaveControl& control,
         }
     }
     if (!anyChange) return Result::success();
+    // A write cut short since the load is undone before the saved values are read, so that the
+    // merge compares against the roster as it stands, never against half a save.
+    if (Result r = RollBackInterruptedRosterWrite(RosterFile::pathFor(gd)); !r) return r;
     RosterFile file(RosterFile::pathFor(gd));
     if (Result r = file.open(); !r) return r;
     QByteArray bytes;

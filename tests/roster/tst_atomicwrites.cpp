@@ -1,6 +1,7 @@
 // Saves are all or nothing on disk: a write error at any record, or a writer killed at any point
 // of a roster save or of next year's files, leaves the old state or the new one, never a mix.
 #include "Backup.h"
+#include "Crc32.h"
 #include "GradeLock.h"
 #include "ListFiles.h"
 #include "Progress.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <cstring>
 
 using namespace seiran;
 using namespace seiran::test;
@@ -67,6 +69,7 @@ private slots:
     void killedRosterSaveIsRolledBack();
     void killedNextYearFilesAreUndone();
     void tornJournalAndPlanAreOnlyRemoved();
+    void saveAfterACutShortWriteMergesWithTheRolledBackRoster();
 };
 
 void AtomicWritesTest::writeErrorAtAnyRecordKeepsTheOldRoster()
@@ -238,6 +241,48 @@ void AtomicWritesTest::tornJournalAndPlanAreOnlyRemoved()
     QCOMPARE(ReadFileBytes(roster), before);
     QVERIFY(!QFileInfo::exists(RosterUndoPath(roster)));
     QVERIFY(!QFileInfo::exists(ReplacementPlanPath(roster)));
+}
+
+void AtomicWritesTest::saveAfterACutShortWriteMergesWithTheRolledBackRoster()
+{
+    QTemporaryDir dir;
+    QVERIFY(WriteSample(dir.path(), 1, 1, 10).ok);
+    GradeData gd;
+    gd.dataFolder = dir.path() + u'/';
+    gd.currentGrade = 1;
+    QVERIFY(LoadTestList(gd).ok);
+    QVERIFY(LoadSubjectList(gd).ok);
+    QVERIFY(LoadNaishin(gd, NullProgress::instance()).ok);
+    const QString roster = RosterFile::pathFor(gd);
+    const QByteArray before = ReadFileBytes(roster);
+    const int record = RosterFile::recordNumber(gd.studentClass[1], gd.studentNumber[1]);
+    const auto slot5 = [record](const QByteArray& bytes) {
+        StudentRecord r;
+        std::memcpy(r.bytes().data(), bytes.constData() + (record - 1) * StudentRecord::Size, StudentRecord::Size);
+        return r.naishinSlot(5);
+    };
+    const int oldSlot5 = slot5(before);
+
+    // Another writer died after writing half of its save into this pupil's record: its rollback
+    // journal still holds the old image.
+    QByteArray journal = "seiran-roster-undo\t1\tdtfile01.rnd\t" + QByteArray::number(before.size()) + "\t1\t1\th\n";
+    const char number[4] = {char(record & 0xFF), char((record >> 8) & 0xFF), 0, 0};
+    journal.append(number, 4);
+    journal.append(before.mid((record - 1) * StudentRecord::Size, StudentRecord::Size));
+    journal += "crc " + Crc32Text(journal).toLatin1() + '\n';
+    QDir().mkpath(GradeLockFolder(dir.path(), 1));
+    WriteFileBytes(RosterUndoPath(roster), journal);
+    QByteArray half = before;
+    half[(record - 1) * StudentRecord::Size + 16 + 2 * 5] = char(oldSlot5 == 9 ? 8 : 9);
+    half[(record - 1) * StudentRecord::Size + 16 + 2 * 5 + 1] = 0;
+    WriteFileBytes(roster, half);
+
+    // Our save of the same record merges with the roster as it was before the cut-short write.
+    gd.naishin(1, 1) = gd.naishin(1, 1) == 3 ? 4 : 3;
+    QVERIFY(SaveNaishin(gd, NullProgress::instance()).ok);
+    const QByteArray after = ReadFileBytes(roster);
+    QCOMPARE(slot5(after), oldSlot5);
+    QVERIFY(!QFileInfo::exists(RosterUndoPath(roster)));
 }
 
 QTEST_GUILESS_MAIN(AtomicWritesTest)
