@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace seiran {
 
@@ -258,13 +259,45 @@ void PainterCanvas::flushText()
     mPendingPositions.clear();
 }
 
+namespace {
+
+// The toolkit places a text at its position cut towards zero to 1/64 of a device pixel, and each
+// glyph at that point plus the advances before it. Glyphs placed from the same cut point land
+// where a text drawn whole would, to the bit; placed from the uncut point, a sum such as
+// 2086.4999… + 0.0156… could cross the next 1/64 and move a glyph.
+double toFixedPoint(double v)
+{
+    return double(static_cast<int>(v * 64.0)) / 64.0;
+}
+
+// Whether the PDF writer puts down a glyph position v exactly. It writes nine digits in all, cut,
+// and each glyph after the first of a run as a step from the one before: a run whose first
+// position loses its last digits carries that loss to all its glyphs. A text drawn on its own
+// starts a run of its own, so texts are joined into one run only where no loss can arise, and a
+// joined page looks like one drawn a text at a time, to the pixel.
+bool writtenExactly(double v)
+{
+    v = std::fabs(v);
+    if (v >= 1e9) return false;
+    const double whole = std::floor(v);
+    int decimals = 9;
+    for (double w = whole; w >= 1.0; w = std::floor(w / 10.0))
+        --decimals;
+    double fraction = (v - whole);
+    for (int i = 0; i < decimals; ++i)
+        fraction *= 10.0;
+    return fraction == std::floor(fraction);
+}
+
+} // namespace
+
 void PainterCanvas::drawText(double x, double y, const QString& text)
 {
     if (!ensurePainter()) return;
     const ResolvedFont& font = resolved();
     // The text hangs from its top: the glyphs of row y stay inside the band [y, y + 1).
     const QPointF top = toDevice(x, y);
-    const QPointF baseline(top.x(), top.y() + font.ascent);
+    const QPointF baseline(toFixedPoint(top.x()), toFixedPoint(top.y() + font.ascent));
     const ShapedText* shape = shaped(text);
     if (!shape) {
         flushText();
@@ -280,13 +313,18 @@ void PainterCanvas::drawText(double x, double y, const QString& text)
     }
     for (const QGlyphRun& run : shape->runs) {
         const QRawFont raw = run.rawFont();
-        if (!mPendingGlyphs.isEmpty() && (!(raw == mPendingFont) || baseline.y() != mPendingBaseline)) flushText();
+        const QList<QPointF> positions = run.positions();
+        const bool exact = positions.isEmpty() || writtenExactly(baseline.x() + positions.first().x());
+        if (!mPendingGlyphs.isEmpty() &&
+            (!(raw == mPendingFont) || baseline.y() != mPendingBaseline || !exact || !mPendingExact))
+            flushText();
         if (mPendingGlyphs.isEmpty()) {
             mPendingFont = raw;
             mPendingBaseline = baseline.y();
+            mPendingExact = exact;
         }
         mPendingGlyphs.append(run.glyphIndexes());
-        for (const QPointF& p : run.positions())
+        for (const QPointF& p : positions)
             mPendingPositions.append(baseline + p);
     }
 }

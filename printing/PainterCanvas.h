@@ -111,6 +111,7 @@ private:
     // device as one run, which the PDF engine writes as one text object instead of one each.
     QRawFont mPendingFont;
     double mPendingBaseline = 0.0;
+    bool mPendingExact = false; // the first glyph of the pending run is placed exactly on paper
     QList<quint32> mPendingGlyphs;
     QList<QPointF> mPendingPositions;
 };

@@ -14,6 +14,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -325,6 +327,75 @@ private slots:
         c.Cls();
         c.finish();
         QCOMPARE(inkRows(image, image.rect()).first, -1);
+    }
+
+    void pdfPagesLookAsTheToolkitDrawsTheTexts()
+    {
+        // The canvas draws texts from their shapes and sends those of one line to the PDF as one
+        // run. The page must still look, to the pixel, as the toolkit draws each text itself: a
+        // run started at a position the PDF keeps only to nine digits would place the glyphs
+        // after it, by steps, a hair left of where they belong, and at the edge of a quarter
+        // pixel that changes pixels.
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty()) QSKIP("pdftoppm is not installed");
+        // At 1200 dots an inch a column is 100 dots, a row 200, and a quarter pixel at 100 dpi
+        // 3 dots. Each row starts with a number at 1000.016 dots and more (a position the PDF
+        // cannot keep whole) and goes on with numbers at multiples of 3 dots, on the edge of a
+        // quarter pixel; then with numbers at positions of every kind.
+        QList<std::tuple<double, int, QString>> texts;
+        for (int row = 0; row < 60; ++row) {
+            const double start = 10.0 + row * 0.75;
+            texts.append({start + 0.00016, 2 + row, QStringLiteral("1")});
+            texts.append({start + 2.0, 2 + row, QStringLiteral("0")});
+            texts.append({start + 3.5, 2 + row, QStringLiteral("408")});
+            for (int k = 0; k < 8; ++k)
+                texts.append({start + 6.0 + k * 6.0 + row * 0.0123 + k * 0.0071, 2 + row,
+                              QString::number(100 + (row * 13 + k * 7) % 900)});
+        }
+        QTemporaryDir dir;
+        const auto render = [&](const QString& name) {
+            QProcess process;
+            process.start(pdftoppm, {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"),
+                                     dir.filePath(name + QStringLiteral(".pdf")), dir.filePath(name)});
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitCode(), 0);
+        };
+        const auto startPrinter = [&](QPrinter& printer, const QString& name) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath(name + QStringLiteral(".pdf")));
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setFullPage(true); // dots from the sheet's corner, as the reports draw
+        };
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            startPrinter(printer, QStringLiteral("canvas"));
+            PainterCanvas c(&printer, CanvasFont{QStringLiteral("ＭＳ 明朝"), 10.0, false});
+            c.SetCharacterCells();
+            for (const auto& [x, row, text] : texts)
+                c.PrintAt(text, x, row);
+            c.EndDoc();
+            QVERIFY(c.errorText().isEmpty());
+        }
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            startPrinter(printer, QStringLiteral("toolkit"));
+            QFont font(QStringLiteral("ＭＳ 明朝"));
+            font.setPointSizeF(10.0);
+            const double ascent = QFontMetricsF(font, &printer).ascent();
+            QPainter p(&printer);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            for (const auto& [x, row, text] : texts)
+                p.drawText(QPointF(x * 100.0, row * 200.0 + ascent), text);
+        }
+        render(QStringLiteral("canvas"));
+        render(QStringLiteral("toolkit"));
+        const auto bytes = [&](const QString& name) {
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QVERIFY(!bytes(QStringLiteral("canvas-1.pgm")).isEmpty());
+        QVERIFY(bytes(QStringLiteral("canvas-1.pgm")) == bytes(QStringLiteral("toolkit-1.pgm")));
     }
 
     void failedJobsAreReported()
