@@ -196,7 +196,7 @@ void MainWindow::buildWindow()
     mHighSchoolEditorButton = MakeMenuButton(QStringLiteral("高校名の入力"));
     mBasicInfoBackButton = MakeMenuButton(QStringLiteral("マスターメニューに戻る"));
 
-    mPages = BuildMenuPages(
+    mPages = new MenuPageStack(
         {{QStringLiteral("マスターメニュー"),
           {mTestMenuButton, mEvaluationMenuButton, mRosterMenuButton, mTalkMenuButton, mBasicInfoMenuButton,
            mQuitButton}},
@@ -214,8 +214,6 @@ void MainWindow::buildWindow()
          {QStringLiteral("基本情報の管理"),
           {mSubjectEditorButton, mTestEditorButton, mHighSchoolEditorButton, mBasicInfoBackButton}}},
         central);
-    for (int i = 0; i < mPages->count(); ++i)
-        mPageTitles.append(mPages->widget(i)->findChild<QLabel*>(QStringLiteral("pageTitle")));
 
     auto* top = new QHBoxLayout;
     top->addWidget(mBanner, 1);
@@ -386,7 +384,7 @@ int MainWindow::currentPage() const
 
 void MainWindow::showPage(int page)
 {
-    mPages->setCurrentIndex(page);
+    mPages->showPage(page);
     onPageChanged();
 }
 

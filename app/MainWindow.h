@@ -20,13 +20,13 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QStackedWidget;
 class QUrl;
 
 namespace seiran {
 
 struct GradeData;
 class HelpViewer;
+class MenuPageStack;
 class SettingsStore;
 class SingleInstance;
 
@@ -108,8 +108,7 @@ public:
     // 使用中: who else uses the current grade (other PCs, other copies); hidden when nobody does.
     QLabel* mUsersLabel = nullptr;
     QPushButton* mManualButton = nullptr; // 取扱説明書
-    QStackedWidget* mPages = nullptr;
-    QList<QLabel*> mPageTitles;
+    MenuPageStack* mPages = nullptr;
     QLabel* mStatusLabel = nullptr;
     QLabel* mStatusPanel2 = nullptr;
     QProgressBar* mProgressBar = nullptr;

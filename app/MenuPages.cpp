@@ -24,9 +24,59 @@ public:
     QSize minimumSizeHint() const override { return QSize(300, 46); }
 };
 
-QWidget* buildPage(const MenuPage& content, const QFont& titleFont)
+} // namespace
+
+QPushButton* MakeMenuButton(const QString& caption)
 {
-    auto* page = new QWidget;
+    auto* button = new MenuButton(caption);
+    button->setMinimumSize(300, 46);
+    button->setAutoDefault(false);
+    return button;
+}
+
+MenuPageStack::MenuPageStack(const QList<MenuPage>& pages, QWidget* parent)
+    : QStackedWidget(parent), mContent(pages), mTitles(pages.size(), nullptr)
+{
+    setObjectName(QStringLiteral("pages"));
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    QPalette pagesPalette = palette();
+    pagesPalette.setColor(QPalette::Window, QColor(0xf7, 0xf7, 0xf4));
+    setPalette(pagesPalette);
+    for (const MenuPage& content : pages) {
+        // The page owns its buttons from the start; they stay hidden with it until it is laid out.
+        auto* page = new QWidget;
+        for (QPushButton* button : content.buttons)
+            button->setParent(page);
+        addWidget(page);
+    }
+    if (!pages.isEmpty()) layOut(0);
+    // A page shown by any other road is laid out as it appears.
+    connect(this, &QStackedWidget::currentChanged, this, [this](int index) {
+        if (index >= 0 && index < mTitles.size() && !mTitles.at(index)) layOut(index);
+    });
+}
+
+void MenuPageStack::showPage(int index)
+{
+    if (index >= 0 && index < mTitles.size() && !mTitles.at(index)) layOut(index);
+    setCurrentIndex(index);
+}
+
+QString MenuPageStack::title(int index) const
+{
+    return mContent.value(index).title;
+}
+
+QLabel* MenuPageStack::titleLabel(int index) const
+{
+    return mTitles.value(index);
+}
+
+void MenuPageStack::layOut(int index)
+{
+    QWidget* page = widget(index);
+    const MenuPage& content = mContent.at(index);
     auto* title = new QLabel(content.title, page);
     title->setObjectName(QStringLiteral("pageTitle"));
     title->setAlignment(Qt::AlignCenter);
@@ -39,7 +89,11 @@ QWidget* buildPage(const MenuPage& content, const QFont& titleFont)
     QPalette titlePalette = title->palette();
     titlePalette.setColor(QPalette::Window, QColor(0xe9, 0xee, 0xf6));
     title->setPalette(titlePalette);
+    QFont titleFont = font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    titleFont.setBold(true);
     title->setFont(titleFont);
+    mTitles[index] = title;
 
     // The commands of the page in two columns; the way back sits alone at the bottom right.
     auto* grid = new QGridLayout;
@@ -57,37 +111,11 @@ QWidget* buildPage(const MenuPage& content, const QFont& titleFont)
     layout->addSpacing(12);
     layout->addLayout(grid);
     layout->addStretch();
-    return page;
-}
-
-} // namespace
-
-QPushButton* MakeMenuButton(const QString& caption)
-{
-    auto* button = new MenuButton(caption);
-    button->setMinimumSize(300, 46);
-    button->setAutoDefault(false);
-    QFont f = button->font();
-    f.setPointSizeF(f.pointSizeF() * 1.15);
-    button->setFont(f);
-    return button;
-}
-
-QStackedWidget* BuildMenuPages(const QList<MenuPage>& pages, QWidget* parent)
-{
-    auto* stack = new QStackedWidget(parent);
-    stack->setObjectName(QStringLiteral("pages"));
-    stack->setFrameShape(QFrame::StyledPanel);
-    stack->setAutoFillBackground(true);
-    QPalette pagesPalette = stack->palette();
-    pagesPalette.setColor(QPalette::Window, QColor(0xf7, 0xf7, 0xf4));
-    stack->setPalette(pagesPalette);
-    QFont titleFont = parent->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setBold(true);
-    for (const MenuPage& page : pages)
-        stack->addWidget(buildPage(page, titleFont));
-    return stack;
+    // Laid out while already on screen (a page changed without showPage): place it at once.
+    if (page->isVisible()) {
+        title->show();
+        layout->activate();
+    }
 }
 
 } // namespace seiran

@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "MessageBox.h"
 #include "ReportFonts.h"
+#include "ScreenFont.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "Startup.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     seiran::MapReportFonts();
+    seiran::UseScreenFont();
 
     // The print and file dialogs and the edit menus are Qt's own: give them their Japanese texts.
     QTranslator qtJapanese;

@@ -4,16 +4,18 @@
 #include <QString>
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 class QWidget;
 
 namespace seiran {
 
 // One running instance of the program per user. The first start holds a lock file and listens on
-// a local socket beside it; a later start finds the lock taken and asks the first, through that
-// socket, to bring its window to the front, so that a teacher who starts the program twice sees
-// the window already open.
+// a local socket named after it; a later start finds the lock taken and asks the first, through
+// that socket, to bring its window to the front, so that a teacher who starts the program twice
+// sees the window already open. The socket is a plain Unix socket in the temporary folder (where
+// earlier versions had theirs, so that they understand each other): the program need not load a
+// network library at every start for it.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -29,8 +31,9 @@ public:
     // its answer. False when it does not answer (it hangs, or runs a version without the socket).
     bool askFirstToShow(int timeoutMs = 3000) const;
 
-    // The local socket's name for a lock file.
+    // The local socket's name for a lock file, and the socket's path.
     static QString serverName(const QString& lockPath);
+    static QString socketPath(const QString& lockPath);
 
 signals:
     // A later start asked for the window.
@@ -39,8 +42,13 @@ signals:
 private:
     void onNewConnection();
 
+    void listen();
+    void closeServer();
+
     std::unique_ptr<QLockFile> mLock;
-    QLocalServer* mServer = nullptr;
+    int mServerSocket = -1;
+    QSocketNotifier* mServerNotifier = nullptr;
+    QString mSocketPath;
     QString mLockPath;
     bool mFirst = false;
 };

@@ -7,6 +7,7 @@
 #include "HelpViewer.h"
 #include "HostIdentity.h"
 #include "MainWindow.h"
+#include "MenuPages.h"
 #include "MessageBox.h"
 #include "ModalAnswer.h"
 #include "NewRosterWindow.h"
@@ -40,6 +41,11 @@
 #include <QTranslator>
 #include <QUrl>
 #include <QtTest>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace seiran;
 
@@ -118,6 +124,7 @@ private slots:
     void newRosterWindowIsModelessAndSetsTheGrade();
     void progressAndNotices();
     void singleInstance();
+    void singleInstanceSocket();
     void helpCommand();
     void folderDialog();
     void translationOfQtDialogs();
@@ -337,7 +344,11 @@ void TestMaster::pagesAndEnablingRules()
                                 QStringLiteral("基本情報の管理")};
     QCOMPARE(w->mPages->count(), 7);
     for (int i = 0; i < 7; ++i)
-        QCOMPARE(w->mPageTitles.at(i)->text(), titles.at(i));
+        QCOMPARE(w->mPages->title(i), titles.at(i));
+    // Only the page on screen is laid out at start-up; the others when first shown.
+    QVERIFY(w->mPages->titleLabel(0)->isVisible());
+    for (int i = 1; i < 7; ++i)
+        QVERIFY(!w->mPages->titleLabel(i));
 
     const QList<QPair<QPushButton*, QPair<int, QPushButton*>>> roads = {
         {w->mTestMenuButton, {1, w->mTestBackButton}},
@@ -354,15 +365,25 @@ void TestMaster::pagesAndEnablingRules()
         QVERIFY(w->mManualButton->isVisible());
         QVERIFY(target.second->isVisible());
         QCOMPARE(target.second->text(), QStringLiteral("マスターメニューに戻る"));
+        QLabel* title = w->mPages->titleLabel(target.first);
+        QVERIFY(title && title->isVisible());
+        QCOMPARE(title->text(), titles.at(target.first));
+        // Laid out under its title, inside the page.
+        QVERIFY(target.second->geometry().top() > title->geometry().bottom());
+        QVERIFY(w->mPages->widget(target.first)->rect().contains(target.second->geometry()));
         QTest::mouseClick(target.second, Qt::LeftButton);
         QCOMPARE(w->currentPage(), 0);
         QVERIFY(w->mClassModeCombo->isEnabled());
         QVERIFY(w->mDataFolderEdit->isEnabled());
     }
 
-    // Any page change follows the rule, not only the buttons.
+    // Any page change follows the rule, not only the buttons; a page reached that way is laid
+    // out as it appears.
     w->mPages->setCurrentIndex(2);
     QVERIFY(!w->mClassModeCombo->isEnabled());
+    QVERIFY(w->mPages->titleLabel(2) && w->mPages->titleLabel(2)->isVisible());
+    QVERIFY(w->mRawScoreButton->isVisible());
+    QVERIFY(w->mRawScoreButton->geometry().top() > w->mPages->titleLabel(2)->geometry().bottom());
     w->mPages->setCurrentIndex(0);
     QVERIFY(w->mDataFolderEdit->isEnabled());
 }
@@ -880,6 +901,62 @@ void TestMaster::singleInstance()
     QVERIFY(!MainWindow::acquireInstance(p.lockPath)->isFirst());
     holder.reset();
     QVERIFY(MainWindow::acquireInstance(p.lockPath)->isFirst());
+}
+
+void TestMaster::singleInstanceSocket()
+{
+    QTemporaryDir dir;
+    const QString lock = dir.filePath(QStringLiteral("seiran.lock"));
+    const QString socketPath = SingleInstance::socketPath(lock);
+    // A file left where the socket goes (a crash of an earlier start) does not keep the first
+    // start from listening.
+    {
+        QFile stale(socketPath);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+    }
+    auto first = std::make_unique<SingleInstance>(lock);
+    QVERIFY(first->isFirst());
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(socketPath).constData(), &info), 0);
+    QVERIFY(S_ISSOCK(info.st_mode));
+    QCOMPARE(int(info.st_mode & 0777), 0700); // the user's own
+    int requests = 0;
+    connect(first.get(), &SingleInstance::showRequested, this, [&] { ++requests; });
+
+    // Anything but the one request is dropped unanswered, and the socket goes on listening.
+    const auto send = [&](const QByteArray& bytes) {
+        QByteArray answer;
+        QThread* client = QThread::create([&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            const QByteArray path = QFile::encodeName(socketPath);
+            std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+                (void)::write(fd, bytes.constData(), std::size_t(bytes.size()));
+                char buffer[64];
+                ssize_t got;
+                while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+                    answer.append(buffer, got);
+            }
+            ::close(fd);
+        });
+        client->start();
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(client->isFinished(), 10000); }();
+        delete client;
+        return answer;
+    };
+    QCOMPARE(send("hello, is anyone there?\n"), QByteArray());
+    QCOMPARE(requests, 0);
+    QCOMPARE(send("show\n"), QByteArray("shown\n"));
+    QCOMPARE(requests, 1);
+
+    // A later start reaches the first; once the first ends its socket goes with it.
+    SingleInstance later(lock);
+    QVERIFY(!later.isFirst());
+    first.reset();
+    QVERIFY(!QFile::exists(socketPath));
+    QVERIFY(!later.askFirstToShow(500));
 }
 
 void TestMaster::helpCommand()

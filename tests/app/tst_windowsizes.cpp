@@ -20,6 +20,7 @@
 #include "RosterFile.h"
 #include "SampleGrade.h"
 #include "ScoreEntryWindow.h"
+#include "ScreenFont.h"
 #include "Session.h"
 #include "SubjectEditorWindow.h"
 #include "SubjectScoreEntryWindow.h"
@@ -170,6 +171,8 @@ int main(int argc, char** argv)
     file.close();
     qputenv("QT_QPA_PLATFORM", (QStringLiteral("offscreen:configfile=") + config).toUtf8());
     QApplication app(argc, argv);
+    // The windows are measured in the font the program shows them in.
+    UseScreenFont();
     TestWindowSizes test;
     return QTest::qExec(&test, argc, argv);
 }
