@@ -3,12 +3,17 @@
 //   filling the grid), against the floor of reading the same roster bytes and decoding its
 //   records;
 // - typing 3,600 naishin points with "自動移動" (one digit per cell, each followed by the move it
-//   causes and the repaint), against the same count of keys the grid ignores. Mean and worst
-//   keystroke are reported; each must stay well within one frame (16 ms).
+//   causes and the repaint), against the same count of keys the grid ignores;
+// - typing 3,600 keys into the score entry by subject and the career choice entry (a digit, then
+//   Return, cell after cell: scores there, high-school numbers here), against the same count of
+//   ignored keys in the same window.
+// Mean and worst keystroke are reported; each must stay well within one frame (16 ms).
 #include "BenchGrade.h"
 #include "BenchMain.h"
+#include "CareerChoiceEntryWindow.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
+#include "ListFiles.h"
 #include "MessageBox.h"
 #include "NaishinEntryWindow.h"
 #include "Notice.h"
@@ -45,8 +50,9 @@ struct FullGrade : SessionGrade
         gd->selectedItemCount = gd->testCount;
         for (int t = 1; t <= gd->testCount; ++t)
             gd->selectedItems[t] = t;
-        const Result loaded = LoadNaishin(*gd, progress);
-        if (!loaded) std::fprintf(stderr, "load: %s\n", qPrintable(loaded.message));
+        for (const Result& r : {LoadNaishin(*gd, progress), LoadCareerChoices(*gd, progress),
+                                LoadHighSchoolList(*gd, QCoreApplication::applicationDirPath(), notice)})
+            if (!r) std::fprintf(stderr, "load: %s\n", qPrintable(r.message));
     }
 };
 
@@ -94,7 +100,7 @@ double timedKey(QWidget* target, Qt::Key key, char text)
     QElapsedTimer timer;
     timer.start();
     const QString str = text ? QString(QChar::fromLatin1(text)) : QString();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, str);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Return ? QStringLiteral("\r") : str);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, str);
     QApplication::sendEvent(target, &press);
     QApplication::sendEvent(target, &release);
@@ -146,12 +152,63 @@ void BM_NaishinAutoMoveKeys(benchmark::State& state)
     runNaishinKeys(state, true);
 }
 
+// A digit and Return in cell after cell of a grid window, or as many keys the grid lets pass.
+template <class Window>
+void runCellKeys(benchmark::State& state, bool typed)
+{
+    FullGrade& g = grade();
+    ScriptedMessages answers; // closing without saving is answered "Yes"
+    Timings t;
+    for (auto _ : state) {
+        Window w(g.session);
+        w.resize(900, 700);
+        w.show();
+        QCoreApplication::processEvents();
+        t.ns.reserve(Keystrokes);
+        for (int i = 0; i < Keystrokes / 2; ++i) {
+            const char digit = char('1' + i % 9);
+            t.ns.push_back(typed ? timedKey(w.mGrid, Qt::Key(Qt::Key_1 + i % 9), digit)
+                                 : timedKey(w.mGrid, Qt::Key_Shift, 0));
+            t.ns.push_back(typed ? timedKey(w.mGrid, Qt::Key_Return, 0) : timedKey(w.mGrid, Qt::Key_Shift, 0));
+        }
+        if (!answers.asked().isEmpty())
+            std::fprintf(stderr, "%lld messages while typing\n", static_cast<long long>(answers.asked().size()));
+        answers.queue(MsgAnswer::Yes);
+        w.close();
+    }
+    report(state, t);
+}
+
+void BM_SubjectScoreIgnoredKeysFloor(benchmark::State& state)
+{
+    runCellKeys<SubjectScoreEntryWindow>(state, false);
+}
+
+void BM_SubjectScoreKeys(benchmark::State& state)
+{
+    runCellKeys<SubjectScoreEntryWindow>(state, true);
+}
+
+void BM_CareerChoiceIgnoredKeysFloor(benchmark::State& state)
+{
+    runCellKeys<CareerChoiceEntryWindow>(state, false);
+}
+
+void BM_CareerChoiceKeys(benchmark::State& state)
+{
+    runCellKeys<CareerChoiceEntryWindow>(state, true);
+}
+
 } // namespace
 
 BENCHMARK(BM_ReadAndDecodeFloor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenSubjectScoreEntry)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NaishinIgnoredKeysFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaishinAutoMoveKeys)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubjectScoreIgnoredKeysFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubjectScoreKeys)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CareerChoiceIgnoredKeysFloor)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CareerChoiceKeys)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The keystrokes are compared by their mean, without the window's opening and closing.
 const BenchSetup seiran::benchSetup{
@@ -159,5 +216,9 @@ const BenchSetup seiran::benchSetup{
     .ratios = {{"BM_OpenSubjectScoreEntry", "BM_ReadAndDecodeFloor", 2,
                 "open score entry by subject (8 tests) / read-and-decode floor"},
                {"BM_NaishinAutoMoveKeys/iterations:1", "BM_NaishinIgnoredKeysFloor/iterations:1", 2,
-                "naishin keystroke with auto move / ignored key", "mean_us"}},
+                "naishin keystroke with auto move / ignored key", "mean_us"},
+               {"BM_SubjectScoreKeys/iterations:1", "BM_SubjectScoreIgnoredKeysFloor/iterations:1", 2,
+                "score entry by subject keystroke / ignored key", "mean_us"},
+               {"BM_CareerChoiceKeys/iterations:1", "BM_CareerChoiceIgnoredKeysFloor/iterations:1", 2,
+                "career choice keystroke / ignored key", "mean_us"}},
 };
