@@ -7,7 +7,7 @@
 # library is shared goes beside the executables, which find it there through RPATH $ORIGIN.
 
 set(SEIRAN_INSTALL_DIR lib/seiran)
-set(SEIRAN_PROGRAMS seiran seiran-report seiran-entry seiran-promote seiran-sample)
+set(SEIRAN_PROGRAMS seiran seiran-report seiran-entry seiran-promote seiran-grade seiran-sample)
 
 # Every seiran_* library target of the source folders, to install the shared ones.
 function(seiran_collect_libraries out)

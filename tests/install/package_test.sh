@@ -25,7 +25,7 @@ deb="$work/package/seiran_${version}_amd64.deb"
 dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || die "the package does not depend on the toolkit"
 dpkg-deb -x "$deb" "$work/root"
 root="$work/root/usr"
-for f in lib/seiran/seiran lib/seiran/seiran-report lib/seiran/kyoka.seq lib/seiran/help/index.htm bin/seiran \
+for f in lib/seiran/seiran lib/seiran/seiran-report lib/seiran/seiran-grade bin/seiran-grade lib/seiran/kyoka.seq lib/seiran/help/index.htm bin/seiran \
     bin/seiran-report share/applications/seiran.desktop share/icons/hicolor/scalable/apps/seiran.svg; do
     [ -e "$root/$f" ] || die "$f is not in the package"
 done
@@ -48,4 +48,6 @@ version_text=$("$root/bin/seiran" --version) || die "seiran --version failed"
 "$root/bin/seiran-sample" "$work/data" --grade 1 --classes 1 --pupils 3 --seed 1 >/dev/null
 "$root/bin/seiran-report" --data "$work/data" --grade 1 --test 1 soten --pdf "$work/soten.pdf" ||
     die "the installed seiran-report could not draw a report"
+"$root/bin/seiran-grade" --data "$work/data" --grade 1 --status >/dev/null ||
+    die "the installed seiran-grade could not tell the grade's state"
 echo "package_test: ok ($deb)"
