@@ -1,5 +1,6 @@
 #include "PainterCanvas.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
@@ -104,7 +105,17 @@ QPointF PainterCanvas::toDevice(double x, double y) const
 
 QFont PainterCanvas::qfont() const
 {
-    QFont f(FontName());
+    // A report font's name is a Windows name ("ＭＳ 明朝") that stands for a face of its own here:
+    // asked for by that face's name, the toolkit finds it at once instead of first searching the
+    // whole font configuration for a face of a name that is not there.
+    QString family = FontName();
+    if (!QFontDatabase::hasFamily(family))
+        for (const QString& substitute : QFont::substitutes(family))
+            if (QFontDatabase::hasFamily(substitute)) {
+                family = substitute;
+                break;
+            }
+    QFont f(family);
     f.setPointSizeF(FontSize());
     f.setBold(FontBold());
     return f;
