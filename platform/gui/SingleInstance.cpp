@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <functional>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -29,7 +29,7 @@ namespace {
 const QByteArray kShowRequest = "show\n";
 const QByteArray kShown = "shown\n";
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
 // The address of a socket path; false when the path is too long for one.
 bool socketAddress(const QString& path, sockaddr_un& address)
 {
@@ -122,7 +122,7 @@ QString SingleInstance::socketPath(const QString& lockPath)
 
 void SingleInstance::listen()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
     sockaddr_un address;
     if (!socketAddress(mSocketPath, address)) return;
     const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -142,7 +142,7 @@ void SingleInstance::listen()
 
 void SingleInstance::closeServer()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
     if (mServerSocket < 0) return;
     delete mServerNotifier;
     mServerNotifier = nullptr;
@@ -155,7 +155,7 @@ void SingleInstance::closeServer()
 bool SingleInstance::askFirstToShow(int timeoutMs) const
 {
     if (mFirst) return false;
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
     sockaddr_un address;
     if (!socketAddress(mSocketPath, address)) return false;
     const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -198,7 +198,7 @@ bool SingleInstance::askFirstToShow(int timeoutMs) const
 
 void SingleInstance::onNewConnection()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
     for (;;) {
         const int client = ::accept4(mServerSocket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0) return;

@@ -15,7 +15,8 @@ namespace seiran {
 // that socket, to bring its window to the front, so that a teacher who starts the program twice
 // sees the window already open. The socket is a plain Unix socket in the temporary folder (where
 // earlier versions had theirs, so that they understand each other): the program need not load a
-// network library at every start for it.
+// network library at every start for it. Elsewhere than on Linux there is no socket, and a later
+// start only says that the program runs.
 class SingleInstance : public QObject
 {
     Q_OBJECT
