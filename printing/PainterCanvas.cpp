@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTextLayout>
 #include <algorithm>
@@ -16,8 +17,25 @@ PainterCanvas::PainterCanvas(QImage* image, const CanvasFont& font)
 }
 
 PainterCanvas::PainterCanvas(QPrinter* printer, const CanvasFont& font)
-    : PageCanvas(true, font), mPrinter(printer), mDpiX(printer->logicalDpiX()), mDpiY(printer->logicalDpiY())
+    : PageCanvas(true, font), mPaged(printer), mPrinter(printer), mDpiX(printer->logicalDpiX()),
+      mDpiY(printer->logicalDpiY())
 {
+}
+
+PainterCanvas::PainterCanvas(QPdfWriter* writer, const QString& fileName, const CanvasFont& font)
+    : PageCanvas(true, font), mPaged(writer), mPdfFileName(fileName), mDpiX(writer->logicalDpiX()),
+      mDpiY(writer->logicalDpiY())
+{
+}
+
+bool PainterCanvas::writesPdf() const
+{
+    return mPaged && (!mPrinter || mPrinter->outputFormat() == QPrinter::PdfFormat);
+}
+
+QString PainterCanvas::pdfFileName() const
+{
+    return mPrinter ? mPrinter->outputFileName() : mPdfFileName;
 }
 
 PainterCanvas::~PainterCanvas()
@@ -30,7 +48,7 @@ PainterCanvas::~PainterCanvas()
 
 QPaintDevice* PainterCanvas::device() const
 {
-    if (mPrinter) return mPrinter;
+    if (mPaged) return mPaged;
     return mImage;
 }
 
@@ -46,30 +64,30 @@ double PainterCanvas::rowPixels() const
 
 double PainterCanvas::ScaleWidth() const
 {
-    if (mPrinter) return SheetCells(mPrinter->pageLayout()).width();
+    if (mPaged) return SheetCells(mPaged->pageLayout()).width();
     return mImage->width() / columnPixels();
 }
 
 double PainterCanvas::ScaleHeight() const
 {
-    if (mPrinter) return SheetCells(mPrinter->pageLayout()).height();
+    if (mPaged) return SheetCells(mPaged->pageLayout()).height();
     return mImage->height() / rowPixels();
 }
 
 void PainterCanvas::SetOrientation(QPageLayout::Orientation orientation)
 {
     // While a job runs the printer applies it from the next sheet on.
-    if (mPrinter) mPrinter->setPageOrientation(orientation);
+    if (mPaged) mPaged->setPageOrientation(orientation);
 }
 
 void PainterCanvas::SetPaperSize(QPageSize::PageSizeId size)
 {
-    if (mPrinter) mPrinter->setPageSize(QPageSize(size));
+    if (mPaged) mPaged->setPageSize(QPageSize(size));
 }
 
 void PainterCanvas::finish()
 {
-    if (!mPrinter && mPainter.isActive()) {
+    if (!mPaged && mPainter.isActive()) {
         flushText();
         mPainter.end();
     }
@@ -78,23 +96,23 @@ void PainterCanvas::finish()
 bool PainterCanvas::ensurePainter()
 {
     if (mPainter.isActive()) return true;
-    if (failed() || (mPrinter && mJobEnded)) return false;
+    if (failed() || (mPaged && mJobEnded)) return false;
     if (!mPainter.begin(device())) {
-        if (mPrinter && mPrinter->outputFormat() == QPrinter::PdfFormat)
-            setError(QStringLiteral("PDFファイル「%1」を作成できませんでした。").arg(mPrinter->outputFileName()));
-        else if (mPrinter)
+        if (writesPdf())
+            setError(QStringLiteral("PDFファイル「%1」を作成できませんでした。").arg(pdfFileName()));
+        else if (mPaged)
             setError(QStringLiteral("プリンターで印刷を開始できませんでした。"));
         else
             setError(QStringLiteral("プレビューを描けませんでした。"));
         return false;
     }
-    if (mPrinter) mJobStarted = true;
+    if (mPaged) mJobStarted = true;
     // A painter begins with the device's default font, pen and brush: the report's are set again.
     mPainterFontSet = false;
     mPenSet = false;
     mBrushSet = false;
     mPainter.setRenderHint(QPainter::TextAntialiasing, true);
-    mPainter.setRenderHint(QPainter::Antialiasing, mPrinter != nullptr);
+    mPainter.setRenderHint(QPainter::Antialiasing, mPaged != nullptr);
     return true;
 }
 
@@ -415,18 +433,18 @@ void PainterCanvas::startNextPage()
 {
     if (!ensurePainter()) return;
     flushText();
-    if (!mPrinter->newPage()) setError(QStringLiteral("次のページを始められませんでした。"));
+    if (!mPaged->newPage()) setError(QStringLiteral("次のページを始められませんでした。"));
 }
 
 void PainterCanvas::finishDocument()
 {
-    if (!mPrinter || !mJobStarted || mJobEnded) return;
+    if (!mPaged || !mJobStarted || mJobEnded) return;
     mJobEnded = true;
     flushText();
     const bool ended = mPainter.end();
-    if (!ended || mPrinter->printerState() == QPrinter::Error) {
-        if (mPrinter->outputFormat() == QPrinter::PdfFormat)
-            setError(QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(mPrinter->outputFileName()));
+    if (!ended || (mPrinter && mPrinter->printerState() == QPrinter::Error)) {
+        if (writesPdf())
+            setError(QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(pdfFileName()));
         else
             setError(QStringLiteral("印刷を完了できませんでした。"));
     }

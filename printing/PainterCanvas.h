@@ -12,12 +12,15 @@
 #include <vector>
 
 class QImage;
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
 namespace seiran {
 
-// The canvas that really draws: on a QImage (the preview picture) or on a QPrinter (the system
-// printer or a PDF file). A cell is 1/12 by 1/6 inch of the device's resolution. The painter
+// The canvas that really draws: on a QImage (the preview picture), on a QPrinter (the system
+// printer, or a PDF file the print dialog chose) or on a QPdfWriter (a PDF file written
+// directly). A cell is 1/12 by 1/6 inch of the device's resolution. The painter
 // is opened on the first drawing operation, so that paper settings made before it still apply
 // to the first sheet.
 class PainterCanvas final : public PageCanvas
@@ -27,6 +30,9 @@ public:
     PainterCanvas(QImage* image, const CanvasFont& font);
     // A print job on the printer (which must outlive the canvas).
     PainterCanvas(QPrinter* printer, const CanvasFont& font);
+    // A PDF file written by `writer` (which must outlive the canvas) to `fileName`, the name the
+    // messages give.
+    PainterCanvas(QPdfWriter* writer, const QString& fileName, const CanvasFont& font);
     ~PainterCanvas() override;
 
     double ScaleWidth() const override;
@@ -64,8 +70,16 @@ private:
     void useBrush(const QBrush& brush);
     void flushText();
 
+    // Whether this canvas writes a PDF file (through a writer or a printer set to PDF), and its
+    // name for the messages.
+    bool writesPdf() const;
+    QString pdfFileName() const;
+
     QImage* mImage = nullptr;
+    // The sheets of a job: the printer or the PDF writer; null for a preview picture.
+    QPagedPaintDevice* mPaged = nullptr;
     QPrinter* mPrinter = nullptr;
+    QString mPdfFileName; // for a PDF writer
     QPainter mPainter;
     double mDpiX;
     double mDpiY;

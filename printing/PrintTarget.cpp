@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPrintDialog>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -41,6 +42,14 @@ std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName, const QPageLay
     printer->setPageLayout(layout);
     printer->setFullPage(false);
     return printer;
+}
+
+std::unique_ptr<QPdfWriter> MakePdfWriter(const QString& fileName, const QPageLayout& layout)
+{
+    auto writer = std::make_unique<QPdfWriter>(fileName);
+    writer->setResolution(1200); // as a printer's high resolution
+    writer->setPageLayout(layout);
+    return writer;
 }
 
 QString PartialPdfPath(const QString& target)

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QPageLayout;
+class QPdfWriter;
 class QPrinter;
 class QWidget;
 
@@ -19,6 +20,10 @@ struct GradeData;
 // StandardPaperLayout, unless a report asks for another).
 std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName);
 std::unique_ptr<QPrinter> MakePdfPrinter(const QString& fileName, const QPageLayout& layout);
+// The same sheets written by a PDF writer, for a file the program writes without asking: a
+// printer would first load the print system's plugin and its libraries to learn the default
+// printer, only to write a file.
+std::unique_ptr<QPdfWriter> MakePdfWriter(const QString& fileName, const QPageLayout& layout);
 
 // A PDF file is written under a temporary name beside its target and renamed into place only
 // once it is complete, because QPainter::end() does not report the PDF engine's write errors: a

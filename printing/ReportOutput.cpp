@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTextStream>
@@ -154,8 +155,8 @@ int WriteReportSheets(const SheetOutput& output, const GradeData& gd, const std:
         return 0;
     }
     const PdfJob job = WritePdfJob(output.pdf, [&](const QString& path, QString& failure) {
-        std::unique_ptr<QPrinter> printer = MakePdfPrinter(path, output.paper);
-        PainterCanvas canvas(printer.get(), PrinterStartFont(gd));
+        std::unique_ptr<QPdfWriter> writer = MakePdfWriter(path, output.paper);
+        PainterCanvas canvas(writer.get(), path, PrinterStartFont(gd));
         const int sheets = draw(canvas);
         if (canvas.failed()) failure = canvas.errorText();
         return sheets;
