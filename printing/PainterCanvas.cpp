@@ -168,8 +168,14 @@ const PainterCanvas::ShapedText* PainterCanvas::shaped(const QString& text) cons
         if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0)) return nullptr;
     // A run prints a few thousand distinct texts; a bound keeps a preview left open from growing.
     if (font.texts.size() >= 20000) font.texts.clear();
+    ShapedText shape;
+    if (!composeNumber(font, text, shape)) shape = layOutText(font.deviceFont, text);
+    return &*font.texts.insert(text, std::move(shape));
+}
 
-    QTextLayout layout(text, font.deviceFont);
+PainterCanvas::ShapedText PainterCanvas::layOutText(const QFont& deviceFont, const QString& text)
+{
+    QTextLayout layout(text, deviceFont);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTextDirection(Qt::LeftToRight);
@@ -191,7 +197,102 @@ const PainterCanvas::ShapedText* PainterCanvas::shaped(const QString& text) cons
         run.setPositions(positions);
         shape.runs.push_back(std::move(run));
     }
-    return &*font.texts.insert(text, std::move(shape));
+    return shape;
+}
+
+namespace {
+
+// The characters numbers are written with, in the order of their slots.
+constexpr char16_t NumberCharacters[] = u"0123456789 .-+";
+constexpr int NumberCharacterCount = 14;
+
+int numberSlot(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u == u' ') return 10;
+    if (u == u'.') return 11;
+    if (u == u'-') return 12;
+    if (u == u'+') return 13;
+    return -1;
+}
+
+bool sameShape(const std::vector<QGlyphRun>& a, double advanceA, const std::vector<QGlyphRun>& b, double advanceB)
+{
+    if (advanceA != advanceB || a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!(a[i].rawFont() == b[i].rawFont()) || a[i].glyphIndexes() != b[i].glyphIndexes() ||
+            a[i].positions() != b[i].positions())
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool PainterCanvas::composeNumber(ResolvedFont& font, const QString& text, ShapedText& shape) const
+{
+    if (text.isEmpty()) return false;
+    for (QChar c : text)
+        if (numberSlot(c) < 0) return false;
+    NumberGlyphs& numbers = font.numbers;
+    // Puts a text of number characters together from the characters' shapes.
+    const auto compose = [&numbers](const QString& t, ShapedText& out) {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        double x = 0.0;
+        for (QChar c : t) {
+            const int slot = numberSlot(c);
+            if (numbers.glyph[slot] >= 0) {
+                glyphs.append(quint32(numbers.glyph[slot]));
+                positions.append(QPointF(x, 0.0));
+            }
+            x += numbers.advance[slot];
+        }
+        out.runs.clear();
+        if (!glyphs.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(numbers.rawFont);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            out.runs.push_back(std::move(run));
+        }
+        out.advance = x;
+    };
+    if (numbers.state == NumberGlyphs::State::Unknown) {
+        numbers.state = NumberGlyphs::State::Shaped;
+        // Each character alone: one glyph of one face, or (a blank) none.
+        for (int i = 0; i < NumberCharacterCount; ++i) {
+            const ShapedText alone = layOutText(font.deviceFont, QString(QChar(NumberCharacters[i])));
+            if (alone.runs.size() > 1) return false;
+            numbers.advance[i] = alone.advance;
+            numbers.glyph[i] = -1;
+            if (alone.runs.empty()) continue;
+            const QGlyphRun& run = alone.runs.front();
+            if (run.glyphIndexes().size() != 1 || run.positions().front() != QPointF(0.0, 0.0)) return false;
+            if (numbers.rawFont.isValid() && !(numbers.rawFont == run.rawFont())) return false;
+            numbers.rawFont = run.rawFont();
+            numbers.glyph[i] = run.glyphIndexes().front();
+        }
+        // Every character after every other, and blanks at either end: put together, each must
+        // come out exactly as the toolkit shapes it.
+        QString pairs;
+        for (int i = 0; i < NumberCharacterCount; ++i)
+            for (int j = 0; j < NumberCharacterCount; ++j) {
+                pairs += QChar(NumberCharacters[i]);
+                pairs += QChar(NumberCharacters[j]);
+            }
+        for (const QString& check : {pairs, QStringLiteral(" 1"), QStringLiteral("1 "), QStringLiteral("  "),
+                                     QStringLiteral(" -12.5  ")}) {
+            ShapedText composed;
+            compose(check, composed);
+            const ShapedText laidOut = layOutText(font.deviceFont, check);
+            if (!sameShape(composed.runs, composed.advance, laidOut.runs, laidOut.advance)) return false;
+        }
+        numbers.state = NumberGlyphs::State::Composed;
+    }
+    if (numbers.state != NumberGlyphs::State::Composed) return false;
+    compose(text, shape);
+    return true;
 }
 
 QPen PainterCanvas::pen(const QColor& color) const

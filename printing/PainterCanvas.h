@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QRawFont>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -104,6 +105,18 @@ private:
     // Resolved fonts with their measurements and shaped texts, for the few fonts a report
     // switches between (the rank table changes font twice on every row). Names, headings and
     // numbers recur on every card and row, so each (font, text) is shaped only once a run.
+    // How a font draws the characters numbers are written with (digits, blank, point, signs),
+    // each shaped once on its own. Where the font places them as they come, whatever stands
+    // beside them (checked against the shaping of every pair), a number is put together from
+    // them instead of being shaped: most of the texts a report prints are numbers.
+    struct NumberGlyphs
+    {
+        enum class State { Unknown, Composed, Shaped };
+        State state = State::Unknown;
+        QRawFont rawFont;
+        std::array<qint64, 16> glyph{}; // -1 for a character drawn as space only
+        std::array<double, 16> advance{};
+    };
     struct ResolvedFont
     {
         CanvasFont key;
@@ -112,6 +125,7 @@ private:
         QFontMetricsF metrics;
         double ascent = 0.0;
         QHash<QString, ShapedText> texts;
+        NumberGlyphs numbers{};
     };
     mutable std::vector<ResolvedFont> mFonts;
     mutable std::size_t mCurrentFont = 0;
@@ -120,6 +134,11 @@ private:
     // The shaped form of the text in the current font; nullptr for a text the painter must lay
     // out itself (control characters).
     const ShapedText* shaped(const QString& text) const;
+    // The text laid out and shaped by the toolkit, its glyphs relative to the baseline.
+    static ShapedText layOutText(const QFont& deviceFont, const QString& text);
+    // A number's shape put together from its characters' shapes; false where the font cannot
+    // be trusted to place them so, or the text is not a number's.
+    bool composeNumber(ResolvedFont& font, const QString& text, ShapedText& shape) const;
 
     // Glyphs drawn but not yet handed to the painter: consecutive texts in one font go to the
     // device as one run, which the PDF engine writes as one text object instead of one each.
