@@ -47,6 +47,21 @@ inline bool WriteAndLoadFullGrade(const QString& folder, GradeData& gd)
 
 // The full grade in a temporary folder, behind a session of its own as the windows get it;
 // `loaded` tells whether it was written and its lists read.
+// A full grade in a folder of its own, loaded; one for the whole bench process.
+struct LoadedGrade
+{
+    QTemporaryDir dir;
+    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
+
+    LoadedGrade() { WriteAndLoadFullGrade(dir.path(), *gd); }
+};
+
+inline LoadedGrade& SharedLoadedGrade()
+{
+    static LoadedGrade g;
+    return g;
+}
+
 struct SessionGrade
 {
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 // Mean and worst keystroke are reported; the worst must stay within one frame (16 ms) even when
 // a line is followed by the sync that comes at most every two seconds.
 #include "BenchGrade.h"
+#include "BenchKeys.h"
 #include "BenchMain.h"
 #include "FlexGrid.h"
 #include "GradeData.h"
@@ -40,18 +41,6 @@ TestGrade& grade()
     return g;
 }
 
-double timedKey(QWidget* target, Qt::Key key, const QString& text)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QApplication::sendEvent(target, &release);
-    QCoreApplication::processEvents();
-    return double(timer.nsecsElapsed());
-}
-
 constexpr int Keystrokes = 3600;
 
 void runScoreKeys(benchmark::State& state, bool journal)
@@ -59,8 +48,8 @@ void runScoreKeys(benchmark::State& state, bool journal)
     TestGrade& g = grade();
     WindowJournal::enabled() = journal;
     ScriptedMessages answers;
-    std::vector<double> ns;
-    ns.reserve(Keystrokes);
+    KeyTimings t;
+    t.ns.reserve(Keystrokes);
     for (auto _ : state) {
         ScoreEntryWindow w(g.session);
         w.resize(900, 700);
@@ -69,10 +58,10 @@ void runScoreKeys(benchmark::State& state, bool journal)
         for (int i = 0; i < Keystrokes; ++i) {
             const int step = i % 3;
             if (step == 2) {
-                ns.push_back(timedKey(w.mGrid, Qt::Key_Return, QStringLiteral("\r")));
+                t.add(TimedKey(w.mGrid, Qt::Key_Return, 0));
             } else {
                 const int digit = (i / 3 + step) % 10;
-                ns.push_back(timedKey(w.mGrid, Qt::Key(Qt::Key_0 + digit), QString::number(digit)));
+                t.add(TimedKey(w.mGrid, Qt::Key(Qt::Key_0 + digit), char('0' + digit)));
             }
         }
         if (journal && !w.journal()) state.SkipWithError("the window kept no journal");
@@ -80,12 +69,7 @@ void runScoreKeys(benchmark::State& state, bool journal)
         w.close();
     }
     WindowJournal::enabled() = true;
-    double sum = 0;
-    for (double v : ns)
-        sum += v;
-    state.counters["keystrokes"] = double(ns.size());
-    state.counters["mean_us"] = ns.empty() ? 0 : sum / double(ns.size()) / 1000.0;
-    state.counters["max_us"] = ns.empty() ? 0 : *std::max_element(ns.begin(), ns.end()) / 1000.0;
+    t.report(state);
 }
 
 void BM_ScoreKeysWithoutJournal(benchmark::State& state)

@@ -9,6 +9,7 @@
 //   ignored keys in the same window.
 // Mean and worst keystroke are reported; each must stay well within one frame (16 ms).
 #include "BenchGrade.h"
+#include "BenchKeys.h"
 #include "BenchMain.h"
 #include "CareerChoiceEntryWindow.h"
 #include "FlexGrid.h"
@@ -82,46 +83,13 @@ void BM_OpenSubjectScoreEntry(benchmark::State& state)
     state.counters["tests"] = g.gd->selectedItemCount;
 }
 
-struct Timings
-{
-    std::vector<double> ns;
-    double mean() const
-    {
-        double sum = 0;
-        for (double v : ns)
-            sum += v;
-        return ns.empty() ? 0 : sum / double(ns.size());
-    }
-    double max() const { return ns.empty() ? 0 : *std::max_element(ns.begin(), ns.end()); }
-};
-
-double timedKey(QWidget* target, Qt::Key key, char text)
-{
-    QElapsedTimer timer;
-    timer.start();
-    const QString str = text ? QString(QChar::fromLatin1(text)) : QString();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Return ? QStringLiteral("\r") : str);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, str);
-    QApplication::sendEvent(target, &press);
-    QApplication::sendEvent(target, &release);
-    QCoreApplication::processEvents();
-    return double(timer.nsecsElapsed());
-}
-
 constexpr int Keystrokes = 3600;
-
-void report(benchmark::State& state, const Timings& t)
-{
-    state.counters["keystrokes"] = double(t.ns.size());
-    state.counters["mean_us"] = t.mean() / 1000.0;
-    state.counters["max_us"] = t.max() / 1000.0;
-}
 
 void runNaishinKeys(benchmark::State& state, bool typed)
 {
     FullGrade& g = grade();
     ScriptedMessages answers;
-    Timings t;
+    KeyTimings t;
     for (auto _ : state) {
         NaishinEntryWindow w(g.session);
         w.resize(900, 700);
@@ -133,13 +101,13 @@ void runNaishinKeys(benchmark::State& state, bool typed)
             const char digit = char('0' + i % 10);
             // The floor's key is one the grid lets pass untouched (Shift alone: no text, no
             // beep, no undo step), so that it measures only the delivery of a key.
-            t.ns.push_back(typed ? timedKey(w.mGrid, Qt::Key(Qt::Key_0 + i % 10), digit)
-                                 : timedKey(w.mGrid, Qt::Key_Shift, 0));
+            t.add(typed ? TimedKey(w.mGrid, Qt::Key(Qt::Key_0 + i % 10), digit)
+                                 : TimedKey(w.mGrid, Qt::Key_Shift, 0));
         }
         answers.queue(MsgAnswer::Yes);
         w.close();
     }
-    report(state, t);
+    t.report(state);
 }
 
 void BM_NaishinIgnoredKeysFloor(benchmark::State& state)
@@ -158,7 +126,7 @@ void runCellKeys(benchmark::State& state, bool typed)
 {
     FullGrade& g = grade();
     ScriptedMessages answers; // closing without saving is answered "Yes"
-    Timings t;
+    KeyTimings t;
     for (auto _ : state) {
         Window w(g.session);
         w.resize(900, 700);
@@ -167,16 +135,16 @@ void runCellKeys(benchmark::State& state, bool typed)
         t.ns.reserve(Keystrokes);
         for (int i = 0; i < Keystrokes / 2; ++i) {
             const char digit = char('1' + i % 9);
-            t.ns.push_back(typed ? timedKey(w.mGrid, Qt::Key(Qt::Key_1 + i % 9), digit)
-                                 : timedKey(w.mGrid, Qt::Key_Shift, 0));
-            t.ns.push_back(typed ? timedKey(w.mGrid, Qt::Key_Return, 0) : timedKey(w.mGrid, Qt::Key_Shift, 0));
+            t.add(typed ? TimedKey(w.mGrid, Qt::Key(Qt::Key_1 + i % 9), digit)
+                                 : TimedKey(w.mGrid, Qt::Key_Shift, 0));
+            t.add(typed ? TimedKey(w.mGrid, Qt::Key_Return, 0) : TimedKey(w.mGrid, Qt::Key_Shift, 0));
         }
         if (!answers.asked().isEmpty())
             std::fprintf(stderr, "%lld messages while typing\n", static_cast<long long>(answers.asked().size()));
         answers.queue(MsgAnswer::Yes);
         w.close();
     }
-    report(state, t);
+    t.report(state);
 }
 
 void BM_SubjectScoreIgnoredKeysFloor(benchmark::State& state)

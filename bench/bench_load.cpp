@@ -22,18 +22,9 @@ using namespace seiran;
 
 namespace {
 
-struct FullGrade
+LoadedGrade& grade()
 {
-    QTemporaryDir dir;
-    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
-
-    FullGrade() { WriteAndLoadFullGrade(dir.path(), *gd); }
-};
-
-FullGrade& grade()
-{
-    static FullGrade g;
-    return g;
+    return SharedLoadedGrade();
 }
 
 // The nine slots of the test the grade has chosen.
@@ -48,7 +39,7 @@ void BM_ReadAndDecodeFloor(benchmark::State& state)
 
 void BM_LoadTestScoresAndAggregate(benchmark::State& state)
 {
-    FullGrade& g = grade();
+    LoadedGrade& g = grade();
     for (auto _ : state) {
         LoadTestScores(*g.gd, NullProgress::instance());
         AggregateTest(*g.gd);

@@ -16,18 +16,9 @@ using namespace seiran;
 
 namespace {
 
-struct FullGrade
+LoadedGrade& grade()
 {
-    QTemporaryDir dir;
-    std::unique_ptr<GradeData> gd = std::make_unique<GradeData>();
-
-    FullGrade() { WriteAndLoadFullGrade(dir.path(), *gd); }
-};
-
-FullGrade& grade()
-{
-    static FullGrade g;
-    return g;
+    return SharedLoadedGrade();
 }
 
 const QStringList& gradeFiles()

@@ -1,5 +1,6 @@
 #include "InputJournal.h"
 
+#include "Crc32.h"
 #include "FileErrors.h"
 #include "GradeLock.h"
 #include "ListFiles.h"
@@ -10,7 +11,6 @@
 #include <QHash>
 #include <QStandardPaths>
 
-#include <array>
 #include <cerrno>
 
 #ifdef Q_OS_WIN
@@ -78,7 +78,7 @@ QString unescaped(const QString& text)
 // A line with its CRC: the CRC covers every byte before the last Tab.
 QByteArray withCrc(const QByteArray& body)
 {
-    return body + '\t' + QByteArray::number(Crc32(body), 16).rightJustified(8, '0') + '\n';
+    return body + '\t' + Crc32Text(body).toLatin1() + '\n';
 }
 
 int syncFile(int descriptor)
@@ -98,24 +98,6 @@ bool parseInt64(const QString& text, qint64& value)
 }
 
 } // namespace
-
-quint32 Crc32(const QByteArray& bytes)
-{
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : bytes)
-        crc = table[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
 
 QList<JournalEntry> JournalContents::lastPerCell() const
 {

@@ -25,9 +25,6 @@ namespace seiran {
 // "国語=slot:3;数学=slot:4"; `field` is "slot:U", "naishin:K" or "choice:K"; `base` is the value at
 // load (what the three-way save merges from); `crc` is the CRC-32 of the line before its last Tab.
 
-// CRC-32 (the polynomial of zip and PNG) of `bytes`.
-quint32 Crc32(const QByteArray& bytes);
-
 struct JournalHeader
 {
     QString screen;   // "test", "kyoka", "naishin", "sinro"

@@ -1,3 +1,4 @@
+#include "Crc32.h"
 #include "GradeLock.h"
 #include "InputJournal.h"
 #include "TestSupport.h"
