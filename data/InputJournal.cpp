@@ -324,9 +324,7 @@ Result JournalWriter::remove()
     mSeq = 0;
     mUnsynced = false;
     if (path.isEmpty() || !QFileInfo::exists(path)) return Result::success();
-    if (!QFile::remove(path))
-        return Result::failure(QStringLiteral("入力の控え %1 を削除できません。").arg(shown(path)));
-    return Result::success();
+    return RemoveJournal(path);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -374,6 +372,25 @@ QList<FoundJournal> OrphanJournals(const QList<FoundJournal>& journals, const QS
         if (!j.live && j.problem.isEmpty() && j.contents.header.screen == screen && j.contents.header.scope == scope)
             orphans.append(j);
     return orphans;
+}
+
+QList<FoundJournal> OrphansToOffer(const QList<FoundJournal>& journals, const QString& screen, const QString& scope)
+{
+    QList<FoundJournal> offered;
+    for (const FoundJournal& j : OrphanJournals(journals, screen, scope)) {
+        if (j.contents.entries.isEmpty() && j.contents.notice.isEmpty())
+            QFile::remove(j.path); // nothing was typed into it
+        else
+            offered.append(j);
+    }
+    return offered;
+}
+
+Result RemoveJournal(const QString& path)
+{
+    if (!QFile::remove(path))
+        return Result::failure(QStringLiteral("入力の控え「%1」を削除できません。").arg(shown(path)));
+    return Result::success();
 }
 
 QString JournalSummary(const JournalContents& contents)

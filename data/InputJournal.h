@@ -138,6 +138,11 @@ struct FoundJournal
 Result FindJournals(const QString& dataFolder, int grade, QList<FoundJournal>& journals);
 // The orphans of one screen and scope.
 QList<FoundJournal> OrphanJournals(const QList<FoundJournal>& journals, const QString& screen, const QString& scope);
+// The orphans of one screen and scope with input to offer back. An orphan that holds none is
+// removed on the way.
+QList<FoundJournal> OrphansToOffer(const QList<FoundJournal>& journals, const QString& screen, const QString& scope);
+// Deletes a journal; the message names it when it cannot.
+Result RemoveJournal(const QString& path);
 
 // "名前、PC、日時、N か所" as the restore question names a journal (local time).
 QString JournalSummary(const JournalContents& contents);

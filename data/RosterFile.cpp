@@ -267,7 +267,7 @@ Result RollBackInterruptedRosterWrite(const QString& rosterPath)
     return Result::success();
 }
 
-Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& records)
+Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& records, const QByteArray* asRead)
 {
     if (records.isEmpty()) return Result::success();
     if (Result r = RollBackInterruptedRosterWrite(rosterPath); !r) return r;
@@ -279,8 +279,11 @@ Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& r
         if (r.record < 1)
             return Result::failure(QStringLiteral("名簿ファイルのレコード番号 %1 は不正です").arg(r.record));
     }
-    QByteArray current;
-    if (Result r = file.readAll(current); !r) return r;
+    QByteArray readHere;
+    if (!asRead) {
+        if (Result r = file.readAll(readHere); !r) return r;
+    }
+    const QByteArray& current = asRead ? *asRead : readHere;
     const qint64 oldSize = file.byteSize();
     const QString undoPath = RosterUndoPath(rosterPath);
     QDir().mkpath(QFileInfo(undoPath).absolutePath());
@@ -582,7 +585,7 @@ Result mergeSave(const GradeData& gd, IProgress& progress, SaveControl& control,
     QList<RecordImage> images;
     for (const Pending& p : pending)
         images.append({p.record, p.bytes});
-    if (Result r = WriteRosterRecords(RosterFile::pathFor(gd), images); !r) return r;
+    if (Result r = WriteRosterRecords(RosterFile::pathFor(gd), images, &bytes); !r) return r;
     for (const Settle& st : settles)
         f.settle(st.s, st.col, st.v);
     if (!control.settled.isEmpty()) {

@@ -65,8 +65,11 @@ struct RecordImage
 // written, the old image of every record to write goes to the grade's rollback journal
 // (seiranNN/roster.undo, with the file's old length and a CRC), synced; then the records; then the
 // journal is removed. When a write fails, the old images are put back and the message says that the
-// roster is as it was. The caller holds the grade's guard.
-Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& records);
+// roster is as it was. The caller holds the grade's guard. `asRead`, when given, is the roster's
+// records as the caller has just read them under that guard (RosterFile::readAll): they are not
+// read again.
+Result WriteRosterRecords(const QString& rosterPath, const QList<RecordImage>& records,
+                          const QByteArray* asRead = nullptr);
 // A rollback journal left by a write that was cut short (a kill, a power cut, a lost share) puts the
 // old images back, so the roster is as it was before that write; the lock notice tells so. Takes the
 // guard; done before every write and when a grade's lists are loaded. A journal whose CRC does not

@@ -40,13 +40,7 @@ Result findOrphans(const JournalRun& run, QList<FoundJournal>& orphans)
 {
     QList<FoundJournal> all;
     if (Result r = FindJournals(run.gd.dataFolder, run.gd.currentGrade, all); !r) return r;
-    orphans.clear();
-    for (const FoundJournal& j : OrphanJournals(all, run.layout.screen, run.layout.scope)) {
-        if (j.contents.entries.isEmpty() && j.contents.notice.isEmpty())
-            QFile::remove(j.path);
-        else
-            orphans.append(j);
-    }
+    orphans = OrphansToOffer(all, run.layout.screen, run.layout.scope);
     return Result::success();
 }
 
@@ -337,9 +331,7 @@ int RunJournalRecover(JournalRun& run)
     }
     const int status = run.save();
     if (status != 0) return status;
-    if (!QFile::remove(journal.path))
-        return fail(run.err, QStringLiteral("保存しましたが、入力の控え「%1」を削除できません。")
-                                 .arg(QDir::toNativeSeparators(journal.path)));
+    if (Result r = RemoveJournal(journal.path); !r) return fail(run.err, QStringLiteral("保存しましたが、") + r.message);
     return 0;
 }
 
@@ -347,9 +339,7 @@ int RunJournalDiscard(JournalRun& run)
 {
     FoundJournal journal;
     if (const int status = chooseOrphan(run, journal)) return status;
-    if (!QFile::remove(journal.path))
-        return fail(run.err,
-                    QStringLiteral("入力の控え「%1」を削除できません。").arg(QDir::toNativeSeparators(journal.path)));
+    if (Result r = RemoveJournal(journal.path); !r) return fail(run.err, r.message);
     return 0;
 }
 

@@ -150,11 +150,7 @@ void WindowJournal::offerOrphans()
         if (mCells.status) mCells.status(r.message);
         return;
     }
-    for (const FoundJournal& journal : OrphanJournals(all, mLayout.screen, mLayout.scope)) {
-        if (journal.contents.entries.isEmpty() && journal.contents.notice.isEmpty()) {
-            QFile::remove(journal.path); // nothing was typed into it
-            continue;
-        }
+    for (const FoundJournal& journal : OrphansToOffer(all, mLayout.screen, mLayout.scope)) {
         const QString question = QStringLiteral("前回保存されずに終わった入力があります（%1）。復元しますか？")
                                      .arg(JournalSummary(journal.contents));
         // Asked while the window is being built: over the window that opened it until it shows.
@@ -164,10 +160,8 @@ void WindowJournal::offerOrphans()
         if (answer == 0) {
             restore(journal);
         } else if (answer == 1) {
-            if (!QFile::remove(journal.path))
-                ShowMessage(
-                    QStringLiteral("入力の控え「%1」を削除できません。").arg(QDir::toNativeSeparators(journal.path)),
-                    MsgButtons::Ok, MsgIcon::Critical, 1, QString(), mWindow);
+            if (Result r = RemoveJournal(journal.path); !r)
+                ShowMessage(r.message, MsgButtons::Ok, MsgIcon::Critical, 1, QString(), mWindow);
         }
     }
 }
@@ -207,7 +201,7 @@ void WindowJournal::restore(const FoundJournal& journal)
         const int index = cellIndex(cell.row, FirstDataCol + cell.column - 1);
         if (index >= 0 && mLast.at(index) != mGrid->TextMatrix(cell.row, FirstDataCol + cell.column - 1)) kept = false;
     }
-    if (kept) QFile::remove(journal.path);
+    if (kept) RemoveJournal(journal.path);
     QStringList notes;
     if (!journal.contents.notice.isEmpty()) notes << journal.contents.notice;
     if (!refused.isEmpty()) notes << QStringLiteral("次の入力は復元しませんでした。\n%1").arg(refused.join(u'\n'));
